@@ -1,0 +1,10 @@
+# zel_add_subdirs(): adds every immediate sub-folder that has a CMakeLists.txt, in name order.
+function(zel_add_subdirs)
+  file(GLOB entries LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} CONFIGURE_DEPENDS *)
+  list(SORT entries)
+  foreach(dir ${entries})
+    if(IS_DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}/${dir}" AND EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt")
+      add_subdirectory(${dir})
+    endif()
+  endforeach()
+endfunction()

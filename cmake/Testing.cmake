@@ -1,0 +1,23 @@
+# zel_add_gtest(<name> SOURCES <files...> [LIBS <targets...>] [TIMEOUT <s>] [LABELS <labels...>])
+# builds a Windows console test program and lets ctest run each of its cases under Wine.
+#
+# With ZEL_WINE_TESTS off (a tree whose programs this machine cannot run) the program is still
+# built but no test is registered for it.
+option(ZEL_WINE_TESTS "register the Wine-run tests of this tree" ON)
+
+function(zel_add_gtest name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 60)
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
+  if(NOT ZEL_WINE_TESTS)
+    return()
+  endif()
+  gtest_discover_tests(${name}
+    DISCOVERY_TIMEOUT 120
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}"
+    WORKING_DIRECTORY $<TARGET_FILE_DIR:${name}>)
+endfunction()

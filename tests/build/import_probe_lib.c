@@ -1,0 +1,1 @@
+__declspec(dllexport) int import_probe_value(void) { return 7; }

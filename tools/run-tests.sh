@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# The whole test command: set-up, dependency builds, compile, and every test under Wine in a
+# private prefix with its own Xvfb. Exits with ctest's status.
+#
+# The programs ship as i686 and are always built so. Where this machine's kernel runs no
+# 32-bit code (no 32-bit Wine), the same sources are also built as x86_64 and the tests run
+# those under wine64; the checks that only read the i686 files still run on them.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${ZEL_BUILD_DIR:-$root/build}
+mkdir -p "$build"
+
+"$root/tools/setup-host.sh" || exit 1
+. "$root/tools/wine/env.sh"
+arch=$(wine_env_arch)
+wine_env_init "$build" "$arch"
+trap wine_env_stop EXIT INT TERM
+echo "test: running the tests as $arch programs" >&2
+
+# The prefix is made while the dependencies and the project compile.
+wine_env_make_prefix >"$build/prefix.log" 2>&1 &
+prefix_pid=$!
+"$root/tools/build.sh" i686 "$build/i686" &
+i686_pid=$!
+status=0
+if [ "$arch" != i686 ]; then
+  "$root/tools/build.sh" "$arch" "$build/$arch" || status=1
+fi
+wait "$i686_pid" || status=1
+wait "$prefix_pid" || { cat "$build/prefix.log" >&2; echo "test: making the Wine prefix failed" >&2; status=1; }
+[ $status = 0 ] || exit 1
+
+wine_env_start || exit 1
+if [ "$arch" != i686 ]; then
+  ( cd "$build/i686" && ctest -L static --output-on-failure ) || status=1
+fi
+( cd "$build/$arch" && ctest -j "$(nproc)" --output-on-failure --timeout 300 "$@" ) || status=1
+exit $status

@@ -1,0 +1,82 @@
+# Sourced by the test and demo commands: a private 32-bit Wine prefix, one Xvfb and one
+# wineserver for the whole run, torn down by wine_env_stop (call it from a trap).
+#   wine_env_arch                  i686 when this machine runs 32-bit Wine, else x86_64
+#   wine_env_init <build-dir> <arch>  exports the variables (no side effects)
+#   wine_env_make_prefix           creates the prefix anew (about 7 s)
+#   wine_env_start                 starts Xvfb, the wineserver and one warm-up process
+#   wine_env_stop                  stops them again
+
+wine_env_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+wine_env_arch() {
+  # Some kernels run no 32-bit code at all: the 32-bit loader then fails with ENOEXEC.
+  if /usr/lib/wine/wine --version >/dev/null 2>&1; then echo i686; else echo x86_64; fi
+}
+
+wine_env_init() {
+  export WINEPREFIX="$1/wineprefix-$2"
+  if [ "$2" = i686 ]; then
+    export WINEARCH=win32 WINELOADER=/usr/lib/wine/wine WINESERVER=/usr/lib/wine/wineserver32
+  else
+    export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
+  fi
+  export WINEDEBUG=-all,err+module
+  # No HTML engine or .NET installer may pop up; the prefix keeps these overrides.
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  # The programs' texts are Chinese: code page 936. Wine takes it from the locale name even
+  # where that locale is not generated, but only LC_ALL outranks the caller's LC_* settings.
+  export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+  wine_env_display_file="$1/.xvfb-display"
+  wine_env_pid_file="$1/.xvfb-pid"
+}
+
+wine_env_make_prefix() {
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  "$WINELOADER" wineboot -i >/dev/null 2>&1 || { echo "wine: creating the prefix $WINEPREFIX failed" >&2; return 1; }
+  "$WINESERVER" -w
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  mkdir -p "$fonts"
+  cp /usr/share/wine/fonts/* "$fonts/" 2>/dev/null || true
+  for f in /usr/share/fonts/truetype/liberation/*.ttf /usr/share/fonts/truetype/wqy/*.tt[cf]; do
+    [ -f "$f" ] && cp "$f" "$fonts/"
+  done
+  local reg="Z:$wine_env_here/prefix.reg"
+  "$WINELOADER" regedit /S "${reg//\//\\}" >/dev/null 2>&1 \
+    || { echo "wine: importing prefix.reg failed" >&2; return 1; }
+  "$WINESERVER" -w
+}
+
+wine_env_start() {
+  unset DISPLAY
+  local n
+  for n in $(seq 91 140); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    echo $! >"$wine_env_pid_file"
+    local i
+    for i in $(seq 1 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      kill -0 "$(cat "$wine_env_pid_file")" 2>/dev/null || break
+      sleep 0.1
+    done
+    if [ -e "/tmp/.X11-unix/X$n" ]; then
+      export DISPLAY=":$n"
+      echo "$DISPLAY" >"$wine_env_display_file"
+      break
+    fi
+  done
+  [ -n "${DISPLAY:-}" ] && [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] \
+    || { echo "wine: could not start Xvfb" >&2; return 1; }
+  "$WINESERVER" -p || { echo "wine: could not start the wineserver" >&2; return 1; }
+  # The first process after a fresh wineserver can hang; let a throw-away one take that.
+  timeout 60 "$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+wine_env_stop() {
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  if [ -f "$wine_env_pid_file" ]; then
+    kill "$(cat "$wine_env_pid_file")" 2>/dev/null || true
+    rm -f "$wine_env_pid_file"
+  fi
+}
