@@ -1,0 +1,125 @@
+"""The updater's WinINet downloads against the local release server, through download_probe
+(the same functions ZelLoader uses, with every progress call printed)."""
+import os
+import random
+import re
+import unittest
+
+from e2e_common import PROBE, Reply, WineCase, free_port, msgbox, probe, probe_lines
+
+SPEED = re.compile(r"^下载速度：\d+\.\d\d (KB|MB)/秒$")
+
+
+def payload(size, seed=1):
+    return random.Random(seed).randbytes(size)
+
+
+class Downloads(WineCase):
+    def setUp(self):
+        super().setUp()
+        if not os.path.exists(PROBE):
+            self.fail("download_probe missing")
+
+    def package(self, url):
+        """Runs a package download into this test's folder; returns (lines, result)."""
+        lines = probe_lines("package", url, msgbox.windows_path(self.dir) + "\\")
+        self.assertTrue(lines and lines[-1].startswith("result "), lines)
+        return lines, int(lines[-1].split()[1])
+
+    def updates(self, lines):
+        out = []
+        for line in lines:
+            if line.startswith("update "):
+                percent, percent_text, speed_text = line[len("update "):].split("\t")
+                out.append((int(percent), percent_text, speed_text))
+        return out
+
+    def test_download_file(self):
+        body = payload(300001)  # not a whole number of chunks
+        cases = [
+            ("whole", Reply(body=body), "result 0", body),
+            ("no_length", Reply(body=body, no_length=True), "result 0", body),
+            ("missing", Reply(status=404, body=b"not here"), "result -1", b"before"),
+            ("moved_away", Reply(status=500, body=body), "result -1", b"before"),
+            ("cut", Reply(body=body, cut_after=150000), "result -1", b"before"),
+            ("refused", None, "result -1", b"before"),
+        ]
+        for name, reply, want, content in cases:
+            with self.subTest(name):
+                target = os.path.join(self.dir, name + ".bin")
+                with open(target, "wb") as f:
+                    f.write(b"before")
+                if reply is None:
+                    url = "http://127.0.0.1:%d/x" % free_port()
+                else:
+                    self.server.route("/" + name, reply)
+                    url = self.server.url("/" + name)
+                self.assertEqual(probe("file", url, target), want)
+                with open(target, "rb") as f:
+                    self.assertEqual(f.read(), content)
+        self.assertEqual(sorted(f for f in os.listdir(self.dir) if not f.endswith(".bin")), [])
+
+    def test_package(self):
+        # Throttled to about 1 MB/s: the first second shows KB/s at 0, then whole megabytes
+        # per second appear.
+        body = payload(2_600_000)
+        self.server.route("/pkg/game.7z", Reply(body=body, rate=1_000_000, chunk=65536))
+        lines, result = self.package(self.server.url("/pkg/game.7z"))
+        self.assertEqual(result, 0, lines)
+        self.assertEqual(lines[0], "begin")
+        self.assertIn("end", lines)
+        self.assertEqual(lines[-2], "path " + "Z:" + self.dir.replace("/", "\\") + "\\game.7z")
+        updates = self.updates(lines)
+        self.assertGreaterEqual(len(updates), len(body) // 512)
+        percents = [u[0] for u in updates]
+        self.assertEqual(percents, sorted(percents))
+        self.assertEqual(updates[-1][:2], (100, "正在下载...(100%)"))
+        for percent, percent_text, speed_text in updates:
+            self.assertEqual(percent_text, "正在下载...(%d%%)" % percent)
+            self.assertRegex(speed_text, SPEED)
+        speeds = [u[2] for u in updates]
+        self.assertEqual(speeds[0], "下载速度：0.00 KB/秒")
+        self.assertTrue(any(s.endswith("MB/秒") for s in speeds), speeds[-1])
+        with open(os.path.join(self.dir, "game.7z"), "rb") as f:
+            self.assertEqual(f.read(), body)
+
+    def test_package_shapes(self):
+        # No Content-Length: no fraction to show, the bar stays at 0 and the download succeeds.
+        body = payload(100000, 2)
+        self.server.route("/open.7z", Reply(body=body, no_length=True))
+        lines, result = self.package(self.server.url("/open.7z"))
+        self.assertEqual(result, 0)
+        self.assertEqual({u[0] for u in self.updates(lines)}, {0})
+        self.assertIn("end", lines)
+        # An empty package: the controls are shown, no figures, an empty file.
+        self.server.route("/empty.7z", Reply(body=b""))
+        lines, result = self.package(self.server.url("/empty.7z"))
+        self.assertEqual(result, 0)
+        self.assertEqual([l for l in lines if not l.startswith("path")], ["begin", "end", "result 0"])
+        self.assertEqual(os.path.getsize(os.path.join(self.dir, "empty.7z")), 0)
+
+    def test_package_failures(self):
+        body = payload(200000, 3)
+        self.server.route("/missing.7z", Reply(status=404, body=b"gone"))
+        self.server.route("/cut.7z", Reply(body=body, cut_after=70000))
+        cases = [
+            ("missing", self.server.url("/missing.7z"), True),
+            ("cut", self.server.url("/cut.7z"), True),
+            ("refused", "http://127.0.0.1:%d/r.7z" % free_port(), False),
+            # Names that would land outside the folder or are no file names: refused unasked.
+            ("no_name", self.server.url("/pkg/"), False),
+            ("dot_dot", self.server.url("/pkg/.."), False),
+            ("query", self.server.url("/game.7z?v=2"), False),
+        ]
+        for name, url, asked in cases:
+            with self.subTest(name):
+                before = len(self.server.requests)
+                lines, result = self.package(url)
+                self.assertEqual(result, -1, lines)
+                self.assertNotIn("end", lines)
+                self.assertEqual(len(self.server.requests) > before, asked)
+        self.assertEqual(os.listdir(self.dir), [], "a partial package was left behind")
+
+
+if __name__ == "__main__":
+    unittest.main()

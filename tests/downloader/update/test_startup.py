@@ -1,0 +1,310 @@
+"""The updater's start-up road, run as the real ZelLoader.exe under Wine against the local
+release server; its message boxes are read and answered by the box driver."""
+import os
+import threading
+import unittest
+
+from e2e_common import (NETWORK_ERROR, LOADER, ReleaseServer, Reply, WineCase, free_port, msgbox, probe, sha,
+                        sha_bytes)
+from release_server import make_ca_signed
+
+JSON_HEADERS = [("Content-Type", "application/json"), ("Accept", "application/json"), ("charsets", "utf-8")]
+
+
+class Startup(WineCase):
+    def test_no_argument(self):
+        folder = self.app()
+        result = self.run_loader(folder, [])
+        self.assertEqual(result.exit_code, 0, result)
+        self.assertEqual(result.boxes, [])
+        self.assertEqual(result.windows, [])
+        self.assertEqual(self.server.requests, [])
+
+    def test_second_instance_with_the_same_name(self):
+        # A Chinese name, as the launcher's settings file holds it (code page 936).
+        name = "更新" + self.instance
+        first_folder = self.make_folder("first", ini_name=name)
+        second_folder = self.make_folder("second", ini_name=name)
+        hold = threading.Event()
+        self.server.route("/login", Reply.update({"code": "0", "info": "first"}, hold=hold))
+        try:
+            proc, log = self.start_loader(first_folder, [self.server.url("/login")])
+            self.assertTrue(self.server.wait_for_request("/login"), "the first updater never asked")
+            second = self.run_loader(second_folder, [self.server.url("/login")])
+            self.assertEqual(second.exit_code, 0, second)
+            self.assertEqual(second.boxes, [])
+            self.assertEqual(len(self.server.requests), 1)
+        finally:
+            hold.set()
+        first = msgbox.finish_program(proc, log)
+        self.assert_boxes(first, ["first"])
+        self.assertEqual(first.exit_code, 0)
+
+    def test_instance_names(self):
+        # No settings file: the mutex is the bare "downloader". A different name runs beside it.
+        hold = threading.Event()
+        self.server.route("/held", Reply.update({"code": "0", "info": "held"}, hold=hold))
+        self.server.route("/other", Reply.update({"code": "0", "info": "other"}))
+        bare = self.make_folder("bare")
+        bare_again = self.make_folder("bare_again")
+        named = self.make_folder("named", ini_name=self.instance)
+        try:
+            proc, log = self.start_loader(bare, [self.server.url("/held")])
+            self.assertTrue(self.server.wait_for_request("/held"))
+            again = self.run_loader(bare_again, [self.server.url("/other")])
+            self.assertEqual((again.exit_code, again.boxes), (0, []))
+            other = self.run_loader(named, [self.server.url("/other")])
+            self.assert_boxes(other, ["other"])
+            self.assertEqual(len(self.server.requests_for("/other")), 1)
+        finally:
+            hold.set()
+        self.assert_boxes(msgbox.finish_program(proc, log), ["held"])
+
+    def test_request_and_working_road(self):
+        # The launcher's login URLs run to some 2,000 bytes; the path is sent exactly.
+        path = ("/myqavo/login&uid=5&platform=p&gkey=g&server_id=1&time=1700000000&vip_level=0"
+                "&is_adult=1&type=t&callback_info=%7B%22a%22%3A1%7D&sign=" + "a1b2c3" * 250)
+        self.assertGreater(len(path), 1500)
+        png = self.serve_background()
+        self.server.route(path, Reply.update(self.record()))
+        folder = self.app()
+        old = os.path.join(folder, "old.exe")
+        with open(old, "wb") as f:
+            f.write(b"left over")
+        result = self.run_loader(folder, [self.server.url(path)])
+        self.assertEqual(result.exit_code, 0, result)
+        self.assertEqual(result.boxes, [])
+        self.assertEqual(result.windows, [])
+        [request] = self.server.requests_for(path)
+        self.assertEqual(request["method"], "GET")
+        self.assertEqual([h for h in request["headers"] if h[0].lower() != "host"], JSON_HEADERS)
+        with open(os.path.join(folder, "Skin", "bk", "bg_1.png"), "rb") as f:
+            self.assertEqual(f.read(), png)
+        self.assertFalse(os.path.exists(old), "old.exe was not removed")
+        self.assertEqual(sorted(os.listdir(os.path.join(folder, "Skin", "bk"))), ["bg_1.png"])
+
+    def test_error_status(self):
+        cases = [
+            ("404", Reply(status=404, body=b"page missing"), ["返回错误:404", "page missing"]),
+            # The raw body is shown in the system code page.
+            ("500", Reply(status=500, body="服务器错误".encode("gbk")), ["返回错误:500", "服务器错误"]),
+        ]
+        for name, reply, boxes in cases:
+            with self.subTest(name):
+                self.server.route("/" + name, reply)
+                result = self.run_loader(self.app(name=name), [self.server.url("/" + name)])
+                self.assert_boxes(result, boxes)
+                self.assertEqual(result.exit_code, 0)
+        # A redirect is followed to the real reply.
+        self.serve_background()
+        self.server.route("/moved", Reply(status=302, headers=[("Location", self.server.url("/here"))]))
+        self.server.route("/here", Reply.update(self.record()))
+        result = self.run_loader(self.app(name="redirect"), [self.server.url("/moved")])
+        self.assertEqual((result.exit_code, result.boxes), (0, []))
+        self.assertEqual(len(self.server.requests_for("/bg.png")), 1)
+
+    def test_refused_connection(self):
+        result = self.run_loader(self.app(), ["http://127.0.0.1:%d/login" % free_port()])
+        self.assert_boxes(result, ["发送错误"])
+        self.assertEqual(result.exit_code, 0)
+
+    def test_reply_codes(self):
+        cases = [
+            ("refused", Reply.update({"code": "0", "info": "账号已被封停"}), ["账号已被封停"]),
+            ("numeric", Reply.update({"code": 2, "info": "维护中"}), ["维护中"]),
+            ("empty", Reply(body=b""), [""]),
+            ("garbage", Reply(body=b"this is no reply"), [""]),
+            ("array", Reply.update([{"code": "1"}]), [""]),
+            ("data_array", Reply.update({"code": "0", "info": "i", "data": [1]}), ["i"]),
+        ]
+        for name, reply, boxes in cases:
+            with self.subTest(name):
+                self.server.route("/" + name, reply)
+                result = self.run_loader(self.app(name=name), [self.server.url("/" + name)])
+                self.assert_boxes(result, boxes)
+                self.assertEqual(result.exit_code, 0)
+        self.assertEqual(self.server.requests_for("/bg.png"), [])
+        # "code" as the number 1 is success; an empty updater version removes a leftover too.
+        self.serve_background()
+        self.server.route("/one", Reply.update(dict(self.record(up_version=""), code=1)))
+        folder = self.app(name="one")
+        with open(os.path.join(folder, "old.exe"), "wb") as f:
+            f.write(b"left over")
+        result = self.run_loader(folder, [self.server.url("/one")])
+        self.assertEqual((result.exit_code, result.boxes), (0, []))
+        self.assertFalse(os.path.exists(os.path.join(folder, "old.exe")))
+
+    def test_tls_verification(self):
+        # Wine's TLS layer accepts any certificate by itself: these rows show that the updater's
+        # own check refuses what it must and still lets a trusted server through. The
+        # background image (WinINet) is checked on the same servers.
+        png = self.serve_background()
+        self_signed = None  # the server makes one of its own
+
+        def signed_for(name, san):
+            folder = os.path.join(self.dir, "certs-" + name)
+            os.makedirs(folder)
+            return make_ca_signed(folder, san)
+
+        # Wine matches host names against DNS entries only, so the address is one too.
+        wrong_name = signed_for("wrong", "DNS:localhost")
+        trusted = signed_for("right", "DNS:127.0.0.1")
+        cases = [("self_signed", self_signed, False), ("wrong_name", wrong_name, False), ("trusted", trusted, True)]
+        roots = [wrong_name[0], trusted[0]]
+        for root in roots:
+            self.assertEqual(probe("trust", root), "result 0")
+        try:
+            for name, cert, accepted in cases:
+                with self.subTest(name), ReleaseServer(https=True, cert=cert and cert[1:]) as tls:
+                    tls.route("/login", Reply.update(self.record()))
+                    tls.route("/bg.png", Reply(body=png))
+                    result = self.run_loader(self.app(name=name), [tls.https_url("/login")])
+                    self.assertEqual(result.exit_code, 0)
+                    if accepted:
+                        self.assertEqual(result.boxes, [])
+                        self.assertEqual(len(tls.requests), 1)
+                    else:
+                        self.assert_boxes(result, ["发送错误"])
+                        self.assertEqual(tls.requests, [], "a request went to a server that was not verified")
+                    target = os.path.join(self.dir, name + ".png")
+                    self.assertEqual(probe("file", tls.https_url("/bg.png"), target),
+                                     "result 0" if accepted else "result -1")
+                    self.assertEqual(os.path.exists(target), accepted)
+        finally:
+            for root in roots:
+                probe("untrust", root)
+
+    def test_stalled_reply(self):
+        # The server accepts the request and then says nothing for longer than a minute.
+        self.server.route("/login", Reply.update(self.record(), delay=80))
+        result = self.run_loader(self.app(), [self.server.url("/login")], timeout=170)
+        self.assertFalse(result.timed_out, result)
+        self.assert_boxes(result, ["发送错误"])
+        self.assertEqual(result.exit_code, 0)
+
+    def test_self_replacement(self):
+        with open(LOADER, "rb") as f:
+            marked = f.read() + b"-- a newer updater --"
+        self.server.route("/new.exe", Reply(body=marked))
+        self.serve_background()
+        self.server.route("/login", [Reply.update(self.record(up_version="2", up_url=self.server.url("/new.exe"))),
+                                     Reply.update(self.record(up_version="1"))])
+        folder = self.app()
+        exe = os.path.join(folder, "ZelLoader.exe")
+        old = os.path.join(folder, "old.exe")
+        seen = {}
+
+        def on_request(srv):
+            if len(srv.requests_for("/login")) == 2 and "old" not in seen:
+                seen["old"] = os.path.exists(old)
+                seen["exe"] = sha(exe)
+
+        self.server.on_request = on_request
+        result = self.run_loader(folder, [self.server.url("/login")])
+        self.assertEqual(result.exit_code, 0, result)
+        self.assertEqual(result.boxes, [])
+        self.assertEqual(len(result.children), 1, "the new copy did not start")
+        self.assertEqual(result.exits[result.children[0]], 0)
+        logins = self.server.requests_for("/login")
+        self.assertEqual(len(logins), 2)
+        self.assertEqual(logins[0]["path"], logins[1]["path"])
+        self.assertEqual(seen, {"old": True, "exe": sha_bytes(marked)})
+        self.assertFalse(os.path.exists(old), "the new copy did not remove old.exe")
+        self.assertEqual(sha(exe), sha_bytes(marked))
+        self.assertEqual(len(self.server.requests_for("/bg.png")), 1)
+
+    def test_self_replacement_failures(self):
+        with open(LOADER, "rb") as f:
+            good = f.read()
+        cases = [
+            ("missing", Reply(status=404, body=b"MZ but an error page")),
+            ("cut", Reply(body=good, cut_after=4096)),
+            ("not_a_program", Reply(body=b"<html>maintenance</html>")),
+            ("refused", None),
+        ]
+        self.serve_background()
+        for name, reply in cases:
+            with self.subTest(name):
+                if reply is None:
+                    up_url = "http://127.0.0.1:%d/new.exe" % free_port()
+                else:
+                    self.server.route("/%s.exe" % name, reply)
+                    up_url = self.server.url("/%s.exe" % name)
+                self.server.route("/" + name, Reply.update(self.record(up_version="3", up_url=up_url)))
+                folder = self.app(name=name)
+                before = sha(os.path.join(folder, "ZelLoader.exe"))
+                result = self.run_loader(folder, [self.server.url("/" + name)])
+                self.assert_boxes(result, [NETWORK_ERROR])
+                self.assertEqual(result.exit_code, -1)
+                self.assertEqual(result.children, [])
+                self.assertEqual(sha(os.path.join(folder, "ZelLoader.exe")), before)
+                self.assertEqual(sorted(os.listdir(folder)), ["Skin", "ZelLoader.exe", "ZelLogin.ini"])
+        # The updater that stayed in place still works.
+        self.server.route("/again", Reply.update(self.record()))
+        result = self.run_loader(os.path.join(self.dir, "missing"), [self.server.url("/again")])
+        self.assertEqual((result.exit_code, result.boxes), (0, []))
+
+    def test_new_updater_that_does_not_start(self):
+        # It looks like a program but is none: the updater stays as it was and carries on.
+        self.server.route("/broken.exe", Reply(body=b"MZ" + b"\0" * 4000))
+        png = self.serve_background()
+        self.server.route("/login", Reply.update(self.record(up_version="2", up_url=self.server.url("/broken.exe"))))
+        folder = self.app()
+        before = sha(os.path.join(folder, "ZelLoader.exe"))
+        result = self.run_loader(folder, [self.server.url("/login")])
+        self.assertEqual((result.exit_code, result.boxes), (0, []), result)
+        self.assertEqual(len(self.server.requests_for("/login")), 1)
+        self.assertEqual(sha(os.path.join(folder, "ZelLoader.exe")), before)
+        self.assertEqual(sorted(os.listdir(folder)), ["Skin", "ZelLoader.exe", "ZelLogin.ini"])
+        with open(os.path.join(folder, "Skin", "bk", "bg_1.png"), "rb") as f:
+            self.assertEqual(f.read(), png)
+
+    def test_background_image_failures(self):
+        png = self.serve_background()
+        self.server.route("/cut.png", Reply(body=png * 50, cut_after=100))
+        refused = "http://127.0.0.1:%d/bg.png" % free_port()
+        cases = [
+            ("no_folder", self.server.url("/bg.png"), False, ["创建文件失败,错误码：3", NETWORK_ERROR]),
+            ("empty", "", True, ["url返回错误,错误码：*", NETWORK_ERROR]),
+            ("refused", refused, True, ["url返回错误,错误码：*", NETWORK_ERROR]),
+            ("cut", self.server.url("/cut.png"), True, [NETWORK_ERROR]),
+        ]
+        for name, url, skin, boxes in cases:
+            with self.subTest(name):
+                self.server.route("/" + name, Reply.update(self.record(up_bg=url)))
+                folder = self.app(name=name, skin=skin)
+                image = os.path.join(folder, "Skin", "bk", "bg_1.png")
+                if skin:
+                    with open(image, "wb") as f:
+                        f.write(b"the image from before")
+                result = self.run_loader(folder, [self.server.url("/" + name)])
+                self.assertEqual(len(result.boxes), len(boxes), result)
+                for (caption, text), want in zip(result.boxes, boxes):
+                    self.assertEqual(caption, "提示")
+                    if want.endswith("*"):
+                        self.assertRegex(text, "^" + want[:-1] + r"\d+$")
+                    else:
+                        self.assertEqual(text, want)
+                self.assertEqual(result.exit_code, -1)
+                self.assertEqual(result.windows, [])
+                if skin:
+                    with open(image, "rb") as f:
+                        self.assertEqual(f.read(), b"the image from before")
+                    self.assertEqual(os.listdir(os.path.dirname(image)), ["bg_1.png"])
+
+    def test_background_error_status_keeps_the_image(self):
+        self.server.route("/bg.png", Reply(status=404, body=b"<html>not found</html>"))
+        self.server.route("/login", Reply.update(self.record()))
+        folder = self.app()
+        image = os.path.join(folder, "Skin", "bk", "bg_1.png")
+        with open(image, "wb") as f:
+            f.write(b"the image from before")
+        result = self.run_loader(folder, [self.server.url("/login")])
+        self.assertEqual((result.exit_code, result.boxes), (0, []))
+        self.assertEqual(len(self.server.requests_for("/bg.png")), 1)
+        with open(image, "rb") as f:
+            self.assertEqual(f.read(), b"the image from before")
+
+
+if __name__ == "__main__":
+    unittest.main()
