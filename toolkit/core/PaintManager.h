@@ -1,0 +1,406 @@
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+#include "core/SkinDefs.h"
+#include "core/SkinString.h"
+#include "core/StdPtrArray.h"
+#include "core/StdStringPtrMap.h"
+#include "core/SkinRect.h"
+#include "core/Shadow.h"
+
+namespace SkinUI {
+
+class CControlUI;
+class CRichEditUI;
+
+// Input event codes (tagTEventUI::type). Keyboard events occupy 3..6, mouse events 9..18.
+enum UIEVENT_TYPE {
+    UIEVENT_KEYDOWN = 3,
+    UIEVENT_KEYUP = 4,
+    UIEVENT_CHAR = 5,
+    UIEVENT_SYSKEYDOWN = 6,
+    UIEVENT_MOUSEMOVE = 9,
+    UIEVENT_MOUSELEAVE = 10,
+    UIEVENT_MOUSEENTER = 11,
+    UIEVENT_MOUSEHOVER = 12,
+    UIEVENT_LBUTTONDOWN = 13,
+    UIEVENT_LBUTTONUP = 14,
+    UIEVENT_RBUTTONDOWN = 15,
+    UIEVENT_LBUTTONDBLCLK = 16,
+    UIEVENT_CONTEXTMENU = 17,
+    UIEVENT_MOUSEWHEEL = 18,
+    UIEVENT_KILLFOCUS = 20,
+    UIEVENT_SETFOCUS = 21,
+    UIEVENT_SIZE = 22,
+    UIEVENT_SETCURSOR = 23,
+    UIEVENT_TIMER = 24,
+
+    UIEVENT__KEYBEGIN = UIEVENT_KEYDOWN,
+    UIEVENT__KEYEND = UIEVENT_SYSKEYDOWN,
+    UIEVENT__MOUSEBEGIN = UIEVENT_MOUSEMOVE,
+    UIEVENT__MOUSEEND = UIEVENT_MOUSEWHEEL
+};
+
+// A font of a manager's font table; the manager owns the handle and the record.
+typedef struct tagTFontInfo {
+    HFONT hFont;
+    CSkinString faceName;
+    int size;              // the LOGFONT height is minus this
+    bool bold;
+    bool underline;
+    bool italic;
+    TEXTMETRICW tm;        // all zero until measured with a paint DC
+} TFontInfo;
+
+// A decoded image: 32-bit top-down DIB with premultiplied alpha, owned by the image cache.
+typedef struct tagTImageInfo {
+    HBITMAP hBitmap;
+    int width;
+    int height;
+    bool hasAlpha;
+    CSkinString resType;   // empty for files and zip entries
+    DWORD mask;
+} TImageInfo;
+
+// An input event delivered to a control; built from a zeroed record.
+typedef struct tagTEventUI {
+    int type;
+    CControlUI* sender;
+    DWORD timestamp;
+    POINT mousePos;
+    TCHAR key;
+    WORD keyState;
+    WPARAM wParam;
+    LPARAM lParam;
+} TEventUI;
+
+// A notification from a control to its window.
+typedef struct tagTNotifyUI {
+    CSkinString type;
+    CSkinString virtualWnd;
+    CControlUI* sender;
+    DWORD timestamp;
+    POINT mousePos;
+    WPARAM wParam;
+    LPARAM lParam;
+} TNotifyUI;
+
+// One control timer multiplexed onto the paint window.
+typedef struct TTimerEntry {
+    CControlUI* sender;
+    UINT localId;
+    HWND hWnd;
+    UINT winTimerId;
+    bool killed;
+} TIMERINFO;
+
+class INotifyUI {
+public:
+    virtual void Notify(tagTNotifyUI& msg) = 0;
+};
+
+class IMessageFilterUI {
+public:
+    virtual LRESULT MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled) = 0;
+};
+
+class ITranslateAccelerator {
+public:
+    // S_OK (0) means the message was translated and must not be dispatched.
+    virtual LRESULT TranslateAccelerator(MSG* pMsg) = 0;
+};
+
+// Signature of the control-tree search callbacks (non-null stops the search).
+typedef CControlUI* (CALLBACK* FINDCONTROLPROC)(CControlUI*, LPVOID);
+
+// One per toolkit window: owns the control tree, the caches and the observer lists, and
+// holds the toolkit-wide settings as class members. Single-threaded.
+class SKINUI_API CPaintManagerUI {
+public:
+    CPaintManagerUI();
+    ~CPaintManagerUI();
+
+    // Binding, tree.
+    void Init(HWND hWnd);
+    bool AttachDialog(CControlUI* pControl);
+    bool InitControls(CControlUI* pControl, CControlUI* pParent = NULL);
+    void ReapObjects(CControlUI* pControl);
+    void AddDelayedCleanup(CControlUI* pControl);
+
+    // Layout and painting.
+    void NeedUpdate();
+    void Invalidate(RECT& rcItem);
+    void DrawCaret(HDC hDC, const RECT& rcPaint);
+
+    HWND GetPaintWindow() const;
+    HDC GetPaintDC() const;
+    CControlUI* GetRoot() const;
+    HWND GetTooltipWindow() const;
+    CShadowUI* GetShadow();
+    POINT GetMousePos() const;
+    SIZE GetClientSize() const;
+
+    // Window properties set by the skin builder.
+    SIZE GetInitSize();
+    void SetInitSize(int cx, int cy);
+    RECT& GetSizeBox();
+    void SetSizeBox(const RECT& rcSizeBox);
+    RECT& GetCaptionRect();
+    void SetCaptionRect(const RECT& rcCaption);
+    SIZE GetRoundCorner() const;
+    void SetRoundCorner(int cx, int cy);
+    SIZE GetMinInfo() const;
+    void SetMinInfo(int cx, int cy);
+    SIZE GetMaxInfo() const;
+    void SetMaxInfo(int cx, int cy);
+    RECT& GetRichEditCorner();
+    void SetRichEditCorner(const RECT& rcCorner);
+    int GetTransparent() const;
+    void SetTransparent(int nOpacity);
+    bool IsLayeredWindow() const;
+    void SetUseLayeredWindow(bool bLayered);
+    bool IsUseGdiplusText() const;
+    void SetUseGdiplusText(bool bUse);
+    void UsedVirtualWnd(bool bUsed);
+
+    // Toolkit-wide settings.
+    static HINSTANCE GetInstance();
+    static CSkinString GetInstancePath();
+    static CSkinString GetCurrentPath();
+    static HINSTANCE GetResourceDll();
+    static const CSkinString& GetResourcePath();
+    static const CSkinString& GetResourceZip();
+    static bool IsCachedResourceZip();
+    static HANDLE GetResourceZipHandle();
+    static void SetInstance(HINSTANCE hInst);
+    static void SetCurrentPath(LPCTSTR pStrPath);
+    static void SetResourceDll(HINSTANCE hInst);
+    static void SetResourcePath(LPCTSTR pStrPath);
+    static void SetResourceZip(LPVOID pVoid, unsigned int len);
+    static void SetResourceZip(LPCTSTR pstrZip, bool bCachedResourceZip = false);
+    static void SetResourceZip(UINT nResID);
+    static void GetHSL(short* H, short* S, short* L);
+    static void SetHSL(bool bUseHSL, short H, short S, short L);
+    static void ReloadSkin();
+    static bool LoadPlugin(LPCTSTR pstrModuleName);
+    static CStdPtrArray* GetPlugins();
+    static void Term();
+
+    bool UseParentResource(CPaintManagerUI* pm);
+    CPaintManagerUI* GetParentResource() const;
+
+    // Default colours: setters store here, getters answer the last manager of the chain.
+    DWORD GetDefaultDisabledColor() const;
+    void SetDefaultDisabledColor(DWORD dwColor);
+    DWORD GetDefaultFontColor() const;
+    void SetDefaultFontColor(DWORD dwColor);
+    DWORD GetDefaultLinkFontColor() const;
+    void SetDefaultLinkFontColor(DWORD dwColor);
+    DWORD GetDefaultLinkHoverFontColor() const;
+    void SetDefaultLinkHoverFontColor(DWORD dwColor);
+    DWORD GetDefaultSelectedBkColor() const;
+    void SetDefaultSelectedBkColor(DWORD dwColor);
+
+    // Fonts; an id is an index into this manager's custom font list.
+    tagTFontInfo* GetDefaultFontInfo();
+    void SetDefaultFont(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic);
+    DWORD GetCustomFontCount() const;
+    HFONT AddFont(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic);
+    HFONT AddFontAt(int index, LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic);
+    HFONT GetFont(int index);
+    HFONT GetFont(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic);
+    bool FindFont(HFONT hFont);
+    bool FindFont(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic);
+    int GetFontIndex(HFONT hFont);
+    int GetFontIndex(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic);
+    bool RemoveFont(HFONT hFont);
+    bool RemoveFontAt(int index);
+    void RemoveAllFonts();
+    tagTFontInfo* GetFontInfo(int index);
+    tagTFontInfo* GetFontInfo(HFONT hFont);
+
+    // Images; the cache key is the image string itself.
+    tagTImageInfo* GetImage(LPCTSTR bitmap);
+    tagTImageInfo* GetImageEx(LPCTSTR bitmap, LPCTSTR type = NULL, DWORD mask = 0);
+    tagTImageInfo* AddImage(LPCTSTR bitmap, LPCTSTR type = NULL, DWORD mask = 0);
+    // The manager owns hBitmap after this call in every case, also when it fails.
+    tagTImageInfo* AddImage(LPCTSTR bitmap, HBITMAP hBitmap, int iWidth, int iHeight, bool bAlpha);
+    // Unsafe while controls still hold the image: they keep raw record pointers.
+    bool RemoveImage(LPCTSTR bitmap);
+    void RemoveAllImages();
+    void ReloadAllImages();
+    // A new record owned by the caller, or null.
+    static tagTImageInfo* LoadImage(STRINGorID bitmap, LPCTSTR type = NULL, DWORD mask = 0);
+    static void FreeImage(tagTImageInfo* pImage);
+
+    // Default attribute lists per control class name.
+    void AddDefaultAttributeList(LPCTSTR pStrControlName, LPCTSTR pStrControlAttrList);
+    LPCTSTR GetDefaultAttributeList(LPCTSTR pStrControlName) const;
+    bool RemoveDefaultAttributeList(LPCTSTR pStrControlName);
+    const CStdStringPtrMap& GetDefaultAttribultes() const;
+    void RemoveAllDefaultAttributeList();
+
+    // Option groups.
+    bool AddOptionGroup(LPCTSTR pStrGroupName, CControlUI* pControl);
+    CStdPtrArray* GetOptionGroup(LPCTSTR pStrGroupName);
+    void RemoveOptionGroup(LPCTSTR pStrGroupName, CControlUI* pControl);
+    void RemoveAllOptionGroups();
+
+    // Focus and capture.
+    CControlUI* GetFocus() const;
+    void SetFocus(CControlUI* pControl);
+    void SetFocusNeeded(CControlUI* pControl);
+    bool SetNextTabControl(bool bForward = true);
+    void SetCapture();
+    void ReleaseCapture();
+    bool IsCaptured();
+
+    // Timers.
+    bool SetTimer(CControlUI* pControl, UINT nTimerID, UINT uElapse);
+    bool KillTimer(CControlUI* pControl, UINT nTimerID);
+    void KillTimer(CControlUI* pControl);
+    void RemoveAllTimers();
+
+    // Caret of the windowless rich edit.
+    bool CreateCaret(HBITMAP hBmp, int nWidth, int nHeight);
+    bool ShowCaret(bool bShow);
+    bool SetCaretPos(CRichEditUI* obj, int x, int y);
+    CRichEditUI* GetCurrentCaretRichEdit();
+
+    // Notifications and observers.
+    void SendNotify(tagTNotifyUI& Msg, bool bAsync = false);
+    void SendNotify(CControlUI* pControl, LPCTSTR pstrMessage, WPARAM wParam = 0, LPARAM lParam = 0, bool bAsync = false);
+    bool AddNotifier(INotifyUI* pControl);
+    bool RemoveNotifier(INotifyUI* pControl);
+    bool AddPreMessageFilter(IMessageFilterUI* pFilter);
+    bool RemovePreMessageFilter(IMessageFilterUI* pFilter);
+    bool AddMessageFilter(IMessageFilterUI* pFilter);
+    bool RemoveMessageFilter(IMessageFilterUI* pFilter);
+    bool AddTranslateAccelerator(ITranslateAccelerator* pTranslateAccelerator);
+    bool RemoveTranslateAccelerator(ITranslateAccelerator* pTranslateAccelerator);
+    bool TranslateAccelerator(LPMSG pMsg);
+    int GetPostPaintCount() const;
+    bool AddPostPaint(CControlUI* pControl);
+    bool RemovePostPaint(CControlUI* pControl);
+    bool SetPostPaintIndex(CControlUI* pControl, int iIndex);
+
+    // Control lookup.
+    CControlUI* FindControl(POINT pt) const;
+    CControlUI* FindControl(LPCTSTR pstrName) const;
+    CControlUI* FindSubControlByPoint(CControlUI* pParent, POINT pt) const;
+    CControlUI* FindSubControlByName(CControlUI* pParent, LPCTSTR pstrName) const;
+    CControlUI* FindSubControlByClass(CControlUI* pParent, LPCTSTR pstrClass, int iIndex = 0);
+    CStdPtrArray* FindSubControlsByClass(CControlUI* pParent, LPCTSTR pstrClass);
+    CStdPtrArray* GetSubControlsByClass();
+
+    // Message handling.
+    static void MessageLoop();
+    static bool TranslateMessage(const LPMSG pMsg);
+    bool MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes);
+    bool PreMessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes);
+    // The rich edit tells whether a focused rich edit keeps the Tab key (its IsWantTab).
+    typedef bool (*WANTTABPROC)(CControlUI* pRichEdit);
+    static void SetWantTabQuery(WANTTABPROC pfn);
+
+    // Exported for the class searches; see the control's FindControl.
+    static CControlUI* CALLBACK __FindControlFromNameHash(CControlUI* pThis, LPVOID pData);
+    static CControlUI* CALLBACK __FindControlFromCount(CControlUI* pThis, LPVOID pData);
+    static CControlUI* CALLBACK __FindControlFromPoint(CControlUI* pThis, LPVOID pData);
+    static CControlUI* CALLBACK __FindControlFromTab(CControlUI* pThis, LPVOID pData);
+    static CControlUI* CALLBACK __FindControlFromShortcut(CControlUI* pThis, LPVOID pData);
+    static CControlUI* CALLBACK __FindControlFromUpdate(CControlUI* pThis, LPVOID pData);
+    static CControlUI* CALLBACK __FindControlFromName(CControlUI* pThis, LPVOID pData);
+    static CControlUI* CALLBACK __FindControlFromClass(CControlUI* pThis, LPVOID pData);
+    static CControlUI* CALLBACK __FindControlsFromClass(CControlUI* pThis, LPVOID pData);
+
+private:
+    void DeliverAsyncNotifications();
+    void DeliverNotify(tagTNotifyUI& msg);
+    void MeasureFont(tagTFontInfo* pFontInfo);
+    HFONT CreateFontFrom(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic, bool bClearType);
+    CPaintManagerUI* GetLastResourceManager();
+    const CPaintManagerUI* GetLastResourceManager() const;
+    void DropOffscreen();
+    static WORD KeyState();
+    void InvalidateWhole();
+    static void CloseCachedZip();
+
+    HWND m_hWndPaint;
+    int m_nOpacity;
+    HDC m_hDcPaint;
+    HDC m_hDcOffscreen;
+    HBITMAP m_hbmpOffscreen;
+    BYTE* m_pOffscreenBits;
+    bool m_bLayered;
+    RECT m_rcLayeredUpdate;
+    RECT m_rcRichEditCorner;
+    bool m_bLayeredChanged;
+    bool m_bUseGdiplusText;
+    CShadowUI m_shadow;
+    RECT m_rtCaret;
+    bool m_bCaretActive;
+    bool m_bCaretShowing;
+    CRichEditUI* m_currentCaretObject;
+    HWND m_hwndTooltip;
+    TOOLINFOW m_ToolTip;
+    CControlUI* m_pRoot;
+    CControlUI* m_pFocus;
+    CControlUI* m_pEventHover;
+    CControlUI* m_pEventClick;
+    CControlUI* m_pEventKey;
+    POINT m_ptLastMousePos;
+    SIZE m_szMinWindow;
+    SIZE m_szMaxWindow;
+    SIZE m_szInitWindowSize;
+    RECT m_rcSizeBox;
+    SIZE m_szRoundCorner;
+    RECT m_rcCaption;
+    UINT m_uTimerID;
+    bool m_bFirstLayout;
+    bool m_bUpdateNeeded;
+    bool m_bFocusNeeded;
+    bool m_bMouseTracking;
+    bool m_bMouseCapture;
+    bool m_bUsedVirtualWnd;
+    CStdPtrArray m_aNotifiers;
+    CStdPtrArray m_aTimers;
+    CStdPtrArray m_aPreMessageFilters;
+    CStdPtrArray m_aMessageFilters;
+    CStdPtrArray m_aPostPaintControls;
+    CStdPtrArray m_aDelayedCleanup;
+    CStdPtrArray m_aAsyncNotify;
+    CStdPtrArray m_aFoundControls;
+    CStdStringPtrMap m_mNameHash;
+    CStdStringPtrMap m_mOptionGroup;
+    CPaintManagerUI* m_pParentResourcePM;
+    DWORD m_dwDefaultDisabledColor;
+    DWORD m_dwDefaultFontColor;
+    DWORD m_dwDefaultLinkFontColor;
+    DWORD m_dwDefaultLinkHoverFontColor;
+    DWORD m_dwDefaultSelectedBkColor;
+    tagTFontInfo m_DefaultFontInfo;
+    CStdPtrArray m_aCustomFonts;
+    CStdStringPtrMap m_mImageHash;
+    CStdStringPtrMap m_DefaultAttrHash;
+    CStdPtrArray m_aTranslateAccelerator;
+
+    static HINSTANCE m_hInstance;
+    static HINSTANCE m_hResourceInstance;
+    static CSkinString m_pStrResourcePath;
+    static CSkinString m_pStrResourceZip;
+    static HANDLE m_hResourceZip;
+    static bool m_bCachedResourceZip;
+    static CStdPtrArray m_aPreMessages;
+    static CStdPtrArray m_aPlugins;
+    static short m_H;
+    static short m_S;
+    static short m_L;
+    static ULONG_PTR m_gdiplusToken;
+    static void* m_pGdiplusStartupInput;
+    static WANTTABPROC s_pfnWantTab;
+
+public:
+    static CSkinString m_pStrDefaultFontName;
+};
+
+} // namespace SkinUI
