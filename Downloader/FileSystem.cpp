@@ -1,5 +1,7 @@
 #include "FileSystem.h"
 
+#include "SevenZipUnknown.h"
+
 #include <atomic>
 #include <vector>
 
@@ -244,6 +246,21 @@ int FindAltStreamColon(const wchar_t* path) {
       colon = i;
   }
   return colon;
+}
+
+HRESULT SeekFile(HANDLE file, INT64 offset, UINT32 seekOrigin, UINT64* newPosition) {
+  if (seekOrigin > kSeekEnd) return STG_E_INVALIDFUNCTION;
+  LARGE_INTEGER distance;
+  distance.QuadPart = offset;
+  LARGE_INTEGER position;
+  position.QuadPart = 0;
+  if (!SetFilePointerEx(file, distance, &position, seekOrigin)) {
+    const HRESULT hr = HResultFromLastError();
+    if (newPosition) *newPosition = UINT64(offset);
+    return hr;
+  }
+  if (newPosition) *newPosition = UINT64(position.QuadPart);
+  return S_OK;
 }
 
 bool FindFileInfo(CFileInfo& info, const std::wstring& path) {

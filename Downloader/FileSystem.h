@@ -31,6 +31,10 @@ struct CFileInfo {
   bool IsDir() const { return (Attrib & FILE_ATTRIBUTE_DIRECTORY) != 0; }
 };
 
+// Seek as both file streams do it: origins above kSeekEnd are refused, and on failure the
+// position reported is the requested offset.
+HRESULT SeekFile(HANDLE file, INT64 offset, UINT32 seekOrigin, UINT64* newPosition);
+
 // Files, folders, drive roots, share roots and alternate streams ("file:stream").
 bool FindFileInfo(CFileInfo& info, const std::wstring& path);
 

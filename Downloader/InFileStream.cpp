@@ -1,5 +1,7 @@
 #include "InFileStream.h"
 
+#include "FileSystem.h"
+
 namespace {
 // Larger single reads gain nothing and some systems refuse them.
 const UINT32 kMaxReadSize = 0x400000;
@@ -56,18 +58,7 @@ HRESULT __stdcall CInFileStream::Read(void* data, UINT32 size, UINT32* processed
 }
 
 HRESULT __stdcall CInFileStream::Seek(INT64 offset, UINT32 seekOrigin, UINT64* newPosition) {
-  if (seekOrigin > kSeekEnd) return STG_E_INVALIDFUNCTION;
-  LARGE_INTEGER distance;
-  distance.QuadPart = offset;
-  LARGE_INTEGER position;
-  position.QuadPart = 0;
-  if (!SetFilePointerEx(m_file, distance, &position, seekOrigin)) {
-    const HRESULT hr = HResultFromLastError();
-    if (newPosition) *newPosition = UINT64(offset);
-    return hr;
-  }
-  if (newPosition) *newPosition = UINT64(position.QuadPart);
-  return S_OK;
+  return SeekFile(m_file, offset, seekOrigin, newPosition);
 }
 
 HRESULT __stdcall CInFileStream::GetSize(UINT64* size) {

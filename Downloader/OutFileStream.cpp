@@ -1,5 +1,7 @@
 #include "OutFileStream.h"
 
+#include "FileSystem.h"
+
 namespace {
 const UINT32 kMaxWriteSize = 0x400000;
 }  // namespace
@@ -63,18 +65,7 @@ HRESULT __stdcall COutFileStream::Write(const void* data, UINT32 size, UINT32* p
 }
 
 HRESULT __stdcall COutFileStream::Seek(INT64 offset, UINT32 seekOrigin, UINT64* newPosition) {
-  if (seekOrigin > kSeekEnd) return STG_E_INVALIDFUNCTION;
-  LARGE_INTEGER distance;
-  distance.QuadPart = offset;
-  LARGE_INTEGER position;
-  position.QuadPart = 0;
-  if (!SetFilePointerEx(m_file, distance, &position, seekOrigin)) {
-    const HRESULT hr = HResultFromLastError();
-    if (newPosition) *newPosition = UINT64(offset);
-    return hr;
-  }
-  if (newPosition) *newPosition = UINT64(position.QuadPart);
-  return S_OK;
+  return SeekFile(m_file, offset, seekOrigin, newPosition);
 }
 
 HRESULT __stdcall COutFileStream::SetSize(UINT64 newSize) {
