@@ -139,7 +139,8 @@ TEST(ExtractFolders, CreateComplexDir) {
   // Three missing levels, relative to the current directory (the program's folder), with a
   // trailing separator.
   ASSERT_TRUE(SetCurrentDirectoryW(ExeFolder().c_str()));
-  EXPECT_TRUE(CreateComplexDir(L"work\\complex_dir\\a\\b\\c\\"));
+  const std::wstring relative = base.substr(ExeFolder().size());
+  EXPECT_TRUE(CreateComplexDir(relative + L"a\\b\\c\\"));
   EXPECT_TRUE(FolderExists(base + L"a\\b\\c"));
 
   // An existing folder.

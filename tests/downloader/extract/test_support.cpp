@@ -54,7 +54,9 @@ std::wstring Fixture(const std::wstring& name) { return ExeFolder() + L"fixtures
 std::wstring FreshFolder(const std::wstring& name) {
   const std::wstring work = ExeFolder() + L"work\\";
   CreateDirectoryW(work.c_str(), nullptr);
-  const std::wstring folder = work + name + L"\\";
+  // ctest runs each case in its own process, several at once: the process id keeps cases
+  // that share a folder name from deleting each other's files.
+  const std::wstring folder = work + name + L"-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
   RemoveTree(folder);
   CreateDirectoryW(folder.c_str(), nullptr);
   return folder;

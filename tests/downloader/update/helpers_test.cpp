@@ -19,6 +19,9 @@ struct SplitCase {
   std::vector<std::string> pieces;
 };
 
+// Keeps the case readable in test names and failure messages.
+void PrintTo(const SplitCase& c, std::ostream* os) { *os << testing::PrintToString(c.text); }
+
 class SplitStringTest : public testing::TestWithParam<SplitCase> {};
 
 TEST_P(SplitStringTest, Splits) { EXPECT_EQ(SplitString(GetParam().text, GetParam().separator), GetParam().pieces); }
@@ -47,6 +50,9 @@ struct FolderCase {
   std::wstring folder;
 };
 
+// Keeps the case readable in test names and failure messages.
+void PrintTo(const FolderCase& c, std::ostream* os) { *os << testing::PrintToString(c.path); }
+
 class FolderOfPathTest : public testing::TestWithParam<FolderCase> {};
 
 TEST_P(FolderOfPathTest, KeepsUpToTheLastSeparator) { EXPECT_EQ(FolderOfPath(GetParam().path), GetParam().folder); }
@@ -71,6 +77,9 @@ struct NameCase {
   std::string url;
   std::wstring name;
 };
+
+// Keeps the case readable in test names and failure messages.
+void PrintTo(const NameCase& c, std::ostream* os) { *os << testing::PrintToString(c.url); }
 
 class ArchiveNameTest : public testing::TestWithParam<NameCase> {};
 
@@ -97,6 +106,9 @@ struct FigureCase {
   double kb, mb;
   std::wstring percentText, speedText;
 };
+
+// Keeps the case readable in test names and failure messages.
+void PrintTo(const FigureCase& c, std::ostream* os) { *os << c.name; }
 
 class DownloadFiguresTest : public testing::TestWithParam<FigureCase> {};
 

@@ -39,6 +39,9 @@ struct DecodeCase {
   std::string plain;
 };
 
+// Keeps the case readable in test names and failure messages.
+void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.name; }
+
 class DecodeResponseTest : public testing::TestWithParam<DecodeCase> {};
 
 TEST_P(DecodeResponseTest, GivesThePlainBytes) {
@@ -127,6 +130,9 @@ struct ShapeCase {
   bool parsed;
   const char* code;
 };
+
+// Keeps the case readable in test names and failure messages.
+void PrintTo(const ShapeCase& c, std::ostream* os) { *os << c.name; }
 
 class OddShapes : public testing::TestWithParam<ShapeCase> {};
 
