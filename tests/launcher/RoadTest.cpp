@@ -1,0 +1,176 @@
+// The launcher's road from its switches to the host notification, run as real programs:
+// the launcher with the page replaced by a script (LoginRoad.exe), the real Login.exe, a
+// stand-in updater (ZelLoader.exe) and a host window in this test process.
+#include "RoadSupport.h"
+
+#include "LoginUrl.h"
+
+namespace {
+
+using namespace road;
+
+TEST(LauncherRoad, AppLoginStartsTheUpdaterAndNotifiesTheHostOnceItHasGone) {
+  CaseFolder folder(L"applogin");
+  folder.Copy(L"LoginRoad.exe");
+  folder.Copy(L"ZelLoader.exe");
+  folder.Script("AppLogin", R"({"uid":"5","time":170,"callback_info":"x y"})");
+  folder.Touch(L"linger");
+  HostWindow host;
+
+  Child launcher(folder.File(L"LoginRoad.exe"), host.Switch() + L" --token=t", folder.Path());
+  ASSERT_TRUE(launcher.Started());
+  ASSERT_TRUE(WaitFor(folder.File(L"loader-args.txt"))) << "the updater was not started";
+
+  const std::wstring commandLine = FromUtf8(ReadFile(folder.File(L"loader-args.txt")));
+  const std::wstring url = FromUtf8(LoginBaseAddress()) +
+                           L"&uid=5&platform=&gkey=&server_id=&time=170&vip_level=&is_adult="
+                           L"&type=&callback_info=x%20y&sign=";
+  const std::vector<std::wstring> argv = SplitCommandLine(commandLine);
+  ASSERT_EQ(2u, argv.size()) << std::string(commandLine.begin(), commandLine.end());
+  EXPECT_EQ(0, _wcsicmp(argv[0].c_str(), folder.File(L"ZelLoader.exe").c_str()));
+  EXPECT_EQ(url, argv[1]);
+
+  // While the updater runs: both windows hidden, the launcher waiting, the host untold.
+  ::Sleep(300);
+  EXPECT_TRUE(launcher.Running());
+  EXPECT_EQ(0, launcher.VisibleWindows());
+  EXPECT_TRUE(host.Notices().empty());
+
+  folder.Touch(L"release");
+  EXPECT_EQ(0u, launcher.Wait());
+  const std::vector<HostWindow::Notice> notices = host.Notices();
+  ASSERT_EQ(1u, notices.size());
+  EXPECT_EQ(1u, notices[0].kind);
+  EXPECT_EQ(L"#32770", notices[0].senderClass);
+  EXPECT_EQ(launcher.Id(), notices[0].senderProcess);
+  EXPECT_EQ(ExpectedRecord(), notices[0].bytes);
+}
+
+TEST(LauncherRoad, WithoutAHostWindowTheLauncherStillEndsAfterTheUpdater) {
+  const wchar_t* const switches[] = {L"--winid=0 --token=t", L"--token=t"};
+  int index = 0;
+  for (const wchar_t* arguments : switches) {
+    CaseFolder folder(L"nohost" + std::to_wstring(index++));
+    folder.Copy(L"LoginRoad.exe");
+    folder.Copy(L"ZelLoader.exe");
+    folder.Script("AppLogin", R"({"uid":"5"})");
+    Child launcher(folder.File(L"LoginRoad.exe"), arguments, folder.Path());
+    ASSERT_TRUE(launcher.Started());
+    EXPECT_EQ(0u, launcher.Wait()) << std::string(arguments, arguments + wcslen(arguments));
+    EXPECT_TRUE(Exists(folder.File(L"loader-args.txt")));
+  }
+}
+
+TEST(LauncherRoad, LoadGameStartsTheUpdaterInTheCurrentFolderAndEndsWithoutNotice) {
+  CaseFolder folder(L"loadgame");
+  folder.Copy(L"LoginRoad.exe");
+  folder.Copy(L"ZelLoader.exe");
+  folder.Script("LoadGame", "abc def");
+  HostWindow host;
+  Child launcher(folder.File(L"LoginRoad.exe"), host.Switch(), folder.Path());
+  ASSERT_TRUE(launcher.Started());
+  EXPECT_EQ(0u, launcher.Wait());
+  ASSERT_TRUE(WaitFor(folder.File(L"loader-args.txt")));
+  const std::vector<std::wstring> argv = SplitCommandLine(FromUtf8(ReadFile(folder.File(L"loader-args.txt"))));
+  ASSERT_EQ(3u, argv.size());
+  EXPECT_EQ(L"abc", argv[1]);
+  EXPECT_EQ(L"def", argv[2]);
+  EXPECT_TRUE(host.Notices().empty());
+}
+
+TEST(LauncherRoad, CloseButtonKeepsTheFileParameterAndNotifiesTheHost) {
+  CaseFolder folder(L"fileparam");
+  folder.Copy(L"LoginRoad.exe");
+  folder.SetSetting("URL", "game_url", "http://page/login");
+  HostWindow host;
+  struct Step {
+    const wchar_t* switches;
+    const char* page;
+  } steps[] = {
+      {L" --token=t --fileparam=abc", "http://page/login?token=t&source=&serverid=&fcext=&fileparam=abc"},
+      // Without the switch the value stored by the earlier start is used.
+      {L" --source=s", "http://page/login?token=&source=s&serverid=&fcext=&fileparam=abc"},
+  };
+  size_t expectedNotices = 0;
+  for (const Step& step : steps) {
+    folder.Script("Close");
+    Child launcher(folder.File(L"LoginRoad.exe"), host.Switch() + step.switches, folder.Path());
+    ASSERT_TRUE(launcher.Started());
+    EXPECT_EQ(0u, launcher.Wait());
+    EXPECT_EQ(step.page, ReadFile(folder.File(L"page.txt")));
+    EXPECT_EQ("abc", folder.Setting("URL", "fileparam"));
+    const std::vector<HostWindow::Notice> notices = host.Notices();
+    ASSERT_EQ(++expectedNotices, notices.size());
+    EXPECT_EQ(ExpectedRecord(), notices.back().bytes);
+    EXPECT_EQ(launcher.Id(), notices.back().senderProcess);
+  }
+}
+
+TEST(LauncherRoad, WithoutSettingsThePageAddressStartsWithTheQuery) {
+  CaseFolder folder(L"nosettings");
+  folder.Copy(L"LoginRoad.exe");
+  ::DeleteFileW(folder.File(L"ZelLogin.ini").c_str());
+  folder.Script("Close");
+  Child launcher(folder.File(L"LoginRoad.exe"), L"--token=t --serverid=2", folder.Path());
+  ASSERT_TRUE(launcher.Started());
+  EXPECT_EQ(0u, launcher.Wait());
+  EXPECT_EQ("?token=t&source=&serverid=2&fcext=&fileparam=", ReadFile(folder.File(L"page.txt")));
+}
+
+TEST(LauncherRoad, AHungHostDoesNotHoldTheLauncher) {
+  CaseFolder folder(L"hunghost");
+  folder.Copy(L"LoginRoad.exe");
+  folder.Script("Close");
+  HostWindow host;
+  host.Freeze();
+  Child launcher(folder.File(L"LoginRoad.exe"), host.Switch(), folder.Path());
+  ASSERT_TRUE(launcher.Started());
+  // The host stays hung until the launcher has ended.
+  EXPECT_EQ(0u, launcher.Wait());
+  host.Thaw();
+}
+
+TEST(LauncherRoad, SystemMenuCloseNotifiesFromTheBackWindowOnly) {
+  struct Case {
+    const char* call;
+    size_t notices;
+  } cases[] = {{"BackSysClose", 1}, {"ForeSysClose", 0}};
+  for (const Case& c : cases) {
+    CaseFolder folder(FromUtf8(c.call));
+    folder.Copy(L"LoginRoad.exe");
+    folder.Script(c.call);
+    HostWindow host;
+    Child launcher(folder.File(L"LoginRoad.exe"), host.Switch(), folder.Path());
+    ASSERT_TRUE(launcher.Started());
+    EXPECT_EQ(0u, launcher.Wait()) << c.call;
+    const std::vector<HostWindow::Notice> notices = host.Notices();
+    ASSERT_EQ(c.notices, notices.size()) << c.call;
+    // The notice names the fore dialog even when the back window sends it.
+    if (!notices.empty()) {
+      EXPECT_EQ(std::to_string(notices[0].sender), ReadFile(folder.File(L"fore.txt")));
+    }
+  }
+}
+
+TEST(LauncherRoad, SecondStartWithTheSameNameEndsAtOnce) {
+  CaseFolder first(L"single-a");
+  first.Copy(L"Login.exe");
+  Child running(first.File(L"Login.exe"), L"--token=t", first.Path());
+  ASSERT_TRUE(running.Started());
+  ASSERT_TRUE(running.WaitForWindow());
+
+  Child second(first.File(L"Login.exe"), L"--token=t", first.Path());
+  ASSERT_TRUE(second.Started());
+  EXPECT_EQ(0u, second.Wait(30000));
+  EXPECT_TRUE(running.Running());
+
+  // Another folder's settings name another launcher, which runs beside the first.
+  CaseFolder other(L"single-b");
+  other.Copy(L"Login.exe");
+  Child beside(other.File(L"Login.exe"), L"", other.Path());
+  ASSERT_TRUE(beside.Started());
+  EXPECT_TRUE(beside.WaitForWindow());
+  EXPECT_TRUE(running.Running());
+}
+
+}  // namespace
