@@ -17,5 +17,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Tests are Windows console programs; they run under the loader that fits the architecture
 # (the wine wrapper script would pick the 32-bit loader whenever it is installed).
 if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${ZEL_WINE_LOADER})
+  set(CMAKE_CROSSCOMPILING_EMULATOR
+      ${CMAKE_CURRENT_LIST_DIR}/../tools/wine/run-program.sh ${ZEL_WINE_LOADER})
 endif()
