@@ -31,6 +31,7 @@ wine_env_init() {
 }
 
 wine_env_make_prefix() {
+  "$WINESERVER" -k >/dev/null 2>&1 && "$WINESERVER" -w >/dev/null 2>&1
   rm -rf "$WINEPREFIX"
   mkdir -p "$(dirname "$WINEPREFIX")"
   "$WINELOADER" wineboot -i >/dev/null 2>&1 || { echo "wine: creating the prefix $WINEPREFIX failed" >&2; return 1; }
@@ -68,6 +69,8 @@ wine_env_start() {
   done
   [ -n "${DISPLAY:-}" ] && [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] \
     || { echo "wine: could not start Xvfb" >&2; return 1; }
+  # A server left over from an interrupted run would refuse to make room for ours.
+  "$WINESERVER" -k >/dev/null 2>&1 && "$WINESERVER" -w >/dev/null 2>&1
   "$WINESERVER" -p || { echo "wine: could not start the wineserver" >&2; return 1; }
   # The first process after a fresh wineserver can hang; let a throw-away one take that.
   timeout 60 "$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1 || true

@@ -11,5 +11,8 @@ out=$(mktemp "${TMPDIR:-/tmp}/zel-test-output.XXXXXX") || exit 1
 "$loader" "$@" </dev/null >"$out" 2>&1
 status=$?
 cat "$out"
+if [ $status != 0 ] && [ ! -s "$out" ]; then
+  echo "run-program: $* ended with status $status and printed nothing"
+fi
 rm -f "$out"
 exit $status
