@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds one architecture: dependencies (or their cache), configure, compile.
-# Usage: tools/build.sh [i686|x86_64] [build-dir]     (defaults: i686, build/i686)
+# Usage: tools/build.sh [i686|x86_64] [build-dir] [target...]   (defaults: i686, build/i686, all)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 arch=${1:-i686}
 build=${2:-$root/build/$arch}
+shift $(( $# < 2 ? $# : 2 ))
 
 prefix=$("$root/deps/build-deps.sh" "$arch" | tail -1) || exit 1
 . "$root/tools/wine/env.sh"
@@ -13,4 +14,4 @@ wine_tests=ON
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" -DDEPS_PREFIX="$prefix" -DZEL_WINE_TESTS=$wine_tests >"$build.configure.log" 2>&1 \
   || { cat "$build.configure.log" >&2; echo "build: configuring $arch failed" >&2; exit 1; }
-cmake --build "$build" -j "$(nproc)" || { echo "build: compiling $arch failed" >&2; exit 1; }
+cmake --build "$build" -j "$(nproc)" ${1:+--target "$@"} || { echo "build: compiling $arch failed" >&2; exit 1; }
