@@ -138,6 +138,11 @@ private:
         SIZE szLastFixed;
         int percents[4];  // move x, move y, zoom x, zoom y at the recording
     };
+    int LineStepX() const;
+    int LineStepY() const;
+    int PageStepX() const;
+    int PageStepY() const;
+    void ScrollBy(int cx, int cy);
     RelativeBase* FindRelativeBase(CControlUI* pControl);
     void ForgetRelativeBase(CControlUI* pControl);
     void ReleaseChild(CControlUI* pControl);
