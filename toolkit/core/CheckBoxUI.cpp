@@ -1,0 +1,11 @@
+#include "core/CheckBoxUI.h"
+
+namespace SkinUI {
+
+LPCTSTR CCheckBoxUI::GetClass() const { return L"CheckBoxUI"; }
+
+void CCheckBoxUI::SetCheck(bool bCheck) { Selected(bCheck); }
+
+bool CCheckBoxUI::GetCheck() const { return IsSelected(); }
+
+} // namespace SkinUI
