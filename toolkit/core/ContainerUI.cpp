@@ -487,6 +487,15 @@ RECT CContainerUI::GetInnerRect() const
     return rc;
 }
 
+int CContainerUI::ClampToLimits(int iLength, int iMin, int iMax)
+{
+    if (iLength < iMin)
+        iLength = iMin;
+    if (iLength > iMax)
+        iLength = iMax;
+    return iLength;
+}
+
 void CContainerUI::SetPos(RECT rc)
 {
     CControlUI::SetPos(rc);

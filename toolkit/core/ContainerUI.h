@@ -113,6 +113,8 @@ protected:
 
     // The item rectangle minus the inset and the visible bars.
     RECT GetInnerRect() const;
+    // A child's length within its limits: the minimum first, the maximum wins.
+    static int ClampToLimits(int iLength, int iMin, int iMax);
 
     CStdPtrArray m_items;
     RECT m_rcInset;

@@ -1,5 +1,5 @@
 #pragma once
-#include "core/ContainerUI.h"
+#include "core/VerticalLayoutUI.h"
 
 namespace SkinUI {
 
@@ -30,10 +30,7 @@ public:
 
 protected:
     int m_iSepWidth;
-    UINT m_uButtonState;
-    POINT m_ptLastMouse;
-    RECT m_rcNewPos;
-    bool m_bImmMode;
+    TSeparatorDrag m_drag;
 };
 
 } // namespace SkinUI

@@ -3,6 +3,15 @@
 
 namespace SkinUI {
 
+// A separator drag: UISTATE_CAPTURED while dragging, the last mouse point, the layout's
+// rectangle as it would be after the drag, and whether it resizes live ("sepimm").
+struct TSeparatorDrag {
+    UINT uButtonState;
+    POINT ptLastMouse;
+    RECT rcNewPos;
+    bool bImmMode;
+};
+
 // Stacks its children from top to bottom. With a separator ("sepheight") the strip at one
 // edge is a splitter that resizes the layout itself.
 class SKINUI_API CVerticalLayoutUI : public CContainerUI
@@ -28,12 +37,18 @@ public:
     void SetPos(RECT rc) override;
     void DoPostPaint(HDC hDC, const RECT& rcPaint) override;
 
+    // The separator machinery, shared with the horizontal layout. Strip of a rectangle
+    // for a separator size, along y (vertical, kept inside the rectangle) or x (not clamped).
+    static RECT SeparatorStrip(const RECT& rc, int iSepSize, bool bVertical);
+    // Press, release, move and cursor on the strip of pLayout; answers true when the event
+    // was the separator's. The fixed length along the axis is stored directly (the setter
+    // would lay the parent out during a ghost drag).
+    static bool SeparatorEvent(CControlUI* pLayout, TEventUI& event, int iSepSize, bool bVertical,
+                               RECT& rcItem, LONG& cxyFixed, TSeparatorDrag& drag);
+
 protected:
     int m_iSepHeight;
-    UINT m_uButtonState;
-    POINT m_ptLastMouse;
-    RECT m_rcNewPos;
-    bool m_bImmMode;
+    TSeparatorDrag m_drag;
 };
 
 } // namespace SkinUI
