@@ -1,0 +1,60 @@
+// The skin's element names and the classes they make. A control class joins the skin
+// format with one row here (and its header above, when it has a new one).
+#include "core/DialogBuilder.h"
+
+#include "core/ButtonUI.h"
+#include "core/CheckBoxUI.h"
+#include "core/ContainerUI.h"
+#include "core/ControlUI.h"
+#include "core/HorizontalLayoutUI.h"
+#include "core/LabelUI.h"
+#include "core/OptionUI.h"
+#include "core/ProgressUI.h"
+#include "core/ScrollBarUI.h"
+#include "core/SliderUI.h"
+#include "core/TabLayoutUI.h"
+#include "core/TextUI.h"
+#include "core/TileLayoutUI.h"
+#include "core/VerticalLayoutUI.h"
+
+namespace SkinUI {
+
+namespace {
+
+template <class T>
+CControlUI* Make()
+{
+    return new T;
+}
+
+const SkinControlEntry kControls[] = {
+    {L"Control", &Make<CControlUI>},
+    {L"Container", &Make<CContainerUI>},
+    {L"VerticalLayout", &Make<CVerticalLayoutUI>},
+    {L"HorizontalLayout", &Make<CHorizontalLayoutUI>},
+    {L"TileLayout", &Make<CTileLayoutUI>},
+    {L"TabLayout", &Make<CTabLayoutUI>},
+    {L"Label", &Make<CLabelUI>},
+    {L"Text", &Make<CTextUI>},
+    {L"Button", &Make<CButtonUI>},
+    {L"Option", &Make<COptionUI>},
+    {L"CheckBox", &Make<CCheckBoxUI>},
+    {L"Progress", &Make<CProgressUI>},
+    {L"Slider", &Make<CSliderUI>},
+    {L"ScrollBar", &Make<CScrollBarUI>},
+};
+
+// Filled in by the tree view; until then "TreeNode" elements are skipped.
+const SkinTreeNodeLinks kTreeNodeLinks = {NULL, NULL, NULL};
+
+} // namespace
+
+const SkinControlEntry* GetSkinControlTable(int* pnCount)
+{
+    *pnCount = static_cast<int>(sizeof(kControls) / sizeof(kControls[0]));
+    return kControls;
+}
+
+const SkinTreeNodeLinks& GetSkinTreeNodeLinks() { return kTreeNodeLinks; }
+
+} // namespace SkinUI
