@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <new>
 
 #include "LoginDlg.h"
 #include "LoginUrl.h"
@@ -24,8 +25,7 @@ void ClientCallActions::ShowMessage(const wchar_t* text) {
 }
 
 void ClientCallActions::EndProcess() {
-  fflush(nullptr);
-  ::ExitProcess(0);
+  EndLauncher(0);
 }
 
 ClientCall::ClientCall(ClientCallActions* actions) : m_actions(actions) {
@@ -58,12 +58,19 @@ HRESULT ClientCall::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VA
   if (id != kLoadGame && id != kAppLogin) return S_OK;
   if (!params || params->cArgs != 1 || !params->rgvarg || params->rgvarg[0].vt != VT_BSTR)
     return E_NOTIMPL;
-  const BSTR text = params->rgvarg[0].bstrVal;
-  const std::wstring argument = text ? std::wstring(text, ::SysStringLen(text)) : std::wstring();
-  if (id == kLoadGame)
-    LoadGame(argument);
-  else
-    AppLogin(argument);
+  // The caller is the browser's script engine: nothing may unwind into it.
+  try {
+    const BSTR text = params->rgvarg[0].bstrVal;
+    const std::wstring argument = text ? std::wstring(text, ::SysStringLen(text)) : std::wstring();
+    if (id == kLoadGame)
+      LoadGame(argument);
+    else
+      AppLogin(argument);
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_FAIL;
+  }
   return S_OK;
 }
 

@@ -16,13 +16,12 @@ LoginBack::LoginBack(UINT foreTemplate) : CDialog(IDD_LOGIN_BACK, nullptr), m_fo
 
 LoginBack::~LoginBack() {
   if (m_hWnd) DestroyWindow();
-  delete m_fore;
 }
 
 int LoginBack::OnCreate(LPCREATESTRUCT create) {
   if (CDialog::OnCreate(create) == -1) return -1;
   if (m_foreTemplate == IDD_LOGIN_DIALOG) {
-    m_fore = new CLoginDlg(this);
+    m_fore = std::make_unique<CLoginDlg>(this);
     m_fore->CreateOverBack();
   }
   return 0;
@@ -41,8 +40,7 @@ void LoginBack::OnSysCommand(UINT id, LPARAM param) {
   switch (id & 0xFFF0) {
     case SC_CLOSE:
       if (CLoginDlg* dialog = CLoginDlg::Current()) dialog->NotifyHostWindow();
-      fflush(nullptr);
-      ::ExitProcess(0);
+      EndLauncher(0);
     case SC_RESTORE:
       ShowWindow(SW_RESTORE);
       return;

@@ -1,7 +1,8 @@
 #pragma once
-#include "framework/Dialog.h"
+#include <memory>
 
-class CLoginDlg;
+#include "framework/Dialog.h"
+#include "LoginDlg.h"
 
 // The launcher's modal back window; it creates the fore dialog over itself when it is
 // created and carries the system menu.
@@ -11,7 +12,7 @@ class LoginBack : public CDialog {
   ~LoginBack() override;
 
   BOOL PreTranslateMessage(MSG* msg) override;
-  CLoginDlg* ForeDialog() const { return m_fore; }
+  CLoginDlg* ForeDialog() const { return m_fore.get(); }
 
  protected:
   BOOL OnInitDialog() override;
@@ -21,5 +22,5 @@ class LoginBack : public CDialog {
 
  private:
   UINT m_foreTemplate;
-  CLoginDlg* m_fore = nullptr;
+  std::unique_ptr<CLoginDlg> m_fore;
 };

@@ -3,6 +3,12 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <shellapi.h>
+
+#include <memory>
+
+#include "HostNotification.h"
+#include "LoaderWatch.h"
 #include "TextUtil.h"
 #include "resource.h"
 
@@ -28,7 +34,6 @@ CLoginDlg::CLoginDlg(CWnd* back)
 
 CLoginDlg::~CLoginDlg() {
   if (g_currentLoginDlg == this) g_currentLoginDlg = nullptr;
-  if (m_childProcess) ::CloseHandle(m_childProcess);
 }
 
 CLoginDlg* CLoginDlg::Current() { return g_currentLoginDlg; }
@@ -80,12 +85,45 @@ void CLoginDlg::OnCancel() {
 }
 
 void CLoginDlg::OnSysCommand(UINT id, LPARAM param) {
-  if ((id & 0xFFF0) == SC_CLOSE) {
-    fflush(nullptr);
-    ::ExitProcess(0);
-  }
+  if ((id & 0xFFF0) == SC_CLOSE) EndLauncher(0);
   CDialog::OnSysCommand(id, param);
 }
+
+void CLoginDlg::LaunchLoader(const std::string& url) {
+  // Set before the start: the shell may run messages (and so the page) while it starts.
+  if (m_launched) return;
+  m_launched = true;
+
+  const std::wstring folder = GetOwnFolderW();
+  const std::wstring file = folder + L"ZelLoader.exe";
+  const std::wstring parameters = AnsiToWide(url);
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  info.lpVerb = L"runas";
+  info.lpFile = file.c_str();
+  info.lpParameters = parameters.c_str();
+  info.lpDirectory = folder.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  if (!::ShellExecuteExW(&info)) {
+    ::MessageBoxW(nullptr, L"启动游戏失败！请重新启动", L"提示", MB_OK);
+    EndLauncher(0);
+  }
+
+  auto watch = std::make_unique<LoaderWatch>();
+  watch->process.reset(info.hProcess);
+  m_childProcessId = info.hProcess ? ChildProcessId(info.hProcess) : 0;
+  watch->processId = m_childProcessId;
+  watch->host = m_hostWindow;
+  watch->dialog = m_hWnd;
+  if (m_back && m_back->m_hWnd) m_back->ShowWindow(SW_HIDE);
+  ShowWindow(SW_HIDE);
+  StartLoaderWatcher(std::move(watch));
+}
+
+bool CLoginDlg::IsLoaderRunning() const { return IsProcessListed(m_childProcessId); }
+
+void CLoginDlg::NotifyHostWindow() { SendHostNotification(m_hostWindow, m_hWnd); }
 
 void CLoginDlg::OnMinimizeClicked() {
   if (m_back) m_back->ShowWindow(SW_MINIMIZE);

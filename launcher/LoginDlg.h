@@ -21,8 +21,11 @@ class CLoginDlg : public CDialog {
   void FollowBack();
 
   // Starts the updater with the login URL, watches it on a worker thread and hides both
-  // windows. On failure it tells the player and ends the launcher.
+  // windows. On failure it tells the player and ends the launcher. Only the first call
+  // starts anything: one updater, one watcher and one notification per launcher.
   void LaunchLoader(const std::string& url);
+  bool HasLaunched() const { return m_launched; }
+  // True while the process with the updater's id is listed.
   bool IsLoaderRunning() const;
   // WM_COPYDATA to the host window; nothing when the host handle is 0.
   void NotifyHostWindow();
@@ -41,18 +44,13 @@ class CLoginDlg : public CDialog {
   DECLARE_MESSAGE_MAP()
 
  private:
-  friend UINT __cdecl WatchLoaderThread(LPVOID dialog);
-
   HICON m_hIcon;
   CWnd* m_back;
   std::string m_pageAddress;
   HWND m_hostWindow = nullptr;
   DWORD m_childProcessId = 0;
-  HANDLE m_childProcess = nullptr;  // kept from the start, waited on by the watcher
+  bool m_launched = false;
 };
-
-// The watcher: waits for the updater to go, notifies the host and ends the process.
-UINT __cdecl WatchLoaderThread(LPVOID dialog);
 
 // "<game_url>?token=..&source=..&serverid=..&fcext=..&fileparam=.." with the values raw.
 std::string BuildPageAddress(const std::string& gameUrl, const LauncherSwitches& switches);

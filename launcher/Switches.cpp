@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <memory>
+
 #include "TextUtil.h"
 
 LauncherSwitches& Switches() {
@@ -33,9 +35,11 @@ void ParseSwitchElement(const std::string& element, LauncherSwitches& switches) 
 }
 
 void ParseLauncherCommandLine(LPCWSTR commandLine, LauncherSwitches& switches) {
+  struct LocalFreer {
+    void operator()(LPWSTR* block) const { ::LocalFree(block); }
+  };
   int count = 0;
-  LPWSTR* elements = ::CommandLineToArgvW(commandLine, &count);
+  std::unique_ptr<LPWSTR, LocalFreer> elements(::CommandLineToArgvW(commandLine, &count));
   if (!elements) return;
-  for (int i = 0; i < count; ++i) ParseSwitchElement(WideToAnsi(elements[i]), switches);
-  ::LocalFree(elements);
+  for (int i = 0; i < count; ++i) ParseSwitchElement(WideToAnsi(elements.get()[i]), switches);
 }

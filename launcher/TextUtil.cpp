@@ -1,5 +1,7 @@
 #include "TextUtil.h"
 
+#include <cstdio>
+
 std::string WideToAnsi(const std::wstring& wide) {
   if (wide.empty()) return std::string();
   const int size = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
@@ -75,4 +77,9 @@ std::string ReadLoginSetting(const char* section, const char* key, const char* f
   char value[261] = {};
   ::GetPrivateProfileStringA(section, key, fallback, value, 260, GetSettingsPath().c_str());
   return value;
+}
+
+void EndLauncher(unsigned code) {
+  fflush(nullptr);
+  ::ExitProcess(code);
 }

@@ -23,3 +23,7 @@ std::string GetOwnFolderA();
 std::string GetSettingsPath();
 // One value of the settings file, at most 259 bytes; `fallback` when it is missing.
 std::string ReadLoginSetting(const char* section, const char* key, const char* fallback = "");
+
+// Ends the launcher at once with `code` after flushing the C streams: other threads (the
+// watcher, the browser's) may still use what static destructors would tear down.
+[[noreturn]] void EndLauncher(unsigned code = 0);

@@ -1,6 +1,6 @@
 // Stands in for ZelLoader.exe in the launcher's road tests: it writes its command line to
-// "loader-args.txt" beside itself (UTF-8) and, when a "linger" file lies there, stays until
-// a "release" file appears.
+// "loader-args.txt" beside itself (UTF-8), adds a line to "starts.log" for every start and,
+// when a "linger" file lies there, stays until a "release" file appears.
 #include <windows.h>
 
 #include <string>
@@ -34,6 +34,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   ::WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
   ::CloseHandle(file);
   ::MoveFileExW(partial.c_str(), (folder + L"loader-args.txt").c_str(), MOVEFILE_REPLACE_EXISTING);
+
+  HANDLE log = ::CreateFileW((folder + L"starts.log").c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (log != INVALID_HANDLE_VALUE) {
+    ::WriteFile(log, "start\n", 6, &written, nullptr);
+    ::CloseHandle(log);
+  }
 
   if (Exists(folder + L"linger")) {
     for (int i = 0; i < 1200 && !Exists(folder + L"release"); ++i) ::Sleep(50);

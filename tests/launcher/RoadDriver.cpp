@@ -5,7 +5,8 @@
 //   Close                 the fore dialog's close button; "page.txt" gets the page address
 //   BackSysClose / ForeSysClose   the system menu's close command of either window;
 //                         "fore.txt" gets the fore dialog's handle
-// A third line "Close" presses the close button after a call that returned (the page stays).
+// A third line "Close" presses the close button after a call that returned (the page stays);
+// "Again" makes the same call a second time.
 #include <windows.h>
 #include <oleauto.h>
 
@@ -59,6 +60,7 @@ void CALLBACK Drive(HWND, UINT, UINT_PTR timer, DWORD) {
   } else if (call == "LoadGame") {
     CallScriptingObject(ClientCall::kLoadGame, FromUtf8(argument));
   }
+  if (then == "Again" && call == "AppLogin") CallScriptingObject(ClientCall::kAppLogin, FromUtf8(argument));
   if (call == "BackSysClose" || call == "ForeSysClose") {
     std::ofstream((GetOwnFolderW() + L"fore.txt").c_str())
         << reinterpret_cast<ULONG_PTR>(dialog->m_hWnd);

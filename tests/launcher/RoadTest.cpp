@@ -46,6 +46,28 @@ TEST(LauncherRoad, AppLoginStartsTheUpdaterAndNotifiesTheHostOnceItHasGone) {
   EXPECT_EQ(ExpectedRecord(), notices[0].bytes);
 }
 
+TEST(LauncherRoad, ASecondLoginWhileTheUpdaterRunsStartsNothingMore) {
+  CaseFolder folder(L"applogin-twice");
+  folder.Copy(L"LoginRoad.exe");
+  folder.Copy(L"ZelLoader.exe");
+  folder.Script("AppLogin", R"({"uid":"5"})");
+  std::ofstream(folder.File(L"road.txt").c_str(), std::ios::app) << "Again\n";
+  folder.Touch(L"linger");
+  HostWindow host;
+
+  Child launcher(folder.File(L"LoginRoad.exe"), host.Switch(), folder.Path());
+  ASSERT_TRUE(launcher.Started());
+  ASSERT_TRUE(WaitFor(folder.File(L"loader-args.txt"))) << "the updater was not started";
+  ::Sleep(500);
+  EXPECT_TRUE(launcher.Running());
+  EXPECT_TRUE(host.Notices().empty());
+
+  folder.Touch(L"release");
+  EXPECT_EQ(0u, launcher.Wait());
+  EXPECT_EQ("start\n", ReadFile(folder.File(L"starts.log")));
+  EXPECT_EQ(1u, host.Notices().size());
+}
+
 TEST(LauncherRoad, WithoutAHostWindowTheLauncherStillEndsAfterTheUpdater) {
   const wchar_t* const switches[] = {L"--winid=0 --token=t", L"--token=t"};
   int index = 0;

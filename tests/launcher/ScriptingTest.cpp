@@ -1,6 +1,8 @@
 // The page's scripting object and the login URL it builds.
 #include <gtest/gtest.h>
 
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -176,6 +178,24 @@ TEST(ClientCall, NamesAreMatchedExactlyAndUnknownOnesGetNoMethod) {
   EXPECT_EQ(E_NOINTERFACE, object.QueryInterface(IID_IClassFactory, &out));
   EXPECT_EQ(nullptr, out);
   EXPECT_EQ(1u, object.Release());
+}
+
+TEST(ClientCall, FailuresInsideACallBecomeResultCodes) {
+  // The browser's script engine called in: nothing may unwind into it.
+  class Failing : public RecordedActions {
+   public:
+    bool outOfMemory = true;
+    void LaunchLoader(const std::string&) override {
+      if (outOfMemory) throw std::bad_alloc();
+      throw std::runtime_error("launch");
+    }
+  };
+  for (bool outOfMemory : {true, false}) {
+    Failing actions;
+    actions.outOfMemory = outOfMemory;
+    ClientCall object(&actions);
+    EXPECT_EQ(outOfMemory ? E_OUTOFMEMORY : E_FAIL, Call(object, ClientCall::kAppLogin, {Text(L"{}")}));
+  }
 }
 
 TEST(HostNotification, RecordLayout) {
