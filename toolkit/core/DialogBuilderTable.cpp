@@ -4,6 +4,7 @@
 
 #include "core/ButtonUI.h"
 #include "core/CheckBoxUI.h"
+#include "core/ChildLayoutUI.h"
 #include "core/ContainerUI.h"
 #include "core/ControlUI.h"
 #include "core/HorizontalLayoutUI.h"
@@ -34,6 +35,7 @@ const SkinControlEntry kControls[] = {
     {L"HorizontalLayout", &Make<CHorizontalLayoutUI>},
     {L"TileLayout", &Make<CTileLayoutUI>},
     {L"TabLayout", &Make<CTabLayoutUI>},
+    {L"ChildLayout", &Make<CChildLayoutUI>},
     {L"Label", &Make<CLabelUI>},
     {L"Text", &Make<CTextUI>},
     {L"Button", &Make<CButtonUI>},
