@@ -66,6 +66,12 @@ bool CStdValArray::IsEmpty() const
 
 bool CStdValArray::Add(LPCVOID pData)
 {
+    // The element may be one of our own: remember where it lies, since growing the block
+    // frees the old one.
+    const uintptr_t begin = reinterpret_cast<uintptr_t>(m_pVoid);
+    const uintptr_t at = reinterpret_cast<uintptr_t>(pData);
+    const bool bOwn = m_pVoid != NULL && at >= begin &&
+                      at < begin + static_cast<size_t>(m_nCount) * static_cast<size_t>(m_iElementSize);
     // Grows like the pointer array: the capacity stays above the count; on failure the
     // array is left as it was.
     if (m_nCount + 1 >= m_nAllocated) {
@@ -75,6 +81,7 @@ bool CStdValArray::Add(LPCVOID pData)
         if (bytes == 0) return false;
         LPBYTE p = static_cast<LPBYTE>(realloc(m_pVoid, bytes));
         if (p == NULL) return false;
+        if (bOwn) pData = p + (at - begin);
         m_pVoid = p;
         m_nAllocated = nAllocated;
     }

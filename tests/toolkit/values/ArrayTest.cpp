@@ -2,6 +2,7 @@
 #include "core/StdValArray.h"
 
 #include <gtest/gtest.h>
+#include <cstring>
 #include <vector>
 
 using SkinUI::CStdPtrArray;
@@ -218,6 +219,32 @@ TEST(StdValArray, RemoveEmptyAndCopies)
     a.Add(&v);
     EXPECT_EQ(data, a.GetData());
     EXPECT_EQ((std::vector<int>{ 5 }), ints(a));
+}
+
+// Adding one of the array's own elements at the moment it must grow: the element's old place
+// is freed by the move. Elements of 64 KiB make the block large enough that the heap gives it
+// pages of its own, which are unmapped when it moves, so a read from there cannot go unseen.
+TEST(StdValArray, AddOfItsOwnElementWhileGrowing)
+{
+    const struct { int elementSize, source; } cases[] = {
+        { 4, 0 }, { 4, 5 }, { 4, 9 }, { 0x10000, 0 }, { 0x10000, 9 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.elementSize << " bytes, element " << c.source);
+        ValArray a(c.elementSize);
+        std::vector<BYTE> element(c.elementSize);
+        for (int i = 0; i < 10; i++) {
+            for (int b = 0; b < c.elementSize; b++) element[b] = static_cast<BYTE>(i * 31 + b * 7);
+            ASSERT_TRUE(a.Add(element.data()));
+        }
+        ASSERT_EQ(11, a.Capacity());  // the next add grows the block
+        std::vector<BYTE> expected(static_cast<BYTE*>(a[c.source]), static_cast<BYTE*>(a[c.source]) + c.elementSize);
+        ASSERT_TRUE(a.Add(a.GetAt(c.source)));
+        EXPECT_EQ(22, a.Capacity());
+        ASSERT_EQ(11, a.GetSize());
+        EXPECT_EQ(0, memcmp(expected.data(), a.GetAt(10), c.elementSize));
+        EXPECT_EQ(0, memcmp(expected.data(), a.GetAt(c.source), c.elementSize));
+    }
 }
 
 } // namespace
