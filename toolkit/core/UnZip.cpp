@@ -318,6 +318,10 @@ private:
     int m_current;     // the entry opened for memory reading, -1 = none
     ZPOS64_T m_delivered;
     uLong m_crc;
+    // The open entry's own checksum and size, taken when it was opened: a lookup may move
+    // minizip's cursor to other entries while this one is still being read.
+    uLong m_expectedCrc;
+    ZPOS64_T m_expectedSize;
     bool m_ended;      // the open entry reached its end and passed its checks
     int m_cachedIndex;
     ZipEntryA m_cached;
@@ -329,7 +333,7 @@ private:
 
 ZipReader::ZipReader()
     : m_uf(NULL), m_count(0), m_walkIndex(-1), m_current(-1), m_delivered(0), m_crc(0),
-      m_ended(false), m_cachedIndex(-1), m_baseValid(false)
+      m_expectedCrc(0), m_expectedSize(0), m_ended(false), m_cachedIndex(-1), m_baseValid(false)
 {
     memset(&m_cached, 0, sizeof(m_cached));
     m_base[0] = 0;
@@ -569,9 +573,13 @@ ZRESULT ZipReader::ExtractToMemory(int index, void* buf, unsigned int length)
         CloseCurrent();
         if (index < 0 || index >= m_count)
             return ZR_ARGS;
-        if (!GoTo(index) || unzOpenCurrentFile(m_uf) != UNZ_OK)
+        unz_file_info64 info;
+        if (!GoTo(index) || unzGetCurrentFileInfo64(m_uf, &info, NULL, 0, NULL, 0, NULL, 0) != UNZ_OK ||
+            unzOpenCurrentFile(m_uf) != UNZ_OK)
             return ZR_LOCALHEADER;
         m_current = index;
+        m_expectedCrc = info.crc;
+        m_expectedSize = info.uncompressed_size;
         m_delivered = 0;
         m_crc = crc32(0L, Z_NULL, 0);
         m_ended = false;
@@ -588,9 +596,7 @@ ZRESULT ZipReader::ExtractToMemory(int index, void* buf, unsigned int length)
         // A short read or the declared end means the data is complete: check it now, so
         // that a damaged entry is never reported as a full buffer of good data.
         if (static_cast<unsigned int>(n) < length || unzeof(m_uf)) {
-            unz_file_info64 info;
-            if (unzGetCurrentFileInfo64(m_uf, &info, NULL, 0, NULL, 0, NULL, 0) != UNZ_OK ||
-                info.crc != m_crc || info.uncompressed_size != m_delivered) {
+            if (m_crc != m_expectedCrc || m_delivered != m_expectedSize) {
                 CloseCurrent();
                 return ZR_FLATE;
             }

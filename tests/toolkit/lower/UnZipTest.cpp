@@ -234,6 +234,56 @@ TEST_F(ZipTest, MemoryExtractionContinues)
     EXPECT_EQ(big, Pattern(100000, 7, 3));
 }
 
+// A failed lookup walks the whole directory while an entry is half read; the end-of-entry
+// check must still be made against the entry being read, from a memory archive as from a
+// file, and still catch damaged data.
+TEST_F(ZipTest, ContinuedReadSurvivesAFailedLookup)
+{
+    std::vector<BYTE> skin = ReadFileBytes(Fixture(L"skin.zip"));
+    std::vector<BYTE> crc = ReadFileBytes(Fixture(L"crc.zip"));
+    ASSERT_FALSE(skin.empty());
+    ASSERT_FALSE(crc.empty());
+    HZIP skinMem = OpenZipArchive(skin.data(), static_cast<unsigned>(skin.size()), ZIP_MEMORY);
+    HZIP crcMem = OpenZipArchive(crc.data(), static_cast<unsigned>(crc.size()), ZIP_MEMORY);
+    ASSERT_NE(skinMem, nullptr);
+    ASSERT_NE(crcMem, nullptr);
+    m_open.push_back(skinMem);
+    m_open.push_back(crcMem);
+
+    std::vector<BYTE> counting(100);
+    for (int i = 0; i < 100; ++i)
+        counting[i] = static_cast<BYTE>(i);
+    const struct {
+        HZIP hz;
+        int index;
+        std::vector<BYTE> expected;
+        ZRESULT tail;
+    } cases[] = {
+        {skinMem, 1, counting, ZR_MORE},
+        {Open(L"skin.zip"), 1, counting, ZR_MORE},
+        {crcMem, 1, Pattern(100, 3, 1), ZR_MORE},
+        {crcMem, 0, {}, ZR_FLATE},  // byte 50 is damaged
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.index);
+        ASSERT_NE(c.hz, nullptr);
+        BYTE head[60] = {};
+        ASSERT_EQ(ExtractZipEntry(c.hz, c.index, head, sizeof(head), ZIP_MEMORY), ZR_MORE);
+        int index = 7;
+        ZipEntry ze;
+        EXPECT_EQ(FindZipEntry(c.hz, L"no/such/entry.txt", true, &index, &ze), ZR_NOTFOUND);
+        EXPECT_EQ(index, -1);
+        BYTE tail[40] = {};
+        EXPECT_EQ(ExtractZipEntry(c.hz, c.index, tail, sizeof(tail), ZIP_MEMORY), c.tail);
+        if (c.tail != ZR_MORE)
+            continue;
+        std::vector<BYTE> got(head, head + 60);
+        got.insert(got.end(), tail, tail + 40);
+        EXPECT_EQ(got, c.expected);
+        EXPECT_EQ(ExtractZipEntry(c.hz, c.index, tail, sizeof(tail), ZIP_MEMORY), ZR_OK);
+    }
+}
+
 TEST_F(ZipTest, DamagedDataIsReported)
 {
     HZIP hz = Open(L"crc.zip");
