@@ -97,7 +97,8 @@ int CContainerUI::GetCount() const
 
 bool CContainerUI::Add(CControlUI* pControl)
 {
-    return AddAt(pControl, m_items.GetSize());
+    // Not the virtual AddAt: a derived container's Add and AddAt each add their own rules.
+    return CContainerUI::AddAt(pControl, m_items.GetSize());
 }
 
 bool CContainerUI::AddAt(CControlUI* pControl, int iIndex)
