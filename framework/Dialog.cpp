@@ -3,8 +3,14 @@
 
 #include <cstdio>
 
+#include "OleControl.h"
+
 void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
   if (control.m_hWnd) return;
+  if (COleControlSite* site = dx->m_pDlgWnd->FindControlSite(static_cast<UINT>(id))) {
+    site->AttachWrapper(&control);
+    return;
+  }
   HWND item = ::GetDlgItem(dx->m_pDlgWnd->GetSafeHwnd(), id);
   if (!item || !control.SubclassWindow(item)) {
     wchar_t text[80];
@@ -18,7 +24,9 @@ INT_PTR CALLBACK AfxDlgProc(HWND window, UINT message, WPARAM, LPARAM) {
   // Every other message reaches the wrapper through its subclassed window procedure first.
   if (message != WM_INITDIALOG) return FALSE;
   auto* dialog = static_cast<CDialog*>(CWnd::FromHandlePermanent(window));
-  return dialog ? dialog->OnInitDialog() : TRUE;
+  if (!dialog) return TRUE;
+  dialog->CreateActiveXItems();
+  return dialog->OnInitDialog();
 }
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
@@ -33,17 +41,27 @@ HWND CDialog::CreateFromTemplate(LPCWSTR templateName, HWND parent) {
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
   HRSRC found = ::FindResourceW(instance, templateName, reinterpret_cast<LPCWSTR>(RT_DIALOG));
   HGLOBAL loaded = found ? ::LoadResource(instance, found) : nullptr;
-  auto* dialogTemplate = loaded ? static_cast<LPCDLGTEMPLATEW>(::LockResource(loaded)) : nullptr;
-  if (!dialogTemplate) return nullptr;
+  const void* resource = loaded ? ::LockResource(loaded) : nullptr;
+  if (!resource) return nullptr;
+  const std::vector<BYTE> stripped = StripActiveXItems(resource, ::SizeofResource(instance, found), m_activeXItems);
   AfxHookWindowCreate(this);
-  HWND window = ::CreateDialogIndirectParamW(instance, dialogTemplate, parent, &AfxDlgProc,
-                                             reinterpret_cast<LPARAM>(this));
+  HWND window = ::CreateDialogIndirectParamW(instance, reinterpret_cast<LPCDLGTEMPLATEW>(stripped.data()), parent,
+                                             &AfxDlgProc, reinterpret_cast<LPARAM>(this));
   AfxUnhookWindowCreate();
   if (window && m_hWnd != window) {  // someone else's window took the hook: not ours
     ::DestroyWindow(window);
     return nullptr;
   }
   return window;
+}
+
+void CDialog::CreateActiveXItems() {
+  for (const DialogActiveXItem& item : m_activeXItems) {
+    RECT rect = item.units;
+    ::MapDialogRect(m_hWnd, &rect);
+    AddControlSite(item.clsid, nullptr, item.style, rect, item.id, nullptr);
+  }
+  m_activeXItems.clear();
 }
 
 BOOL CDialog::Create(UINT templateId, CWnd* parent) {

@@ -1,4 +1,7 @@
 #pragma once
+#include <vector>
+
+#include "DialogTemplate.h"
 #include "Wnd.h"
 
 // Carries the direction of a data exchange between a dialog and its members.
@@ -10,7 +13,8 @@ class CDataExchange {
   CWnd* m_pDlgWnd;
 };
 
-// Binds a member wrapper to the dialog's control `id` (subclasses it once).
+// Binds a member wrapper to the dialog's control `id`: an ActiveX control's wrapper is
+// attached to its site, any other control is subclassed (once).
 void DDX_Control(CDataExchange* dx, int id, CWnd& control);
 
 // A dialog from a template in the program's resources, run modally (DoModal, with the
@@ -43,8 +47,11 @@ class CDialog : public CWnd {
 
  private:
   HWND CreateFromTemplate(LPCWSTR templateName, HWND parent);
+  // Creates the template's ActiveX controls, before OnInitDialog binds them.
+  void CreateActiveXItems();
   void RunModalLoop();
 
   INT_PTR m_nModalResult = -1;
   bool m_bContinueModal = false;
+  std::vector<DialogActiveXItem> m_activeXItems;
 };

@@ -35,12 +35,9 @@ CWinApp* AfxGetApp();
 HINSTANCE AfxGetInstanceHandle();
 BOOL AfxPreTranslateMessage(MSG* msg);
 
-// The control-site manager that ActiveX containment creates sites with. Null selects the
-// framework's own.
-class COccManager {
- public:
-  virtual ~COccManager() = default;
-};
+// The control-site manager that ActiveX containment creates sites with (OleControl.h). Null
+// selects the framework's own.
+class COccManager;
 void AfxEnableControlContainer(COccManager* manager = nullptr);
 COccManager* AfxGetOccManager();
 

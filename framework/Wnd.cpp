@@ -1,5 +1,10 @@
 #include "Wnd.h"
 
+#include <cstdio>
+
+#include "OleControl.h"
+#include "WinApp.h"
+
 #include <mutex>
 #include <unordered_map>
 
@@ -30,6 +35,9 @@ const wchar_t kPlainWindowClass[] = L"FrameworkWnd";
 }  // namespace
 
 CWnd::~CWnd() {
+  if (m_pCtrlSite) m_pCtrlSite->ForgetWrapper();
+  m_pCtrlSite = nullptr;
+  DestroyControlSites();
   if (m_hWnd && FromHandlePermanent(m_hWnd) == this) {
     if (m_pfnSuper)
       DestroyWindow();
@@ -97,7 +105,45 @@ HWND CWnd::UnsubclassWindow() {
   return Detach();
 }
 
-BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
+BOOL CWnd::PreTranslateMessage(MSG* msg) { return m_pCtrlSite ? m_pCtrlSite->ForwardKeyboard(msg) : FALSE; }
+
+COleControlSite* CWnd::AddControlSite(REFCLSID clsid, LPCWSTR name, DWORD style, const RECT& rect, UINT id,
+                                      CWnd* wrapper) {
+  COccManager* manager = AfxGetOccManager();
+  if (!manager) manager = AfxGetDefaultOccManager();
+  COleControlSite* site = manager->CreateSite(this);
+  if (!site) return nullptr;
+  const HRESULT hr = site->CreateControl(wrapper, clsid, name, style, rect, id);
+  if (FAILED(hr)) {
+    wchar_t text[96];
+    _snwprintf(text, 96, L"control %u cannot be created: 0x%08lX\n", id, static_cast<unsigned long>(hr));
+    text[95] = L'\0';
+    ::OutputDebugStringW(text);
+    site->DestroyControl();
+    return nullptr;
+  }
+  m_controlSites.push_back(site);
+  return site;
+}
+
+BOOL CWnd::CreateControl(REFCLSID clsid, LPCWSTR name, DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+  if (!parent || !parent->m_hWnd || m_hWnd) return FALSE;
+  return parent->AddControlSite(clsid, name, style, rect, id, this) != nullptr;
+}
+
+COleControlSite* CWnd::FindControlSite(UINT id) const {
+  for (COleControlSite* site : m_controlSites)
+    if (site->GetCtrlID() == id) return site;
+  return nullptr;
+}
+
+void CWnd::DestroyControlSites() {
+  std::vector<COleControlSite*> sites;
+  sites.swap(m_controlSites);
+  for (COleControlSite* site : sites) site->DestroyControl();
+}
+
+BOOL CWnd::OnEventSink(UINT, DISPID, DISPPARAMS*) { return FALSE; }
 
 BOOL CWnd::WalkPreTranslateTree(HWND stop, MSG* msg) {
   for (HWND window = msg->hwnd; window; window = ::GetParent(window)) {
@@ -204,6 +250,8 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
   if (!OnWndMsg(message, wParam, lParam, &result)) result = DefWindowProc(message, wParam, lParam);
+  // The controls go while their container's window still exists.
+  if (message == WM_DESTROY) DestroyControlSites();
   return result;
 }
 

@@ -1,5 +1,9 @@
 #pragma once
 #include <windows.h>
+#include <oaidl.h>
+
+#include <vector>
+
 #include "CmdTarget.h"
 #include "Gdi.h"
 
@@ -12,6 +16,8 @@
 // handle (the process-wide handle map finds it again) and owns the window once it has
 // subclassed it: every message then passes through WindowProc, the message maps and, for
 // the messages a parent gets about its controls, the control's own wrapper.
+class COleControlSite;
+
 class CWnd : public CCmdTarget {
  public:
   CWnd() = default;
@@ -34,7 +40,20 @@ class CWnd : public CCmdTarget {
   virtual void PreSubclassWindow() {}
 
   // Keyboard and mouse messages are offered here before they are dispatched; TRUE drops them.
+  // The wrapper of an ActiveX control hands keyboard messages to the control first.
   virtual BOOL PreTranslateMessage(MSG* msg);
+
+  // ActiveX containment. CreateControl makes the control of `clsid` as child `id` of
+  // `parent` through the installed site manager and attaches this wrapper to it. The
+  // parent owns the sites of its controls and closes them when its window is destroyed.
+  BOOL CreateControl(REFCLSID clsid, LPCWSTR name, DWORD style, const RECT& rect, CWnd* parent, UINT id);
+  COleControlSite* FindControlSite(UINT id) const;
+  COleControlSite* AddControlSite(REFCLSID clsid, LPCWSTR name, DWORD style, const RECT& rect, UINT id,
+                                  CWnd* wrapper);
+  void DestroyControlSites();
+  // An event of control `id`; the event-sink map of a derived class answers it.
+  virtual BOOL OnEventSink(UINT id, DISPID dispid, DISPPARAMS* params);
+  COleControlSite* m_pCtrlSite = nullptr;  // set while this wraps an ActiveX control
   // Offers a message to the wrappers of its target and of every parent or owner above it,
   // up to and including `stop` (null: to the top).
   static BOOL WalkPreTranslateTree(HWND stop, MSG* msg);
@@ -123,6 +142,7 @@ class CWnd : public CCmdTarget {
   void OnDrawItem(int id, LPDRAWITEMSTRUCT item);
 
   WNDPROC m_pfnSuper = nullptr;  // the window's own procedure, called by Default
+  std::vector<COleControlSite*> m_controlSites;  // the controls this window contains
 
   friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
   friend LRESULT CALLBACK AfxCbtProc(int, WPARAM, LPARAM);

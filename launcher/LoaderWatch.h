@@ -3,13 +3,7 @@
 
 #include <memory>
 
-// Closes a kernel handle when it goes; null and INVALID_HANDLE_VALUE are no handle.
-struct KernelHandleCloser {
-  void operator()(HANDLE handle) const {
-    if (handle && handle != INVALID_HANDLE_VALUE) ::CloseHandle(handle);
-  }
-};
-using UniqueHandle = std::unique_ptr<void, KernelHandleCloser>;
+#include "UniqueHandle.h"
 
 // Everything the watcher works with, copied when it starts: it reads nothing of the dialog
 // afterwards, so the main thread may go on changing the dialog freely.

@@ -1,38 +1,31 @@
 #include "LoginBack.h"
 
-#include <cstdio>
-
-#include "LoginDlg.h"
+#include "NavigationRules.h"
 #include "TextUtil.h"
 #include "resource.h"
 
-BEGIN_MESSAGE_MAP(LoginBack, CDialog)
-  ON_WM_CREATE()
+BEGIN_MESSAGE_MAP(LoginBack, CBackDialogBase)
   ON_WM_SYSCOMMAND()
   ON_WM_QUERYOPEN()
 END_MESSAGE_MAP()
 
-LoginBack::LoginBack(UINT foreTemplate) : CDialog(IDD_LOGIN_BACK, nullptr), m_foreTemplate(foreTemplate) {}
+LoginBack::LoginBack(UINT foreTemplate) : m_foreTemplate(foreTemplate) {}
 
-LoginBack::~LoginBack() {
-  if (m_hWnd) DestroyWindow();
+LoginBack::~LoginBack() = default;
+
+CForeDialogBase* LoginBack::CreateForeDialog() {
+  return m_foreTemplate == IDD_LOGIN_DIALOG ? new CLoginDlg(this) : nullptr;
 }
 
-int LoginBack::OnCreate(LPCREATESTRUCT create) {
-  if (CDialog::OnCreate(create) == -1) return -1;
-  if (m_foreTemplate == IDD_LOGIN_DIALOG) {
-    m_fore = std::make_unique<CLoginDlg>(this);
-    m_fore->CreateOverBack();
-  }
-  return 0;
-}
+CLoginDlg* LoginBack::LoginDialog() const { return static_cast<CLoginDlg*>(ForeDialog()); }
 
 BOOL LoginBack::OnInitDialog() {
   CDialog::OnInitDialog();
+  MakeLayered();
   SetWindowText(AnsiToWide(ReadLoginSetting("URL", "name")).c_str());
   ModifyStyle(0, WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
   CenterWindow();
-  if (m_fore) m_fore->FollowBack();
+  if (ForeDialog()) ForeDialog()->FollowBack();
   return TRUE;
 }
 
@@ -45,12 +38,13 @@ void LoginBack::OnSysCommand(UINT id, LPARAM param) {
       ShowWindow(SW_RESTORE);
       return;
     default:
-      CDialog::OnSysCommand(id, param);
+      CBackDialogBase::OnSysCommand(id, param);
   }
 }
 
 BOOL LoginBack::PreTranslateMessage(MSG* msg) {
-  // Enter and Escape would end the modal back window.
-  if (msg->wParam == 13 || msg->wParam == 27) return TRUE;
-  return CDialog::PreTranslateMessage(msg);
+  // Only keys sent to this window: the page's own Enter passes through here on its way up.
+  if (msg->hwnd == m_hWnd && IsKeyboardMessage(msg->message) && (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE))
+    return TRUE;
+  return CBackDialogBase::PreTranslateMessage(msg);
 }

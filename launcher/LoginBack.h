@@ -1,26 +1,24 @@
 #pragma once
-#include <memory>
-
-#include "framework/Dialog.h"
+#include "BackDialogBase.h"
 #include "LoginDlg.h"
 
-// The launcher's modal back window; it creates the fore dialog over itself when it is
-// created and carries the system menu.
-class LoginBack : public CDialog {
+// The launcher's modal back window: it carries the skin image and the system menu, and
+// creates the login dialog over itself.
+class LoginBack : public CBackDialogBase {
  public:
   explicit LoginBack(UINT foreTemplate = 102);
   ~LoginBack() override;
 
+  // Enter and Escape addressed to the back window itself do nothing.
   BOOL PreTranslateMessage(MSG* msg) override;
-  CLoginDlg* ForeDialog() const { return m_fore.get(); }
+  CLoginDlg* LoginDialog() const;
 
  protected:
   BOOL OnInitDialog() override;
-  int OnCreate(LPCREATESTRUCT create);
+  CForeDialogBase* CreateForeDialog() override;
   void OnSysCommand(UINT id, LPARAM param);
   DECLARE_MESSAGE_MAP()
 
  private:
   UINT m_foreTemplate;
-  std::unique_ptr<CLoginDlg> m_fore;
 };

@@ -1,12 +1,16 @@
-// The launcher with the login page replaced: the real start-up and windows, and once the
-// windows are up, the page's call as "road.txt" beside the program names it (first line
-// the call, second line its argument, UTF-8):
-//   AppLogin / LoadGame   the scripting object's method with a text argument
+// The launcher with the browser replaced by the stand-in browser (StandInBrowser.h), which
+// records its calls in "browser.log", and the system's browser replaced by a record in
+// "shell.log". Once the windows are up, "road.txt" beside the program says what the page
+// does (first line the call, second its argument, UTF-8):
+//   AppLogin / LoadGame   the page calls the external object's method with the argument
+//   BeforeNavigate2 / NewWindow3 / DocumentComplete   the browser fires the event with the
+//                         argument as URL; "cancel.txt" gets the cancel flag the host left
+//   Keys                  Enter and Escape are posted to the page
 //   Close                 the fore dialog's close button; "page.txt" gets the page address
-//   BackSysClose / ForeSysClose   the system menu's close command of either window;
-//                         "fore.txt" gets the fore dialog's handle
-// A third line "Close" presses the close button after a call that returned (the page stays);
-// "Again" makes the same call a second time.
+//   BackSysClose / ForeSysClose   the system menu's close command of either window
+// "fore.txt" gets the fore dialog's handle and "place.txt" the page's rectangle in the
+// dialog. A third line "Close" presses the close button after a call that returned (the
+// page stays); "Again" makes the same call a second time.
 #include <windows.h>
 #include <oleauto.h>
 
@@ -14,9 +18,10 @@
 #include <sstream>
 #include <string>
 
-#include "ClientCall.h"
 #include "LoginApp.h"
 #include "LoginDlg.h"
+#include "NavigationRules.h"
+#include "StandInBrowser.h"
 #include "TextUtil.h"
 #include "resource.h"
 
@@ -30,15 +35,35 @@ std::wstring FromUtf8(const std::string& text) {
   return wide;
 }
 
-void CallScriptingObject(DISPID id, const std::wstring& argument) {
-  static ClientCall external;  // as the browser site hands it out: never released
-  VARIANT arg;
-  ::VariantInit(&arg);
-  arg.vt = VT_BSTR;
-  arg.bstrVal = ::SysAllocStringLen(argument.data(), static_cast<UINT>(argument.size()));
-  DISPPARAMS params{&arg, nullptr, 1, 0};
-  external.Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
-  ::VariantClear(&arg);
+std::string ToUtf8(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                         nullptr);
+  std::string utf8(static_cast<size_t>(size), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], size, nullptr, nullptr);
+  return utf8;
+}
+
+void RecordShellOpen(const std::wstring& url) {
+  std::ofstream((GetOwnFolderW() + L"shell.log").c_str(), std::ios::app | std::ios::binary) << ToUtf8(url) << "\n";
+}
+
+void Page(const std::string& call, const std::wstring& argument) {
+  StandInBrowser* browser = standin::Last();
+  if (!browser) return;
+  std::string cancel;
+  if (call == "AppLogin") browser->CallExternal(L"AppLogin", argument);
+  if (call == "LoadGame") browser->CallExternal(L"LoadGame", argument);
+  if (call == "BeforeNavigate2") cancel = browser->FireBeforeNavigate2(argument) ? "1" : "0";
+  if (call == "NewWindow3") cancel = browser->FireNewWindow3(argument) ? "1" : "0";
+  if (call == "DocumentComplete") browser->FireDocumentComplete(argument);
+  if (!cancel.empty()) std::ofstream((GetOwnFolderW() + L"cancel.txt").c_str()) << cancel;
+  if (call == "Keys") {
+    for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
+      ::PostMessageW(browser->Window(), WM_KEYDOWN, key, 1);
+      ::PostMessageW(browser->Window(), WM_KEYUP, key, 0xC0000001);
+    }
+  }
 }
 
 void CALLBACK Drive(HWND, UINT, UINT_PTR timer, DWORD) {
@@ -55,29 +80,33 @@ void CALLBACK Drive(HWND, UINT, UINT_PTR timer, DWORD) {
   for (std::string* line : {&call, &argument, &then})
     if (!line->empty() && line->back() == '\r') line->pop_back();
 
-  if (call == "AppLogin") {
-    CallScriptingObject(ClientCall::kAppLogin, FromUtf8(argument));
-  } else if (call == "LoadGame") {
-    CallScriptingObject(ClientCall::kLoadGame, FromUtf8(argument));
+  std::ofstream((GetOwnFolderW() + L"fore.txt").c_str()) << reinterpret_cast<ULONG_PTR>(dialog->m_hWnd);
+  if (StandInBrowser* browser = standin::Last()) {
+    RECT place{};
+    ::GetWindowRect(browser->Window(), &place);
+    ::MapWindowPoints(nullptr, dialog->m_hWnd, reinterpret_cast<POINT*>(&place), 2);
+    std::ofstream((GetOwnFolderW() + L"place.txt").c_str())
+        << place.left << " " << place.top << " " << place.right << " " << place.bottom;
   }
-  if (then == "Again" && call == "AppLogin") CallScriptingObject(ClientCall::kAppLogin, FromUtf8(argument));
+
+  Page(call, FromUtf8(argument));
+  if (then == "Again") Page(call, FromUtf8(argument));
   if (call == "BackSysClose" || call == "ForeSysClose") {
-    std::ofstream((GetOwnFolderW() + L"fore.txt").c_str())
-        << reinterpret_cast<ULONG_PTR>(dialog->m_hWnd);
     HWND target = call == "BackSysClose" ? ::GetParent(dialog->m_hWnd) : dialog->m_hWnd;
     ::SendMessageW(target, WM_SYSCOMMAND, SC_CLOSE, 0);
   }
   if (call == "Close" || then == "Close") {
     std::ofstream((GetOwnFolderW() + L"page.txt").c_str()) << dialog->PageAddress();
     HWND button = ::GetDlgItem(dialog->m_hWnd, IDC_CLOSE);
-    ::SendMessageW(dialog->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_CLOSE, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(button));
+    ::SendMessageW(dialog->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_CLOSE, BN_CLICKED), reinterpret_cast<LPARAM>(button));
   }
 }
 
 class RoadApp : public CLoginApp {
  public:
   BOOL InitInstance() override {
+    standin::Register(GetOwnFolderW() + L"browser.log");
+    SetShellOpen(&RecordShellOpen);
     // A thread timer fires only when the queue is idle, that is after the windows are shown.
     ::SetTimer(nullptr, 0, 50, &Drive);
     return CLoginApp::InitInstance();

@@ -54,7 +54,7 @@ class CaseFolder {
   explicit CaseFolder(const std::wstring& name) : m_path(TestFolder() + L"road\\" + name + L"\\") {
     ::CreateDirectoryW((TestFolder() + L"road").c_str(), nullptr);
     ::CreateDirectoryW(m_path.c_str(), nullptr);
-    for (const wchar_t* file : {L"loader-args.txt", L"linger", L"release", L"page.txt", L"fore.txt", L"road.txt", L"starts.log",
+    for (const wchar_t* file : {L"loader-args.txt", L"linger", L"release", L"page.txt", L"fore.txt", L"road.txt", L"starts.log", L"browser.log", L"shell.log", L"cancel.txt", L"place.txt",
                                 L"ZelLogin.ini", L"ZelLoader.exe"})
       ::DeleteFileW((m_path + file).c_str());
     SetSetting("URL", "name", "zel-road-" + std::to_string(::GetCurrentProcessId()) + "-" +
