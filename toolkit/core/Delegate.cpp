@@ -62,11 +62,17 @@ bool CDelegateStatic::Invoke(void* param)
     return m_pFn != NULL ? m_pFn(param) : true;
 }
 
-CEventSource::CEventSource()
+struct CEventSource::TCallFrame {
+    CStdPtrArray ran;
+    TCallFrame* prev;
+    bool destroyed;
+};
+
+CEventSource::CEventSource() : m_pCalls(NULL)
 {
 }
 
-CEventSource::CEventSource(const CEventSource& src)
+CEventSource::CEventSource(const CEventSource& src) : m_pCalls(NULL)
 {
     *this = src;
 }
@@ -84,14 +90,32 @@ CEventSource& CEventSource::operator=(const CEventSource& src)
 
 CEventSource::~CEventSource()
 {
+    // A handler destroying the object that holds this source: the running calls must stop
+    // touching it.
+    for (TCallFrame* pFrame = m_pCalls; pFrame != NULL; pFrame = pFrame->prev) pFrame->destroyed = true;
+    m_pCalls = NULL;
     Clear();
+    for (int i = 0; i < m_aRemoved.GetSize(); i++) delete static_cast<CDelegateBase*>(m_aRemoved.GetAt(i));
+    m_aRemoved.Empty();
+}
+
+void CEventSource::RemoveAt(int iIndex)
+{
+    CDelegateBase* p = static_cast<CDelegateBase*>(m_aDelegates.GetAt(iIndex));
+    // Off the list before it is deleted, in case its destructor reaches back here.
+    m_aDelegates.Remove(iIndex);
+    if (m_pCalls == NULL) {
+        delete p;
+        return;
+    }
+    // It may be the very delegate running now, and the running calls remember it by its
+    // address: it lives on until the outermost call has ended.
+    if (!m_aRemoved.Add(p)) delete p;
 }
 
 void CEventSource::Clear()
 {
-    for (int i = 0; i < m_aDelegates.GetSize(); i++)
-        delete static_cast<CDelegateBase*>(m_aDelegates.GetAt(i));
-    m_aDelegates.Empty();
+    while (m_aDelegates.GetSize() > 0) RemoveAt(m_aDelegates.GetSize() - 1);
 }
 
 int CEventSource::IndexOf(const CDelegateBase& d) const
@@ -124,11 +148,7 @@ void CEventSource::operator+=(FnType pFn)
 void CEventSource::operator-=(const CDelegateBase& d)
 {
     const int i = IndexOf(d);
-    if (i < 0) return;
-    CDelegateBase* p = static_cast<CDelegateBase*>(m_aDelegates.GetAt(i));
-    // Off the list before it is deleted, in case its destructor reaches back here.
-    m_aDelegates.Remove(i);
-    delete p;
+    if (i >= 0) RemoveAt(i);
 }
 
 void CEventSource::operator-=(FnType pFn)
@@ -139,12 +159,36 @@ void CEventSource::operator-=(FnType pFn)
 
 bool CEventSource::operator()(void* param)
 {
-    // A handler may add or remove delegates: the size is read again at every step.
-    for (int i = 0; i < m_aDelegates.GetSize(); i++) {
-        CDelegateBase* p = static_cast<CDelegateBase*>(m_aDelegates.GetAt(i));
-        if (p != NULL && !(*p)(param)) return false;
+    TCallFrame frame;
+    frame.prev = m_pCalls;
+    frame.destroyed = false;
+    m_pCalls = &frame;
+    bool bResult = true;
+    // The next delegate is the first in the live list that has not run in this call, so a
+    // handler removing itself or another one makes no later one lose its turn.
+    for (;;) {
+        CDelegateBase* pNext = NULL;
+        for (int i = 0; i < m_aDelegates.GetSize(); i++) {
+            CDelegateBase* p = static_cast<CDelegateBase*>(m_aDelegates.GetAt(i));
+            if (p != NULL && frame.ran.Find(p) < 0) {
+                pNext = p;
+                break;
+            }
+        }
+        if (pNext == NULL || !frame.ran.Add(pNext)) break;
+        const bool bAnswer = (*pNext)(param);
+        if (frame.destroyed) return bAnswer;
+        if (!bAnswer) {
+            bResult = false;
+            break;
+        }
     }
-    return true;
+    m_pCalls = frame.prev;
+    if (m_pCalls == NULL) {
+        for (int i = 0; i < m_aRemoved.GetSize(); i++) delete static_cast<CDelegateBase*>(m_aRemoved.GetAt(i));
+        m_aRemoved.Empty();
+    }
+    return bResult;
 }
 
 } // namespace SkinUI

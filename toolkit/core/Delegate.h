@@ -77,7 +77,8 @@ private:
 };
 
 // Ordered list of delegates, called in turn until one returns false. The source owns
-// copies of the delegates it was given.
+// copies of the delegates it was given. A call runs every delegate present when it started
+// and not removed meanwhile, each once, and those added during the call after them.
 class SKINUI_API CEventSource
 {
 public:
@@ -99,8 +100,17 @@ protected:
     CStdPtrArray m_aDelegates;
 
 private:
+    // One per running call (calls nest when a handler fires the same source again): the
+    // delegates that have run, and whether a handler destroyed the source itself.
+    struct TCallFrame;
+
     int IndexOf(const CDelegateBase& d) const;
+    void RemoveAt(int iIndex);
     void Clear();
+
+    TCallFrame* m_pCalls;
+    // Removed while a call runs: deleted when the outermost call ends.
+    CStdPtrArray m_aRemoved;
 };
 
 } // namespace SkinUI

@@ -43,12 +43,15 @@ CPaintManagerUI::CPaintManagerUI()
       m_currentCaretObject(NULL), m_hwndTooltip(NULL), m_pRoot(NULL), m_pFocus(NULL),
       m_pEventHover(NULL), m_pEventClick(NULL), m_pEventKey(NULL), m_uTimerID(0x1000),
       m_bFirstLayout(true), m_bUpdateNeeded(false), m_bFocusNeeded(false), m_bMouseTracking(false),
-      m_bMouseCapture(false), m_bUsedVirtualWnd(false), m_pParentResourcePM(NULL),
+      m_bMouseCapture(false), m_bUsedVirtualWnd(false), m_bOffscreenPaint(false), m_pCaretControl(NULL),
+      m_dwPaintThread(0), m_lForeignInvalidate(0), m_pLifeToken(new TLifeToken()), m_pParentResourcePM(NULL),
       m_dwDefaultDisabledColor(0xFFA7A6AA), m_dwDefaultFontColor(0xFF000001),
       m_dwDefaultLinkFontColor(0xFF0000FF), m_dwDefaultLinkHoverFontColor(0xFFD3215F),
       m_dwDefaultSelectedBkColor(0xFFBAE4FF)
 {
     InitProcessOnce();
+    m_pLifeToken->refs = 1;
+    m_pLifeToken->alive = true;
     ::SetRectEmpty(&m_rcLayeredUpdate);
     ::SetRectEmpty(&m_rcRichEditCorner);
     ::SetRectEmpty(&m_rtCaret);
@@ -60,6 +63,7 @@ CPaintManagerUI::CPaintManagerUI()
     ::SetRectEmpty(&m_rcSizeBox);
     m_szRoundCorner.cx = m_szRoundCorner.cy = 0;
     ::SetRectEmpty(&m_rcCaption);
+    m_szOffscreen.cx = m_szOffscreen.cy = 0;
 
     LOGFONTW lf = {};
     ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(LOGFONTW), &lf);
@@ -78,12 +82,12 @@ CPaintManagerUI::CPaintManagerUI()
 
 CPaintManagerUI::~CPaintManagerUI()
 {
+    // Deliveries running further up the stack (a notifier closed the window) stop at once.
+    // Messages arriving while the members go are not handled any more.
+    m_pLifeToken->alive = false;
     // Queued controls and notifications go first and their lists are emptied at once:
     // deleting the root reaps every control, and reaping walks these lists.
-    for (int i = 0; i < m_aDelayedCleanup.GetSize(); i++) {
-        delete static_cast<CControlUI*>(m_aDelayedCleanup[i]);
-    }
-    m_aDelayedCleanup.Empty();
+    RunDelayedCleanup();
     for (int i = 0; i < m_aAsyncNotify.GetSize(); i++) {
         delete static_cast<tagTNotifyUI*>(m_aAsyncNotify[i]);
     }
@@ -101,7 +105,8 @@ CPaintManagerUI::~CPaintManagerUI()
     RemoveAllOptionGroups();
     RemoveAllTimers();
 
-    if (m_hwndTooltip != NULL) ::DestroyWindow(m_hwndTooltip);
+    // The tool tip dies with its owner window, which may be gone already.
+    if (m_hwndTooltip != NULL && ::IsWindow(m_hwndTooltip)) ::DestroyWindow(m_hwndTooltip);
     m_hwndTooltip = NULL;
     DropOffscreen();
     if (m_hDcPaint != NULL) ::ReleaseDC(m_hWndPaint, m_hDcPaint);
@@ -109,6 +114,8 @@ CPaintManagerUI::~CPaintManagerUI()
     int i = m_aPreMessages.Find(this);
     if (i >= 0) m_aPreMessages.Remove(i);
     m_shadow.Destroy();
+    if (--m_pLifeToken->refs == 0) delete m_pLifeToken;
+    m_pLifeToken = NULL;
 }
 
 void CPaintManagerUI::DropOffscreen()
@@ -118,6 +125,7 @@ void CPaintManagerUI::DropOffscreen()
     m_hDcOffscreen = NULL;
     m_hbmpOffscreen = NULL;
     m_pOffscreenBits = NULL;
+    m_szOffscreen.cx = m_szOffscreen.cy = 0;
 }
 
 void CPaintManagerUI::Init(HWND hWnd)
@@ -126,6 +134,7 @@ void CPaintManagerUI::Init(HWND hWnd)
     if (m_hDcPaint != NULL) ::ReleaseDC(m_hWndPaint, m_hDcPaint);
     m_hDcPaint = NULL;
     m_hWndPaint = hWnd;
+    m_dwPaintThread = hWnd != NULL ? ::GetWindowThreadProcessId(hWnd, NULL) : 0;
     if (hWnd != NULL) m_hDcPaint = ::GetDC(hWnd);
     if (m_aPreMessages.Find(this) < 0) m_aPreMessages.Add(this);
 }
@@ -136,21 +145,6 @@ void CPaintManagerUI::InvalidateWhole()
     RECT rc;
     ::GetClientRect(m_hWndPaint, &rc);
     Invalidate(rc);
-}
-
-void CPaintManagerUI::NeedUpdate()
-{
-    m_bUpdateNeeded = true;
-}
-
-void CPaintManagerUI::Invalidate(RECT& rcItem)
-{
-    if (rcItem.left < 0) rcItem.left = 0;
-    if (rcItem.top < 0) rcItem.top = 0;
-    if (rcItem.right < rcItem.left) rcItem.right = rcItem.left;
-    if (rcItem.bottom < rcItem.top) rcItem.bottom = rcItem.top;
-    if (m_bLayered) ::UnionRect(&m_rcLayeredUpdate, &m_rcLayeredUpdate, &rcItem);
-    if (m_hWndPaint != NULL) ::InvalidateRect(m_hWndPaint, &rcItem, FALSE);
 }
 
 HWND CPaintManagerUI::GetPaintWindow() const { return m_hWndPaint; }
@@ -523,75 +517,6 @@ bool CPaintManagerUI::TranslateAccelerator(LPMSG pMsg)
         if (p->TranslateAccelerator(pMsg) == S_OK) return true;
     }
     return false;
-}
-
-// ---- timers ----
-
-bool CPaintManagerUI::SetTimer(CControlUI* pControl, UINT nTimerID, UINT uElapse)
-{
-    for (int i = 0; i < m_aTimers.GetSize(); i++) {
-        TTimerEntry* pTimer = static_cast<TTimerEntry*>(m_aTimers[i]);
-        if (pTimer->sender == pControl && pTimer->hWnd == m_hWndPaint && pTimer->localId == nTimerID) {
-            if (!pTimer->killed) return false;
-            if (::SetTimer(m_hWndPaint, pTimer->winTimerId, uElapse, NULL) == 0) return false;
-            pTimer->killed = false;
-            return true;
-        }
-    }
-    m_uTimerID = (m_uTimerID + 1) % 0xF0;
-    if (::SetTimer(m_hWndPaint, m_uTimerID, uElapse, NULL) == 0) return false;
-    TTimerEntry* pTimer = new TTimerEntry;
-    pTimer->sender = pControl;
-    pTimer->localId = nTimerID;
-    pTimer->hWnd = m_hWndPaint;
-    pTimer->winTimerId = m_uTimerID;
-    pTimer->killed = false;
-    if (!m_aTimers.Add(pTimer)) {
-        ::KillTimer(m_hWndPaint, pTimer->winTimerId);
-        delete pTimer;
-        return false;
-    }
-    return true;
-}
-
-bool CPaintManagerUI::KillTimer(CControlUI* pControl, UINT nTimerID)
-{
-    for (int i = 0; i < m_aTimers.GetSize(); i++) {
-        TTimerEntry* pTimer = static_cast<TTimerEntry*>(m_aTimers[i]);
-        if (pTimer->sender == pControl && pTimer->hWnd == m_hWndPaint && pTimer->localId == nTimerID &&
-            !pTimer->killed) {
-            if (::IsWindow(m_hWndPaint)) ::KillTimer(pTimer->hWnd, pTimer->winTimerId);
-            pTimer->killed = true;
-            return true;
-        }
-    }
-    return false;
-}
-
-void CPaintManagerUI::KillTimer(CControlUI* pControl)
-{
-    int count = m_aTimers.GetSize();
-    for (int i = 0, j = 0; i < count; i++) {
-        TTimerEntry* pTimer = static_cast<TTimerEntry*>(m_aTimers[i - j]);
-        if (pTimer->sender == pControl && pTimer->hWnd == m_hWndPaint) {
-            if (!pTimer->killed) ::KillTimer(pTimer->hWnd, pTimer->winTimerId);
-            delete pTimer;
-            m_aTimers.Remove(i - j);
-            j++;
-        }
-    }
-}
-
-void CPaintManagerUI::RemoveAllTimers()
-{
-    for (int i = 0; i < m_aTimers.GetSize(); i++) {
-        TTimerEntry* pTimer = static_cast<TTimerEntry*>(m_aTimers[i]);
-        if (pTimer->hWnd == m_hWndPaint && !pTimer->killed && ::IsWindow(m_hWndPaint)) {
-            ::KillTimer(pTimer->hWnd, pTimer->winTimerId);
-        }
-        delete pTimer;
-    }
-    m_aTimers.Empty();
 }
 
 } // namespace SkinUI

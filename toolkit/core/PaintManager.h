@@ -119,6 +119,9 @@ class SKINUI_API CPaintManagerUI {
 public:
     CPaintManagerUI();
     ~CPaintManagerUI();
+    // A copy would free the fonts, images and DC of the original a second time.
+    CPaintManagerUI(const CPaintManagerUI&) = delete;
+    CPaintManagerUI& operator=(const CPaintManagerUI&) = delete;
 
     // Binding, tree.
     void Init(HWND hWnd);
@@ -131,6 +134,9 @@ public:
     void NeedUpdate();
     void Invalidate(RECT& rcItem);
     void DrawCaret(HDC hDC, const RECT& rcPaint);
+    // The layered back buffer (32-bit top-down, premultiplied) and its size; null before the
+    // first layered paint.
+    const BYTE* GetLayeredBits(SIZE* pSize) const;
 
     HWND GetPaintWindow() const;
     HDC GetPaintDC() const;
@@ -264,8 +270,18 @@ public:
     // Caret of the windowless rich edit.
     bool CreateCaret(HBITMAP hBmp, int nWidth, int nHeight);
     bool ShowCaret(bool bShow);
-    bool SetCaretPos(CRichEditUI* obj, int x, int y);
+    // The owner is converted to the control it is where the caller knows the rich edit's
+    // class, so that reaping compares controls and never depends on the class layout.
+    template <class TRichEdit>
+    bool SetCaretPos(TRichEdit* obj, int x, int y)
+    {
+        return SetCaretPosOf(obj, obj, x, y);
+    }
+    bool SetCaretPosOf(CRichEditUI* obj, CControlUI* pOwnerControl, int x, int y);
     CRichEditUI* GetCurrentCaretRichEdit();
+    // The rich edit tells the caret's colour (its GetTextColor; 0 means the default font colour).
+    typedef DWORD (*CARETCOLORPROC)(CControlUI* pRichEdit);
+    static void SetCaretColorQuery(CARETCOLORPROC pfn);
 
     // Notifications and observers.
     void SendNotify(tagTNotifyUI& Msg, bool bAsync = false);
@@ -295,7 +311,7 @@ public:
 
     // Message handling.
     static void MessageLoop();
-    static bool TranslateMessage(const LPMSG pMsg);
+    static bool TranslateMessage(const MSG* pMsg);
     bool MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes);
     bool PreMessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes);
     // The rich edit tells whether a focused rich edit keeps the Tab key (its IsWantTab).
@@ -314,8 +330,48 @@ public:
     static CControlUI* CALLBACK __FindControlsFromClass(CControlUI* pThis, LPVOID pData);
 
 private:
-    void DeliverAsyncNotifications();
-    void DeliverNotify(tagTNotifyUI& msg);
+    // The caret blinks on this Windows timer id, past the 0..239 of the control timers.
+    enum { CARET_TIMER_ID = 241 };
+
+    // Shared by the manager and the deliveries running on the stack: the manager's
+    // destructor marks it dead (a notifier may destroy the window and its manager), and the
+    // last holder frees it.
+    struct TLifeToken {
+        int refs;
+        bool alive;
+    };
+    class CLifeGuardScope {
+    public:
+        explicit CLifeGuardScope(CPaintManagerUI* pManager) : m_pToken(pManager->m_pLifeToken) { m_pToken->refs++; }
+        ~CLifeGuardScope()
+        {
+            if (--m_pToken->refs == 0) delete m_pToken;
+        }
+        CLifeGuardScope(const CLifeGuardScope&) = delete;
+        CLifeGuardScope& operator=(const CLifeGuardScope&) = delete;
+        bool Alive() const { return m_pToken->alive; }
+
+    private:
+        TLifeToken* m_pToken;
+    };
+
+    // Answers false when the manager was destroyed meanwhile.
+    bool DeliverAsyncNotifications();
+    void OnPaint();
+    void LayoutTree(const RECT& rcClient);
+    void PaintLayered(const PAINTSTRUCT& ps, const RECT& rcClient);
+    void PaintNormal(const PAINTSTRUCT& ps, const RECT& rcClient);
+    bool EnsureOffscreen(const RECT& rcClient);
+    void OnMouseMove(LPARAM lParam);
+    bool OnMouseHover(LPARAM lParam);
+    void OnTimer(WPARAM wParam);
+    void RunDelayedCleanup();
+    void DeactivateToolTip();
+    void SendEvent(CControlUI* pTarget, int type, WPARAM wParam = 0, LPARAM lParam = 0, WORD wKeyState = 0,
+                   TCHAR chKey = 0);
+    UINT NextTimerId() const;
+    // Answers false when the manager was destroyed by a receiver.
+    bool DeliverNotify(tagTNotifyUI& msg);
     void MeasureFont(tagTFontInfo* pFontInfo);
     HFONT CreateFontFrom(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic, bool bClearType);
     CPaintManagerUI* GetLastResourceManager();
@@ -362,6 +418,13 @@ private:
     bool m_bMouseTracking;
     bool m_bMouseCapture;
     bool m_bUsedVirtualWnd;
+    bool m_bOffscreenPaint;       // full repaint on restore (layered windows)
+    SIZE m_szOffscreen;           // size of the kept back buffer
+    CSkinString m_sToolTip;       // the text the tool info points at
+    CControlUI* m_pCaretControl;  // the caret owner as a control
+    DWORD m_dwPaintThread;        // thread of the paint window
+    volatile LONG m_lForeignInvalidate;  // set by Invalidate from other threads
+    TLifeToken* m_pLifeToken;
     CStdPtrArray m_aNotifiers;
     CStdPtrArray m_aTimers;
     CStdPtrArray m_aPreMessageFilters;
@@ -398,6 +461,7 @@ private:
     static ULONG_PTR m_gdiplusToken;
     static void* m_pGdiplusStartupInput;
     static WANTTABPROC s_pfnWantTab;
+    static CARETCOLORPROC s_pfnCaretColor;
 
 public:
     static CSkinString m_pStrDefaultFontName;

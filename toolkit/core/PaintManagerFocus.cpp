@@ -1,0 +1,259 @@
+#include <windows.h>
+#include <wchar.h>
+#include "core/PaintManager.h"
+#include "core/ControlUI.h"
+
+namespace SkinUI {
+
+CPaintManagerUI::WANTTABPROC CPaintManagerUI::s_pfnWantTab = NULL;
+
+namespace {
+
+// Filled by the Tab functions, read by the Tab callback.
+struct FINDTABINFO {
+    CControlUI* pFocus;
+    CControlUI* pLast;
+    bool bForward;
+    bool bNextIsIt;
+};
+
+struct FINDSHORTCUT {
+    TCHAR ch;
+    bool bPickNext;
+};
+
+// The focus events carry in their sender the control that gains the focus.
+void SendFocusEvent(CControlUI* pTarget, int type, CControlUI* pSender)
+{
+    TEventUI event = {};
+    event.type = type;
+    event.sender = pSender;
+    event.timestamp = ::GetTickCount();
+    pTarget->Event(event);
+}
+
+} // namespace
+
+// ---- focus and capture ----
+
+CControlUI* CPaintManagerUI::GetFocus() const { return m_pFocus; }
+
+void CPaintManagerUI::SetFocus(CControlUI* pControl)
+{
+    HWND hFocusWnd = ::GetFocus();
+    if (hFocusWnd != m_hWndPaint && pControl != m_pFocus && m_hWndPaint != NULL) ::SetFocus(m_hWndPaint);
+    if (pControl == m_pFocus) return;
+    if (m_pFocus != NULL) {
+        CControlUI* pOld = m_pFocus;
+        SendFocusEvent(pOld, UIEVENT_KILLFOCUS, pControl);
+        SendNotify(pOld, L"killfocus");
+        m_pFocus = NULL;
+    }
+    if (pControl == NULL) return;
+    if (pControl->GetManager() == this && pControl->IsVisible() && pControl->IsEnabled()) {
+        m_pFocus = pControl;
+        SendFocusEvent(pControl, UIEVENT_SETFOCUS, pControl);
+        SendNotify(pControl, L"setfocus");
+    }
+}
+
+void CPaintManagerUI::SetFocusNeeded(CControlUI* pControl)
+{
+    if (m_hWndPaint != NULL) ::SetFocus(m_hWndPaint);
+    if (pControl == NULL) return;
+    if (m_pFocus != NULL) {
+        CControlUI* pOld = m_pFocus;
+        SendFocusEvent(pOld, UIEVENT_KILLFOCUS, pControl);
+        SendNotify(pOld, L"killfocus");
+        m_pFocus = NULL;
+    }
+    FINDTABINFO info = { pControl, NULL, false, false };
+    m_pFocus = m_pRoot != NULL
+                   ? m_pRoot->FindControl(__FindControlFromTab, &info, UIFIND_VISIBLE | UIFIND_ENABLED | UIFIND_SELF_FIRST)
+                   : NULL;
+    m_bFocusNeeded = true;
+    if (m_pRoot != NULL) m_pRoot->NeedUpdate();
+}
+
+bool CPaintManagerUI::SetNextTabControl(bool bForward)
+{
+    // Until the tree is laid out, the move waits for the next paint.
+    if (m_bUpdateNeeded && bForward) {
+        m_bFocusNeeded = true;
+        if (m_hWndPaint != NULL) ::InvalidateRect(m_hWndPaint, NULL, FALSE);
+        return true;
+    }
+    if (m_pRoot == NULL) {
+        m_bFocusNeeded = false;
+        return true;
+    }
+    const UINT uFlags = UIFIND_VISIBLE | UIFIND_ENABLED | UIFIND_SELF_FIRST;
+    FINDTABINFO info1 = { m_pFocus, NULL, bForward, false };
+    CControlUI* pControl = m_pRoot->FindControl(__FindControlFromTab, &info1, uFlags);
+    if (pControl == NULL) {
+        if (bForward) {
+            FINDTABINFO info2 = { NULL, NULL, bForward, false };
+            pControl = m_pRoot->FindControl(__FindControlFromTab, &info2, uFlags);
+        } else {
+            pControl = info1.pLast;
+        }
+    }
+    if (pControl != NULL) SetFocus(pControl);
+    m_bFocusNeeded = false;
+    return true;
+}
+
+void CPaintManagerUI::SetCapture()
+{
+    ::SetCapture(m_hWndPaint);
+    m_bMouseCapture = true;
+}
+
+void CPaintManagerUI::ReleaseCapture()
+{
+    // Cleared first: the WM_CAPTURECHANGED that ::ReleaseCapture sends is then known as ours.
+    m_bMouseCapture = false;
+    ::ReleaseCapture();
+}
+
+bool CPaintManagerUI::IsCaptured() { return m_bMouseCapture; }
+
+// ---- Tab order and shortcuts ----
+
+CControlUI* CALLBACK CPaintManagerUI::__FindControlFromTab(CControlUI* pThis, LPVOID pData)
+{
+    FINDTABINFO* pInfo = static_cast<FINDTABINFO*>(pData);
+    if (pInfo->pFocus == pThis) {
+        if (pInfo->bForward) pInfo->bNextIsIt = true;
+        return pInfo->bForward ? NULL : pInfo->pLast;
+    }
+    if ((pThis->GetControlFlags() & UIFLAG_TABSTOP) == 0) return NULL;
+    pInfo->pLast = pThis;
+    if (pInfo->bNextIsIt) return pThis;
+    if (pInfo->pFocus == NULL) return pThis;
+    return NULL;
+}
+
+CControlUI* CALLBACK CPaintManagerUI::__FindControlFromShortcut(CControlUI* pThis, LPVOID pData)
+{
+    if (!pThis->IsVisible()) return NULL;
+    FINDSHORTCUT* pFS = static_cast<FINDSHORTCUT*>(pData);
+    if (pFS->ch == static_cast<TCHAR>(towupper(pThis->GetShortcut()))) pFS->bPickNext = true;
+    LPCTSTR pstrClass = pThis->GetClass();
+    if (pstrClass != NULL && wcsstr(pstrClass, L"LabelUI") != NULL) return NULL;
+    return pFS->bPickNext ? pThis : NULL;
+}
+
+// ---- pre-translation ----
+
+bool CPaintManagerUI::PreMessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& /*lRes*/)
+{
+    for (int i = 0; i < m_aPreMessageFilters.GetSize(); i++) {
+        bool bHandled = false;
+        static_cast<IMessageFilterUI*>(m_aPreMessageFilters[i])->MessageHandler(uMsg, wParam, lParam, bHandled);
+        if (bHandled) return true;
+    }
+    switch (uMsg) {
+    case WM_KEYDOWN:
+        if (wParam == VK_TAB) {
+            // A rich edit that wants the Tab key keeps it.
+            if (m_pFocus != NULL && m_pFocus->IsVisible() && m_pFocus->IsEnabled()) {
+                LPCTSTR pstrClass = m_pFocus->GetClass();
+                if (pstrClass != NULL && wcsstr(pstrClass, L"RichEditUI") != NULL && s_pfnWantTab != NULL &&
+                    s_pfnWantTab(m_pFocus)) {
+                    return false;
+                }
+            }
+            SetNextTabControl(::GetKeyState(VK_SHIFT) >= 0);
+            return true;
+        }
+        break;
+    case WM_SYSCHAR: {
+        if (m_pRoot == NULL) break;
+        FINDSHORTCUT fs = { static_cast<TCHAR>(towupper(static_cast<wint_t>(wParam))), false };
+        CControlUI* pControl = m_pRoot->FindControl(__FindControlFromShortcut, &fs,
+                                                    UIFIND_ENABLED | UIFIND_SELF_FIRST | UIFIND_REVERSE);
+        if (pControl != NULL) {
+            pControl->SetFocus();
+            pControl->Activate();
+            return true;
+        }
+        break;
+    }
+    case WM_SYSKEYDOWN:
+        if (m_pFocus != NULL) {
+            TEventUI event = {};
+            event.type = UIEVENT_SYSKEYDOWN;
+            event.sender = m_pFocus;
+            event.key = static_cast<TCHAR>(wParam);
+            event.mousePos = m_ptLastMousePos;
+            event.keyState = KeyState();
+            event.timestamp = ::GetTickCount();
+            m_pFocus->Event(event);
+        }
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+WORD CPaintManagerUI::KeyState()
+{
+    WORD wKeyState = 0;
+    if (::GetKeyState(VK_CONTROL) < 0) wKeyState |= MK_CONTROL;
+    if (::GetKeyState(VK_RBUTTON) < 0) wKeyState |= MK_RBUTTON;
+    if (::GetKeyState(VK_LBUTTON) < 0) wKeyState |= MK_LBUTTON;
+    if (::GetKeyState(VK_SHIFT) < 0) wKeyState |= MK_SHIFT;
+    if (::GetKeyState(VK_MENU) < 0) wKeyState |= MK_ALT;
+    return wKeyState;
+}
+
+void CPaintManagerUI::SetWantTabQuery(WANTTABPROC pfn) { s_pfnWantTab = pfn; }
+
+bool CPaintManagerUI::TranslateMessage(const MSG* pMsg)
+{
+    LRESULT lRes = 0;
+    // The accelerators take a writable message; this copy is what they may change.
+    MSG msg = *pMsg;
+    LONG_PTR uStyle = ::GetWindowLongPtrW(msg.hwnd, GWL_STYLE);
+    if (uStyle & WS_CHILD) {
+        // A message for a child window goes to every manager whose window is the child or
+        // one of its ancestors, each asked once; it is still translated and dispatched.
+        for (int i = 0; i < m_aPreMessages.GetSize(); i++) {
+            CPaintManagerUI* pT = static_cast<CPaintManagerUI*>(m_aPreMessages[i]);
+            HWND hPaint = pT->GetPaintWindow();
+            if (hPaint == NULL) continue;
+            bool bMatch = hPaint == msg.hwnd;
+            for (HWND hAncestor = ::GetParent(msg.hwnd); hAncestor != NULL && !bMatch; hAncestor = ::GetParent(hAncestor)) {
+                bMatch = hPaint == hAncestor;
+            }
+            if (!bMatch) continue;
+            if (pT->TranslateAccelerator(&msg)) return true;
+            pT->PreMessageHandler(msg.message, msg.wParam, msg.lParam, lRes);
+        }
+        return false;
+    }
+    for (int i = 0; i < m_aPreMessages.GetSize(); i++) {
+        CPaintManagerUI* pT = static_cast<CPaintManagerUI*>(m_aPreMessages[i]);
+        if (msg.hwnd == pT->GetPaintWindow()) {
+            if (pT->TranslateAccelerator(&msg)) return true;
+            return pT->PreMessageHandler(msg.message, msg.wParam, msg.lParam, lRes);
+        }
+    }
+    return false;
+}
+
+void CPaintManagerUI::MessageLoop()
+{
+    MSG msg = {};
+    while (::GetMessageW(&msg, NULL, 0, 0) > 0) {
+        if (!CPaintManagerUI::TranslateMessage(&msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+}
+
+
+} // namespace SkinUI
