@@ -3,6 +3,9 @@
 #include "ArchiveOpenCallback.h"
 #include "ExtractConsole.h"
 #include "FileSystem.h"
+#include "PathSafety.h"
+#include "PropValue.h"
+#include "common/TextConvert.h"
 
 namespace {
 
@@ -10,20 +13,6 @@ const wchar_t kVersionFileName[] = L"ZelUpGame.ini";
 const wchar_t kUnnamedItem[] = L"[Content]";
 // Past this length the folder functions need the "\\?\" form (CreateDirectoryW stops at 248).
 const size_t kPlainPathLimit = 240;
-
-// Frees what the library put into a property value on every path.
-class PropValue {
-public:
-  PropValue() { PropVariantInit(&m_value); }
-  ~PropValue() { PropVariantClear(&m_value); }
-  PropValue(const PropValue&) = delete;
-  PropValue& operator=(const PropValue&) = delete;
-  PROPVARIANT* operator&() { return &m_value; }
-  const PROPVARIANT& operator*() const { return m_value; }
-
-private:
-  PROPVARIANT m_value;
-};
 
 // One separator kind, no doubled separators: the "\\?\" form takes the path literally.
 std::wstring NormalizeItemPath(const std::wstring& path) {

@@ -2,9 +2,10 @@
 
 #include <windows.h>
 
-#include "ModuleDir.h"
+#include "common/ModuleFolder.h"
+#include "PathSafety.h"
 #include "ProcessEnd.h"
-#include "TextConvert.h"
+#include "common/TextConvert.h"
 #include "WinInetTransfer.h"
 
 namespace {
@@ -87,12 +88,10 @@ int DownloadFile(const std::string& url, const std::wstring& path) {
 
 std::wstring ArchiveNameFromUrl(const std::string& gameUrl) {
   size_t slash = gameUrl.rfind('/');
-  std::wstring name = AnsiToWide(slash == std::string::npos ? gameUrl : gameUrl.substr(slash + 1));
-  if (name.empty() || name == L"." || name == L"..") return std::wstring();
-  for (wchar_t c : name) {
-    if (c < 0x20 || wcschr(L"<>:\"/\\|?*", c)) return std::wstring();
-  }
-  return name;
+  const std::wstring name = AnsiToWide(slash == std::string::npos ? gameUrl : gameUrl.substr(slash + 1));
+  // A failed download deletes the file again: the name must be no device and none of the
+  // folder's own programs or settings.
+  return IsUsableDownloadName(name) ? name : std::wstring();
 }
 
 int DownloadPackage(const std::string& gameUrl, const std::wstring& folder, IDownloadProgress& progress,

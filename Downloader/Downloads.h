@@ -29,7 +29,8 @@ int DownloadBackgroundImage(const std::string& url, const std::wstring& folder);
 int DownloadFile(const std::string& url, const std::wstring& path);
 
 // The local file name for a package: the text after the last "/" of its URL. Empty when
-// that is no usable file name (nothing, ".", "..", or characters a file name cannot hold).
+// that is no usable file name (IsUsableDownloadName: nothing, dots, a device, a name ending
+// in a dot or blank, characters a file name cannot hold, or one of the folder's own files).
 std::wstring ArchiveNameFromUrl(const std::string& gameUrl);
 
 // Downloads the game package into folder under ArchiveNameFromUrl, reporting progress.

@@ -1,6 +1,8 @@
 #include "ExtractConsole.h"
 
-#include "FileSystem.h"
+#include "common/TextConvert.h"
+
+#include <windows.h>
 
 #include <cstdio>
 

@@ -7,6 +7,7 @@
 #include "InFileStream.h"
 #include "SevenZipInterfaces.h"
 #include "SevenZipUnknown.h"
+#include "common/ModuleFolder.h"
 
 #include <new>
 
@@ -154,7 +155,8 @@ ExtractResult ExtractArchive(const std::wstring& libraryPath, const std::wstring
 
 ExtractResult ExtractPackage(const std::wstring& archiveName, IExtractProgress* progress) {
   try {
-    const std::wstring folder = GetModuleFolderPrefix();
+    std::wstring folder = GetCurrentModuleDirectory();
+    if (folder.empty()) folder = L".\\";
     return ExtractArchive(folder + kLibraryName, folder + archiveName, folder, progress);
   } catch (const std::bad_alloc&) {
     return Fail(ExtractStatus::OutOfMemory, E_OUTOFMEMORY);

@@ -1,9 +1,6 @@
 #pragma once
-#include <windows.h>
+#include "common/ProcessExit.h"
 
-// Ends the process at once with the given code. The C runtime's exit would run static
-// destructors while worker threads may still use that state, so only stdio is flushed.
-[[noreturn]] void EndProcessNow(UINT code);
-
-// The updater's own message box: no owner, caption "提示", one OK button.
+// The updater's own message box: no owner, caption "提示", one OK button. Its roads end with
+// EndProcessNow (common/ProcessExit.h) after it where the failure stops them.
 void ShowPrompt(const wchar_t* text);

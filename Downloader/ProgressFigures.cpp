@@ -1,13 +1,6 @@
 #include "ProgressFigures.h"
 
-#include <cmath>
-
 namespace {
-
-constexpr double kHalfSecondInDays = 1.0 / 172800.0;
-// Days from 1601-01-01 (the file-time origin) to 1899-12-30 (the date origin).
-constexpr double kFileTimeOriginToDateOrigin = 109205.0;
-constexpr double kFileTimeUnitsPerDay = 864000000000.0;
 
 std::wstring Format(const wchar_t* format, double value) {
   wchar_t buffer[100];
@@ -44,21 +37,4 @@ DownloadFigures ComputeDownloadFigures(ULONGLONG done, ULONGLONG total, long lon
   f.speedText = f.mbPerSecond > 0.0 ? Format(L"下载速度：%.2f MB/秒", f.mbPerSecond)
                                     : Format(L"下载速度：%.2f KB/秒", f.kbPerSecond);
   return f;
-}
-
-double CurrentLocalDate() {
-  SYSTEMTIME local;
-  GetLocalTime(&local);
-  FILETIME ft;
-  if (!SystemTimeToFileTime(&local, &ft)) return 0.0;
-  ULARGE_INTEGER units;
-  units.LowPart = ft.dwLowDateTime;
-  units.HighPart = ft.dwHighDateTime;
-  return static_cast<double>(units.QuadPart) / kFileTimeUnitsPerDay - kFileTimeOriginToDateOrigin;
-}
-
-long long ElapsedWholeSeconds(double startDate, double nowDate) {
-  double span = nowDate - startDate;
-  span += span < 0.0 ? -kHalfSecondInDays : kHalfSecondInDays;
-  return static_cast<long long>(std::trunc(span * 86400.0));
 }

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "common/DateValue.h"
+
 // What the package download shows after each chunk.
 struct DownloadFigures {
   int percent = 0;            // always within 0..100
@@ -16,9 +18,3 @@ struct DownloadFigures {
 // previousMbPerSecond is the MB/s of the chunk before (0 at the start).
 DownloadFigures ComputeDownloadFigures(ULONGLONG done, ULONGLONG total, long long elapsedSeconds,
                                        double previousMbPerSecond);
-
-// Local date-time as days since 1899-12-30, with milliseconds.
-double CurrentLocalDate();
-
-// Whole seconds between two such dates, rounded to the nearest second.
-long long ElapsedWholeSeconds(double startDate, double nowDate);

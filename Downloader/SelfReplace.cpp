@@ -4,7 +4,7 @@
 #include <shellapi.h>
 
 #include "Downloads.h"
-#include "ModuleDir.h"
+#include "common/ModuleFolder.h"
 #include "SingleInstance.h"
 #include "WinInetTransfer.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "TextConvert.h"
+#include "common/TextConvert.h"
 
 namespace {
 

@@ -6,7 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "TextConvert.h"
+#include "common/JsonText.h"
+#include "common/TextConvert.h"
 
 namespace {
 
@@ -17,13 +18,6 @@ bool DigitValue(char c, int& value) {
   if (c >= 'A' && c <= 'Z') { value = c - 55; return true; }
   if (c >= 'a' && c <= 'z') { value = c - 87; return true; }
   return false;
-}
-
-std::string MemberText(const Json::Value& object, const char* key) {
-  if (!object.isObject()) return std::string();
-  const Json::Value& v = object[key];
-  if (v.isString() || v.isNumeric() || v.isBool()) return v.asString();
-  return std::string();
 }
 
 void BackslashesToBlanks(std::string& s) {
@@ -74,9 +68,9 @@ bool ReadUpdateFields(const std::string& utf8Json, UpdateInfo& record) {
   if (!root.isObject()) return false;
 
   const Json::Value& data = root["data"];
-  std::string upBg = MemberText(data, "up_bg");
-  std::string gameUrl = MemberText(data, "game_url");
-  std::string upUrl = MemberText(data, "up_url");
+  std::string upBg = JsonMemberText(data, "up_bg");
+  std::string gameUrl = JsonMemberText(data, "game_url");
+  std::string upUrl = JsonMemberText(data, "up_url");
   // Addresses arrive with backslashes where the server meant blanks. This is done on the
   // UTF-8 text, where a 0x5C byte is always a backslash (in the code page it may be the
   // second byte of a Chinese character).
@@ -84,17 +78,17 @@ bool ReadUpdateFields(const std::string& utf8Json, UpdateInfo& record) {
   BackslashesToBlanks(gameUrl);
   BackslashesToBlanks(upUrl);
 
-  record.code = Utf8ToAnsi(MemberText(root, "code"));
-  record.info = Utf8ToAnsi(MemberText(root, "info"));
-  record.open = Utf8ToAnsi(MemberText(data, "open"));
-  record.uid = Utf8ToAnsi(MemberText(data, "uid"));
-  record.sid = Utf8ToAnsi(MemberText(data, "sid"));
-  record.extraInfo = Utf8ToAnsi(MemberText(data, "extraInfo"));
-  record.token = Utf8ToAnsi(MemberText(data, "token"));
-  record.up_version = Utf8ToAnsi(MemberText(data, "up_version"));
+  record.code = Utf8ToAnsi(JsonMemberText(root, "code"));
+  record.info = Utf8ToAnsi(JsonMemberText(root, "info"));
+  record.open = Utf8ToAnsi(JsonMemberText(data, "open"));
+  record.uid = Utf8ToAnsi(JsonMemberText(data, "uid"));
+  record.sid = Utf8ToAnsi(JsonMemberText(data, "sid"));
+  record.extraInfo = Utf8ToAnsi(JsonMemberText(data, "extraInfo"));
+  record.token = Utf8ToAnsi(JsonMemberText(data, "token"));
+  record.up_version = Utf8ToAnsi(JsonMemberText(data, "up_version"));
   record.up_bg = Utf8ToAnsi(upBg);
   record.game_url = Utf8ToAnsi(gameUrl);
-  record.game_version = Utf8ToAnsi(MemberText(data, "game_version"));
+  record.game_version = Utf8ToAnsi(JsonMemberText(data, "game_version"));
   record.up_url = Utf8ToAnsi(upUrl);
   return true;
 }

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "ProcessEnd.h"
-#include "TextConvert.h"
+#include "common/TextConvert.h"
 #include "TlsPeerCheck.h"
 #include "UpdateReply.h"
 

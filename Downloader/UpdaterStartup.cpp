@@ -5,11 +5,11 @@
 #include <string>
 
 #include "Downloads.h"
-#include "ModuleDir.h"
+#include "common/ModuleFolder.h"
 #include "ProcessEnd.h"
 #include "SelfReplace.h"
 #include "SingleInstance.h"
-#include "TextConvert.h"
+#include "common/TextConvert.h"
 #include "UpdateInfo.h"
 #include "UpdateRequest.h"
 

@@ -5,6 +5,7 @@
 
 #include "ExtractDriver.h"
 #include "FileSystem.h"
+#include "common/ModuleFolder.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -42,7 +43,7 @@ int main() {
 
   CountingProgress progress;
   const ExtractResult result =
-      ExtractArchive(GetModuleFolderPrefix() + L"7z.dll", archive, folder, &progress);
+      ExtractArchive(GetCurrentModuleDirectory() + L"7z.dll", archive, folder, &progress);
   std::printf("Result: %s\nHRESULT: 0x%08lX\nItem errors: %llu\nProgress calls: %lu (%llu of %llu)\n",
               ExtractStatusMessage(result.status), static_cast<unsigned long>(result.result),
               static_cast<unsigned long long>(result.itemErrors), progress.calls.load(),

@@ -1,6 +1,7 @@
-// The path rules and file functions under the extraction.
+// The file functions and property values under the extraction.
 
 #include "FileSystem.h"
+#include "PropValue.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -9,95 +10,6 @@
 #include <vector>
 
 namespace {
-
-struct PrefixCase {
-  const wchar_t* path;
-  bool driveRoot;
-  unsigned rootPrefix;
-  unsigned serverPrefix;
-};
-
-TEST(ExtractPathPrefixes, Table) {
-  const PrefixCase cases[] = {
-      {L"C:\\", true, 3, 0},
-      {L"C:/", true, 3, 0},
-      {L"C:", false, 0, 0},
-      {L"C:\\dir", false, 3, 0},
-      {L"\\\\?\\C:\\", true, 7, 0},
-      {L"\\\\?\\C:\\dir\\f", false, 7, 0},
-      {L"\\\\.\\X", false, 4, 0},
-      {L"\\\\?\\UNC\\srv\\sh\\x", false, 15, 12},
-      {L"\\\\?\\unc\\srv\\sh\\x", false, 15, 12},
-      {L"\\\\srv\\sh\\x", false, 9, 6},
-      {L"//srv/sh/x", false, 9, 6},
-      {L"\\\\srv\\sh", false, 0, 6},
-      {L"\\\\srv", false, 0, 0},
-      {L"\\x", false, 1, 0},
-      {L"rel", false, 0, 0},
-      {L"rel\\x", false, 0, 0},
-  };
-  for (const PrefixCase& c : cases) {
-    SCOPED_TRACE(testing::Message() << "path " << testing::PrintToString(std::wstring(c.path)));
-    EXPECT_EQ(IsDriveRootPath(c.path), c.driveRoot);
-    EXPECT_EQ(GetRootPrefixSize(c.path), c.rootPrefix);
-    EXPECT_EQ(GetNetworkServerPrefixSize(c.path), c.serverPrefix);
-  }
-}
-
-TEST(ExtractPathPrefixes, AltStreamColon) {
-  const struct {
-    const wchar_t* path;
-    int colon;
-  } cases[] = {
-      {L"C:a:b", 3}, {L"C:\\d\\f:s", 6}, {L"f:s", -1},   {L"C:", -1},
-      {L"d\\f:s", 3}, {L"a:b\\c", -1},   {L"plain", -1}, {L"\\\\?\\C:\\f:s", 8},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(FindAltStreamColon(c.path), c.colon) << testing::PrintToString(std::wstring(c.path));
-}
-
-TEST(ExtractPathPrefixes, ExtendedLengthForm) {
-  const struct {
-    const wchar_t* in;
-    const wchar_t* out;
-  } cases[] = {
-      {L"C:\\a\\b", L"\\\\?\\C:\\a\\b"},
-      {L"C:/a/b", L"\\\\?\\C:\\a\\b"},
-      {L"\\\\srv\\sh\\x", L"\\\\?\\UNC\\srv\\sh\\x"},
-      {L"\\\\?\\C:\\x", L"\\\\?\\C:\\x"},
-      {L"rel\\x", L"rel\\x"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(ToExtendedLengthPath(c.in), c.out);
-}
-
-TEST(ExtractItemPaths, SafeAndUnsafe) {
-  const wchar_t* safe[] = {
-      L"a.txt",       L"dir\\sub\\f.bin", L"dir/sub/f", L"\u6e38\u620f\\\u914d\u7f6e.ini",
-      L"a..b",        L".hidden",         L"dir\\",     L"CONSOLE.txt",
-      L"com10",       L"nul_file",        L"LPT",       L"[Content]",
-      L"a\\\\b",      L"x.",
-  };
-  const wchar_t* unsafe[] = {
-      L"",           L"..\\x",        L"../x",         L"a\\..\\..\\x", L"a\\..",
-      L"..",         L"\\x",          L"/x",           L"\\\\srv\\sh\\x", L"\\\\?\\C:\\x",
-      L"C:\\x",      L"C:x",          L"a:s",          L"ok.txt:hidden", L"NUL",
-      L"nul.txt",    L"sub\\CON",     L"Com1.log",     L"LPT9",         L"aux ",
-      L"conin$",     L"x\\...\\y",    L"x\\ .\\y",     L"a*b",          L"a?b",
-      L"a|b",        L"a<b",          L"a\x01" L"b",   L"COM\u00B9",
-  };
-  for (const wchar_t* p : safe) EXPECT_TRUE(IsSafeArchiveItemPath(p)) << testing::PrintToString(std::wstring(p));
-  for (const wchar_t* p : unsafe) EXPECT_FALSE(IsSafeArchiveItemPath(p)) << testing::PrintToString(std::wstring(p));
-}
-
-TEST(ExtractNames, CaseInsensitiveEquality) {
-  EXPECT_TRUE(IsSameNameNoCase(L"ZelUpGame.ini", L"zelupgame.INI"));
-  EXPECT_TRUE(IsSameNameNoCase(L"::$DATA", L"::$data"));
-  EXPECT_TRUE(IsSameNameNoCase(L"\u00e9t\u00e9", L"\u00c9T\u00c9"));
-  EXPECT_TRUE(IsSameNameNoCase(L"", L""));
-  EXPECT_FALSE(IsSameNameNoCase(L"a", L"ab"));
-  EXPECT_FALSE(IsSameNameNoCase(L"ab", L"a"));
-  EXPECT_FALSE(IsSameNameNoCase(L"a[", L"a{"));
-}
 
 TEST(ExtractPropValues, UnsignedConversion) {
   PROPVARIANT v;
@@ -185,13 +97,6 @@ TEST(ExtractFiles, DeleteFileAlwaysClearsReadOnly) {
   EXPECT_TRUE(DeleteFileAlways(file));
   EXPECT_FALSE(FileExists(file));
   EXPECT_FALSE(DeleteFileAlways(file));
-}
-
-TEST(ExtractFiles, ModuleFolderPrefix) {
-  const std::wstring folder = GetModuleFolderPrefix();
-  ASSERT_FALSE(folder.empty());
-  EXPECT_EQ(folder.back(), L'\\');
-  EXPECT_TRUE(FileExists(folder + L"extract_unit_tests.exe"));
 }
 
 TEST(ExtractFileInfo, FilesFoldersAndRoots) {

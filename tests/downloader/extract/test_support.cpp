@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include "FileSystem.h"
+#include "common/ModuleFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -47,7 +48,7 @@ void ReadTreeInto(const std::wstring& root, const std::wstring& relative,
 
 }  // namespace
 
-std::wstring ExeFolder() { return GetModuleFolderPrefix(); }
+std::wstring ExeFolder() { return GetCurrentModuleDirectory(); }
 
 std::wstring Fixture(const std::wstring& name) { return ExeFolder() + L"fixtures\\" + name; }
 

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "Downloads.h"
-#include "TextConvert.h"
+#include "common/TextConvert.h"
 
 namespace {
 

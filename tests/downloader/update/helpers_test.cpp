@@ -1,4 +1,4 @@
-// Text helpers, module folders and download figures.
+// Package names, download figures and the executable header check.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -6,72 +6,12 @@
 #include <vector>
 
 #include "Downloads.h"
-#include "ModuleDir.h"
+#include "common/ModuleFolder.h"
 #include "ProgressFigures.h"
 #include "SelfReplace.h"
-#include "TextConvert.h"
+#include "common/TextConvert.h"
 
 namespace {
-
-struct SplitCase {
-  std::string text;
-  std::string separator;
-  std::vector<std::string> pieces;
-};
-
-// Keeps the case readable in test names and failure messages.
-void PrintTo(const SplitCase& c, std::ostream* os) { *os << testing::PrintToString(c.text); }
-
-class SplitStringTest : public testing::TestWithParam<SplitCase> {};
-
-TEST_P(SplitStringTest, Splits) { EXPECT_EQ(SplitString(GetParam().text, GetParam().separator), GetParam().pieces); }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, SplitStringTest,
-    testing::Values(SplitCase{"", "/", {}}, SplitCase{"a", "/", {"a"}}, SplitCase{"a/b/c", "/", {"a", "b", "c"}},
-                    SplitCase{"a//b", "/", {"a", "", "b"}}, SplitCase{"/a", "/", {"", "a"}},
-                    SplitCase{"a/", "/", {"a"}}, SplitCase{"//", "/", {"", ""}},
-                    SplitCase{"http://h/p/g.7z", "/", {"http:", "", "h", "p", "g.7z"}},
-                    SplitCase{"a::b::", "::", {"a", "b"}}, SplitCase{"a:b", "::", {"a:b"}}));
-
-TEST(TextConvert, RoundTripsThroughEveryEncoding) {
-  const std::wstring wide = L"提示 abc";
-  const std::string acp = WideToAnsi(wide);
-  EXPECT_EQ(AnsiToWide(acp), wide);
-  EXPECT_EQ(Utf8ToAnsi(WideToUtf8(wide)), acp);
-  EXPECT_EQ(AnsiToUtf8(acp), WideToUtf8(wide));
-  EXPECT_EQ(Utf8ToWide(u8"提示"), L"提示");
-  EXPECT_EQ(AnsiToWide(""), L"");
-  EXPECT_EQ(WideToAnsi(L""), "");
-}
-
-struct FolderCase {
-  std::wstring path;
-  std::wstring folder;
-};
-
-// Keeps the case readable in test names and failure messages.
-void PrintTo(const FolderCase& c, std::ostream* os) { *os << testing::PrintToString(c.path); }
-
-class FolderOfPathTest : public testing::TestWithParam<FolderCase> {};
-
-TEST_P(FolderOfPathTest, KeepsUpToTheLastSeparator) { EXPECT_EQ(FolderOfPath(GetParam().path), GetParam().folder); }
-
-INSTANTIATE_TEST_SUITE_P(Table, FolderOfPathTest,
-                         testing::Values(FolderCase{L"C:\\games\\zel\\ZelLoader.exe", L"C:\\games\\zel\\"},
-                                         FolderCase{L"C:/games/ZelLoader.exe", L"C:/games/"},
-                                         FolderCase{L"C:\\a/b\\c", L"C:\\a/b\\"},
-                                         FolderCase{L"ZelLoader.exe", L""}, FolderCase{L"\\x", L""},
-                                         FolderCase{L"C:\\dir\\", L"C:\\dir\\"}, FolderCase{L"", L""}));
-
-TEST(ModuleDir, IsTheFolderOfThisProgram) {
-  const std::wstring path = GetCurrentModulePath();
-  const std::wstring folder = GetCurrentModuleDirectory();
-  ASSERT_FALSE(folder.empty());
-  EXPECT_EQ(folder.back(), L'\\');
-  EXPECT_EQ(path.compare(0, folder.size(), folder), 0);
-  EXPECT_EQ(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
-}
 
 struct NameCase {
   std::string url;
@@ -91,7 +31,14 @@ INSTANTIATE_TEST_SUITE_P(Table, ArchiveNameTest,
                                          NameCase{"http://h/p/.", L""}, NameCase{"http://h/p/..", L""},
                                          NameCase{"http://h/g.7z?v=2", L""}, NameCase{"http://h/a|b", L""},
                                          NameCase{"http://h/a:b", L""}, NameCase{"http://h/a\"b", L""},
-                                         NameCase{"http://h/a\tb", L""}, NameCase{"http://h/my game.7z", L"my game.7z"}));
+                                         NameCase{"http://h/a\tb", L""}, NameCase{"http://h/my game.7z", L"my game.7z"},
+                                         // Devices and the folder's own files: a failed download
+                                         // would delete them.
+                                         NameCase{"http://h/NUL", L""}, NameCase{"http://h/com1", L""},
+                                         NameCase{"http://h/7z.dll", L""}, NameCase{"http://h/ZelUpGame.ini", L""},
+                                         NameCase{"http://h/ZelLogin.ini", L""}, NameCase{"http://h/zelloader.exe", L""},
+                                         NameCase{"http://h/Login.exe", L""}, NameCase{"http://h/old.exe", L""},
+                                         NameCase{"http://h/7z.dll.", L""}, NameCase{"http://h/game.7z ", L""}));
 
 TEST(ArchiveName, TakesChineseNames) { EXPECT_EQ(ArchiveNameFromUrl(WideToAnsi(L"http://h/游戏.7z")), L"游戏.7z"); }
 
@@ -150,25 +97,6 @@ INSTANTIATE_TEST_SUITE_P(
         FigureCase{"Complete", 4 * MB, 4 * MB, 2, 0.0, 100, 2048.0, 2.0, L"正在下载...(100%)",
                    L"下载速度：2.00 MB/秒"}),
     [](const testing::TestParamInfo<FigureCase>& info) { return std::string(info.param.name); });
-
-TEST(ElapsedWholeSeconds, RoundsToTheNearestSecond) {
-  const double second = 1.0 / 86400.0;
-  const double start = 46000.25;
-  EXPECT_EQ(ElapsedWholeSeconds(start, start), 0);
-  EXPECT_EQ(ElapsedWholeSeconds(start, start + 0.49 * second), 0);
-  EXPECT_EQ(ElapsedWholeSeconds(start, start + 0.51 * second), 1);
-  EXPECT_EQ(ElapsedWholeSeconds(start, start + 1.4 * second), 1);
-  EXPECT_EQ(ElapsedWholeSeconds(start, start + 90.6 * second), 91);
-  EXPECT_EQ(ElapsedWholeSeconds(start, start - 1.6 * second), -2);
-}
-
-TEST(CurrentLocalDate, MovesWithTheClock) {
-  const double a = CurrentLocalDate();
-  Sleep(1100);
-  const double b = CurrentLocalDate();
-  EXPECT_GT(a, 40000.0);  // after the year 2009
-  EXPECT_GE(ElapsedWholeSeconds(a, b), 1);
-}
 
 // --- executable header check ----------------------------------------------------------
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "TextConvert.h"
+#include "common/TextConvert.h"
 #include "UpdateReply.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "ModuleDir.h"
+#include "common/ModuleFolder.h"
 
 #include <windows.h>
 
@@ -9,14 +9,16 @@ void ModuleAnchor() {}
 }  // namespace
 
 std::wstring GetCurrentModulePath() {
+  // The module is found by an address of its own code, so a copy of this code in a DLL
+  // would name the DLL, not whichever program loaded it.
   MEMORY_BASIC_INFORMATION region;
   if (VirtualQuery(reinterpret_cast<const void*>(&ModuleAnchor), &region, sizeof region) != sizeof region)
     return std::wstring();
   HMODULE module = static_cast<HMODULE>(region.AllocationBase);
-  // Paths may be longer than MAX_PATH; a full buffer means the name was cut, so grow it.
+  // A full buffer means the name was cut: grow it.
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
-    DWORD n = GetModuleFileNameW(module, &path[0], static_cast<DWORD>(path.size()));
+    const DWORD n = GetModuleFileNameW(module, &path[0], static_cast<DWORD>(path.size()));
     if (n == 0) return std::wstring();
     if (n < path.size()) {
       path.resize(n);
