@@ -4,39 +4,17 @@
 #include "core/ControlUI.h"
 #include "core/RenderEngine.h"
 #include "core/RenderClip.h"
+#include "core/AttributeValue.h"
 
 namespace SkinUI {
 
 namespace {
 
-// Reads one integer list entry: the number, then one separator, but never the terminator
-// (a short list leaves the remaining numbers at 0 instead of reading past the value).
-long NextListInt(LPCTSTR& p)
-{
-    if (*p == L'\0') return 0;
-    LPTSTR pEnd = NULL;
-    const long n = wcstol(p, &pEnd, 10);
-    p = pEnd;
-    if (*p != L'\0') p++;
-    return n;
-}
-
-RECT ParseRect(LPCTSTR pstrValue)
-{
-    LPCTSTR p = pstrValue;
-    RECT rc;
-    rc.left = NextListInt(p);
-    rc.top = NextListInt(p);
-    rc.right = NextListInt(p);
-    rc.bottom = NextListInt(p);
-    return rc;
-}
-
-// AARRGGBB after an optional "#". With bSkipBlanks, control characters and blanks (codes
-// 1..32) before it are passed over; the terminator never is.
+// AARRGGBB after an optional "#", optionally after blanks.
 DWORD ParseColor(LPCTSTR pstrValue, bool bSkipBlanks)
 {
     LPCTSTR p = pstrValue;
+    // Blanks are the units 1..32; the terminator of an empty value is never passed.
     if (bSkipBlanks) {
         while (*p > L'\0' && *p <= L' ') p++;
     }
@@ -400,17 +378,17 @@ void CControlUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
     else if (wcscmp(pstrName, L"disabledimage") == 0) SetDisabledImage(pstrValue);
     else if (wcscmp(pstrName, L"foreimage") == 0) SetForeImage(pstrValue);
     else if (wcscmp(pstrName, L"pos") == 0) {
-        const RECT rc = ParseRect(pstrValue);
+        const RECT rc = ParseAttributeRect(pstrValue);
         SIZE szXY = { rc.left >= 0 ? rc.left : rc.right, rc.top >= 0 ? rc.top : rc.bottom };
         SetFixedXY(szXY);
         SetFixedWidth(rc.right - rc.left);
         SetFixedHeight(rc.bottom - rc.top);
     } else if (wcscmp(pstrName, L"relativepos") == 0) {
-        const RECT rc = ParseRect(pstrValue);
+        const RECT rc = ParseAttributeRect(pstrValue);
         SIZE szMove = { rc.left, rc.top };
         SIZE szZoom = { rc.right, rc.bottom };
         SetRelativePos(szMove, szZoom);
-    } else if (wcscmp(pstrName, L"padding") == 0) SetPadding(ParseRect(pstrValue));
+    } else if (wcscmp(pstrName, L"padding") == 0) SetPadding(ParseAttributeRect(pstrValue));
     else if (wcscmp(pstrName, L"bkcolor") == 0 || wcscmp(pstrName, L"bkcolor1") == 0) SetBkColor(ParseColor(pstrValue, true));
     else if (wcscmp(pstrName, L"bkcolor2") == 0) SetBkColor2(ParseColor(pstrValue, true));
     else if (wcscmp(pstrName, L"bkcolor3") == 0) SetBkColor3(ParseColor(pstrValue, true));
@@ -423,7 +401,7 @@ void CControlUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
             RECT rcNone = { 0, 0, 0, 0 };
             SetBorderSize(rcNone);
         } else {
-            SetBorderSize(ParseRect(pstrValue));
+            SetBorderSize(ParseAttributeRect(pstrValue));
         }
     } else if (wcscmp(pstrName, L"leftbordersize") == 0) SetLeftBorderSize(ParseInt(pstrValue));
     else if (wcscmp(pstrName, L"topbordersize") == 0) SetTopBorderSize(ParseInt(pstrValue));
@@ -431,11 +409,7 @@ void CControlUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
     else if (wcscmp(pstrName, L"bottombordersize") == 0) SetBottomBorderSize(ParseInt(pstrValue));
     else if (wcscmp(pstrName, L"borderstyle") == 0) SetBorderStyle(ParseInt(pstrValue));
     else if (wcscmp(pstrName, L"borderround") == 0) {
-        LPCTSTR p = pstrValue;
-        SIZE cxyRound;
-        cxyRound.cx = NextListInt(p);
-        cxyRound.cy = NextListInt(p);
-        SetBorderRound(cxyRound);
+        SetBorderRound(ParseAttributeSize(pstrValue));
     } else if (wcscmp(pstrName, L"width") == 0) SetFixedWidth(ParseInt(pstrValue));
     else if (wcscmp(pstrName, L"height") == 0) SetFixedHeight(ParseInt(pstrValue));
     else if (wcscmp(pstrName, L"minwidth") == 0) SetMinWidth(ParseInt(pstrValue));
