@@ -1,4 +1,5 @@
 #include "core/ImageAttribute.h"
+#include "core/Blanks.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -7,8 +8,6 @@
 namespace SkinUI {
 
 namespace {
-
-inline bool IsBlank(wchar_t c) { return c > 0 && c <= L' '; }
 
 // Up to four numbers, each followed by exactly one separator of any kind; the list stops at
 // the end of the text and the numbers it lacks are 0.
@@ -143,19 +142,16 @@ void CImageAttribute::ParsePairs(LPCTSTR p)
         return;
     CSkinString key, value;
     while (*p != 0) {
-        while (IsBlank(*p))
-            ++p;
+        p = SkipBlanks(p);
         LPCTSTR pKey = p;
         while (*p != 0 && *p != L'=' && !IsBlank(*p))
             ++p;
         key.Assign(pKey, static_cast<int>(p - pKey));
-        while (IsBlank(*p))
-            ++p;
+        p = SkipBlanks(p);
         if (*p != L'=')
             return;
         ++p;
-        while (IsBlank(*p))
-            ++p;
+        p = SkipBlanks(p);
         if (*p != L'\'')
             return;
         ++p;

@@ -2,19 +2,12 @@
 #include "core/RenderEngine.h"
 #include "core/PaintManager.h"
 #include "core/ImageAttribute.h"
+#include "core/GdiScope.h"
+#include "core/Msimg32.h"
 
 namespace SkinUI {
 
 namespace {
-
-typedef BOOL(WINAPI* PFN_ALPHABLEND)(HDC, int, int, int, int, HDC, int, int, int, int, BLENDFUNCTION);
-
-PFN_ALPHABLEND GetAlphaBlend()
-{
-    static PFN_ALPHABLEND s_pfn = reinterpret_cast<PFN_ALPHABLEND>(
-        reinterpret_cast<void*>(::GetProcAddress(::LoadLibraryW(L"msimg32.dll"), "AlphaBlend")));
-    return s_pfn;
-}
 
 int Width(const RECT& rc) { return rc.right - rc.left; }
 int Height(const RECT& rc) { return rc.bottom - rc.top; }
@@ -30,13 +23,17 @@ bool Touches(const RECT& a, const RECT& b)
 class PieceDrawer {
 public:
     PieceDrawer(HDC hDC, HDC hSrc, bool bTranslucent, BYTE uFade)
-        : m_hDC(hDC), m_hSrc(hSrc), m_bTranslucent(bTranslucent), m_pfnAlphaBlend(GetAlphaBlend())
+        : m_hDC(hDC), m_hSrc(hSrc), m_bTranslucent(bTranslucent), m_pfnAlphaBlend(AlphaBlendEntry())
     {
         m_bf.BlendOp = AC_SRC_OVER;
         m_bf.BlendFlags = 0;
         m_bf.SourceConstantAlpha = uFade;
         m_bf.AlphaFormat = AC_SRC_ALPHA;
     }
+    // The same drawing from another source.
+    PieceDrawer(const PieceDrawer& other, HDC hSrc) : PieceDrawer(other) { m_hSrc = hSrc; }
+
+    HDC Source() const { return m_hSrc; }
 
     void Draw(int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh) const
     {
@@ -63,12 +60,11 @@ private:
     BLENDFUNCTION m_bf;
 };
 
-// The middle piece: stretched, or tiled along x and/or y from the top-left corner with the
-// last tile of a row or column cut at the destination edge (its source cut alike).
-void DrawMiddle(const PieceDrawer& pd, const RECT& d, const RECT& s, bool xtiled, bool ytiled)
+// Tiles drawn one by one from the top-left corner; the last tile of a row or column is cut
+// at the destination edge, its source cut alike.
+void DrawTiles(const PieceDrawer& pd, const RECT& d, const RECT& s, bool xtiled, bool ytiled)
 {
     const int dw = Width(d), dh = Height(d), sw = Width(s), sh = Height(s);
-    if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return;
     if (xtiled && ytiled) {
         const int iTimesX = (dw + sw - 1) / sw;
         const int iTimesY = (dh + sh - 1) / sh;
@@ -91,7 +87,7 @@ void DrawMiddle(const PieceDrawer& pd, const RECT& d, const RECT& s, bool xtiled
             if (left + w > d.right) w = d.right - left;
             pd.Draw(left, d.top, w, dh, s.left, s.top, w, sh);
         }
-    } else if (ytiled) {
+    } else {
         const int iTimes = (dh + sh - 1) / sh;
         for (int i = 0; i < iTimes; i++) {
             int top = d.top + sh * i;
@@ -99,9 +95,53 @@ void DrawMiddle(const PieceDrawer& pd, const RECT& d, const RECT& s, bool xtiled
             if (top + h > d.bottom) h = d.bottom - top;
             pd.Draw(d.left, top, dw, h, s.left, s.top, sw, h);
         }
-    } else {
-        pd.Draw(d, s);
     }
+}
+
+// Tiles shorter than kSmallTile along a tiled axis are first repeated into a block of about
+// kTileBlock pixels: a 1 x 1 pattern then costs a few calls instead of one per pixel.
+const int kSmallTile = 32;
+const int kTileBlock = 256;
+
+// How many tiles go into the block along one axis (1: the axis is left as it is).
+int TilesPerBlock(bool tiled, int tile, int dest)
+{
+    if (!tiled || tile >= kSmallTile) return 1;
+    const int span = dest < kTileBlock ? dest : kTileBlock;
+    return (span + tile - 1) / tile;
+}
+
+// The middle piece: stretched, or tiled along x and/or y. Drawing whole blocks of tiles
+// gives the same pixels as drawing the tiles, since the block repeats with the tile's period.
+void DrawMiddle(const PieceDrawer& pd, const RECT& d, const RECT& s, bool xtiled, bool ytiled)
+{
+    const int dw = Width(d), dh = Height(d), sw = Width(s), sh = Height(s);
+    if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return;
+    if (!xtiled && !ytiled) {
+        pd.Draw(d, s);
+        return;
+    }
+    const int kx = TilesPerBlock(xtiled, sw, dw);
+    const int ky = TilesPerBlock(ytiled, sh, dh);
+    if (kx > 1 || ky > 1) {
+        const int bw = sw * kx, bh = sh * ky;
+        BYTE* pBits = NULL;
+        CScopedGdiObject<HBITMAP> block(CRenderEngine::CreateBitmap(pd.Source(), bw, bh, &pBits));
+        CScopedMemDC blockDC(pd.Source());
+        if (block.Get() != NULL && blockDC.Get() != NULL) {
+            CScopedSelect select(blockDC.Get(), block.Get());
+            HDC hBlock = blockDC.Get();
+            // One tile, then the filled part copied after itself until the block is full.
+            ::BitBlt(hBlock, 0, 0, sw, sh, pd.Source(), s.left, s.top, SRCCOPY);
+            for (int w = sw; w < bw; w *= 2) ::BitBlt(hBlock, w, 0, w < bw - w ? w : bw - w, sh, hBlock, 0, 0, SRCCOPY);
+            for (int h = sh; h < bh; h *= 2) ::BitBlt(hBlock, 0, h, bw, h < bh - h ? h : bh - h, hBlock, 0, 0, SRCCOPY);
+            const RECT rcBlock = { 0, 0, bw, bh };
+            DrawTiles(PieceDrawer(pd, hBlock), d, rcBlock, xtiled, ytiled);
+            return;
+        }
+        // Without memory for a block the tiles are drawn one by one.
+    }
+    DrawTiles(pd, d, s, xtiled, ytiled);
 }
 
 } // namespace
@@ -128,11 +168,14 @@ void CRenderEngine::DrawImage(HDC hDC, HBITMAP hBitmap, const RECT& rc, const RE
                               const RECT& rcCorners, bool bAlpha, BYTE uFade, bool hole, bool xtiled, bool ytiled)
 {
     if (hDC == NULL || hBitmap == NULL) return;
-    HDC hCloneDC = ::CreateCompatibleDC(hDC);
-    if (hCloneDC == NULL) return;
-    HBITMAP hOldBitmap = static_cast<HBITMAP>(::SelectObject(hCloneDC, hBitmap));
+    CScopedMemDC cloneDC(hDC);
+    if (cloneDC.Get() == NULL) return;
+    HDC hCloneDC = cloneDC.Get();
+    CScopedSelect selectBitmap(hCloneDC, hBitmap);
+    // HALFTONE stretching needs the brush origin at 0,0; the caller's is given back.
     int nOldMode = ::SetStretchBltMode(hDC, HALFTONE);
-    ::SetBrushOrgEx(hDC, 0, 0, NULL);
+    POINT ptOldOrg = { 0, 0 };
+    ::SetBrushOrgEx(hDC, 0, 0, &ptOldOrg);
 
     const bool bTranslucent = bAlpha || uFade < 255;
     const PieceDrawer pd(hDC, hCloneDC, bTranslucent, uFade);
@@ -191,9 +234,8 @@ void CRenderEngine::DrawImage(HDC hDC, HBITMAP hBitmap, const RECT& rc, const RE
         }
     }
 
+    ::SetBrushOrgEx(hDC, ptOldOrg.x, ptOldOrg.y, NULL);
     ::SetStretchBltMode(hDC, nOldMode);
-    ::SelectObject(hCloneDC, hOldBitmap);
-    ::DeleteDC(hCloneDC);
 }
 
 bool CRenderEngine::DrawImage(HDC hDC, CPaintManagerUI* pManager, const RECT& rcItem, const RECT& rcPaint,

@@ -1,9 +1,13 @@
 #include <windows.h>
 #include <wchar.h>
+#include <limits.h>
 #include <vector>
 #include "core/RenderEngine.h"
 #include "core/RenderClip.h"
 #include "core/PaintManager.h"
+#include "core/Blanks.h"
+#include "core/ColorRef.h"
+#include "core/TextAlpha.h"
 
 // The toolkit's inline mark-up: tags open with '<' or '{' and close with '>' or '}'. Every
 // scan stops at the end of the text, so a missing bracket never reads past it.
@@ -16,12 +20,6 @@ bool IsTagOpen(wchar_t c) { return c == L'<' || c == L'{'; }
 bool IsTagClose(wchar_t c) { return c == L'>' || c == L'}'; }
 bool IsLower(wchar_t c) { return c >= L'a' && c <= L'z'; }
 bool IsAsciiLetter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
-
-const wchar_t* SkipBlanks(const wchar_t* p)
-{
-    while (*p == L' ') p++;
-    return p;
-}
 
 // The end of a tag's body: its closing bracket, or the end of the text.
 const wchar_t* TagBodyEnd(const wchar_t* p)
@@ -178,8 +176,9 @@ private:
     bool m_bLineFixed = false;  // the drawing pass uses the measured line height
     bool m_bLineEnd = false;
     bool m_bStop = false;
+    std::vector<int> m_dx;  // partial extents of the run being fitted
     int m_lineFirstLink = 0;
-    int m_cxMaxWidth = 0;
+    int m_cxMaxWidth = 0;  // the widest line's end; starts at the left edge
     int m_cyMinHeight = 0;
     RECT m_rcInked;
 };
@@ -188,6 +187,9 @@ int HtmlPainter::Paint(LPCTSTR pstrText)
 {
     const int cxRc = m_rc.right - m_rc.left;
     m_y = m_rc.top;
+    // An empty text measures as an empty rectangle, never as one whose right edge is left of
+    // its left edge.
+    m_cxMaxWidth = m_rc.left;
     m_st.linkStart.x = m_rc.left;
     m_st.linkStart.y = m_rc.top;
     SelectFont();
@@ -483,43 +485,72 @@ const wchar_t* HtmlPainter::Image(const wchar_t* tagStart, const wchar_t* body, 
 
 const wchar_t* HtmlPainter::Run(const wchar_t* p, int nForced, bool bExact, bool bDraw)
 {
-    // 1. The run: up to the next tag, line feed or end.
-    int nMax = nForced;
-    if (!bExact) {
-        while (p[nMax] != L'\0' && p[nMax] != L'\n') {
-            if (m_st.raw ? IsRawCloser(p + nMax) : IsTagOpen(p[nMax])) break;
-            nMax++;
+    // 1. The run: up to the next tag, line feed or end. It is scanned only as far as the
+    //    fitting needs, so a long text costs each line the characters it shows, not the rest.
+    int nRun = nForced;
+    bool bComplete = bExact;
+    auto scan = [&](int nWanted) {
+        while (!bComplete && nRun < nWanted) {
+            const wchar_t c = p[nRun];
+            if (c == L'\0' || c == L'\n' || (m_st.raw ? IsRawCloser(p + nRun) : IsTagOpen(c))) bComplete = true;
+            else nRun++;
         }
-    }
-    if (nMax <= 0) return p;
+    };
 
-    // 2. Fit it before the right edge: estimated by the widest character, measured once the
-    //    estimate reaches the edge.
+    // 2. Fit it before the right edge. Prefixes whose estimate by the widest character stays
+    //    left of the edge fit; the rest are measured exactly, in one call over a stretch that
+    //    doubles until the edge is passed or the run ends.
     const TEXTMETRICW& tm = Font()->tm;
-    int n = 0, nLastGood = 0;
+    const int cxAvail = m_rc.right - m_x;
+    int nEstimated = 0;  // characters that fit by the estimate alone
+    if (cxAvail > 0) nEstimated = tm.tmMaxCharWidth > 0 ? (cxAvail - 1) / tm.tmMaxCharWidth : INT_MAX - 1;
+    scan(nEstimated + 1);
+    if (nRun <= 0) return p;
+
+    int n = nRun;
     bool bOverflow = false, bEllipsis = false;
-    SIZE sz = { 0, 0 };
-    while (n < nMax) {
-        int next = n + 1;
-        int cx = next * tm.tmMaxCharWidth;
-        if (m_x + cx >= m_rc.right) {
-            ::GetTextExtentPoint32W(m_hDC, p, next, &sz);
-            cx = sz.cx;
-        }
-        if (m_x + cx > m_rc.right) {
-            bOverflow = true;
-            n = (m_x == m_rc.left) ? next : n;
-            if ((m_uStyle & DT_WORDBREAK) && nLastGood > 0) n = nLastGood;
-            if ((m_uStyle & DT_END_ELLIPSIS) && n > 0) {
-                n -= (n >= 2) ? 2 : 1;
-                bEllipsis = true;
+    if (nRun > nEstimated) {
+        int nSpan = nEstimated < 15 ? 16 : nEstimated + 1;
+        for (;;) {
+            scan(nSpan);
+            const int nCount = nRun < nSpan ? nRun : nSpan;
+            m_dx.resize(static_cast<size_t>(nCount));
+            SIZE szSpan = { 0, 0 };
+            if (!::GetTextExtentExPointW(m_hDC, p, nCount, 0, NULL, m_dx.data(), &szSpan)) {
+                n = nCount;
+                bOverflow = !(bComplete && nCount == nRun);
+                break;
             }
-            break;
+            // m_dx[k] is the extent of the first k + 1 characters.
+            int k = nEstimated < nCount ? nEstimated : nCount;
+            while (k < nCount && m_dx[static_cast<size_t>(k)] <= cxAvail) k++;
+            if (k < nCount) {
+                n = k;
+                bOverflow = true;
+                break;
+            }
+            if (bComplete && nCount == nRun) {
+                n = nRun;
+                break;
+            }
+            nSpan = nSpan < INT_MAX / 2 ? nSpan * 2 : INT_MAX;
         }
-        if (!IsAsciiLetter(p[n])) nLastGood = next;
-        n = next;
     }
-    if (n < 0) n = 0;
+    if (bOverflow) {
+        // A line's first character always goes on it; word breaks fall after the last
+        // character that is not an ASCII letter.
+        int nLastGood = 0;
+        for (int i = 0; i < n; i++) {
+            if (!IsAsciiLetter(p[i])) nLastGood = i + 1;
+        }
+        if (m_x == m_rc.left) n++;
+        if ((m_uStyle & DT_WORDBREAK) && nLastGood > 0) n = nLastGood;
+        if ((m_uStyle & DT_END_ELLIPSIS) && n > 0) {
+            n -= (n >= 2) ? 2 : 1;
+            bEllipsis = true;
+        }
+    }
+    SIZE sz = { 0, 0 };
     int cxRun = 0;
     if (n > 0) {
         ::GetTextExtentPoint32W(m_hDC, p, n, &sz);
@@ -554,38 +585,12 @@ void HtmlPainter::Print(const wchar_t* p, int n, int width, bool bDraw)
     }
     const int y = m_y + m_cyLine - tm.tmHeight - tm.tmExternalLeading;
     DWORD c = Color();
-    ::SetTextColor(m_hDC, RGB((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF));
+    ::SetTextColor(m_hDC, ToColorRef(c));
     ::SetBkMode(m_hDC, m_st.selected ? OPAQUE : TRANSPARENT);
     ::TextOutW(m_hDC, x, y, p, n);
     ::SetBkMode(m_hDC, TRANSPARENT);
     RECT rcInk = { x, y, x + width, y + tm.tmHeight + tm.tmExternalLeading };
     ::UnionRect(&m_rcInked, &m_rcInked, &rcInk);
-}
-
-// GDI text on a 32-bit bitmap leaves the alpha byte 0; layered windows would show it as a
-// hole. The area is copied out to a bitmap of known layout, repaired and copied back.
-void RepairTextAlpha(HDC hDC, const RECT& rcArea)
-{
-    const int cx = rcArea.right - rcArea.left;
-    const int cy = rcArea.bottom - rcArea.top;
-    if (cx <= 0 || cy <= 0) return;
-    HBITMAP hTarget = static_cast<HBITMAP>(::GetCurrentObject(hDC, OBJ_BITMAP));
-    DIBSECTION ds = {};
-    if (hTarget == NULL || ::GetObjectW(hTarget, sizeof(ds), &ds) != sizeof(ds) || ds.dsBm.bmBitsPixel != 32) return;
-    BYTE* pBits = NULL;
-    HBITMAP hTemp = CRenderEngine::CreateBitmap(hDC, cx, cy, &pBits);
-    HDC hTempDC = ::CreateCompatibleDC(hDC);
-    if (hTemp != NULL && hTempDC != NULL && pBits != NULL) {
-        HGDIOBJ hOld = ::SelectObject(hTempDC, hTemp);
-        ::BitBlt(hTempDC, 0, 0, cx, cy, hDC, rcArea.left, rcArea.top, SRCCOPY);
-        ::GdiFlush();
-        RECT rcAll = { 0, 0, cx, cy };
-        CRenderEngine::RestoreAlphaColor(pBits, cx, &rcAll);
-        ::BitBlt(hDC, rcArea.left, rcArea.top, cx, cy, hTempDC, 0, 0, SRCCOPY);
-        ::SelectObject(hTempDC, hOld);
-    }
-    if (hTempDC != NULL) ::DeleteDC(hTempDC);
-    if (hTemp != NULL) ::DeleteObject(hTemp);
 }
 
 } // namespace
@@ -627,9 +632,8 @@ void CRenderEngine::DrawHtmlText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, L
 
     HFONT hOldFont = static_cast<HFONT>(::SelectObject(hDC, pManager->GetDefaultFontInfo()->hFont));
     int nOldBkMode = ::SetBkMode(hDC, TRANSPARENT);
-    COLORREF clrOldText = ::SetTextColor(hDC, RGB((dwTextColor >> 16) & 0xFF, (dwTextColor >> 8) & 0xFF, dwTextColor & 0xFF));
-    DWORD dwBk = pManager->GetDefaultSelectedBkColor();
-    COLORREF clrOldBk = ::SetBkColor(hDC, RGB((dwBk >> 16) & 0xFF, (dwBk >> 8) & 0xFF, dwBk & 0xFF));
+    COLORREF clrOldText = ::SetTextColor(hDC, ToColorRef(dwTextColor));
+    COLORREF clrOldBk = ::SetBkColor(hDC, ToColorRef(pManager->GetDefaultSelectedBkColor()));
 
     // 3. The link under the mouse, from the rectangles of the previous call.
     HtmlPainter painter(hDC, pManager, rc, dwTextColor, pLinks, sLinks, nCapacity, uStyle);

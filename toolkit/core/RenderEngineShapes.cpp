@@ -3,38 +3,13 @@
 #include <memory>
 #include "core/RenderEngine.h"
 #include "core/PaintManager.h"
+#include "core/ColorRef.h"
+#include "core/Msimg32.h"
+#include "core/TextAlpha.h"
 
 namespace SkinUI {
 
 namespace {
-
-typedef BOOL(WINAPI* PFN_ALPHABLEND)(HDC, int, int, int, int, HDC, int, int, int, int, BLENDFUNCTION);
-typedef BOOL(WINAPI* PFN_GRADIENTFILL)(HDC, PTRIVERTEX, ULONG, PVOID, ULONG, ULONG);
-
-HMODULE Msimg32()
-{
-    static HMODULE s_h = ::LoadLibraryW(L"msimg32.dll");
-    return s_h;
-}
-
-PFN_ALPHABLEND AlphaBlendEntry()
-{
-    static PFN_ALPHABLEND s_pfn =
-        reinterpret_cast<PFN_ALPHABLEND>(reinterpret_cast<void*>(::GetProcAddress(Msimg32(), "AlphaBlend")));
-    return s_pfn;
-}
-
-PFN_GRADIENTFILL GradientFillEntry()
-{
-    static PFN_GRADIENTFILL s_pfn =
-        reinterpret_cast<PFN_GRADIENTFILL>(reinterpret_cast<void*>(::GetProcAddress(Msimg32(), "GradientFill")));
-    return s_pfn;
-}
-
-COLORREF ToColorRef(DWORD argb)
-{
-    return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
-}
 
 void FillBands(HDC hDC, const RECT& rc, DWORD dwFirst, DWORD dwSecond, bool bVertical, int nSteps)
 {
@@ -229,6 +204,15 @@ void CRenderEngine::DrawText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, LPCTS
     HFONT hOldFont = static_cast<HFONT>(::SelectObject(hDC, hFont));
     ::DrawTextW(hDC, pstrText, -1, &rc, uStyle | DT_NOPREFIX);
     ::SelectObject(hDC, hOldFont);
+    // In a layered window the text GDI drew would show as a hole, as with mark-up text.
+    if (!(uStyle & DT_CALCRECT) && pManager->IsLayeredWindow()) {
+        // Unclipped text may reach past rc: then all that may have been drawn on is repaired.
+        RECT rcClip = {}, rcArea = {};
+        if (::GetClipBox(hDC, &rcClip) == ERROR) return;
+        if (uStyle & DT_NOCLIP) rcArea = rcClip;
+        else if (!::IntersectRect(&rcArea, &rc, &rcClip)) return;
+        RepairTextAlpha(hDC, rcArea);
+    }
 }
 
 SIZE CRenderEngine::GetTextSize(HDC hDC, CPaintManagerUI* pManager, LPCTSTR pstrText, int iFont, UINT /*uStyle*/)

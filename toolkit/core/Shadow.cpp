@@ -5,6 +5,7 @@
 #include "core/Shadow.h"
 #include "core/PaintManager.h"
 #include "core/RenderEngine.h"
+#include "core/GdiScope.h"
 
 namespace SkinUI {
 
@@ -89,6 +90,10 @@ void CShadowUI::Create(CPaintManagerUI* pManager)
     if (!m_bIsShowShadow || m_hWnd != NULL || pManager == NULL) return;
     HWND hParent = pManager->GetPaintWindow();
     if (hParent == NULL || !::IsWindow(hParent)) return;
+    // One shadow per host window: a second one would take the first one's procedure for the
+    // host's own and call itself without end. It is refused, also while the procedure of a
+    // shadow that is gone still sits in the host's chain (it keeps the property).
+    if (FindShadow(hParent) != NULL || ::GetPropW(hParent, kHostProcProp) != NULL) return;
 
     m_pManager = pManager;
     LONG_PTR lParentStyle = ::GetWindowLongPtrW(hParent, GWL_STYLE);
@@ -250,17 +255,11 @@ void CShadowUI::Update(HWND hParent)
     bmi.bmiHeader.biCompression = BI_RGB;
     bmi.bmiHeader.biSizeImage = static_cast<DWORD>(nShadWndWid) * static_cast<DWORD>(nShadWndHei) * 4;
     void* pvBits = NULL;
-    HBITMAP hbitmap = ::CreateDIBSection(NULL, &bmi, DIB_RGB_COLORS, &pvBits, NULL, 0);
-    if (hbitmap == NULL || pvBits == NULL) {
-        if (hbitmap != NULL) ::DeleteObject(hbitmap);
-        return;
-    }
-    HDC hMemDC = ::CreateCompatibleDC(NULL);
-    if (hMemDC == NULL) {
-        ::DeleteObject(hbitmap);
-        return;
-    }
-    HBITMAP hOriBmp = static_cast<HBITMAP>(::SelectObject(hMemDC, hbitmap));
+    CScopedGdiObject<HBITMAP> bitmap(::CreateDIBSection(NULL, &bmi, DIB_RGB_COLORS, &pvBits, NULL, 0));
+    CScopedMemDC memDC(NULL);
+    if (bitmap.Get() == NULL || pvBits == NULL || memDC.Get() == NULL) return;
+    HDC hMemDC = memDC.Get();
+    CScopedSelect selectBitmap(hMemDC, bitmap.Get());
 
     bool bDrawn = false;
     if (m_bIsImageMode) {
@@ -286,9 +285,6 @@ void CShadowUI::Update(HWND hParent)
         ::MoveWindow(m_hWnd, ptDst.x, ptDst.y, nShadWndWid, nShadWndHei, FALSE);
         ::UpdateLayeredWindow(m_hWnd, NULL, &ptDst, &wndSize, hMemDC, &ptSrc, 0, &blendPixelFunction, ULW_ALPHA);
     }
-    ::SelectObject(hMemDC, hOriBmp);
-    ::DeleteObject(hbitmap);
-    ::DeleteDC(hMemDC);
 }
 
 void CShadowUI::MakeShadow(UINT* pShadBits, HWND hParent, RECT* rcParent)
@@ -300,10 +296,13 @@ void CShadowUI::MakeShadow(UINT* pShadBits, HWND hParent, RECT* rcParent)
     const int nShadWndHei = nHeight + nSize * 2;
     if (nWidth <= 0 || nHeight <= 0 || nShadWndWid <= 0 || nShadWndHei <= 0) return;
 
-    // 1. The host's silhouette; without a window region the whole window rectangle.
-    HRGN hParentRgn = ::CreateRectRgn(0, 0, 0, 0);
+    // 1. The host's silhouette; without a window region, or with an empty one, the whole
+    //    window rectangle.
+    CScopedGdiObject<HRGN> parentRgn(::CreateRectRgn(0, 0, 0, 0));
+    HRGN hParentRgn = parentRgn.Get();
     if (hParentRgn == NULL) return;
-    if (::GetWindowRgn(hParent, hParentRgn) == ERROR) ::SetRectRgn(hParentRgn, 0, 0, nWidth, nHeight);
+    const int nRgn = ::GetWindowRgn(hParent, hParentRgn);
+    if (nRgn == ERROR || nRgn == NULLREGION) ::SetRectRgn(hParentRgn, 0, 0, nWidth, nHeight);
 
     // 2. One span per bitmap row plus a sentinel above and below (index = row + 1), and the
     //    host-coordinate span of each host row.
@@ -336,7 +335,7 @@ void CShadowUI::MakeShadow(UINT* pShadBits, HWND hParent, RECT* rcParent)
             anchors[row + 1].start = nWidth;
         }
     }
-    ::DeleteObject(hParentRgn);
+    parentRgn.Reset();
 
     // 3. Erosion when the blur is wider than the shadow.
     const int nSharpness = m_nSharpness;

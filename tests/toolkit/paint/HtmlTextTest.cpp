@@ -94,6 +94,144 @@ TEST_F(HtmlText, CalcRectMeasuresLinesAndWidth)
     EXPECT_LE(folded.right, one.right * 2);
 }
 
+// Measuring never gives a right edge left of the left edge, whatever the text holds.
+TEST_F(HtmlText, EmptyTextMeasuresAsAnEmptyRectangle)
+{
+    const int lineHeight = Calc(pm, L"x").bottom;
+    struct Case {
+        const wchar_t* text;
+        UINT style;
+        LONG bottom;
+    } cases[] = {
+        { L"", DT_SINGLELINE, 10 },
+        { L"", DT_WORDBREAK | DT_CENTER, 10 },
+        { L"{b}{/b}", DT_SINGLELINE, 10 + lineHeight },
+        { L"{x -30}", 0, 10 + lineHeight },
+    };
+    for (const Case& k : cases) {
+        Canvas c(4, 4, 0);
+        RECT rc = { 50, 10, 250, 100 };
+        int n = 0;
+        CRenderEngine::DrawHtmlText(c.dc(), &pm, rc, k.text, 0xFF000000, NULL, NULL, n, k.style | DT_CALCRECT);
+        EXPECT_EQ(50, rc.left) << testing::PrintToString(std::wstring(k.text));
+        EXPECT_EQ(50, rc.right) << testing::PrintToString(std::wstring(k.text));
+        EXPECT_EQ(10, rc.top);
+        EXPECT_EQ(k.bottom, rc.bottom) << testing::PrintToString(std::wstring(k.text));
+    }
+    // Text that is there still measures from the left edge.
+    Canvas c(4, 4, 0);
+    RECT rc = { 50, 10, 250, 100 };
+    int n = 0;
+    CRenderEngine::DrawHtmlText(c.dc(), &pm, rc, L"abc", 0xFF000000, NULL, NULL, n, DT_SINGLELINE | DT_CALCRECT);
+    EXPECT_EQ(50 + Calc(pm, L"abc").right, rc.right);
+}
+
+// Where lines end, computed the slow and plain way for text without tags: characters whose
+// estimate by the widest character stays left of the edge fit; beyond that each longer prefix
+// is measured until one passes the edge.
+struct Folding {
+    int lines;
+    int widest;
+};
+
+Folding FoldByHand(HFONT hFont, const std::wstring& text, int width, UINT style)
+{
+    Canvas c(4, 4, 0);
+    HGDIOBJ old = ::SelectObject(c.dc(), hFont);
+    TEXTMETRICW tm = {};
+    ::GetTextMetricsW(c.dc(), &tm);
+    auto extent = [&](size_t at, int n) {
+        SIZE sz = { 0, 0 };
+        ::GetTextExtentPoint32W(c.dc(), text.c_str() + at, n, &sz);
+        return static_cast<int>(sz.cx);
+    };
+    Folding f = { 0, 0 };
+    size_t at = 0;
+    int x = 0;
+    bool lineOpen = false;
+    while (at < text.size()) {
+        lineOpen = true;
+        // A run is one blank at a line's start, else the rest of the text.
+        const int run = (text[at] == L' ') ? 1 : static_cast<int>(text.size() - at);
+        const int avail = width - x;
+        int n = run;
+        bool overflow = false;
+        for (int k = 1; k <= run; k++) {
+            if (k * tm.tmMaxCharWidth < avail || extent(at, k) <= avail) continue;
+            n = k - 1;
+            overflow = true;
+            break;
+        }
+        if (overflow) {
+            int lastGood = 0;
+            for (int i = 0; i < n; i++) {
+                wchar_t ch = text[at + i];
+                if (!((ch >= L'a' && ch <= L'z') || (ch >= L'A' && ch <= L'Z'))) lastGood = i + 1;
+            }
+            if (x == 0) n++;
+            if ((style & DT_WORDBREAK) && lastGood > 0) n = lastGood;
+        }
+        x += n > 0 ? extent(at, n) : 0;
+        if (x > f.widest) f.widest = x;
+        at += n;
+        if (overflow) {
+            f.lines++;
+            lineOpen = false;
+            x = 0;
+            if (style & DT_SINGLELINE) break;
+        }
+    }
+    if (lineOpen) f.lines++;
+    ::SelectObject(c.dc(), old);
+    return f;
+}
+
+TEST_F(HtmlText, LongTextFoldsWhereEachPrefixIsMeasured)
+{
+    std::wstring words, letters, cjk, mixed;
+    for (int i = 0; i < 40; i++) words += L"The quick brown fox jumps over the lazy dog. ";
+    letters.assign(700, L'm');
+    for (int i = 0; i < 150; i++) cjk += L"你好世界";
+    for (int i = 0; i < 60; i++) mixed += L"abc 中文 defghij, ";
+    const std::wstring* texts[] = { &words, &letters, &cjk, &mixed };
+    const int widths[] = { 37, 160, 9999 };
+    const UINT styles[] = { 0, DT_WORDBREAK, DT_SINGLELINE };
+    const int lineHeight = Calc(pm, L"x").bottom;
+    for (const std::wstring* t : texts) {
+        for (int w : widths) {
+            for (UINT style : styles) {
+                SCOPED_TRACE(testing::Message() << "text of " << t->size() << ", width " << w << ", style " << style);
+                Folding want = FoldByHand(pm.GetDefaultFontInfo()->hFont, *t, w, style);
+                Canvas c(4, 4, 0);
+                RECT rc = { 0, 0, w, 1000000 };
+                int n = 0;
+                CRenderEngine::DrawHtmlText(c.dc(), &pm, rc, t->c_str(), 0xFF000000, NULL, NULL, n, style | DT_CALCRECT);
+                EXPECT_EQ(want.lines * lineHeight, rc.bottom);
+                EXPECT_EQ(want.widest < w ? want.widest : w, rc.right);
+            }
+        }
+    }
+}
+
+// Centred and right-aligned lines longer than the first measure's 9999 pixels still draw,
+// and only inside their rectangle.
+TEST_F(HtmlText, AlignedLongLinesDrawInside)
+{
+    std::wstring text;
+    for (int i = 0; i < 400; i++) text += L"word ";
+    for (UINT style : { UINT(DT_SINGLELINE | DT_CENTER | DT_VCENTER), UINT(DT_SINGLELINE | DT_RIGHT) }) {
+        Canvas c(kW, kH, 0);
+        RECT rc = { 20, 20, kW - 20, kH - 20 };
+        int n = 0;
+        CRenderEngine::DrawHtmlText(c.dc(), &pm, rc, text.c_str(), 0xFFFFFFFF, NULL, NULL, n, style);
+        EXPECT_GT(c.CountNot({ 20, 20, kW - 20, kH - 20 }, 0), 0) << style;
+        EXPECT_EQ(0, c.CountNot({ 0, 0, kW, 20 }, 0)) << style;
+        EXPECT_EQ(0, c.CountNot({ 0, kH - 20, kW, kH }, 0)) << style;
+        EXPECT_EQ(0, c.CountNot({ 0, 0, 20, kH }, 0)) << style;
+        EXPECT_EQ(0, c.CountNot({ kW - 20, 0, kW, kH }, 0)) << style;
+    }
+}
+
 TEST_F(HtmlText, LinksAreCountedWithinCapacity)
 {
     RECT links[3];

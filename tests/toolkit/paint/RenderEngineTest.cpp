@@ -114,6 +114,84 @@ TEST(RenderImage, TilingCutsTheLastTile)
     ::DeleteObject(src);
 }
 
+// Tiny tiles (down to one pixel) tiled across a large middle give exactly what drawing the
+// whole pattern 1:1 gives, on the blended and the opaque road, also when the middle sits
+// inside the bitmap behind corners and the last tiles are cut.
+TEST(RenderImage, TinyTilesMatchThePatternDrawnWhole)
+{
+    struct Case {
+        int tw, th;  // the middle's tile
+        bool x, y;
+    } cases[] = {
+        // A stretched axis is one pixel long, so stretching it is exact whatever the filter.
+        { 1, 1, true, true }, { 2, 3, true, true }, { 3, 1, true, false }, { 1, 2, false, true }, { 31, 1, true, true },
+    };
+    const int kCorner = 2;
+    const RECT rc = { 5, 4, 5 + 2 * kCorner + 301, 4 + 2 * kCorner + 203 };
+    const int mw = rc.right - rc.left - 2 * kCorner, mh = rc.bottom - rc.top - 2 * kCorner;
+    for (bool alpha : { false, true }) {
+        for (const Case& k : cases) {
+            SCOPED_TRACE(testing::Message() << k.tw << "x" << k.th << " tiled " << k.x << k.y << " alpha " << alpha);
+            // The tile's pixels; some translucent on the blended road (premultiplied).
+            auto tile = [&](int x, int y) -> uint32_t {
+                uint32_t v = 0xFF000000u | static_cast<uint32_t>(((x * 40 + 17) & 0xFF) << 16 |
+                                                                 ((y * 50 + 29) & 0xFF) << 8 | (((x + y) * 9) & 0xFF));
+                if (alpha && (x + y) % 2 == 1) v = 0x80000000u | ((v & 0xFEFEFE) >> 1);
+                return v;
+            };
+            // The source: the tile behind a frame of corner pixels that must never show in the middle.
+            const int sw = k.tw + 2 * kCorner, sh = k.th + 2 * kCorner;
+            std::vector<uint32_t> src(static_cast<size_t>(sw) * sh, 0xFFFF00FFu);
+            for (int y = 0; y < k.th; y++)
+                for (int x = 0; x < k.tw; x++) src[static_cast<size_t>(y + kCorner) * sw + x + kCorner] = tile(x, y);
+            HBITMAP hSrc = MakeSourceBitmap(sw, sh, src);
+            RECT part = { 0, 0, sw, sh }, corners = { kCorner, kCorner, kCorner, kCorner };
+            Canvas tiled(320, 220, BG);
+            CRenderEngine::DrawImage(tiled.dc(), hSrc, rc, rc, part, corners, alpha, 255, false, k.x, k.y);
+
+            // The middle as one bitmap of its final size.
+            std::vector<uint32_t> whole(static_cast<size_t>(mw) * mh);
+            for (int y = 0; y < mh; y++)
+                for (int x = 0; x < mw; x++) whole[static_cast<size_t>(y) * mw + x] = tile(x % k.tw, y % k.th);
+            HBITMAP hWhole = MakeSourceBitmap(mw, mh, whole);
+            Canvas expected(320, 220, BG);
+            RECT mid = { rc.left + kCorner, rc.top + kCorner, rc.right - kCorner, rc.bottom - kCorner };
+            RECT wholePart = { 0, 0, mw, mh }, none = { 0, 0, 0, 0 };
+            CRenderEngine::DrawImage(expected.dc(), hWhole, mid, mid, wholePart, none, alpha, 255);
+
+            // Stretching on the opaque road drops the alpha byte: there only colours count.
+            const uint32_t mask = alpha ? 0xFFFFFFFFu : 0x00FFFFFFu;
+            int differ = 0;
+            for (int y = mid.top; y < mid.bottom; y++)
+                for (int x = mid.left; x < mid.right; x++)
+                    if (!Near(tiled.At(x, y) & mask, expected.At(x, y) & mask)) differ++;
+            EXPECT_EQ(0, differ);
+            EXPECT_EQ(0, tiled.CountNot({ rc.right, 0, 320, 220 }, BG));
+            EXPECT_EQ(0, tiled.CountNot({ 0, rc.bottom, 320, 220 }, BG));
+            ::DeleteObject(hWhole);
+            ::DeleteObject(hSrc);
+        }
+    }
+}
+
+// The caller's brush origin and stretch mode survive a drawing.
+TEST(RenderImage, CallersDcSettingsAreKept)
+{
+    HBITMAP src = NineSliceSource();
+    Canvas c(40, 40, BG);
+    ::SetBrushOrgEx(c.dc(), 3, 5, NULL);
+    ::SetStretchBltMode(c.dc(), COLORONCOLOR);
+    RECT rc = { 0, 0, 30, 30 }, part = { 0, 0, 12, 12 }, corners = { 4, 4, 4, 4 };
+    CRenderEngine::DrawImage(c.dc(), src, rc, rc, part, corners, false, 255, false, true, true);
+    CRenderEngine::DrawImage(c.dc(), src, rc, rc, part, corners, true, 200);
+    POINT org = { 0, 0 };
+    ::GetBrushOrgEx(c.dc(), &org);
+    EXPECT_EQ(3, org.x);
+    EXPECT_EQ(5, org.y);
+    EXPECT_EQ(COLORONCOLOR, ::GetStretchBltMode(c.dc()));
+    ::DeleteObject(src);
+}
+
 TEST(RenderImage, FadeBitBltAndDegenerateGeometry)
 {
     const uint32_t S = 0xFFC86432;
@@ -398,6 +476,41 @@ TEST(RenderText, PlainTextThroughGdiAndGdiplus)
     SIZE s4 = CRenderEngine::GetTextSize(c.dc(), &pm, L"abababab", -1, 0);
     EXPECT_GT(s4.cx, s1.cx);
     EXPECT_EQ(s1.cy, s4.cy);
+}
+
+// When GDI+ cannot make the font (it refuses raster fonts such as "Courier"), plain text falls
+// back to GDI; in a layered window that text must still be opaque, not a hole.
+TEST(RenderText, GdiFallbackInALayeredWindowIsOpaque)
+{
+    CPaintManagerUI pm;
+    HFONT hFont = pm.AddFont(L"Courier", 24, true, false, false);
+    ASSERT_NE(nullptr, hFont);
+    const int font = pm.GetFontIndex(hFont);
+    RECT rc = { 10, 10, 190, 50 };
+    for (bool layered : { false, true }) {
+        SCOPED_TRACE(layered);
+        pm.SetUseLayeredWindow(layered);
+        for (UINT style : { UINT(DT_SINGLELINE), UINT(DT_SINGLELINE | DT_CENTER | DT_VCENTER), UINT(DT_WORDBREAK) }) {
+            Canvas c(200, 60, 0);
+            RECT r = rc;
+            CRenderEngine::DrawText(c.dc(), &pm, r, L"Hello 你好", 0xFFFFFFFF, font, style);
+            int ink = 0, opaque = 0, holes = 0;
+            for (int y = 0; y < 60; y++)
+                for (int x = 0; x < 200; x++) {
+                    uint32_t v = c.At(x, y);
+                    if ((v & 0xFFFFFF) == 0) continue;
+                    ink++;
+                    if ((v >> 24) == 0xFF) opaque++;
+                    if ((v >> 24) == 0) holes++;
+                }
+            EXPECT_GT(ink, 0) << style;
+            // GDI draws the glyphs whole: after the repair every inked pixel is opaque. The
+            // GDI+ road would have left partly covered edge pixels translucent.
+            EXPECT_EQ(layered ? ink : 0, opaque) << style;
+            EXPECT_EQ(layered ? 0 : ink, holes) << style;
+            EXPECT_EQ(0, CountInk(c, { 0, 0, 200, 10 }, 0)) << "clipped to the rect";
+        }
+    }
 }
 
 } // namespace

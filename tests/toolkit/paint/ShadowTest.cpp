@@ -125,6 +125,26 @@ TEST(Shadow, NegativeSizesStayInsideTheBuffer)
     ::DestroyWindow(host);
 }
 
+// An empty window region is no silhouette at all: the shadow falls back to the window
+// rectangle, as it does without a region.
+TEST(Shadow, EmptyWindowRegionCastsTheRectangle)
+{
+    HWND plain = MakeHostWindow(WS_POPUP, 0, 0, 40, 30);
+    HWND emptied = MakeHostWindow(WS_POPUP, 0, 0, 40, 30);
+    ASSERT_NE(nullptr, plain);
+    ASSERT_NE(nullptr, emptied);
+    ASSERT_NE(0, ::SetWindowRgn(emptied, ::CreateRectRgn(0, 0, 0, 0), FALSE));
+    HRGN probe = ::CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(NULLREGION, ::GetWindowRgn(emptied, probe));
+    ::DeleteObject(probe);
+    ShadowBits want = Make(plain, 5, 5);
+    ShadowBits got = Make(emptied, 5, 5);
+    EXPECT_GT(got.Alpha(0, 20), 0);
+    EXPECT_TRUE(want.px == got.px);
+    ::DestroyWindow(plain);
+    ::DestroyWindow(emptied);
+}
+
 RECT WindowRect(HWND h)
 {
     RECT rc = {};
@@ -238,6 +258,52 @@ TEST(Shadow, AttachingTwiceKeepsOneShadow)
         EXPECT_TRUE(SameRect({ 1, 1, 49, 39 }, WindowRect(shadow)));
     }
     ::DestroyWindow(host);
+}
+
+// A second shadow on a host that has one is refused: it would take the first one's procedure
+// for the host's own and call itself until the stack ran out. Once the first is gone, a new
+// one may attach.
+TEST(Shadow, SecondShadowOnAHostIsRefused)
+{
+    HWND host = MakeHostWindow(WS_POPUP | WS_VISIBLE, 30, 30, 40, 30);
+    ASSERT_NE(nullptr, host);
+    const LONG_PTR ownProc = ::GetWindowLongPtrW(host, GWLP_WNDPROC);
+    {
+        CPaintManagerUI pm;
+        pm.Init(host);
+        CShadowUI* first = pm.GetShadow();
+        first->ShowShadow(true);
+        first->SetSize(4);
+        first->Create(&pm);
+        ASSERT_NE(nullptr, first->GetShadowWindow());
+        {
+            CShadowUI second;
+            second.ShowShadow(true);
+            second.SetSize(6);
+            second.Create(&pm);
+            EXPECT_EQ(nullptr, second.GetShadowWindow());
+            EXPECT_EQ(0, ::SendMessageW(host, WM_NULL, 0, 0));
+            ::SetWindowPos(host, NULL, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            EXPECT_TRUE(SameRect({ 6, 6, 54, 44 }, WindowRect(first->GetShadowWindow()))) << "the first still follows";
+        }
+        // The refused one took nothing with it when it went.
+        ::SetWindowPos(host, NULL, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        EXPECT_TRUE(SameRect({ 16, 16, 64, 54 }, WindowRect(first->GetShadowWindow())));
+    }
+    EXPECT_EQ(ownProc, ::GetWindowLongPtrW(host, GWLP_WNDPROC));
+    {
+        CPaintManagerUI pm;
+        pm.Init(host);
+        CShadowUI* next = pm.GetShadow();
+        next->ShowShadow(true);
+        next->SetSize(3);
+        next->Create(&pm);
+        ASSERT_NE(nullptr, next->GetShadowWindow());
+        EXPECT_TRUE(SameRect({ 17, 17, 63, 53 }, WindowRect(next->GetShadowWindow())));
+        EXPECT_EQ(0, ::SendMessageW(host, WM_NULL, 0, 0));
+    }
+    ::DestroyWindow(host);
+    PumpMessages();
 }
 
 TEST(Shadow, NothingWithoutShowShadow)
