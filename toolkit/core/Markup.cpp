@@ -1,4 +1,5 @@
 #include "core/Markup.h"
+#include "core/Blanks.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -10,21 +11,6 @@ namespace SkinUI {
 namespace {
 
 const TCHAR kEmpty[] = L"";
-
-// Whitespace is any unit from 1 to 32; the zero unit ends the text (or a written field).
-inline bool IsBlank(TCHAR c) { return c > 0 && c <= L' '; }
-
-inline void SkipWhitespace(LPTSTR& p)
-{
-    while (IsBlank(*p))
-        ++p;
-}
-
-inline void SkipWhitespace(LPCTSTR& p)
-{
-    while (IsBlank(*p))
-        ++p;
-}
 
 // Names step one unit at a time: every platform then agrees on where a name ends.
 inline bool IsNameUnit(TCHAR c) { return iswalnum(c) || c == L'_' || c == L':'; }
@@ -241,13 +227,13 @@ void CMarkupNode::_MapAttributes()
         return;
     LPCTSTR p = pstrName + wcslen(pstrName) + 1;
     while (p < pstrData && m_nAttributes < MAX_XML_ATTRIBUTES) {
-        SkipWhitespace(p);
+        p = SkipBlanks(p);
         if (p >= pstrData || *p == 0 || *p == L'>' || *p == L'/')
             return;
         XMLATTRIBUTE& a = m_aAttributes[m_nAttributes];
         a.iName = static_cast<ULONG>(p - pstrXML);
         p += wcslen(p) + 1;
-        SkipWhitespace(p);
+        p = SkipBlanks(p);
         if (p >= pstrData || *p != L'"')
             return;
         ++p;
@@ -437,7 +423,7 @@ bool CMarkup::_Parse(LPTSTR& pstrText, ULONG iParent, unsigned nDepth)
     ULONG iPrevious = 0;
     for (;;) {
         // 1. A document may end inside its root element or at the top level.
-        SkipWhitespace(pstrText);
+        pstrText = SkipBlanks(pstrText);
         if (*pstrText == 0 && iParent <= 1)
             return true;
         // 2. A start tag, or the parent's closing tag.
@@ -447,7 +433,7 @@ bool CMarkup::_Parse(LPTSTR& pstrText, ULONG iParent, unsigned nDepth)
             return true;
         // 3. The '<' ends the previous content; comments and declarations make no element.
         *pstrText++ = 0;
-        SkipWhitespace(pstrText);
+        pstrText = SkipBlanks(pstrText);
         if (*pstrText == L'!' || *pstrText == L'?') {
             const TCHAR* pstrEnd = wcsstr(pstrText, *pstrText == L'!' ? L"->" : L"?>");
             pstrText = pstrEnd != NULL ? const_cast<LPTSTR>(pstrEnd) + 2 : pstrText + wcslen(pstrText);
@@ -483,7 +469,7 @@ bool CMarkup::_Parse(LPTSTR& pstrText, ULONG iParent, unsigned nDepth)
                 return false;
         }
         // 7. An empty element.
-        SkipWhitespace(pstrText);
+        pstrText = SkipBlanks(pstrText);
         if (pstrText[0] == L'/' && pstrText[1] == L'>') {
             m_pElements[iPos].iData = _Offset(pstrText);
             *pstrText = 0;
@@ -510,12 +496,12 @@ bool CMarkup::_Parse(LPTSTR& pstrText, ULONG iParent, unsigned nDepth)
         if (pstrText[0] == L'<' && pstrText[1] == L'/') {
             *pstrText = 0;
             pstrText += 2;
-            SkipWhitespace(pstrText);
+            pstrText = SkipBlanks(pstrText);
             SIZE_T cchName = static_cast<SIZE_T>(pstrNameEnd - pstrName);
             if (wcsncmp(pstrText, pstrName, cchName) != 0)
                 return _Failed(L"Unmatched closing tag", pstrText);
             pstrText += cchName;
-            SkipWhitespace(pstrText);
+            pstrText = SkipBlanks(pstrText);
             if (*pstrText++ != L'>')
                 return _Failed(L"Unmatched closing tag", pstrText - 1);
         }
@@ -526,18 +512,18 @@ bool CMarkup::_Parse(LPTSTR& pstrText, ULONG iParent, unsigned nDepth)
 bool CMarkup::_ParseAttributes(LPTSTR& pstrText)
 {
     for (;;) {
-        SkipWhitespace(pstrText);
+        pstrText = SkipBlanks(pstrText);
         if (*pstrText == 0 || *pstrText == L'>' || *pstrText == L'/')
             return true;
         LPTSTR pstrName = pstrText;
         SkipIdentifier(pstrText);
         LPTSTR pstrNameEnd = pstrText;
-        SkipWhitespace(pstrText);
+        pstrText = SkipBlanks(pstrText);
         if (*pstrText != L'=')
             return _Failed(L"Error while parsing attributes", pstrText);
         *pstrText++ = L' ';
         *pstrNameEnd = 0;
-        SkipWhitespace(pstrText);
+        pstrText = SkipBlanks(pstrText);
         if (*pstrText != L'"')
             return _Failed(L"Expected attribute value", pstrText);
         ++pstrText;
@@ -563,7 +549,7 @@ LPTSTR CMarkup::_ParseData(LPTSTR& pstrText, TCHAR cEnd)
         } else if (*pstrText == L' ') {
             *pstrDest++ = *pstrText++;
             if (!m_bPreserveWhitespace)
-                SkipWhitespace(pstrText);
+                pstrText = SkipBlanks(pstrText);
         } else {
             *pstrDest++ = *pstrText++;
         }
