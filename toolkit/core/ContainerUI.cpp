@@ -474,13 +474,19 @@ void CContainerUI::EnableScrollBar(bool bEnableVertical, bool bEnableHorizontal)
 
 // ---- placement ----
 
-RECT CContainerUI::GetInnerRect() const
+RECT CContainerUI::GetInsetRect() const
 {
     RECT rc = m_rcItem;
     rc.left += m_rcInset.left;
     rc.top += m_rcInset.top;
     rc.right -= m_rcInset.right;
     rc.bottom -= m_rcInset.bottom;
+    return rc;
+}
+
+RECT CContainerUI::GetInnerRect() const
+{
+    RECT rc = GetInsetRect();
     if (m_pVerticalScrollBar != NULL && m_pVerticalScrollBar->IsVisible())
         rc.right -= m_pVerticalScrollBar->GetFixedWidth();
     if (m_pHorizontalScrollBar != NULL && m_pHorizontalScrollBar->IsVisible())
@@ -503,11 +509,7 @@ void CContainerUI::SetPos(RECT rc)
     if (m_items.IsEmpty())
         return;
     // 1. The whole area inside the inset; the bars are not subtracted here.
-    RECT rcInner = m_rcItem;
-    rcInner.left += m_rcInset.left;
-    rcInner.top += m_rcInset.top;
-    rcInner.right -= m_rcInset.right;
-    rcInner.bottom -= m_rcInset.bottom;
+    const RECT rcInner = GetInsetRect();
     // 2. Every visible child covers it, floating children keep their anchors.
     for (int i = 0; i < m_items.GetSize(); i++) {
         CControlUI* pControl = static_cast<CControlUI*>(m_items[i]);
@@ -518,6 +520,99 @@ void CContainerUI::SetPos(RECT rc)
         else
             pControl->SetPos(rcInner);
     }
+}
+
+int CContainerUI::PlaceLine(SIZE szAvailable, POINT ptStart, bool bVertical)
+{
+    // Sizes are read "along" the axis and "across" it; a horizontal line is the vertical
+    // one with x and y exchanged.
+    const int cxyAlong = bVertical ? szAvailable.cy : szAvailable.cx;
+    const int cxyAcross = bVertical ? szAvailable.cx : szAvailable.cy;
+
+    // 1. First pass: the fixed lengths and the number of children that share the rest.
+    int nAdjustables = 0;
+    int cxyFixed = 0;
+    int nEstimateNum = 0;
+    for (int i = 0; i < m_items.GetSize(); i++) {
+        CControlUI* pControl = static_cast<CControlUI*>(m_items[i]);
+        if (!pControl->IsVisible() || pControl->IsFloat())
+            continue;
+        const SIZE sz = pControl->EstimateSize(szAvailable);
+        int cxy = bVertical ? sz.cy : sz.cx;
+        if (cxy == 0)
+            nAdjustables++;
+        else if (bVertical)
+            cxy = ClampToLimits(cxy, pControl->GetMinHeight(), pControl->GetMaxHeight());
+        else
+            cxy = ClampToLimits(cxy, pControl->GetMinWidth(), pControl->GetMaxWidth());
+        const RECT rcPadding = pControl->GetPadding();
+        cxyFixed += cxy + (bVertical ? rcPadding.top + rcPadding.bottom : rcPadding.left + rcPadding.right);
+        nEstimateNum++;
+    }
+
+    // 2. The share of each automatic child; the remainder of the division stays empty.
+    int cxyExpand = 0;
+    if (nAdjustables > 0) {
+        cxyExpand = (cxyAlong - cxyFixed - m_iChildPadding * (nEstimateNum - 1)) / nAdjustables;
+        if (cxyExpand < 0)
+            cxyExpand = 0;
+    }
+
+    // 3. Second pass: one child after the other; across the axis a child takes its fixed
+    //    size or the whole room minus its padding.
+    int iPos = bVertical ? ptStart.y : ptStart.x;
+    const int iAcross = bVertical ? ptStart.x : ptStart.y;
+    int cxyRemaining = cxyAlong;
+    int cxyNeeded = 0;
+    for (int i = 0; i < m_items.GetSize(); i++) {
+        CControlUI* pControl = static_cast<CControlUI*>(m_items[i]);
+        if (!pControl->IsVisible())
+            continue;
+        if (pControl->IsFloat()) {
+            SetFloatPos(i);
+            continue;
+        }
+        const RECT rcPadding = pControl->GetPadding();
+        const int iPadBefore = bVertical ? rcPadding.top : rcPadding.left;
+        const int iPadAfter = bVertical ? rcPadding.bottom : rcPadding.right;
+        const int iCrossBefore = bVertical ? rcPadding.left : rcPadding.top;
+        const int iCrossAfter = bVertical ? rcPadding.right : rcPadding.bottom;
+
+        cxyRemaining -= iPadBefore;
+        SIZE szOffer;
+        szOffer.cx = bVertical ? cxyAcross : cxyRemaining;
+        szOffer.cy = bVertical ? cxyRemaining : cxyAcross;
+        const SIZE sz = pControl->EstimateSize(szOffer);
+        int cxy = bVertical ? sz.cy : sz.cx;
+        if (cxy == 0)
+            cxy = cxyExpand;
+        int cxyCross = bVertical ? pControl->GetFixedWidth() : pControl->GetFixedHeight();
+        if (cxyCross == 0)
+            cxyCross = cxyAcross - iCrossBefore - iCrossAfter;
+        if (cxyCross < 0)
+            cxyCross = 0;
+        if (bVertical) {
+            cxy = ClampToLimits(cxy, pControl->GetMinHeight(), pControl->GetMaxHeight());
+            cxyCross = ClampToLimits(cxyCross, pControl->GetMinWidth(), pControl->GetMaxWidth());
+        } else {
+            cxy = ClampToLimits(cxy, pControl->GetMinWidth(), pControl->GetMaxWidth());
+            cxyCross = ClampToLimits(cxyCross, pControl->GetMinHeight(), pControl->GetMaxHeight());
+        }
+
+        const int iStart = iPos + iPadBefore;
+        const int iCrossStart = iAcross + iCrossBefore;
+        RECT rcCtrl;
+        if (bVertical)
+            ::SetRect(&rcCtrl, iCrossStart, iStart, iCrossStart + cxyCross, iStart + cxy);
+        else
+            ::SetRect(&rcCtrl, iStart, iCrossStart, iStart + cxy, iCrossStart + cxyCross);
+        pControl->SetPos(rcCtrl);
+
+        iPos += iPadBefore + cxy + iPadAfter + m_iChildPadding;
+        cxyNeeded += iPadBefore + cxy + iPadAfter;
+        cxyRemaining -= cxy + iPadAfter + m_iChildPadding;
+    }
+    return cxyNeeded + m_iChildPadding * (nEstimateNum - 1);
 }
 
 CContainerUI::RelativeBase* CContainerUI::FindRelativeBase(CControlUI* pControl)

@@ -111,8 +111,14 @@ protected:
     virtual void SetFloatPos(int iIndex);
     virtual void ProcessScrollBar(RECT rc, int cxRequired, int cyRequired);
 
-    // The item rectangle minus the inset and the visible bars.
+    // The item rectangle minus the inset, and GetInnerRect also minus the visible bars.
+    RECT GetInsetRect() const;
     RECT GetInnerRect() const;
+    // The line placement of the vertical (bVertical) and horizontal layouts: the visible
+    // children one after the other along the axis from ptStart (the inner rectangle's
+    // corner shifted by the scroll positions), sharing what szAvailable leaves between
+    // the automatic ones. Answers the length they need, child padding included.
+    int PlaceLine(SIZE szAvailable, POINT ptStart, bool bVertical);
     // A child's length within its limits: the minimum first, the maximum wins.
     static int ClampToLimits(int iLength, int iMin, int iMax);
 

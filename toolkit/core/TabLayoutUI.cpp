@@ -121,11 +121,7 @@ bool CTabLayoutUI::SelectItem(int iIndex)
 void CTabLayoutUI::SetPos(RECT rc)
 {
     CControlUI::SetPos(rc);
-    rc = m_rcItem;
-    rc.left += m_rcInset.left;
-    rc.top += m_rcInset.top;
-    rc.right -= m_rcInset.right;
-    rc.bottom -= m_rcInset.bottom;
+    rc = GetInsetRect();
 
     // Only the selected page is placed (over the inner area); floating children keep
     // their anchors and the hidden pages stay where they were.

@@ -64,25 +64,17 @@ void CTileLayoutUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 void CTileLayoutUI::SetPos(RECT rc)
 {
     CControlUI::SetPos(rc);
-    rc = m_rcItem;
 
     // 1. Inside the inset; without children only the bars are settled.
-    rc.left += m_rcInset.left;
-    rc.top += m_rcInset.top;
-    rc.right -= m_rcInset.right;
-    rc.bottom -= m_rcInset.bottom;
     if (m_items.IsEmpty()) {
-        ProcessScrollBar(rc, 0, 0);
+        ProcessScrollBar(GetInsetRect(), 0, 0);
         return;
     }
 
     // 2. Beside the visible bars.
+    rc = GetInnerRect();
     const bool bVBar = m_pVerticalScrollBar != NULL && m_pVerticalScrollBar->IsVisible();
     const bool bHBar = m_pHorizontalScrollBar != NULL && m_pHorizontalScrollBar->IsVisible();
-    if (bVBar)
-        rc.right -= m_pVerticalScrollBar->GetFixedWidth();
-    if (bHBar)
-        rc.bottom -= m_pHorizontalScrollBar->GetFixedHeight();
 
     // 3. The column count follows the item width when one is given; never below 1 (a
     //    layout narrower than its insets and bars would give a negative count).

@@ -39,99 +39,30 @@ UINT CVerticalLayoutUI::GetControlFlags() const
 void CVerticalLayoutUI::SetPos(RECT rc)
 {
     CControlUI::SetPos(rc);
-    rc = m_rcItem;
 
     // 1. The children's area: inside the inset and beside the visible bars.
-    rc.left += m_rcInset.left;
-    rc.top += m_rcInset.top;
-    rc.right -= m_rcInset.right;
-    rc.bottom -= m_rcInset.bottom;
-    const bool bVBar = m_pVerticalScrollBar != NULL && m_pVerticalScrollBar->IsVisible();
-    const bool bHBar = m_pHorizontalScrollBar != NULL && m_pHorizontalScrollBar->IsVisible();
-    if (bVBar)
-        rc.right -= m_pVerticalScrollBar->GetFixedWidth();
-    if (bHBar)
-        rc.bottom -= m_pHorizontalScrollBar->GetFixedHeight();
-
+    rc = GetInnerRect();
     if (m_items.IsEmpty()) {
         ProcessScrollBar(rc, 0, 0);
         return;
     }
 
     // 2. Room along both axes; a visible horizontal bar widens the content by its range.
+    const bool bVBar = m_pVerticalScrollBar != NULL && m_pVerticalScrollBar->IsVisible();
+    const bool bHBar = m_pHorizontalScrollBar != NULL && m_pHorizontalScrollBar->IsVisible();
     SIZE szAvailable = {rc.right - rc.left, rc.bottom - rc.top};
     if (bHBar)
         szAvailable.cx += m_pHorizontalScrollBar->GetScrollRange();
 
-    // 3. First pass: the fixed heights and the number of children that share the rest.
-    int nAdjustables = 0;
-    int cyFixed = 0;
-    int nEstimateNum = 0;
-    for (int i = 0; i < m_items.GetSize(); i++) {
-        CControlUI* pControl = static_cast<CControlUI*>(m_items[i]);
-        if (!pControl->IsVisible() || pControl->IsFloat())
-            continue;
-        SIZE sz = pControl->EstimateSize(szAvailable);
-        if (sz.cy == 0)
-            nAdjustables++;
-        else
-            sz.cy = ClampToLimits(sz.cy, pControl->GetMinHeight(), pControl->GetMaxHeight());
-        const RECT rcPadding = pControl->GetPadding();
-        cyFixed += sz.cy + rcPadding.top + rcPadding.bottom;
-        nEstimateNum++;
-    }
-
-    // 4. The share of each automatic child; the remainder of the division stays empty.
-    int cyExpand = 0;
-    if (nAdjustables > 0) {
-        cyExpand = (szAvailable.cy - cyFixed - m_iChildPadding * (nEstimateNum - 1)) / nAdjustables;
-        if (cyExpand < 0)
-            cyExpand = 0;
-    }
-
-    // 5. Second pass: stack the children, shifted by the scroll positions.
-    int iPosY = rc.top;
-    if (bVBar)
-        iPosY -= m_pVerticalScrollBar->GetScrollPos();
-    int iPosX = rc.left;
+    // 3. Stack the children from the top, shifted by both scroll positions.
+    POINT ptStart = {rc.left, rc.top};
     if (bHBar)
-        iPosX -= m_pHorizontalScrollBar->GetScrollPos();
-    int cyRemaining = szAvailable.cy;
-    int cyNeeded = 0;
-    for (int i = 0; i < m_items.GetSize(); i++) {
-        CControlUI* pControl = static_cast<CControlUI*>(m_items[i]);
-        if (!pControl->IsVisible())
-            continue;
-        if (pControl->IsFloat()) {
-            SetFloatPos(i);
-            continue;
-        }
-        const RECT rcPadding = pControl->GetPadding();
-        cyRemaining -= rcPadding.top;
-        SIZE szOffer = {szAvailable.cx, cyRemaining};
-        SIZE sz = pControl->EstimateSize(szOffer);
-        if (sz.cy == 0)
-            sz.cy = cyExpand;
-        sz.cy = ClampToLimits(sz.cy, pControl->GetMinHeight(), pControl->GetMaxHeight());
+        ptStart.x -= m_pHorizontalScrollBar->GetScrollPos();
+    if (bVBar)
+        ptStart.y -= m_pVerticalScrollBar->GetScrollPos();
+    const int cyNeeded = PlaceLine(szAvailable, ptStart, true);
 
-        int cx = pControl->GetFixedWidth();
-        if (cx == 0)
-            cx = szAvailable.cx - rcPadding.left - rcPadding.right;
-        if (cx < 0)
-            cx = 0;
-        cx = ClampToLimits(cx, pControl->GetMinWidth(), pControl->GetMaxWidth());
-
-        RECT rcCtrl = {iPosX + rcPadding.left, iPosY + rcPadding.top, iPosX + rcPadding.left + cx,
-                       iPosY + rcPadding.top + sz.cy};
-        pControl->SetPos(rcCtrl);
-
-        iPosY += rcPadding.top + sz.cy + rcPadding.bottom + m_iChildPadding;
-        cyNeeded += rcPadding.top + sz.cy + rcPadding.bottom;
-        cyRemaining -= sz.cy + rcPadding.bottom + m_iChildPadding;
-    }
-    cyNeeded += m_iChildPadding * (nEstimateNum - 1);
-
-    // 6. Show, hide and range the vertical bar for the content height.
+    // 4. Show, hide and range the vertical bar for the content height.
     ProcessScrollBar(rc, 0, cyNeeded);
 }
 

@@ -11,13 +11,6 @@ using namespace treetest;
 
 namespace {
 
-class ToolkitEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { CPaintManagerUI::SetInstance(::GetModuleHandleW(NULL)); }
-    void TearDown() override { CPaintManagerUI::Term(); }
-};
-::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new ToolkitEnvironment);
-
 class ContainerTest : public ::testing::Test {
 protected:
     void SetUp() override { ProbeUI::s_destroyed = 0; }

@@ -5,6 +5,7 @@ using namespace SkinUI;
 
 namespace treetest {
 
+
 int ProbeUI::s_destroyed = 0;
 
 ManagedWindow::ManagedWindow(int w, int h, bool bShow) : m_hwnd(NULL)

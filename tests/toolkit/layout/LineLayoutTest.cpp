@@ -11,13 +11,6 @@ using namespace treetest;
 
 namespace {
 
-class ToolkitEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { CPaintManagerUI::SetInstance(::GetModuleHandleW(NULL)); }
-    void TearDown() override { CPaintManagerUI::Term(); }
-};
-::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new ToolkitEnvironment);
-
 // One child of a distribution case, given along the layout's axis ("length") and across
 // it ("thickness"); 0 = automatic.
 struct Kid {
@@ -230,8 +223,9 @@ struct SplitRig {
     CVerticalLayoutUI* root = new CVerticalLayoutUI;
     CVerticalLayoutUI* top = new CVerticalLayoutUI;
     CControlUI* rest = new ProbeUI(L"rest");
-    explicit SplitRig(const wchar_t* attrs)
+    explicit SplitRig(const wchar_t* attrs, bool layered = false)
     {
+        w.pm().SetUseLayeredWindow(layered);
         top->SetFixedHeight(100);
         top->ApplyAttributeList(attrs);
         root->SetBkColor(0xFFFFFFFF);
@@ -273,6 +267,30 @@ TEST(LineLayoutDrag, GhostModeChangesNothingUntilRelease)
     rig.Layout();
     EXPECT_EQ(Str(Rc(0, 0, 200, 133)), Str(rig.top->GetPos()));
     EXPECT_EQ(Str(Rc(0, 133, 200, 300)), Str(rig.rest->GetPos()));
+}
+
+TEST(LineLayoutDrag, GhostStripOnTheLayeredBackBuffer)
+{
+    SplitRig rig(L"sepheight=\"6\"", true);
+    rig.Drag(50, 97, {130}, false);
+    ::RedrawWindow(rig.w.hwnd(), NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW);
+    SIZE size = {0, 0};
+    const uint32_t* bits = reinterpret_cast<const uint32_t*>(rig.w.pm().GetLayeredBits(&size));
+    ASSERT_NE(nullptr, bits);
+    ASSERT_EQ(200, size.cx);
+    auto at = [&](int x, int y) { return bits[static_cast<size_t>(y) * size.cx + x]; };
+    // Premultiplied: black at 0xAA over opaque white stays opaque with about 0x55 per channel.
+    const uint32_t ghost = at(50, 130);
+    EXPECT_EQ(0xFF, painttest::Ch(ghost, 3)) << std::hex << ghost;
+    for (int ch = 0; ch < 3; ch++) EXPECT_NEAR(0x55, painttest::Ch(ghost, ch), 2) << std::hex << ghost;
+    EXPECT_EQ(0xFFFFFFFFu, at(50, 120)) << std::hex << at(50, 120);
+    EXPECT_EQ(0xFFFFFFFFu, at(50, 98)) << "the layout itself has not moved";
+
+    // After the release the strip is gone and the pane is taller.
+    rig.w.Mouse(WM_LBUTTONUP, 50, 130);
+    ::RedrawWindow(rig.w.hwnd(), NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(0xFFFFFFFFu, at(50, 130));
+    EXPECT_EQ(133, rig.top->GetHeight());
 }
 
 TEST(LineLayoutDrag, ImmediateModeFollowsEveryMove)
