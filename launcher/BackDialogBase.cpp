@@ -189,7 +189,13 @@ void CBackDialogBase::OnMove(int x, int y) {
 
 void CBackDialogBase::OnSize(UINT type, int width, int height) {
   CDialog::OnSize(type, width, height);
-  if (m_fore && type != SIZE_MINIMIZED && !::IsIconic(m_hWnd) && IsWindowVisible()) m_fore->FollowBack();
+  if (!m_fore || !m_fore->m_hWnd) return;
+  // The fore dialog goes and comes back with the back window (not every window manager
+  // hides owned windows with their owner).
+  if (type == SIZE_MINIMIZED || ::IsIconic(m_hWnd))
+    m_fore->ShowWindow(SW_HIDE);
+  else if (IsWindowVisible())
+    m_fore->FollowBack();
 }
 
 int CBackDialogBase::OnCreate(LPCREATESTRUCT create) {

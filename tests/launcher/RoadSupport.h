@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <mutex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -66,6 +67,12 @@ class CaseFolder {
   void Copy(const wchar_t* program, const wchar_t* as = nullptr) const {
     ASSERT_TRUE(::CopyFileW((BinFolder() + program).c_str(), File(as ? as : program).c_str(), FALSE))
         << "copying " << std::string(program, program + wcslen(program));
+  }
+  // The skin images beside the programs, as they ship.
+  void CopySkin() const {
+    ::CreateDirectoryW(File(L"png").c_str(), nullptr);
+    for (const wchar_t* name : {L"bj.png", L"最小化.png", L"关闭.png"})
+      ASSERT_TRUE(::CopyFileW((BinFolder() + L"png\\" + name).c_str(), (m_path + L"png\\" + name).c_str(), FALSE));
   }
   void Touch(const wchar_t* name) const { std::ofstream(File(name).c_str()) << "x"; }
   void Script(const std::string& call, const std::string& argument = std::string()) const {
@@ -234,6 +241,39 @@ class HostWindow {
   std::mutex m_lock;
   std::vector<Notice> m_notices;
 };
+
+// The lines of a UTF-8 record file such as the stand-in browser's "browser.log".
+inline std::vector<std::wstring> Lines(const std::wstring& path) {
+  std::vector<std::wstring> lines;
+  std::istringstream in(ReadFile(path));
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(FromUtf8(line));
+  }
+  return lines;
+}
+
+inline size_t Count(const std::vector<std::wstring>& lines, const std::wstring& prefix) {
+  size_t count = 0;
+  for (const std::wstring& line : lines) count += line.compare(0, prefix.size(), prefix) == 0 ? 1 : 0;
+  return count;
+}
+
+// Waits until the record holds `count` lines starting with `prefix`.
+inline bool WaitForLines(const std::wstring& path, const std::wstring& prefix, size_t count, int milliseconds = 30000) {
+  for (int waited = 0; waited < milliseconds; waited += 50) {
+    if (Count(Lines(path), prefix) >= count) return true;
+    ::Sleep(50);
+  }
+  return false;
+}
+
+// Presses the login dialog's close button of a running launcher (its handle is in "fore.txt").
+inline void PressClose(const CaseFolder& folder) {
+  HWND fore = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(std::stoull("0" + ReadFile(folder.File(L"fore.txt")))));
+  HWND button = ::GetDlgItem(fore, 1002);
+  ::PostMessageW(fore, WM_COMMAND, MAKEWPARAM(1002, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
 
 inline std::vector<unsigned char> ExpectedRecord() {
   const HostNotificationRecord record = MakeHostNotificationRecord();

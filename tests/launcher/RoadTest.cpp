@@ -3,6 +3,8 @@
 // stand-in updater (ZelLoader.exe) and a host window in this test process.
 #include "RoadSupport.h"
 
+#include <algorithm>
+
 #include "LoginUrl.h"
 
 namespace {
@@ -13,13 +15,38 @@ TEST(LauncherRoad, AppLoginStartsTheUpdaterAndNotifiesTheHostOnceItHasGone) {
   CaseFolder folder(L"applogin");
   folder.Copy(L"LoginRoad.exe");
   folder.Copy(L"ZelLoader.exe");
+  folder.CopySkin();
+  const std::string page = "http://127.0.0.1:8123/login.html";
+  folder.SetSetting("URL", "game_url", page);
+  const char* const placements[][5] = {{"Webpos", "10", "40", "780", "520"},
+                                       {"Minpos", "740", "5", "24", "24"},
+                                       {"Clospos", "770", "5", "24", "24"}};
+  const char* const keys[] = {"x", "y", "w", "h"};
+  for (const auto& placement : placements)
+    for (int i = 0; i < 4; ++i) folder.SetSetting(placement[0], keys[i], placement[i + 1]);
   folder.Script("AppLogin", R"({"uid":"5","time":170,"callback_info":"x y"})");
   folder.Touch(L"linger");
   HostWindow host;
 
-  Child launcher(folder.File(L"LoginRoad.exe"), host.Switch() + L" --token=t", folder.Path());
+  Child launcher(folder.File(L"LoginRoad.exe"),
+                 host.Switch() + L" --token=t --source=s --serverid=1 --fcext=x --fileparam=f", folder.Path());
   ASSERT_TRUE(launcher.Started());
   ASSERT_TRUE(WaitFor(folder.File(L"loader-args.txt"))) << "the updater was not started";
+
+  // The page: its address, its place in the dialog (as the browser moved it) and no script
+  // error boxes; the file parameter is kept for later starts.
+  const std::vector<std::wstring> browser = Lines(folder.File(L"browser.log"));
+  const std::vector<std::wstring> expected = {
+      L"Left 10", L"Top 40", L"Width 780", L"Height 520",
+      L"Navigate " + FromUtf8(page) + L"?token=t&source=s&serverid=1&fcext=x&fileparam=f", L"Silent -1"};
+  auto at = browser.begin();
+  for (const std::wstring& line : expected) {
+    at = std::find(at, browser.end(), line);
+    ASSERT_NE(browser.end(), at) << "missing or out of order: " << std::string(line.begin(), line.end());
+  }
+  EXPECT_EQ(1u, Count(browser, L"Navigate "));
+  EXPECT_EQ("10 40 790 560", ReadFile(folder.File(L"place.txt")));
+  EXPECT_EQ("f", folder.Setting("URL", "fileparam"));
 
   const std::wstring commandLine = FromUtf8(ReadFile(folder.File(L"loader-args.txt")));
   const std::wstring url = FromUtf8(LoginBaseAddress()) +
@@ -44,6 +71,79 @@ TEST(LauncherRoad, AppLoginStartsTheUpdaterAndNotifiesTheHostOnceItHasGone) {
   EXPECT_EQ(L"#32770", notices[0].senderClass);
   EXPECT_EQ(launcher.Id(), notices[0].senderProcess);
   EXPECT_EQ(ExpectedRecord(), notices[0].bytes);
+}
+
+TEST(LauncherRoad, NavigationEventsOfThePage) {
+  struct Case {
+    const char* name;
+    const char* event;
+    const char* url;
+    const char* cancel;     // the flag the dialog left
+    const char* shell;      // what reached the system's browser
+  } cases[] = {
+      {"nav-plain", "BeforeNavigate2", "http://127.0.0.1/other.html", "0", ""},
+      {"nav-nobar", "BeforeNavigate2", "app://loadgame", "1", ""},
+      {"nav-nomarker", "BeforeNavigate2", "APP://LOADGAME|abc|", "0", ""},
+      {"new-http", "NewWindow3", "http://127.0.0.1/help.html", "1", "http://127.0.0.1/help.html\n"},
+      {"new-https", "NewWindow3", "HTTPS://127.0.0.1/a", "1", "HTTPS://127.0.0.1/a\n"},
+      {"new-file", "NewWindow3", "file:///C:/windows/notepad.exe", "1", ""},
+      {"new-path", "NewWindow3", "C:\\windows\\notepad.exe", "1", ""},
+      {"new-script", "NewWindow3", "javascript:;", "1", ""},
+  };
+  for (const Case& c : cases) {
+    CaseFolder folder(FromUtf8(c.name));
+    folder.Copy(L"LoginRoad.exe");
+    folder.Copy(L"ZelLoader.exe");
+    folder.Script(c.event, c.url);
+    std::ofstream(folder.File(L"road.txt").c_str(), std::ios::app) << "Close\n";
+    HostWindow host;
+    Child launcher(folder.File(L"LoginRoad.exe"), host.Switch(), folder.Path());
+    ASSERT_TRUE(launcher.Started());
+    EXPECT_EQ(0u, launcher.Wait()) << c.name;
+    EXPECT_EQ(c.cancel, ReadFile(folder.File(L"cancel.txt"))) << c.name;
+    EXPECT_EQ(c.shell, ReadFile(folder.File(L"shell.log"))) << c.name;
+    // Nothing was started: the page stayed until the close button.
+    EXPECT_FALSE(Exists(folder.File(L"loader-args.txt"))) << c.name;
+    EXPECT_EQ(1u, host.Notices().size()) << c.name;
+  }
+}
+
+TEST(LauncherRoad, AnErrorPageLoadsThePageAgainAfterAPause) {
+  CaseFolder folder(L"nav-error");
+  folder.Copy(L"LoginRoad.exe");
+  folder.SetSetting("URL", "game_url", "http://127.0.0.1:9/login.html");
+  folder.Script("BeforeNavigate2", "res://ieframe.dll/dnserror.htm#http://127.0.0.1:9/login.html");
+  Child launcher(folder.File(L"LoginRoad.exe"), L"--token=t", folder.Path());
+  ASSERT_TRUE(launcher.Started());
+  ASSERT_TRUE(WaitFor(folder.File(L"cancel.txt")));
+  EXPECT_EQ("0", ReadFile(folder.File(L"cancel.txt")));
+  ASSERT_TRUE(WaitForLines(folder.File(L"browser.log"), L"Navigate ", 2));
+  const std::vector<std::wstring> browser = Lines(folder.File(L"browser.log"));
+  const std::wstring page = L"Navigate http://127.0.0.1:9/login.html?token=t&source=&serverid=&fcext=&fileparam=";
+  EXPECT_EQ(2u, Count(browser, page));
+  PressClose(folder);
+  EXPECT_EQ(0u, launcher.Wait());
+}
+
+TEST(LauncherRoad, EnterAndEscapeReachThePageAndCloseNothing) {
+  CaseFolder folder(L"keys");
+  folder.Copy(L"LoginRoad.exe");
+  folder.Script("Keys");
+  HostWindow host;
+  Child launcher(folder.File(L"LoginRoad.exe"), host.Switch(), folder.Path());
+  ASSERT_TRUE(launcher.Started());
+  ASSERT_TRUE(WaitForLines(folder.File(L"browser.log"), L"Key 257 27", 1));
+  ::Sleep(300);
+  EXPECT_TRUE(launcher.Running());
+  EXPECT_GT(launcher.VisibleWindows(), 1);
+  const std::vector<std::wstring> browser = Lines(folder.File(L"browser.log"));
+  for (const wchar_t* line : {L"Key 256 13", L"Key 257 13", L"Key 256 27", L"Key 257 27", L"PageKeyDown 13"})
+    EXPECT_EQ(1u, Count(browser, line)) << std::string(line, line + wcslen(line));
+  // Escape is the dialog's to drop; Enter goes on to the page.
+  EXPECT_EQ(0u, Count(browser, L"PageKeyDown 27"));
+  PressClose(folder);
+  EXPECT_EQ(0u, launcher.Wait());
+  EXPECT_EQ(1u, host.Notices().size());
 }
 
 TEST(LauncherRoad, ASecondLoginWhileTheUpdaterRunsStartsNothingMore) {
