@@ -262,6 +262,15 @@ TEST(LineLayoutDrag, GhostModeChangesNothingUntilRelease)
     for (int ch = 0; ch < 3; ch++) EXPECT_NEAR(0x55, painttest::Ch(ghost, ch), 2) << std::hex << ghost;
     EXPECT_EQ(0xFFFFFFFFu, canvas.At(50, 98)) << "the old strip is not shaded";
 
+    // A second press while still dragging (a release that never came) keeps one entry.
+    TEventUI press = {};
+    press.type = UIEVENT_LBUTTONDOWN;
+    press.mousePos.x = 50;
+    press.mousePos.y = 97;
+    rig.top->DoEvent(press);
+    EXPECT_EQ(1, rig.w.pm().GetPostPaintCount());
+    rig.w.Mouse(WM_MOUSEMOVE, 50, 130, MK_LBUTTON);
+
     rig.w.Mouse(WM_LBUTTONUP, 50, 130);
     EXPECT_EQ(0, rig.w.pm().GetPostPaintCount());
     rig.Layout();
@@ -297,7 +306,12 @@ TEST(LineLayoutDrag, ImmediateModeFollowsEveryMove)
 {
     SplitRig rig(L"sepheight=\"6\" sepimm=\"true\"");
     rig.Layout();
-    rig.Drag(50, 97, {120}, false);
+    // The strip follows from the first pixel, in both directions.
+    rig.Drag(50, 97, {98}, false);
+    EXPECT_EQ(101, rig.top->GetFixedHeight());
+    rig.w.Mouse(WM_MOUSEMOVE, 50, 97, MK_LBUTTON);
+    EXPECT_EQ(100, rig.top->GetFixedHeight());
+    rig.w.Mouse(WM_MOUSEMOVE, 50, 120, MK_LBUTTON);
     EXPECT_EQ(0, rig.w.pm().GetPostPaintCount());
     EXPECT_EQ(123, rig.top->GetFixedHeight());
     rig.Layout();

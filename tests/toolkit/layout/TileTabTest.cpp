@@ -186,6 +186,22 @@ TEST(TabLayout, ListChangesKeepTheSelection)
         EXPECT_EQ(2, rig.tab->GetCurSel());
     }
     {
+        // Without delayed destroy the removed page is gone at once; the selection is
+        // worked out from its index alone.
+        CTabLayoutUI tab;
+        tab.SetDelayedDestroy(false);
+        for (int i = 0; i < 3; i++) tab.Add(new ProbeUI);
+        tab.SelectItem(1);
+        const int before = ProbeUI::s_destroyed;
+        EXPECT_TRUE(tab.Remove(tab.GetItemAt(1)));
+        EXPECT_EQ(before + 1, ProbeUI::s_destroyed);
+        EXPECT_EQ(0, tab.GetCurSel());
+        EXPECT_TRUE(tab.GetItemAt(0)->IsVisible());
+        EXPECT_TRUE(tab.Remove(tab.GetItemAt(0)));
+        EXPECT_EQ(0, tab.GetCurSel());
+        EXPECT_FALSE(tab.Remove(NULL));
+    }
+    {
         TabRig rig;
         rig.tab->RemoveAll();
         EXPECT_EQ(-1, rig.tab->GetCurSel());
