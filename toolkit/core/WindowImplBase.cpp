@@ -23,6 +23,13 @@ bool TakesCaptionClicks(LPCTSTR pstrClass)
     return false;
 }
 
+// The default of most handlers: the message goes on along the chain.
+LRESULT PassOn(BOOL& bHandled)
+{
+    bHandled = FALSE;
+    return 0;
+}
+
 } // namespace
 
 SKIN_BEGIN_MESSAGE_MAP(WindowImplBase, CNotifyPump)
@@ -84,17 +91,9 @@ void WindowImplBase::OnFinalMessage(HWND /*hWnd*/)
     m_PaintManager.ReapObjects(m_PaintManager.GetRoot());
 }
 
-LRESULT WindowImplBase::OnClose(UINT, WPARAM, LPARAM, BOOL& bHandled)
-{
-    bHandled = FALSE;
-    return 0;
-}
+LRESULT WindowImplBase::OnClose(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
 
-LRESULT WindowImplBase::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
-{
-    bHandled = FALSE;
-    return 0;
-}
+LRESULT WindowImplBase::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
 
 LRESULT WindowImplBase::OnNcActivate(UINT, WPARAM wParam, LPARAM, BOOL& bHandled)
 {
@@ -180,17 +179,9 @@ LRESULT WindowImplBase::OnGetMinMaxInfo(UINT, WPARAM, LPARAM lParam, BOOL& bHand
     return 0;
 }
 
-LRESULT WindowImplBase::OnMouseWheel(UINT, WPARAM, LPARAM, BOOL& bHandled)
-{
-    bHandled = FALSE;
-    return 0;
-}
+LRESULT WindowImplBase::OnMouseWheel(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
 
-LRESULT WindowImplBase::OnMouseHover(UINT, WPARAM, LPARAM, BOOL& bHandled)
-{
-    bHandled = FALSE;
-    return 0;
-}
+LRESULT WindowImplBase::OnMouseHover(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
 
 LRESULT WindowImplBase::OnSize(UINT, WPARAM, LPARAM, BOOL& bHandled)
 {
@@ -207,11 +198,7 @@ LRESULT WindowImplBase::OnSize(UINT, WPARAM, LPARAM, BOOL& bHandled)
     return 0;
 }
 
-LRESULT WindowImplBase::OnChar(UINT, WPARAM, LPARAM, BOOL& bHandled)
-{
-    bHandled = FALSE;
-    return 0;
-}
+LRESULT WindowImplBase::OnChar(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
 
 LRESULT WindowImplBase::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
 {
@@ -252,13 +239,14 @@ LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
 
     // 3. The skin.
     CDialogBuilder builder;
-    CSkinString sSkin = GetSkinFolder() + GetSkinFile();
     LPCTSTR pstrType = GetSkinType();
     CControlUI* pRoot = NULL;
-    if (pstrType != NULL)
-        pRoot = builder.Create(static_cast<UINT>(_wtoi(sSkin.GetData())), pstrType, this, &m_PaintManager);
-    else
+    if (pstrType != NULL) {
+        pRoot = builder.Create(static_cast<UINT>(_wtoi(GetSkinFile().GetData())), pstrType, this, &m_PaintManager);
+    } else {
+        CSkinString sSkin = GetSkinFolder() + GetSkinFile();
         pRoot = builder.Create(sSkin.GetData(), NULL, this, &m_PaintManager);
+    }
 
     // 4. A window without its skin cannot work.
     if (pRoot == NULL) {
@@ -273,47 +261,19 @@ LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
     return 0;
 }
 
-LRESULT WindowImplBase::OnKeyDown(UINT, WPARAM, LPARAM, BOOL& bHandled)
-{
-    bHandled = FALSE;
-    return 0;
-}
+LRESULT WindowImplBase::OnKeyDown(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
 
-LRESULT WindowImplBase::OnKillFocus(UINT, WPARAM, LPARAM, BOOL& bHandled)
-{
-    bHandled = FALSE;
-    return 0;
-}
+LRESULT WindowImplBase::OnKillFocus(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
 
-LRESULT WindowImplBase::OnSetFocus(UINT, WPARAM, LPARAM, BOOL& bHandled)
-{
-    bHandled = FALSE;
-    return 0;
-}
+LRESULT WindowImplBase::OnSetFocus(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
 
-LRESULT WindowImplBase::OnLButtonDown(UINT, WPARAM, LPARAM, BOOL& bHandled)
-{
-    bHandled = FALSE;
-    return 0;
-}
+LRESULT WindowImplBase::OnLButtonDown(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
 
-LRESULT WindowImplBase::OnLButtonUp(UINT, WPARAM, LPARAM, BOOL& bHandled)
-{
-    bHandled = FALSE;
-    return 0;
-}
+LRESULT WindowImplBase::OnLButtonUp(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
 
-LRESULT WindowImplBase::OnMouseMove(UINT, WPARAM, LPARAM, BOOL& bHandled)
-{
-    bHandled = FALSE;
-    return 0;
-}
+LRESULT WindowImplBase::OnMouseMove(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
 
-LRESULT WindowImplBase::HandleCustomMessage(UINT, WPARAM, LPARAM, BOOL& bHandled)
-{
-    bHandled = FALSE;
-    return 0;
-}
+LRESULT WindowImplBase::HandleCustomMessage(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
 
 LRESULT WindowImplBase::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {

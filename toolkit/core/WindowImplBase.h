@@ -60,7 +60,8 @@ protected:
 
     // Where the skin comes from. The folder (default empty) is put before the file name,
     // so it is relative to the resource path or the resource zip. A non-null type (default
-    // null) makes the file name a decimal resource id of that type in the resource module.
+    // null) makes the file name a decimal resource id of that type in the resource module
+    // (the folder is not used then).
     virtual CSkinString GetSkinFolder();
     virtual LPCTSTR GetSkinType();
 

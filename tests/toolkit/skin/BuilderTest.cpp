@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "PaintTestUtil.h"
+#include "SkinTestEnv.h"
 #include "core/ContainerUI.h"
 #include "core/ControlUI.h"
 #include "core/DialogBuilder.h"
@@ -17,11 +18,6 @@ using namespace SkinUI;
 
 namespace {
 
-class ToolkitInstance : public testing::Environment {
-public:
-    void SetUp() override { CPaintManagerUI::SetInstance(::GetModuleHandleW(NULL)); }
-    void TearDown() override { CPaintManagerUI::Term(); }
-};
 testing::Environment* const g_instance = testing::AddGlobalTestEnvironment(new ToolkitInstance);
 
 int g_live = 0;

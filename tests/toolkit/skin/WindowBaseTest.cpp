@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "PaintTestUtil.h"
+#include "SkinTestEnv.h"
 #include "core/ControlUI.h"
 #include "core/PaintManager.h"
 #include "core/WindowImplBase.h"
@@ -15,11 +16,6 @@ using namespace SkinUI;
 
 namespace {
 
-class ToolkitInstance : public testing::Environment {
-public:
-    void SetUp() override { CPaintManagerUI::SetInstance(::GetModuleHandleW(NULL)); }
-    void TearDown() override { CPaintManagerUI::Term(); }
-};
 testing::Environment* const g_instance = testing::AddGlobalTestEnvironment(new ToolkitInstance);
 
 class SkinWnd : public WindowImplBase {
