@@ -65,22 +65,26 @@ void CPaintManagerUI::OnPaint()
         ::EndPaint(m_hWndPaint, &ps);
         return;
     }
-    // 3. Begin.
-    ::BeginPaint(m_hWndPaint, &ps);
     CLifeGuardScope guard(this);
     RECT rcClient = {};
     ::GetClientRect(m_hWndPaint, &rcClient);
-    // 4. Lay out what asked for it (the whole tree when the root did).
-    if (m_bUpdateNeeded) {
+    // 3. Lay out what asked for it (the whole tree when the root did), before the paint
+    //    begins: what the layout invalidates joins this paint instead of asking for another,
+    //    and "windowinit" handlers do not run inside a paint. A minimised window keeps the
+    //    request (and "windowinit") until it has a client area again.
+    const bool bIconic = ::IsIconic(m_hWndPaint) != FALSE;
+    if (m_bUpdateNeeded && !bIconic && !::IsRectEmpty(&rcClient)) {
         m_bUpdateNeeded = false;
-        if (!::IsRectEmpty(&rcClient)) LayoutTree(rcClient);
+        LayoutTree(rcClient);
         if (!guard.Alive()) return;
     }
-    // 5. A focus move waiting for the layout.
+    // 4. A focus move waiting for the layout.
     if (m_bFocusNeeded) {
         SetNextTabControl();
         if (!guard.Alive()) return;
     }
+    // 5. Begin.
+    ::BeginPaint(m_hWndPaint, &ps);
     // 6-7. Paint into the back buffer and put it on the screen.
     if (m_bLayered)
         PaintLayered(ps, rcClient);
@@ -89,15 +93,14 @@ void CPaintManagerUI::OnPaint()
     // 8. End.
     ::EndPaint(m_hWndPaint, &ps);
     // 9. A control asked for a layout while painting: one more paint follows.
-    if (m_bUpdateNeeded) ::InvalidateRect(m_hWndPaint, NULL, FALSE);
+    if (m_bUpdateNeeded && !bIconic) ::InvalidateRect(m_hWndPaint, NULL, FALSE);
 }
 
 void CPaintManagerUI::LayoutTree(const RECT& rcClient)
 {
     CLifeGuardScope guard(this);
     if (m_pRoot->IsUpdateNeeded()) {
-        // 1. The whole tree; a minimised window keeps its old layout and waits.
-        if (::IsIconic(m_hWndPaint)) return;
+        // 1. The whole tree.
         m_pRoot->SetPos(rcClient);
         DropOffscreen();
     } else {
@@ -175,6 +178,8 @@ void CPaintManagerUI::PaintLayered(const PAINTSTRUCT& ps, const RECT& rcClient)
     // 4. Clear the paint rect to transparent.
     CScopedSelect selectBitmap(m_hDcOffscreen, m_hbmpOffscreen);
     const int nSaved = ::SaveDC(m_hDcOffscreen);
+    // Translucent fills cover whole items: outside the cleared rect they would blend twice.
+    ::IntersectClipRect(m_hDcOffscreen, rcPaint.left, rcPaint.top, rcPaint.right, rcPaint.bottom);
     ::GdiFlush();
     for (int y = rcPaint.top; y < rcPaint.bottom; y++) {
         ::ZeroMemory(m_pOffscreenBits + y * nStride + rcPaint.left * 4, (rcPaint.right - rcPaint.left) * 4);
@@ -218,6 +223,7 @@ void CPaintManagerUI::PaintNormal(const PAINTSTRUCT& ps, const RECT& rcClient)
     if (!EnsureOffscreen(rcClient)) return;
     CScopedSelect selectBitmap(m_hDcOffscreen, m_hbmpOffscreen);
     const int nSaved = ::SaveDC(m_hDcOffscreen);
+    ::IntersectClipRect(m_hDcOffscreen, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom);
     m_pRoot->DoPaint(m_hDcOffscreen, ps.rcPaint);
     for (int i = 0; i < m_aPostPaintControls.GetSize(); i++) {
         static_cast<CControlUI*>(m_aPostPaintControls[i])->DoPostPaint(m_hDcOffscreen, ps.rcPaint);
