@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-#include "TextUtil.h"
+#include "LoginSettings.h"
+#include "common/ModuleFolder.h"
 #include "UniqueHandle.h"
 
 namespace {
@@ -82,7 +83,7 @@ BEGIN_MESSAGE_MAP(CBackDialogBase, CDialog)
 END_MESSAGE_MAP()
 
 CBackDialogBase::CBackDialogBase() : CDialog(kBackTemplate, nullptr) {
-  LoadImageFile(GetOwnFolderW() + L"png\\bj.png");
+  LoadImageFile(GetCurrentModuleDirectory() + L"png\\bj.png");
 }
 
 CBackDialogBase::~CBackDialogBase() {

@@ -8,7 +8,9 @@
 
 #include "LoginDlg.h"
 #include "LoginUrl.h"
-#include "TextUtil.h"
+#include "LoginSettings.h"
+#include "common/TextConvert.h"
+#include "common/ProcessExit.h"
 
 void ClientCallActions::LaunchLoader(const std::string& url) {
   if (CLoginDlg* dialog = CLoginDlg::Current()) dialog->LaunchLoader(url);
@@ -25,7 +27,7 @@ void ClientCallActions::ShowMessage(const wchar_t* text) {
 }
 
 void ClientCallActions::EndProcess() {
-  EndLauncher(0);
+  EndProcessNow(0);
 }
 
 ClientCall::ClientCall(ClientCallActions* actions) : m_actions(actions) {

@@ -5,7 +5,8 @@
 #include <tlhelp32.h>
 
 #include "HostNotification.h"
-#include "TextUtil.h"
+#include "LoginSettings.h"
+#include "common/ProcessExit.h"
 #include "framework/Thread.h"
 
 namespace {
@@ -29,7 +30,7 @@ UINT __cdecl WatchLoaderThread(LPVOID raw) {
   std::unique_ptr<LoaderWatch> watch(static_cast<LoaderWatch*>(raw));
   WaitForLoader(*watch);
   SendHostNotification(watch->host, watch->dialog);
-  EndLauncher(0);
+  EndProcessNow(0);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 
 #include "LoginBack.h"
 #include "Switches.h"
-#include "TextUtil.h"
+#include "LoginSettings.h"
 #include "resource.h"
 
 BEGIN_MESSAGE_MAP(CLoginApp, CWinApp)

@@ -1,7 +1,9 @@
 #include "LoginBack.h"
 
 #include "NavigationRules.h"
-#include "TextUtil.h"
+#include "LoginSettings.h"
+#include "common/TextConvert.h"
+#include "common/ProcessExit.h"
 #include "resource.h"
 
 BEGIN_MESSAGE_MAP(LoginBack, CBackDialogBase)
@@ -33,7 +35,7 @@ void LoginBack::OnSysCommand(UINT id, LPARAM param) {
   switch (id & 0xFFF0) {
     case SC_CLOSE:
       if (CLoginDlg* dialog = CLoginDlg::Current()) dialog->NotifyHostWindow();
-      EndLauncher(0);
+      EndProcessNow(0);
     case SC_RESTORE:
       ShowWindow(SW_RESTORE);
       return;

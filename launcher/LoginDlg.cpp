@@ -9,7 +9,10 @@
 #include "HostNotification.h"
 #include "LoaderWatch.h"
 #include "NavigationRules.h"
-#include "TextUtil.h"
+#include "LoginSettings.h"
+#include "common/TextConvert.h"
+#include "common/ModuleFolder.h"
+#include "common/ProcessExit.h"
 #include "UniqueHandle.h"
 #include "resource.h"
 
@@ -120,7 +123,7 @@ BOOL CLoginDlg::OnInitDialog() {
 }
 
 void CLoginDlg::CreateSkinButtons() {
-  const std::wstring folder = GetOwnFolderW();
+  const std::wstring folder = GetCurrentModuleDirectory();
   const Placement minimize = ReadPlacement("Minpos");
   const Placement close = ReadPlacement("Clospos");
   PlaceButton(m_minimize, minimize.x, minimize.y, minimize.w, minimize.h, folder + L"png\\最小化.png");
@@ -157,7 +160,7 @@ BOOL CLoginDlg::PreTranslateMessage(MSG* msg) {
 }
 
 void CLoginDlg::OnSysCommand(UINT id, LPARAM param) {
-  if ((id & 0xFFF0) == SC_CLOSE) EndLauncher(0);
+  if ((id & 0xFFF0) == SC_CLOSE) EndProcessNow(0);
   CForeDialogBase::OnSysCommand(id, param);
 }
 
@@ -191,11 +194,11 @@ void CLoginDlg::OnBeforeNavigate2(IDispatch*, VARIANT* url, VARIANT*, VARIANT*, 
 }
 
 void CLoginDlg::StartLoaderFromPage(const std::wstring& parameters) {
-  const std::wstring folder = GetOwnFolderW();
+  const std::wstring folder = GetCurrentModuleDirectory();
   ::MessageBoxW(nullptr, folder.c_str(), L"提示", MB_OK);
   const HINSTANCE started =
       ::ShellExecuteW(nullptr, L"open", L"ZelLoader.exe", parameters.c_str(), folder.c_str(), SW_SHOWNORMAL);
-  if (reinterpret_cast<INT_PTR>(started) > 32) EndLauncher(0);
+  if (reinterpret_cast<INT_PTR>(started) > 32) EndProcessNow(0);
   const DWORD error = ::GetLastError();
   wchar_t text[64];
   _snwprintf(text, 64, L"启动游戏失败,错误代码：%lu", static_cast<unsigned long>(error));
@@ -246,7 +249,7 @@ void CLoginDlg::LaunchLoader(const std::string& url) {
   if (m_launched) return;
   m_launched = true;
 
-  const std::wstring folder = GetOwnFolderW();
+  const std::wstring folder = GetCurrentModuleDirectory();
   const std::wstring file = folder + L"ZelLoader.exe";
   const std::wstring parameters = AnsiToWide(url);
   SHELLEXECUTEINFOW info{};
@@ -259,7 +262,7 @@ void CLoginDlg::LaunchLoader(const std::string& url) {
   info.nShow = SW_SHOWNORMAL;
   if (!::ShellExecuteExW(&info)) {
     ::MessageBoxW(nullptr, L"启动游戏失败！请重新启动", L"提示", MB_OK);
-    EndLauncher(0);
+    EndProcessNow(0);
   }
 
   auto watch = std::make_unique<LoaderWatch>();

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "common/JsonText.h"
+
 #ifndef ZEL_LOGIN_HOST
 #define ZEL_LOGIN_HOST "127.0.0.1"
 #endif
@@ -32,13 +34,6 @@ namespace {
 const char* const kFields[] = {"uid",       "platform", "gkey", "server_id",     "time",
                                "vip_level", "is_adult", "type", "callback_info", "sign"};
 
-std::string MemberText(const Json::Value& root, const char* name) {
-  const Json::Value& member = root[name];
-  if (member.isArray() || member.isObject()) return std::string();
-  if (member.isBool()) return member.asBool() ? "true" : "false";
-  return member.asString();
-}
-
 }  // namespace
 
 std::string BuildLoginUrl(const std::string& json) {
@@ -52,7 +47,7 @@ std::string BuildLoginUrl(const std::string& json) {
   // since the page's script engine calls in here.
   try {
     if (reader->parse(begin, begin + json.size(), &root, &errors) && errors.empty() && root.isObject()) {
-      for (int i = 0; i < 10; ++i) values[i] = MemberText(root, kFields[i]);
+      for (int i = 0; i < 10; ++i) values[i] = JsonMemberText(root, kFields[i]);
     }
   } catch (const std::exception&) {
     for (std::string& value : values) value.clear();

@@ -4,7 +4,9 @@
 
 #include <cwctype>
 
-#include "TextUtil.h"
+#include "LoginSettings.h"
+#include "common/TextConvert.h"
+#include "common/SplitString.h"
 
 namespace {
 

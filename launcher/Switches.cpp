@@ -4,7 +4,9 @@
 
 #include <memory>
 
-#include "TextUtil.h"
+#include "LoginSettings.h"
+#include "common/TextConvert.h"
+#include "common/SplitString.h"
 
 LauncherSwitches& Switches() {
   static LauncherSwitches switches;

@@ -22,7 +22,8 @@
 #include "LoginDlg.h"
 #include "NavigationRules.h"
 #include "StandInBrowser.h"
-#include "TextUtil.h"
+#include "LoginSettings.h"
+#include "common/ModuleFolder.h"
 #include "resource.h"
 
 namespace {
@@ -45,7 +46,7 @@ std::string ToUtf8(const std::wstring& text) {
 }
 
 void RecordShellOpen(const std::wstring& url) {
-  std::ofstream((GetOwnFolderW() + L"shell.log").c_str(), std::ios::app | std::ios::binary) << ToUtf8(url) << "\n";
+  std::ofstream((GetCurrentModuleDirectory() + L"shell.log").c_str(), std::ios::app | std::ios::binary) << ToUtf8(url) << "\n";
 }
 
 void Page(const std::string& call, const std::wstring& argument) {
@@ -57,7 +58,7 @@ void Page(const std::string& call, const std::wstring& argument) {
   if (call == "BeforeNavigate2") cancel = browser->FireBeforeNavigate2(argument) ? "1" : "0";
   if (call == "NewWindow3") cancel = browser->FireNewWindow3(argument) ? "1" : "0";
   if (call == "DocumentComplete") browser->FireDocumentComplete(argument);
-  if (!cancel.empty()) std::ofstream((GetOwnFolderW() + L"cancel.txt").c_str()) << cancel;
+  if (!cancel.empty()) std::ofstream((GetCurrentModuleDirectory() + L"cancel.txt").c_str()) << cancel;
   if (call == "Keys") {
     for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
       ::PostMessageW(browser->Window(), WM_KEYDOWN, key, 1);
@@ -72,7 +73,7 @@ void CALLBACK Drive(HWND, UINT, UINT_PTR timer, DWORD) {
     return;  // the page is not up yet
   ::KillTimer(nullptr, timer);
 
-  std::ifstream script((GetOwnFolderW() + L"road.txt").c_str());
+  std::ifstream script((GetCurrentModuleDirectory() + L"road.txt").c_str());
   std::string call, argument, then;
   std::getline(script, call);
   std::getline(script, argument);
@@ -80,12 +81,12 @@ void CALLBACK Drive(HWND, UINT, UINT_PTR timer, DWORD) {
   for (std::string* line : {&call, &argument, &then})
     if (!line->empty() && line->back() == '\r') line->pop_back();
 
-  std::ofstream((GetOwnFolderW() + L"fore.txt").c_str()) << reinterpret_cast<ULONG_PTR>(dialog->m_hWnd);
+  std::ofstream((GetCurrentModuleDirectory() + L"fore.txt").c_str()) << reinterpret_cast<ULONG_PTR>(dialog->m_hWnd);
   if (StandInBrowser* browser = standin::Last()) {
     RECT place{};
     ::GetWindowRect(browser->Window(), &place);
     ::MapWindowPoints(nullptr, dialog->m_hWnd, reinterpret_cast<POINT*>(&place), 2);
-    std::ofstream((GetOwnFolderW() + L"place.txt").c_str())
+    std::ofstream((GetCurrentModuleDirectory() + L"place.txt").c_str())
         << place.left << " " << place.top << " " << place.right << " " << place.bottom;
   }
 
@@ -96,7 +97,7 @@ void CALLBACK Drive(HWND, UINT, UINT_PTR timer, DWORD) {
     ::SendMessageW(target, WM_SYSCOMMAND, SC_CLOSE, 0);
   }
   if (call == "Close" || then == "Close") {
-    std::ofstream((GetOwnFolderW() + L"page.txt").c_str()) << dialog->PageAddress();
+    std::ofstream((GetCurrentModuleDirectory() + L"page.txt").c_str()) << dialog->PageAddress();
     HWND button = ::GetDlgItem(dialog->m_hWnd, IDC_CLOSE);
     ::SendMessageW(dialog->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_CLOSE, BN_CLICKED), reinterpret_cast<LPARAM>(button));
   }
@@ -105,7 +106,7 @@ void CALLBACK Drive(HWND, UINT, UINT_PTR timer, DWORD) {
 class RoadApp : public CLoginApp {
  public:
   BOOL InitInstance() override {
-    standin::Register(GetOwnFolderW() + L"browser.log");
+    standin::Register(GetCurrentModuleDirectory() + L"browser.log");
     SetShellOpen(&RecordShellOpen);
     // A thread timer fires only when the queue is idle, that is after the windows are shown.
     ::SetTimer(nullptr, 0, 50, &Drive);

@@ -5,7 +5,9 @@
 
 #include "LoginDlg.h"
 #include "Switches.h"
-#include "TextUtil.h"
+#include "LoginSettings.h"
+#include "common/TextConvert.h"
+#include "common/SplitString.h"
 
 namespace {
 

@@ -98,17 +98,30 @@ TEST_F(Launcher, BackTakesTheImagesSizeCentredAndTheDialogLiesOverIt) {
   EXPECT_EQ(IDC_BROWSER, ::GetDlgCtrlID(browser->Window()));
 }
 
+// Moves the cursor and waits until the system reports it there (the display server takes
+// the move asynchronously).
+void PlaceCursor(int x, int y) {
+  ::SetCursorPos(x, y);
+  for (int waited = 0; waited < 3000; waited += 10) {
+    POINT at{};
+    ::GetCursorPos(&at);
+    if (at.x == x && at.y == y) return;
+    ::Sleep(10);
+  }
+  ADD_FAILURE() << "the cursor did not reach " << x << "," << y;
+}
+
 TEST_F(Launcher, DraggingMovesBothWindows) {
   Open();
   const RECT before = WindowRect(m_back->m_hWnd);
   // A move without the button held does nothing.
-  ::SetCursorPos(before.left + 45, before.top + 25);
+  PlaceCursor(before.left + 45, before.top + 25);
   m_back->SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(45, 25));
   EXPECT_TRUE(SameRect(before, WindowRect(m_back->m_hWnd)));
 
   m_back->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
   for (int step = 1; step <= 3; ++step) {
-    ::SetCursorPos(before.left + 5 + 10 * step, before.top + 5 + 7 * step);
+    PlaceCursor(before.left + 5 + 10 * step, before.top + 5 + 7 * step);
     m_back->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5, 5));
     RECT expected = before;
     ::OffsetRect(&expected, 10 * step, 7 * step);
