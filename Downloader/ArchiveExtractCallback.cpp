@@ -94,6 +94,7 @@ HRESULT __stdcall CArchiveExtractCallback::SetTotal(UINT64 total) {
 
 HRESULT __stdcall CArchiveExtractCallback::SetCompleted(const UINT64* completeValue) {
   return GuardComCall([&]() -> HRESULT {
+    if (m_progress && m_progress->ShouldStop()) return E_ABORT;
     if (completeValue && m_progress) m_progress->OnExtractProgress(*completeValue, m_total.load());
     return S_OK;
   });
@@ -109,6 +110,7 @@ HRESULT CArchiveExtractCallback::GetStreamImp(UINT32 index, ISequentialOutStream
   // 1. Nothing of the previous item carries over.
   if (!outStream) return E_POINTER;
   *outStream = nullptr;
+  if (m_progress && m_progress->ShouldStop()) return E_ABORT;
   m_outFile = nullptr;
   m_outFileRef.Reset();
   m_itemPath.clear();

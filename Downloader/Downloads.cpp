@@ -116,7 +116,7 @@ int DownloadPackage(const std::string& gameUrl, const std::wstring& folder, IDow
   bool ok = true;
   for (;;) {
     DWORD read = 0;
-    if (!transfer.ReadChunk(buffer, read)) {
+    if (progress.ShouldStop() || !transfer.ReadChunk(buffer, read)) {
       ok = false;
       break;
     }

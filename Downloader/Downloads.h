@@ -12,6 +12,8 @@ class IDownloadProgress {
   virtual void Update(const DownloadFigures& figures) = 0;
   // After the whole package: the bar goes back to 0 for the extraction.
   virtual void End() = 0;
+  // Asked before every chunk: true stops the download as a failure.
+  virtual bool ShouldStop() { return false; }
 
  protected:
   ~IDownloadProgress() = default;

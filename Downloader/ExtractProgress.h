@@ -10,6 +10,8 @@ class IExtractProgress {
 public:
   // May be called from any of the library's threads.
   virtual void OnExtractProgress(UINT64 completed, UINT64 total) = 0;
+  // True once the extraction is to stop: the callback then answers E_ABORT.
+  virtual bool ShouldStop() { return false; }
 
 protected:
   ~IExtractProgress() = default;

@@ -1,0 +1,153 @@
+// Drives and inspects the updater's window ("DesktopMainWnd") from outside, for the road
+// tests and the demo. Toolkit controls have no window of their own, so clicks are mouse
+// messages posted at client coordinates.
+//   road_driver find SECONDS            waits for the window; prints "window VISIBLE X Y W H"
+//                                       (client origin on the screen, client size) or "none"
+//   road_driver wait-hidden SECONDS     waits until it is hidden or gone; prints "hidden"/"gone"/"visible"
+//   road_driver click X Y               a left click at client X,Y; prints "clicked"
+//   road_driver hittest X Y             WM_NCHITTEST at client X,Y; prints "hit CODE"
+//   road_driver shot FILE.bmp           the window as the screen shows it, 32-bit BMP; prints "shot W H"
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+const wchar_t kClass[] = L"DesktopMainWnd";
+
+HWND FindUpdater() { return FindWindowW(kClass, nullptr); }
+
+HWND WaitForUpdater(double seconds) {
+  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+  for (;;) {
+    HWND window = FindUpdater();
+    if (window || GetTickCount64() >= end) return window;
+    Sleep(20);
+  }
+}
+
+int Find(double seconds) {
+  HWND window = WaitForUpdater(seconds);
+  if (!window) {
+    std::puts("none");
+    return 1;
+  }
+  // Visible and laid out: wait until it is shown, up to the same limit.
+  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+  while (!IsWindowVisible(window) && GetTickCount64() < end) Sleep(20);
+  RECT client;
+  GetClientRect(window, &client);
+  POINT origin = {0, 0};
+  ClientToScreen(window, &origin);
+  std::printf("window %d %ld %ld %ld %ld\n", IsWindowVisible(window) ? 1 : 0, origin.x, origin.y, client.right,
+              client.bottom);
+  return 0;
+}
+
+int WaitHidden(double seconds) {
+  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+  for (;;) {
+    HWND window = FindUpdater();
+    if (!window) {
+      std::puts("gone");
+      return 0;
+    }
+    if (!IsWindowVisible(window)) {
+      std::puts("hidden");
+      return 0;
+    }
+    if (GetTickCount64() >= end) {
+      std::puts("visible");
+      return 1;
+    }
+    Sleep(20);
+  }
+}
+
+int Click(int x, int y) {
+  HWND window = FindUpdater();
+  if (!window) {
+    std::puts("none");
+    return 1;
+  }
+  const LPARAM at = MAKELPARAM(x, y);
+  PostMessageW(window, WM_MOUSEMOVE, 0, at);
+  PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(window, WM_LBUTTONUP, 0, at);
+  std::puts("clicked");
+  return 0;
+}
+
+int HitTest(int x, int y) {
+  HWND window = FindUpdater();
+  if (!window) {
+    std::puts("none");
+    return 1;
+  }
+  POINT p = {x, y};
+  ClientToScreen(window, &p);
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(window, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y), SMTO_NORMAL, 5000, &result);
+  std::printf("hit %ld\n", static_cast<long>(result));
+  return 0;
+}
+
+int Shot(const wchar_t* file) {
+  HWND window = FindUpdater();
+  if (!window) {
+    std::puts("none");
+    return 1;
+  }
+  RECT r;
+  GetWindowRect(window, &r);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = -h;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  GdiFlush();
+  BITMAPFILEHEADER head = {};
+  head.bfType = 0x4D42;
+  head.bfOffBits = sizeof head + sizeof info.bmiHeader;
+  head.bfSize = head.bfOffBits + static_cast<DWORD>(w) * h * 4;
+  FILE* f = _wfopen(file, L"wb");
+  bool ok = f != nullptr;
+  if (f) {
+    ok = fwrite(&head, sizeof head, 1, f) == 1 && fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, f) == 1 &&
+         fwrite(bits, 4, static_cast<size_t>(w) * h, f) == static_cast<size_t>(w) * h;
+    fclose(f);
+  }
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  std::printf(ok ? "shot %d %d\n" : "failed\n", w, h);
+  return ok ? 0 : 1;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  const std::wstring command = argc > 1 ? argv[1] : L"";
+  int rc = 2;
+  if (command == L"find" && argc == 3) rc = Find(_wtof(argv[2]));
+  else if (command == L"wait-hidden" && argc == 3) rc = WaitHidden(_wtof(argv[2]));
+  else if (command == L"click" && argc == 4) rc = Click(_wtoi(argv[2]), _wtoi(argv[3]));
+  else if (command == L"hittest" && argc == 4) rc = HitTest(_wtoi(argv[2]), _wtoi(argv[3]));
+  else if (command == L"shot" && argc == 3) rc = Shot(argv[2]);
+  else std::fputs("usage: road_driver find|wait-hidden SECONDS | click|hittest X Y | shot FILE\n", stderr);
+  std::fflush(stdout);
+  return rc;
+}

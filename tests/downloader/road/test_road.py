@@ -1,0 +1,438 @@
+"""The updater's whole road, end to end: the real ZelLoader.exe from the ready folder under
+Wine, with its skinned window, against the local release server and the statistics endpoint,
+the game played by a stand-in; and the same flow on a plain window (road_probe) where the
+window's texts are to be read."""
+import fcntl
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import road_fixture as rf  # noqa: E402
+from road_fixture import Reply, ReleaseServer  # noqa: E402
+
+BUILD = os.environ.get("ZEL_BUILD", "")
+READY = os.path.join(BUILD, "ready")
+PROGRAMS = os.path.join(BUILD, "tests", "downloader", "road")
+DRIVER = os.environ.get("ZEL_MSGBOX_DRIVER", "")
+DOWNLOAD_PROBE = os.environ.get("ZEL_DOWNLOAD_PROBE", "")
+FIXTURES = os.path.join(BUILD, "tests", "downloader", "extract", "fixtures")
+TMP_ROOT = os.environ.get("ZEL_TEST_TMP") or tempfile.gettempdir()
+
+STANDIN = os.path.join(PROGRAMS, "game_standin.exe")
+ROAD_DRIVER = os.path.join(PROGRAMS, "road_driver.exe")
+ROAD_PROBE = os.path.join(PROGRAMS, "road_probe.exe")
+JSON_HEADERS = [("Content-Type", "application/json"), ("Accept", "application/json"), ("charsets", "utf-8")]
+CLOSE_BUTTON = (498, 20)  # the skin's "close", in client coordinates
+GAME_LINE = "%s\\game\\Game.exe auth_key:tok uid:10001 sid:s1 extraInfo:x1"
+
+
+def certificate():
+    """The statistics certificate, made and trusted once per build (tests may run side by side)."""
+    folder = os.path.join(BUILD, "road-tls")
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, ".lock"), "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        return rf.stats_certificate(folder, DOWNLOAD_PROBE)
+
+
+class RoadCase(unittest.TestCase):
+    """A fresh folder, the release server with the statistics endpoint, and the package."""
+
+    uses_stats_port = True
+
+    def setUp(self):
+        for needed in (DRIVER, DOWNLOAD_PROBE, STANDIN, ROAD_DRIVER, os.path.join(READY, "ZelLoader.exe")):
+            if not needed or not os.path.exists(needed):
+                self.fail("built program missing: %r (run through ctest)" % needed)
+        os.makedirs(TMP_ROOT, exist_ok=True)
+        self.dir = tempfile.mkdtemp(prefix=self.id().split(".")[-1] + "-", dir=TMP_ROOT)
+        self.cert = certificate()
+        self.server = ReleaseServer()
+        if self.uses_stats_port:
+            rf.add_stats_endpoint(self.server, *self.cert)
+        self.server.route("/Lgtim", Reply(body=b"ok"))
+        self.png = rf.background_png(64, 40)
+        self.server.route("/bg.png", Reply(body=self.png))
+        self.server.start()
+        self.package = os.path.join(self.dir, "game_v2.7z")
+        self.tree = rf.make_package(self.dir, self.package, STANDIN)
+        with open(self.package, "rb") as f:
+            self.package_bytes = f.read()
+        self.driver = rf.Driver(ROAD_DRIVER)
+        self.instance = "road%d%s" % (os.getpid(), self.id().split(".")[-1][:16])
+
+    def tearDown(self):
+        self.server.stop()
+        if not getattr(self, "_outcome", None) or self._ok():
+            shutil.rmtree(self.dir, ignore_errors=True)
+
+    def _ok(self):
+        result = self._outcome.result
+        errors = list(getattr(result, "errors", [])) + list(getattr(result, "failures", []))
+        return not any(test is self for test, _ in errors)
+
+    # -- helpers ------------------------------------------------------------------------------
+    def folder(self, name="app", installed="1.0"):
+        """A game folder; with the published version installed, the game is there too."""
+        folder = rf.make_game_folder(READY, os.path.join(self.dir, name), installed, self.instance + name[:8])
+        if installed == "2.0":
+            shutil.copy(STANDIN, os.path.join(folder, "game", "Game.exe"))
+        return folder
+
+    def serve(self, package_reply=None, **record):
+        self.server.route(rf.LOGIN_PATH, Reply.update(rf.record(self.server, **record)))
+        self.server.route("/pkg/game_v2.7z", package_reply or Reply(body=self.package_bytes))
+
+    def start(self, folder, timeout=120):
+        return rf.msgbox.start_program(DRIVER, os.path.join(folder, "ZelLoader.exe"),
+                                       [self.server.url(rf.LOGIN_PATH)], cwd=folder, timeout=timeout, loader=rf.WINE)
+
+    def finish(self, started, timeout=120):
+        return rf.msgbox.finish_program(*started, timeout=timeout)
+
+    def game_record(self, folder, timeout=60):
+        return rf.wait_for(lambda: (rf.read_game_record(folder) or [None, None])[1:] and rf.read_game_record(folder),
+                           timeout)
+
+    def quit_game(self, folder):
+        with open(os.path.join(folder, "game", "quit"), "w"):
+            pass
+
+    def reports(self):
+        # Other updater tests may report to the same port meanwhile: ours carry uid 10001.
+        return [r for r in rf.report_requests(self.server) if b'"uid":"10001"' in r["body"]]
+
+    def assert_report(self, started, max_time=None, time=None):
+        [report] = self.reports()
+        self.assertEqual(report["method"], "POST")
+        self.assertEqual([h for h in report["headers"] if h[0] in dict(JSON_HEADERS)], JSON_HEADERS)
+        body = report["body"].decode("utf-8")
+        self.assertRegex(body, r'^\{"is_start":%d,"time":\d+,"uid":"10001"\}\n$' % (1 if started else 0))
+        seconds = rf.json_body(report)["time"]
+        if time is not None:
+            self.assertEqual(seconds, time)
+        if max_time is not None:
+            self.assertLessEqual(seconds, max_time)
+
+    def assert_not_started(self, folder):
+        self.assertIsNone(rf.read_game_record(folder), "the game was started")
+
+    def close_window(self, started):
+        """Clicks "close" in the window and returns the program's record."""
+        window = self.driver.find(30)
+        self.assertTrue(window and window["visible"], window)
+        self.assertEqual(self.driver.click(*CLOSE_BUTTON), "clicked")
+        return self.finish(started, 60)
+
+
+class Road(RoadCase):
+    def test_typical_road(self):
+        self.serve()
+        folder = self.folder()
+        with open(os.path.join(folder, "old.exe"), "wb") as f:
+            f.write(b"left over")
+        began = time.time()
+        started = self.start(folder)
+        window = self.driver.find(30)
+        self.assertTrue(window and window["visible"], window)
+        self.assertEqual((window["w"], window["h"]), (520, 320))
+        record = self.game_record(folder)
+        road_time = time.time() - began
+        self.assertIsNotNone(record, "the game was not started")
+        # The game: its exact command line, run in the updater's folder, the window hidden.
+        win_folder = rf.msgbox.windows_path(folder)
+        self.assertEqual(record[:2], [GAME_LINE % win_folder, win_folder])
+        self.assertEqual(self.driver.wait_hidden(10), "hidden")
+        self.assertTrue(rf.wait_for(self.reports, 20), "no report")
+        self.assert_report(True, max_time=road_time + 1)
+        # The end: the game ends, the updater follows with 0.
+        self.quit_game(folder)
+        quit_at = time.time()
+        result = self.finish(started)
+        self.assertLess(time.time() - quit_at, 6)
+        self.assertEqual((result.exit_code, result.boxes), (0, []), result)
+        self.assertEqual(rf.read_game_record(folder)[2:], ["updater_window hidden", "end"])
+        # The server saw the road in order.
+        paths = [r["path"] for r in self.server.requests]
+        self.assertEqual(paths, [rf.LOGIN_PATH, "/bg.png", "/pkg/game_v2.7z", "/Lgtim"])
+        login = self.server.requests[0]
+        self.assertEqual([h for h in login["headers"] if h[0] in dict(JSON_HEADERS)], JSON_HEADERS)
+        # What landed on disk: the image, the package, and a tree equal to `7zz x` of it.
+        with open(os.path.join(folder, "Skin", "bk", "bg_1.png"), "rb") as f:
+            self.assertEqual(f.read(), self.png)
+        with open(os.path.join(folder, "game_v2.7z"), "rb") as f:
+            self.assertEqual(f.read(), self.package_bytes)
+        reference = os.path.join(self.dir, "reference")
+        subprocess.run([rf.SEVENZ, "x", "-y", "-o" + reference, self.package], check=True, stdout=subprocess.DEVNULL)
+        got = rf.tree_listing(os.path.join(folder, "game"))
+        for name in ("started.txt", "quit"):
+            got.pop(name, None)
+        self.assertEqual(got, rf.tree_listing(os.path.join(reference, "game")))
+        for name in ("Game.exe", os.path.join("data", "a", "b.bin")):
+            self.assertEqual(int(os.path.getmtime(os.path.join(folder, "game", name))),
+                             int(os.path.getmtime(os.path.join(reference, "game", name))))
+        self.assertEqual(rf.read_version(folder), "2.0")
+        self.assertFalse(os.path.exists(os.path.join(folder, "old.exe")))
+
+    def test_equal_versions(self):
+        self.serve()
+        folder = self.folder(installed="2.0")
+        started = self.start(folder)
+        # The window as soon as it shows (the driver starts before the window exists).
+        finder = subprocess.Popen([rf.WINE, ROAD_DRIVER, "find", "30"], stdout=subprocess.PIPE)
+        line = finder.stdout.readline().decode()
+        shown_at = time.time()
+        finder.wait()
+        self.assertTrue(line.startswith("window 1"), line)
+        self.assertIsNotNone(self.game_record(folder))
+        game_at = os.path.getmtime(os.path.join(folder, "game", "started.txt"))
+        # Three version-check steps of 300 ms and the half second before the start.
+        self.assertGreaterEqual(game_at - shown_at, 1.35)
+        self.assertTrue(rf.wait_for(self.reports, 20), "no report")
+        self.assert_report(True, time=0)
+        self.quit_game(folder)
+        result = self.finish(started)
+        self.assertEqual((result.exit_code, result.boxes), (0, []), result)
+        self.assertNotIn("/pkg/game_v2.7z", [r["path"] for r in self.server.requests])
+        self.assertEqual(rf.read_version(folder), "2.0")
+
+    def test_failed_packages(self):
+        # No game start and no new version whenever the package is not installed whole; the
+        # window stays with its failure text until "close", which removes the version file
+        # so that the next start downloads again.
+        def fixture(name):
+            with open(os.path.join(FIXTURES, name), "rb") as f:
+                return f.read()
+        cases = [
+            ("missing", Reply(status=404, body=b"<html>not found</html>")),
+            ("cut", Reply(body=self.package_bytes, cut_after=len(self.package_bytes) // 2)),
+            ("page", Reply(body=fixture("page.7z"))),
+            ("corrupt", Reply(body=fixture("broken.7z"))),
+            ("encrypted", Reply(body=fixture("encdata.7z"))),
+            ("hostile", Reply(body=fixture("hostile_dotdot.7z"))),
+            ("no_library", Reply(body=self.package_bytes)),
+        ]
+        for name, reply in cases:
+            with self.subTest(name):
+                self.server.requests.clear()
+                self.serve(reply)
+                folder = self.folder(name=name)
+                if name == "no_library":
+                    os.unlink(os.path.join(folder, "7z.dll"))
+                started = self.start(folder)
+                self.assertTrue(rf.wait_for(lambda: self.server.requests_for("/pkg/game_v2.7z"), 30))
+                time.sleep(3)  # time enough for extraction and a (wrong) game start
+                self.assert_not_started(folder)
+                self.assertEqual(rf.read_version(folder), "1.0")
+                self.assertEqual(self.reports(), [])
+                self.assertFalse(os.path.exists(os.path.join(self.dir, "escaped.txt")))
+                self.assertFalse(os.path.exists(os.path.join(folder, "game", "data")))
+                result = self.close_window(started)
+                self.assertEqual((result.exit_code, result.boxes), (0, []), result)
+                self.assertIsNone(rf.read_version(folder), "the version file was kept")
+
+    def test_close_during_download(self):
+        self.serve(Reply(body=self.package_bytes, rate=150_000, chunk=8192))
+        folder = self.folder()
+        started = self.start(folder)
+        self.assertTrue(rf.wait_for(lambda: self.server.requests_for("/pkg/game_v2.7z"), 30))
+        time.sleep(1.5)
+        closed_at = time.time()
+        result = self.close_window(started)
+        self.assertLess(time.time() - closed_at, 15)
+        self.assertEqual((result.exit_code, result.boxes), (0, []), result)
+        self.assertIsNone(rf.read_version(folder), "the version file was kept")
+        self.assert_not_started(folder)
+        self.assertFalse(os.path.exists(os.path.join(folder, "game_v2.7z")), "a partial package was left")
+        self.assertFalse(os.path.exists(os.path.join(folder, "game", "Game.exe")))
+        self.assertEqual(self.reports(), [])
+
+    def test_game_that_does_not_start(self):
+        # open names a missing file: the player is told, the report says so, the window
+        # stays; "close" after a plain version check keeps the version file.
+        self.serve(open="game\\Missing.exe")
+        folder = self.folder(installed="2.0")
+        started = self.start(folder)
+        self.assertTrue(rf.wait_for(self.reports, 30), "no report")
+        self.assert_report(False, time=0)
+        window = self.driver.find(5)
+        self.assertTrue(window and window["visible"], window)
+        result = self.close_window(started)
+        self.assertEqual((result.exit_code, result.boxes), (0, []), result)
+        self.assertEqual(rf.read_version(folder), "2.0")
+
+    def test_folder_with_a_blank(self):
+        self.serve()
+        folder = self.folder(name="my games", installed="2.0")
+        started = self.start(folder)
+        record = self.game_record(folder)
+        self.assertIsNotNone(record, "the game was not started")
+        win_folder = rf.msgbox.windows_path(folder)
+        self.assertEqual(record[:2], ['"%s\\game\\Game.exe" auth_key:tok uid:10001 sid:s1 extraInfo:x1' % win_folder,
+                                      win_folder])
+        self.quit_game(folder)
+        result = self.finish(started)
+        self.assertEqual((result.exit_code, result.boxes), (0, []), result)
+
+    def test_hit_test(self):
+        # A skin with a size box and one control of each kind in the caption area.
+        self.serve(open="game\\Missing.exe")
+        folder = self.folder(installed="2.0")
+        with open(os.path.join(folder, "Skin", "MainWnd.xml"), "w", encoding="utf-8") as f:
+            f.write("""<?xml version="1.0" encoding="UTF-8"?>
+<Window size="400,300" caption="0,0,0,60" sizebox="6,6,6,6">
+  <VerticalLayout bkcolor="#FF203040">
+    <HorizontalLayout height="60">
+      <Label width="50" text="label" />
+      <Button width="50" text="b" />
+      <Option width="50" text="o" />
+      <Slider width="50" height="60" />
+      <Text width="50" height="60" text="t" />
+      <Control width="50" />
+      <Button name="close" width="50" text="x" />
+    </HorizontalLayout>
+    <Label name="Optionts" height="30" />
+    <Label name="Optionsum" height="30" />
+    <Label name="Optionbt" height="30" />
+    <Progress name="myprogress" height="10" />
+    <Label name="Optiontexe" height="20" />
+    <Button name="again" height="20" />
+  </VerticalLayout>
+</Window>
+""")
+        started = self.start(folder)
+        self.assertTrue(self.driver.find(30))
+        time.sleep(1)  # centred and laid out
+        cases = [
+            ("top_left", 2, 2, 13), ("top", 200, 2, 12), ("top_right", 397, 2, 14),
+            ("left", 2, 150, 10), ("right", 397, 150, 11),
+            ("bottom_left", 2, 297, 16), ("bottom", 200, 297, 15), ("bottom_right", 397, 297, 17),
+            ("label", 25, 30, 2), ("button", 75, 30, 1), ("option", 125, 30, 1), ("slider", 175, 30, 1),
+            ("text", 225, 30, 2), ("plain_control", 275, 30, 2), ("layout_in_caption", 375, 30, 2),
+            ("below_caption", 200, 80, 1),
+        ]
+        for name, x, y, code in cases:
+            with self.subTest(name):
+                self.assertEqual(self.driver.hittest(x, y), code)
+        result = self.close_window_at(started, 325, 30)
+        self.assertEqual(result.exit_code, 0)
+
+    def close_window_at(self, started, x, y):
+        self.assertEqual(self.driver.click(x, y), "clicked")
+        return self.finish(started, 60)
+
+
+class Probe(RoadCase):
+    """The flow on a plain window: what the window is told to show."""
+
+    uses_stats_port = False
+
+    def setUp(self):
+        super().setUp()
+        # The report goes to this test's own server, so these cases need no fixed port.
+        self.stats = ReleaseServer(https=True, cert=self.cert)
+        self.stats.route("/Lgtim", Reply(body=b"ok"))
+        self.stats.start()
+        self.addCleanup(self.stats.stop)
+
+    def probe(self, folder, stop_on=None, report_path="/Lgtim", timeout=120):
+        args = [rf.WINE, ROAD_PROBE, rf.msgbox.windows_path(folder), self.server.url(rf.LOGIN_PATH),
+                self.stats.https_url(report_path)] + ([stop_on] if stop_on else [])
+        try:
+            done = subprocess.run(args, capture_output=True, timeout=timeout)
+        except subprocess.TimeoutExpired as e:
+            self.fail("the probe did not end: %s" % (e.stdout or b"").decode("utf-8", "replace"))
+        lines = done.stdout.decode("utf-8", "replace").replace("\r\n", "\n").splitlines()
+        return done.returncode, lines
+
+    def game_folder(self, name="app", installed="1.0"):
+        return self.folder(name, installed)
+
+    def fields(self, line):
+        return dict(p.split("=", 1) for p in line.split(" ")[1:] if "=" in p)
+
+    def test_download_road_texts(self):
+        self.serve()
+        folder = self.game_folder()
+        code, lines = self.probe_with_quick_game(folder)
+        self.assertEqual(code, 0, lines)
+        applied = [self.fields(l) for l in lines if l.startswith("apply")]
+        percents = [a["percent"] for a in applied if "percent" in a]
+        downloads = [p for p in percents if p.startswith("正在下载...(")]
+        unpacks = [p for p in percents if p.startswith("正在解压...(")]
+        self.assertTrue(downloads and unpacks, percents)
+        self.assertEqual(unpacks[-1], "正在解压...(100%)")
+        self.assertLess(percents.index(downloads[-1]), percents.index(unpacks[0]))
+        speeds = [a["speed"] for a in applied if "speed" in a]
+        self.assertTrue(speeds and all(s.startswith("下载速度：") for s in speeds), speeds)
+        messages = [a["message"] for a in applied if "message" in a]
+        self.assertEqual(messages, ["版本比对成功，正在启动游戏。。。"])
+        self.assertEqual(applied[-1].get("window_visible"), "0")
+        # Far fewer wake-ups than chunks (the package is thousands of 512-byte chunks).
+        wakes = int([l for l in lines if l.startswith("wakes ")][0].split()[1])
+        self.assertLess(wakes, len(self.package_bytes) // 512 // 20)
+        [report] = self.stats.requests
+        self.assertRegex(report["body"].decode(), r'^\{"is_start":1,"time":\d+,"uid":"10001"\}\n$')
+
+    def probe_with_quick_game(self, folder, **kw):
+        # The stand-in (from the package or put there) ends by itself after a second.
+        with open(os.path.join(folder, "game", "autoquit"), "w") as f:
+            f.write("1")
+        return self.probe(folder, **kw)
+
+    def test_version_check_texts(self):
+        self.serve()
+        folder = self.game_folder(installed="2.0")
+        code, lines = self.probe_with_quick_game(folder)
+        self.assertEqual(code, 0, lines)
+        applied = [self.fields(l) for l in lines if l.startswith("apply")]
+        messages = [a["message"] for a in applied if "message" in a]
+        self.assertEqual(messages, ["版本比对中..."] * 3 + ["版本比对成功，正在启动游戏。。。"])
+        self.assertTrue(all(a.get("progress_visible") == "0" for a in applied if "message" in a))
+        self.assertFalse(any("progress" in a for a in applied))
+
+    def test_failure_texts(self):
+        cases = [
+            ("package_missing", dict(), Reply(status=404), "1.0", "更新失败，请重新启动", 3),
+            ("game_missing", dict(open="game\\Missing.exe"), None, "2.0", "启动游戏失败", 3),
+        ]
+        for name, record, package, installed, text, code_expected in cases:
+            with self.subTest(name):
+                self.stats.requests.clear()
+                self.serve(package, **record)
+                folder = self.game_folder(name=name, installed=installed)
+                code, lines = self.probe(folder)
+                self.assertEqual(code, code_expected, lines)
+                messages = [self.fields(l)["message"] for l in lines if "message=" in l]
+                self.assertEqual(messages[-1], text)
+                self.assertNotIn("window_visible=0", "\n".join(lines))
+                if name == "game_missing":
+                    [report] = self.stats.requests
+                    self.assertEqual(report["body"], b'{"is_start":0,"time":0,"uid":"10001"}\n')
+
+    def test_stop_during_extraction(self):
+        self.serve()
+        folder = self.game_folder()
+        code, lines = self.probe(folder, stop_on="正在解压")
+        self.assertEqual(code, 4, lines)
+        self.assertIn("stopped", lines)
+        self.assertIsNone(rf.read_version(folder), "the version file was kept")
+        self.assertIsNone(rf.read_game_record(folder))
+        self.assertEqual(self.stats.requests, [])
+
+    def test_report_redirect_is_not_followed(self):
+        self.serve()
+        self.stats.route("/moved", Reply(status=302, headers=[("Location", self.stats.https_url("/Lgtim"))]))
+        folder = self.game_folder(installed="2.0")
+        code, lines = self.probe_with_quick_game(folder, report_path="/moved")
+        self.assertEqual(code, 0, lines)
+        self.assertEqual([r["path"] for r in self.stats.requests], ["/moved"])
+
+
+if __name__ == "__main__":
+    unittest.main()
