@@ -29,6 +29,9 @@ void HostWindow::Open(CControlUI* pRoot, int w, int h, bool bShow)
 
 LRESULT HostWindow::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
+    // The pointer is played by posted moves. The system's leave notice follows the real
+    // pointer, which tests running side by side share, so it would end a hover at random.
+    if (uMsg == WM_MOUSELEAVE) return 0;
     LRESULT lRes = 0;
     if (m_pm.MessageHandler(uMsg, wParam, lParam, lRes)) return lRes;
     return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
@@ -101,11 +104,18 @@ void HostWindow::Wheel(int x, int y, int delta)
 
 HCURSOR HostWindow::CursorAt(int x, int y)
 {
+    // The manager reads the shared pointer position, which tests running side by side move;
+    // the event it would make is given to the control under (x, y) directly.
     POINT pt = { x, y };
-    ::ClientToScreen(m_hWnd, &pt);
-    ::SetCursorPos(pt.x, pt.y);
     ::SetCursor(NULL);
-    ::SendMessageW(m_hWnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(m_hWnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    CControlUI* pControl = m_pm.FindControl(pt);
+    if (pControl == NULL || !(pControl->GetControlFlags() & UIFLAG_SETCURSOR)) return NULL;
+    TEventUI event = {};
+    event.type = UIEVENT_SETCURSOR;
+    event.sender = pControl;
+    event.mousePos = pt;
+    event.timestamp = ::GetTickCount();
+    pControl->Event(event);
     return ::GetCursor();
 }
 
@@ -144,6 +154,17 @@ void AddGradedImage(CPaintManagerUI& pm, LPCWSTR name, int w, int h)
     for (int y = 0; y < h; y++)
         for (int x = 0; x < w; x++) px[static_cast<size_t>(y) * w + x] = 0xFF000000u | (static_cast<uint32_t>(x & 0xFF) << 16);
     pm.AddImage(name, painttest::MakeSourceBitmap(w, h, px), w, h, false);
+}
+
+void SendEvent(CControlUI& control, int type, int x, int y)
+{
+    TEventUI event = {};
+    event.type = type;
+    event.sender = &control;
+    event.mousePos.x = x;
+    event.mousePos.y = y;
+    event.timestamp = ::GetTickCount();
+    control.DoEvent(event);
 }
 
 CContainerUI* Root(std::initializer_list<CControlUI*> children)

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 #include <cstdint>
+#include <gtest/gtest.h>
 #include "core/WindowWnd.h"
 #include "core/PaintManager.h"
 #include "core/ControlUI.h"
@@ -45,7 +46,7 @@ public:
     void Key(UINT vk);
     // delta > 0: away from the user; the point is in client coordinates.
     void Wheel(int x, int y, int delta);
-    // The cursor the window chose for WM_SETCURSOR over (x, y).
+    // The cursor the control under (x, y) chooses (null when it does not choose one).
     HCURSOR CursorAt(int x, int y);
     void Pump();
     // Lays out what waits for a layout (a paint of the window) without further input.
@@ -96,5 +97,28 @@ T* Make(LPCWSTR attributes)
 
 // A container root holding the given float children.
 SkinUI::CContainerUI* Root(std::initializer_list<SkinUI::CControlUI*> children);
+
+// A test with one control of type T in a window: its placement and size are the fixture's,
+// the test adds its own attributes.
+template <class T>
+class OneControlTest : public ::testing::Test {
+protected:
+    OneControlTest(LPCWSTR placement, int w, int h) : m_placement(placement), m_w(w), m_h(h) {}
+    void Open(LPCWSTR extra = L"")
+    {
+        m_control = Make<T>(m_placement);
+        m_control->ApplyAttributeList(extra);
+        m_win.Open(Root({ m_control }), m_w, m_h);
+    }
+    HostWindow m_win;
+    T* m_control = nullptr;
+
+private:
+    LPCWSTR m_placement;
+    int m_w, m_h;
+};
+
+// An input event handed straight to a control (no window needed).
+void SendEvent(SkinUI::CControlUI& control, int type, int x, int y);
 
 } // namespace basictest

@@ -16,16 +16,10 @@ namespace {
 typedef std::vector<std::wstring> Types;
 
 // A button at 10,10-110,50 in a 200 x 100 window.
-class ButtonTest : public ::testing::Test {
+class ButtonTest : public OneControlTest<CButtonUI> {
 protected:
-    void Open(LPCWSTR extra = L"")
-    {
-        m_button = Make<CButtonUI>(L"float=\"true\" pos=\"10,10,110,50\" text=\"OK\"");
-        m_button->ApplyAttributeList(extra);
-        m_win.Open(Root({ m_button }), 200, 100);
-    }
-    HostWindow m_win;
-    CButtonUI* m_button = nullptr;
+    ButtonTest() : OneControlTest(L"float=\"true\" pos=\"10,10,110,50\" text=\"OK\"", 200, 100) {}
+    CButtonUI*& m_button = m_control;
 };
 
 TEST_F(ButtonTest, PressAndReleaseInsideClicksOnce)
@@ -429,6 +423,8 @@ TEST_F(StateImageTest, TextColourPerState)
         m_win.PaintTo(canvas);
         return CountColour(canvas, rc, rgb);
     };
+    ASSERT_EQ(0u, b->GetButtonState() & (UISTATE_HOT | UISTATE_PUSHED | UISTATE_FOCUSED)) << b->GetButtonState();
+    ASSERT_EQ(180, b->GetWidth());
     EXPECT_GT(colourNow(0x000000), 30);
     m_win.Move(50, 50);
     EXPECT_GT(colourNow(0xFF0000), 30) << "hot";

@@ -140,16 +140,10 @@ TEST(ProgressRepair, PaintRepairsAndKeepsTheRange)
 
 // ---- slider ----
 
-class SliderTest : public ::testing::Test {
+class SliderTest : public OneControlTest<CSliderUI> {
 protected:
-    void Open(LPCWSTR extra = L"")
-    {
-        m_slider = Make<CSliderUI>(L"float=\"true\" pos=\"0,0,200,20\"");
-        m_slider->ApplyAttributeList(extra);
-        m_win.Open(Root({ m_slider }), 200, 60);
-    }
-    HostWindow m_win;
-    CSliderUI* m_slider = nullptr;
+    SliderTest() : OneControlTest(L"float=\"true\" pos=\"0,0,200,20\"", 200, 60) {}
+    CSliderUI*& m_slider = m_control;
 };
 
 TEST_F(SliderTest, ClickSetsTheValueFromThePoint)
@@ -276,27 +270,16 @@ TEST(SliderRobustness, EqualLimitsBeforeAnyPaint)
     s.SetPos(rc);
     RECT thumb = s.GetThumbRect();
     EXPECT_EQ(0, thumb.left);
-    TEventUI ev = {};
-    ev.type = UIEVENT_LBUTTONDOWN;
-    ev.mousePos.x = 50;
-    ev.mousePos.y = 10;
-    s.DoEvent(ev);
-    ev.type = UIEVENT_MOUSEMOVE;
-    ev.mousePos.x = 60;
-    s.DoEvent(ev);
-    ev.type = UIEVENT_LBUTTONUP;
-    s.DoEvent(ev);
+    SendEvent(s, UIEVENT_LBUTTONDOWN, 50, 10);
+    SendEvent(s, UIEVENT_MOUSEMOVE, 60, 10);
+    SendEvent(s, UIEVENT_LBUTTONUP, 60, 10);
     EXPECT_EQ(10, s.GetValue());
     // As wide as its thumb.
     CSliderUI narrow;
     RECT rcNarrow = { 0, 0, 10, 10 };
     narrow.SetPos(rcNarrow);
-    ev.type = UIEVENT_LBUTTONDOWN;
-    ev.mousePos.x = 5;
-    ev.mousePos.y = 5;
-    narrow.DoEvent(ev);
-    ev.type = UIEVENT_MOUSEMOVE;
-    narrow.DoEvent(ev);
+    SendEvent(narrow, UIEVENT_LBUTTONDOWN, 5, 5);
+    SendEvent(narrow, UIEVENT_MOUSEMOVE, 5, 5);
     EXPECT_EQ(0, narrow.GetThumbRect().left);
 }
 
