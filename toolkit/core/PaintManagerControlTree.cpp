@@ -22,6 +22,13 @@ bool CPaintManagerUI::AttachDialog(CControlUI* pControl)
     m_bFirstLayout = true;
     m_bFocusNeeded = true;
     m_shadow.Create(this);
+    // The name map has a fixed number of buckets: sized for the new tree, registering its
+    // names stays linear. The old tree's names go with it.
+    if (pControl != NULL) {
+        int nCount = 0;
+        pControl->FindControl(__FindControlFromCount, &nCount, UIFIND_ALL);
+        m_mNameHash.Resize(nCount + nCount / 2 + 83);
+    }
     return InitControls(pControl);
 }
 
