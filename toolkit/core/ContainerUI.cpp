@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <wchar.h>
 #include <stdlib.h>
+#include <string.h>
 #include "core/ContainerUI.h"
 #include "core/ScrollBarUI.h"
 #include "core/RenderClip.h"
@@ -855,7 +856,7 @@ CControlUI* CContainerUI::FindControl(FINDCONTROLPROC Proc, LPVOID pData, UINT u
     const int iCount = m_items.GetSize();
     const bool bReverse = (uFlags & UIFIND_REVERSE) != 0;
     for (int n = 0; n < iCount; n++) {
-        // The callback may take children out of the list; stop once the end moved.
+        // The callback may take children out of the list: indexes past the new end are skipped.
         const int i = bReverse ? iCount - 1 - n : n;
         if (i >= m_items.GetSize())
             continue;

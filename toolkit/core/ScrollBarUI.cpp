@@ -16,6 +16,15 @@ bool IsEmptyRect(const RECT& rc)
     return rc.left == 0 && rc.top == 0 && rc.right == 0 && rc.bottom == 0;
 }
 
+// Each part's state follows the bar's enabled flag before it is painted.
+void SetDisabledBit(UINT& uState, bool bEnabled)
+{
+    if (bEnabled)
+        uState &= ~UISTATE_DISABLED;
+    else
+        uState |= UISTATE_DISABLED;
+}
+
 RECT RelativeTo(const RECT& rc, const RECT& rcOrigin)
 {
     RECT rcRel = rc;
@@ -589,14 +598,6 @@ bool CScrollBarUI::PaintPart(HDC hDC, const RECT& rcPart, UINT uState, CImageAtt
             return true;
     }
     return DrawImage(hDC, normal, rcDest);
-}
-
-static void SetDisabledBit(UINT& uState, bool bEnabled)
-{
-    if (bEnabled)
-        uState &= ~UISTATE_DISABLED;
-    else
-        uState |= UISTATE_DISABLED;
 }
 
 void CScrollBarUI::PaintBk(HDC hDC)
