@@ -70,7 +70,7 @@ public:
     enum { MAX_INCLUDE_DEPTH = 32 };
     // Included documents built for one outermost document, counts included; the rest are
     // skipped so that a huge "count" cannot exhaust the memory.
-    enum { MAX_INCLUDE_BUILDS = 10000 };
+    enum { MAX_INCLUDE_BUILDS = 1000 };
 
 private:
     bool LoadDocument(STRINGorID xml, LPCTSTR type);
