@@ -59,6 +59,10 @@ std::wstring CArchiveExtractCallback::VersionTempPath(const std::wstring& finalP
   return finalPath + L".tmp";
 }
 
+std::wstring CArchiveExtractCallback::VersionBackupPath(const std::wstring& finalPath) {
+  return finalPath + L".bak";
+}
+
 DWORD CArchiveExtractCallback::DiskAttributes(UINT32 archiveAttributes) {
   return archiveAttributes >= 0x10000000u ? (archiveAttributes & 0x3FFF) : archiveAttributes;
 }
@@ -202,9 +206,17 @@ HRESULT CArchiveExtractCallback::GetStreamImp(UINT32 index, ISequentialOutStream
     return S_OK;
   }
 
-  // 11. A file item replaces what is there.
-  if (IsSameNameNoCase(LastComponent(m_itemPath).c_str(), kVersionFileName)) {
-    const std::wstring finalPath = diskPath;
+  // 11. A file item replaces what is there. The version file is held back, also when the
+  // item reaches it under another name the system resolves to it (its short alias).
+  const std::wstring itemName = LastComponent(m_itemPath);
+  std::wstring versionName;
+  CFileInfo target;
+  if (IsSameNameNoCase(itemName.c_str(), kVersionFileName))
+    versionName = itemName;
+  else if (FindFileInfo(target, diskPath) && !target.IsAltStream && IsSameNameNoCase(target.Name.c_str(), kVersionFileName))
+    versionName = target.Name;
+  if (!versionName.empty()) {
+    const std::wstring finalPath = diskPath.substr(0, diskPath.size() - itemName.size()) + versionName;
     diskPath = VersionTempPath(finalPath);
     bool known = false;
     for (const HeldBackFile& f : m_versionFiles) known = known || f.tempPath == diskPath;
@@ -282,19 +294,60 @@ HRESULT __stdcall CArchiveExtractCallback::CryptoGetTextPassword(BSTR* password)
 }
 
 bool CArchiveExtractCallback::CommitVersionFiles() {
+  // Every new version file is already whole under its temporary name. Each old one is moved
+  // aside before its new one goes in, so that a failure at any file can put back every file
+  // before it: the version on disk is then the old one everywhere, never a mix.
+  struct Done {
+    const HeldBackFile* file;
+    bool hadOld;
+    DWORD oldAttributes;
+  };
+  std::vector<Done> done;
   bool ok = true;
   for (const HeldBackFile& f : m_versionFiles) {
-    if (MoveFileExW(f.tempPath.c_str(), f.finalPath.c_str(), MOVEFILE_REPLACE_EXISTING)) continue;
-    // A read-only old version refuses to be replaced.
+    const std::wstring backup = VersionBackupPath(f.finalPath);
     const DWORD attrib = GetFileAttributesW(f.finalPath.c_str());
-    if (attrib != INVALID_FILE_ATTRIBUTES && (attrib & FILE_ATTRIBUTE_READONLY))
-      SetFileAttributesW(f.finalPath.c_str(), attrib & ~DWORD(FILE_ATTRIBUTE_READONLY));
-    if (MoveFileExW(f.tempPath.c_str(), f.finalPath.c_str(), MOVEFILE_REPLACE_EXISTING)) continue;
-    if (attrib != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(f.finalPath.c_str(), attrib);
-    ok = false;
+    const bool hadOld = attrib != INVALID_FILE_ATTRIBUTES;
+    if (hadOld) {
+      // A read-only old version refuses to be moved over later; it gets its attributes back
+      // when it is put back.
+      if (attrib & FILE_ATTRIBUTE_READONLY)
+        SetFileAttributesW(f.finalPath.c_str(), attrib & ~DWORD(FILE_ATTRIBUTE_READONLY));
+      if (!MoveFileExW(f.finalPath.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        SetFileAttributesW(f.finalPath.c_str(), attrib);
+        ok = false;
+        PrintExtractError("Can not move aside the old version file", f.finalPath);
+        break;
+      }
+    }
+    if (!MoveFileExW(f.tempPath.c_str(), f.finalPath.c_str(), 0)) {
+      if (hadOld && MoveFileExW(backup.c_str(), f.finalPath.c_str(), MOVEFILE_REPLACE_EXISTING))
+        SetFileAttributesW(f.finalPath.c_str(), attrib);
+      ok = false;
+      PrintExtractError("Can not rename output file", f.finalPath);
+      break;
+    }
+    done.push_back(Done{&f, hadOld, attrib});
+  }
+
+  if (ok) {
+    for (const Done& d : done)
+      if (d.hadOld) DeleteFileAlways(VersionBackupPath(d.file->finalPath));
+  } else {
     CountError();
-    PrintExtractError("Can not rename output file", f.finalPath);
-    DeleteFileAlways(f.tempPath);
+    // Newest first, every committed file goes back to what it was.
+    for (auto it = done.rbegin(); it != done.rend(); ++it) {
+      const std::wstring& finalPath = it->file->finalPath;
+      bool restored;
+      if (it->hadOld) {
+        restored = MoveFileExW(VersionBackupPath(finalPath).c_str(), finalPath.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+        if (restored) SetFileAttributesW(finalPath.c_str(), it->oldAttributes);
+      } else {
+        restored = DeleteFileAlways(finalPath);
+      }
+      if (!restored) PrintExtractError("Can not put back the old version file", finalPath);
+    }
+    for (const HeldBackFile& f : m_versionFiles) DeleteFileAlways(f.tempPath);
   }
   m_versionFiles.clear();
   return ok;

@@ -27,7 +27,8 @@ public:
 
   UINT64 ErrorCount() const { return m_errorCount.load(); }
   const std::wstring& OutputFolder() const { return m_outputFolder; }
-  // Renames the held-back version files into place; false (and counted) when one fails.
+  // Puts the held-back version files in place, all or none: false (and counted) when one
+  // fails, and then every old version file is back as it was and no new one is left.
   bool CommitVersionFiles();
   // Deletes the held-back version files, leaving the old ones as they were.
   void DiscardVersionFiles();
@@ -47,8 +48,10 @@ public:
   bool PasswordIsDefined = false;
   std::wstring Password;
 
-  // Temporary name of a held-back version file.
+  // Temporary name of a held-back version file, and the name its old version has while the
+  // new ones are put in place.
   static std::wstring VersionTempPath(const std::wstring& finalPath);
+  static std::wstring VersionBackupPath(const std::wstring& finalPath);
   // The attributes written to disk for an item's stored ones: archives made on Unix carry the
   // file mode in the high 16 bits, which the system must not see.
   static DWORD DiskAttributes(UINT32 archiveAttributes);

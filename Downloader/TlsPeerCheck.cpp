@@ -110,5 +110,11 @@ bool PeerCertificateTrusted(CURL* handle) {
 }
 
 int TlsPeerPrereq(void* handle, char*, char*, int, int) {
-  return PeerCertificateTrusted(static_cast<CURL*>(handle)) ? CURL_PREREQFUNC_OK : CURL_PREREQFUNC_ABORT;
+  // Called from libcurl's C code: nothing may unwind through it, and a check that could not
+  // be made is a refused peer.
+  try {
+    return PeerCertificateTrusted(static_cast<CURL*>(handle)) ? CURL_PREREQFUNC_OK : CURL_PREREQFUNC_ABORT;
+  } catch (...) {
+    return CURL_PREREQFUNC_ABORT;
+  }
 }

@@ -29,8 +29,17 @@ struct CurlListDeleter {
 }  // namespace
 
 size_t CurlWriteToString(void* data, size_t size, size_t count, void* target) {
+  // Called from libcurl's C code: nothing may unwind through it. Taking fewer bytes than
+  // offered makes libcurl end the transfer with a write error.
+  if (size != 0 && count > static_cast<size_t>(-1) / size) return 0;
   const size_t bytes = size * count;
-  static_cast<std::string*>(target)->append(static_cast<const char*>(data), bytes);
+  std::string* body = static_cast<std::string*>(target);
+  if (body->size() > kMaxReplyBytes || bytes > kMaxReplyBytes - body->size()) return 0;
+  try {
+    body->append(static_cast<const char*>(data), bytes);
+  } catch (...) {
+    return 0;
+  }
   return bytes;
 }
 
@@ -59,6 +68,10 @@ UpdateReplyFetch FetchUpdateReply(const std::string& url) {
   curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, 60L);
   curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+  // A server that keeps redirecting would otherwise be followed for ever.
+  curl_easy_setopt(h, CURLOPT_MAXREDIRS, kMaxRedirects);
+  // A reply announced as larger than any real one is refused before its body is read.
+  curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxReplyBytes));
   // The reply names the programs we run next: an unverified peer could replace them.
   curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);

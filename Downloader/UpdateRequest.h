@@ -4,7 +4,14 @@
 
 #include "UpdateInfo.h"
 
-// libcurl's write callback: appends every byte it is given to *target (a std::string).
+// Real update replies are a few KB; a body past this size ends the request as a failed
+// transfer. Redirects are followed this many times at most.
+constexpr size_t kMaxReplyBytes = 1024 * 1024;
+constexpr long kMaxRedirects = 10;
+
+// libcurl's write callback: appends what it is given to *target (a std::string) while the
+// whole stays within kMaxReplyBytes; past that (or when memory runs out) it takes nothing,
+// which ends the transfer as failed.
 size_t CurlWriteToString(void* data, size_t size, size_t count, void* target);
 
 // What one GET of the login URL gave.

@@ -71,6 +71,9 @@ int RunUpdaterStartup(HINSTANCE instance, const wchar_t* parameters) {
         return 0;
       case SelfReplaceResult::StartFailed:
         break;
+      case SelfReplaceResult::Unchanged:
+        RemoveOldCopy();
+        break;
     }
   } else {
     RemoveOldCopy();

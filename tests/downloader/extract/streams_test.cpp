@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -464,6 +465,80 @@ TEST_F(ExtractCallbackItems, DiscardedVersionFileLeavesTheOldOne) {
   EXPECT_EQ(RunItem(callback, 0, kAskExtract, kOperationOK, "new"), S_OK);
   callback->DiscardVersionFiles();
   EXPECT_EQ(ReadWholeFile(out + L"ZelUpGame.ini"), "old");
+  EXPECT_EQ(ReadTree(out).size(), 1u);
+}
+
+TEST_F(ExtractCallbackItems, VersionFilesCommitAllOrNothing) {
+  // Three version files; the second cannot be moved aside (a folder holds its spare name),
+  // so the first, already committed, must go back and the third is never touched.
+  FakeArchive archive({{VT_BSTR, L"a\\ZelUpGame.ini", false, false, 0},
+                       {VT_BSTR, L"b\\ZelUpGame.ini", false, false, 0},
+                       {VT_BSTR, L"c\\ZelUpGame.ini", false, false, 0}});
+  CreateDirectoryW((out + L"a").c_str(), nullptr);
+  CreateDirectoryW((out + L"b").c_str(), nullptr);
+  CreateDirectoryW((out + L"c").c_str(), nullptr);
+  WriteWholeFile(out + L"a\\ZelUpGame.ini", "old a");
+  SetFileAttributesW((out + L"a\\ZelUpGame.ini").c_str(), FILE_ATTRIBUTE_READONLY);
+  WriteWholeFile(out + L"b\\ZelUpGame.ini", "old b");
+  CreateDirectoryW((out + L"b\\ZelUpGame.ini.bak").c_str(), nullptr);
+  WriteWholeFile(out + L"b\\ZelUpGame.ini.bak\\keep", "in the way");
+  CArchiveExtractCallback* callback = new CArchiveExtractCallback;
+  ComRef<IArchiveExtractCallback> ref(callback);
+  callback->Init(&archive, out);
+  EXPECT_EQ(RunItem(callback, 0, kAskExtract, kOperationOK, "new a"), S_OK);
+  EXPECT_EQ(RunItem(callback, 1, kAskExtract, kOperationOK, "new b"), S_OK);
+  EXPECT_EQ(RunItem(callback, 2, kAskExtract, kOperationOK, "new c"), S_OK);
+
+  EXPECT_FALSE(callback->CommitVersionFiles());
+  EXPECT_EQ(callback->ErrorCount(), 1u);
+  EXPECT_EQ(ReadWholeFile(out + L"a\\ZelUpGame.ini"), "old a");
+  EXPECT_EQ(GetFileAttributesW((out + L"a\\ZelUpGame.ini").c_str()) & FILE_ATTRIBUTE_READONLY,
+            DWORD(FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(ReadWholeFile(out + L"b\\ZelUpGame.ini"), "old b");
+  EXPECT_FALSE(FileExists(out + L"c\\ZelUpGame.ini"));
+  // Nothing new and no spare copy is left behind.
+  std::set<std::wstring> names;
+  for (const auto& entry : ReadTree(out)) names.insert(entry.first);
+  EXPECT_EQ(names, (std::set<std::wstring>{L"a", L"a\\ZelUpGame.ini", L"b", L"b\\ZelUpGame.ini",
+                                           L"b\\ZelUpGame.ini.bak", L"b\\ZelUpGame.ini.bak\\keep", L"c"}));
+}
+
+TEST_F(ExtractCallbackItems, VersionFileNamesWindowsWouldTrimAreRefused) {
+  // Opened as given, these would write straight into ZelUpGame.ini past the hold-back.
+  FakeArchive archive({{VT_BSTR, L"ZelUpGame.ini.", false, false, 0},
+                       {VT_BSTR, L"ZelUpGame.ini ", false, false, 0},
+                       {VT_BSTR, L"sub\\ZELUPGAME.INI. .", false, false, 0}});
+  WriteWholeFile(out + L"ZelUpGame.ini", "old");
+  CArchiveExtractCallback* callback = new CArchiveExtractCallback;
+  ComRef<IArchiveExtractCallback> ref(callback);
+  callback->Init(&archive, out);
+  for (UINT32 i = 0; i < 3; ++i) {
+    bool gotStream = true;
+    EXPECT_EQ(RunItem(callback, i, kAskExtract, kOperationOK, "new", &gotStream), S_OK);
+    EXPECT_FALSE(gotStream) << i;
+  }
+  EXPECT_EQ(callback->ErrorCount(), 3u);
+  EXPECT_TRUE(callback->CommitVersionFiles());
+  EXPECT_EQ(ReadWholeFile(out + L"ZelUpGame.ini"), "old");
+  EXPECT_EQ(ReadTree(out).size(), 1u);
+}
+
+TEST_F(ExtractCallbackItems, ShortAliasOfTheVersionFileIsHeldBack) {
+  WriteWholeFile(out + L"ZelUpGame.ini", "old");
+  wchar_t shortPath[MAX_PATH * 2] = {};
+  ASSERT_GT(GetShortPathNameW((out + L"ZelUpGame.ini").c_str(), shortPath, MAX_PATH * 2), 0u);
+  const std::wstring full(shortPath);
+  const std::wstring alias = full.substr(full.find_last_of(L'\\') + 1);
+  // The system gives this long name a short one of its own; the item uses it.
+  ASSERT_NE(alias, L"ZelUpGame.ini");
+  FakeArchive archive({{VT_BSTR, alias, false, false, 0}});
+  CArchiveExtractCallback* callback = new CArchiveExtractCallback;
+  ComRef<IArchiveExtractCallback> ref(callback);
+  callback->Init(&archive, out);
+  EXPECT_EQ(RunItem(callback, 0, kAskExtract, kOperationOK, "new"), S_OK);
+  EXPECT_EQ(ReadWholeFile(out + L"ZelUpGame.ini"), "old");
+  EXPECT_TRUE(callback->CommitVersionFiles());
+  EXPECT_EQ(ReadWholeFile(out + L"ZelUpGame.ini"), "new");
   EXPECT_EQ(ReadTree(out).size(), 1u);
 }
 

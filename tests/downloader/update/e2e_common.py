@@ -18,6 +18,7 @@ import msgbox  # noqa: E402
 LOADER = os.environ.get("ZEL_LOADER_EXE", "")
 DRIVER = os.environ.get("ZEL_MSGBOX_DRIVER", "")
 PROBE = os.environ.get("ZEL_DOWNLOAD_PROBE", "")
+DYING = os.environ.get("ZEL_DYING_UPDATER", "")
 WINE = os.environ.get("WINELOADER") or os.environ.get("ZEL_WINE") or "wine"
 TMP_ROOT = os.environ.get("ZEL_TEST_TMP") or tempfile.gettempdir()
 
@@ -56,6 +57,19 @@ def tiny_png():
     raw = b"\0\xff\x00\x00\xff"
     return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 1, 1, 8, 6, 0, 0, 0)) +
             chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
+
+
+def patched_program(data, machine=None, subsystem=None):
+    """The program image data with its PE machine or subsystem field replaced."""
+    import struct
+    out = bytearray(data)
+    pe = struct.unpack_from("<I", out, 0x3C)[0]
+    assert out[pe:pe + 4] == b"PE\0\0"
+    if machine is not None:
+        struct.pack_into("<H", out, pe + 4, machine)
+    if subsystem is not None:
+        struct.pack_into("<H", out, pe + 24 + 68, subsystem)
+    return bytes(out)
 
 
 def probe(*args):

@@ -1,4 +1,4 @@
-// Package names, download figures and the executable header check.
+// Package names, download figures and the checks of a new updater.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -8,6 +8,7 @@
 #include "Downloads.h"
 #include "common/ModuleFolder.h"
 #include "ProgressFigures.h"
+#include "ProgramImage.h"
 #include "SelfReplace.h"
 #include "common/TextConvert.h"
 
@@ -98,26 +99,109 @@ INSTANTIATE_TEST_SUITE_P(
                    L"下载速度：2.00 MB/秒"}),
     [](const testing::TestParamInfo<FigureCase>& info) { return std::string(info.param.name); });
 
-// --- executable header check ----------------------------------------------------------
+// --- the new updater's checks -------------------------------------------------------
 
-TEST(HasExecutableHeader, AcceptsOnlyFilesStartingWithMZ) {
+std::string ReadAll(const std::wstring& path) {
+  std::string data;
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return data;
+  char buffer[65536];
+  DWORD read = 0;
+  while (ReadFile(h, buffer, sizeof buffer, &read, nullptr) && read > 0) data.append(buffer, read);
+  CloseHandle(h);
+  return data;
+}
+
+void WriteAll(const std::wstring& path, const std::string& data) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
+  CloseHandle(h);
+}
+
+void PutWord(std::string& image, size_t at, WORD value) {
+  image[at] = static_cast<char>(value & 0xFF);
+  image[at + 1] = static_cast<char>(value >> 8);
+}
+
+TEST(IsStartableProgramImage, OnlyWindowProgramsForThisMachine) {
+  // This test program is a console program of this build; with the GUI subsystem it is what
+  // a published updater must be.
+  wchar_t self[MAX_PATH * 2];
+  const DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH * 2);
+  ASSERT_GT(n, 0u);
+  const std::string console = ReadAll(self);
+  ASSERT_GT(console.size(), 4096u);
+  const size_t pe = *reinterpret_cast<const DWORD*>(console.data() + 0x3C);
+  const size_t machine = pe + 4, characteristics = pe + 22, magic = pe + 24, subsystem = pe + 24 + 68;
+  std::string gui = console;
+  PutWord(gui, subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+
   struct Case {
-    const char* content;
-    DWORD size;
-    bool ok;
+    const char* name;
+    std::string content;
+    bool startable;
   };
-  const Case cases[] = {{"MZ\x90\0", 4, true}, {"MZ", 2, true}, {"M", 1, false}, {"<html>", 6, false}, {"", 0, false}};
-  const std::wstring path = GetCurrentModuleDirectory() + L"header-check.bin";
+  std::vector<Case> cases = {
+      {"window program", gui, true},
+      {"console program", console, false},
+      {"DOS stub", "MZ" + std::string(4000, '\0'), false},
+      {"MZ only", "MZ", false},
+      {"headers cut", gui.substr(0, pe + 40), false},
+      {"no PE signature", gui, false},
+      {"other machine", gui, false},
+      {"DLL", gui, false},
+      {"other optional header", gui, false},
+      {"e_lfanew past the end", gui, false},
+      {"empty", "", false},
+  };
+  cases[5].content[pe] = 'X';
+  PutWord(cases[6].content, machine, sizeof(void*) == 8 ? IMAGE_FILE_MACHINE_I386 : IMAGE_FILE_MACHINE_AMD64);
+  PutWord(cases[7].content, characteristics,
+          static_cast<WORD>(static_cast<unsigned char>(gui[characteristics]) |
+                            (static_cast<unsigned char>(gui[characteristics + 1]) << 8) | IMAGE_FILE_DLL));
+  PutWord(cases[8].content, magic, sizeof(void*) == 8 ? 0x10B : 0x20B);
+  cases[9].content[0x3C] = '\xF0';
+  cases[9].content[0x3D] = '\xFF';
+  cases[9].content[0x3E] = '\xFF';
+  cases[9].content[0x3F] = '\x0F';
+
+  const std::wstring path = GetCurrentModuleDirectory() + L"image-check.bin";
   for (const Case& c : cases) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(h, c.content, c.size, &written, nullptr);
-    CloseHandle(h);
-    EXPECT_EQ(HasExecutableHeader(path), c.ok) << c.content;
+    WriteAll(path, c.content);
+    EXPECT_EQ(IsStartableProgramImage(path), c.startable) << c.name;
   }
   DeleteFileW(path.c_str());
-  EXPECT_FALSE(HasExecutableHeader(path));
+  EXPECT_FALSE(IsStartableProgramImage(path));
+}
+
+TEST(SameFileContents, ComparesEveryByte) {
+  const std::wstring folder = GetCurrentModuleDirectory();
+  const std::wstring a = folder + L"same-a.bin", b = folder + L"same-b.bin";
+  std::string big(200 * 1024, 'z');
+  WriteAll(a, big);
+  WriteAll(b, big);
+  EXPECT_TRUE(SameFileContents(a, b));
+  big[150 * 1024] = 'y';  // in the third block read
+  WriteAll(b, big);
+  EXPECT_FALSE(SameFileContents(a, b));
+  WriteAll(b, big.substr(0, 1000));
+  EXPECT_FALSE(SameFileContents(a, b));
+  WriteAll(a, "");
+  WriteAll(b, "");
+  EXPECT_TRUE(SameFileContents(a, b));
+  DeleteFileW(b.c_str());
+  EXPECT_FALSE(SameFileContents(a, b));
+  DeleteFileW(a.c_str());
+}
+
+TEST(IsFailureExitStatus, LoaderAndCrashStatusesOnly) {
+  for (unsigned long code : {0xC0000135ul, 0xC0000034ul, 0xC000007Bul, 0xC0000005ul, 0xC0000142ul, 0xD0000001ul})
+    EXPECT_TRUE(IsFailureExitStatus(code)) << std::hex << code;
+  // Our own ends (0, -1 after a box), other programs' small codes, and customer codes.
+  for (unsigned long code : {0ul, 1ul, 3ul, 0xFFFFFFFFul, 0x80000003ul, 0x40010005ul, 0xE06D7363ul})
+    EXPECT_FALSE(IsFailureExitStatus(code)) << std::hex << code;
 }
 
 }  // namespace

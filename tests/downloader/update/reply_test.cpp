@@ -6,6 +6,7 @@
 
 #include "common/TextConvert.h"
 #include "UpdateReply.h"
+#include "UpdateRequest.h"
 
 namespace {
 
@@ -189,3 +190,20 @@ TEST(ReadUpdateFields, DecodedReplyReadsBack) {
 }
 
 }  // namespace
+
+TEST(CurlWriteToString, TakesEverythingUpToTheCapAndNothingPast) {
+  std::string body;
+  std::string chunk(256 * 1024, 'x');
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(CurlWriteToString(&chunk[0], 1, chunk.size(), &body), chunk.size());
+  EXPECT_EQ(body.size(), kMaxReplyBytes);
+  char one = 'y';
+  EXPECT_EQ(CurlWriteToString(&one, 1, 1, &body), 0u);
+  EXPECT_EQ(body.size(), kMaxReplyBytes);
+
+  std::string small;
+  EXPECT_EQ(CurlWriteToString(&chunk[0], 4, 100, &small), 400u);
+  EXPECT_EQ(small.size(), 400u);
+  // A size times count that overflows is refused, not wrapped.
+  EXPECT_EQ(CurlWriteToString(&chunk[0], static_cast<size_t>(-1) / 2, 3, &small), 0u);
+  EXPECT_EQ(small.size(), 400u);
+}

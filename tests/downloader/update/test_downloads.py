@@ -121,5 +121,30 @@ class Downloads(WineCase):
         self.assertEqual(os.listdir(self.dir), [], "a partial package was left behind")
 
 
+    def test_refused_package_names(self):
+        # A package may not take the name of a device or of the folder's own programs and
+        # settings: a failed download deletes its file again. Refused before anything is asked.
+        own = ["7z.dll", "ZelUpGame.ini", "ZelLogin.ini", "ZelLoader.exe", "Login.exe", "old.exe"]
+        for name in own:
+            with open(os.path.join(self.dir, name), "wb") as f:
+                f.write(b"keep " + name.encode())
+        names = own + ["7Z.DLL", "zelupgame.INI", "ZELLOADER.EXE", "login.EXE", "Old.Exe",
+                       # As Windows would trim them.
+                       "7z.dll.", "ZelLoader.exe ", "old.exe. .",
+                       # Devices, with and without an extension, in any case.
+                       "NUL", "nul", "COM1", "com9.7z", "LPT1", "lpt2.zip", "CON", "con.7z", "PRN", "aux.7z"]
+        for name in names:
+            with self.subTest(name):
+                self.server.route("/pkg/" + name, Reply(status=404, body=b"gone"))
+                lines, result = self.package(self.server.url("/pkg/" + name))
+                self.assertEqual(result, -1, lines)
+                self.assertNotIn("begin", lines)
+        self.assertEqual(self.server.requests, [])
+        self.assertEqual(sorted(os.listdir(self.dir)), sorted(own))
+        for name in own:
+            with open(os.path.join(self.dir, name), "rb") as f:
+                self.assertEqual(f.read(), b"keep " + name.encode())
+
+
 if __name__ == "__main__":
     unittest.main()

@@ -1,11 +1,12 @@
 """The updater's start-up road, run as the real ZelLoader.exe under Wine against the local
 release server; its message boxes are read and answered by the box driver."""
 import os
+import struct
 import threading
 import unittest
 
-from e2e_common import (NETWORK_ERROR, LOADER, ReleaseServer, Reply, WineCase, free_port, msgbox, probe, sha,
-                        sha_bytes)
+from e2e_common import (DYING, NETWORK_ERROR, LOADER, ReleaseServer, Reply, WineCase, free_port, msgbox,
+                        patched_program, probe, sha, sha_bytes)
 from release_server import make_ca_signed
 
 JSON_HEADERS = [("Content-Type", "application/json"), ("Accept", "application/json"), ("charsets", "utf-8")]
@@ -216,11 +217,18 @@ class Startup(WineCase):
     def test_self_replacement_failures(self):
         with open(LOADER, "rb") as f:
             good = f.read()
+        other_machine = 0x14C if struct.unpack_from("<H", good, struct.unpack_from("<I", good, 0x3C)[0] + 4)[0] != 0x14C \
+            else 0x8664
         cases = [
             ("missing", Reply(status=404, body=b"MZ but an error page")),
             ("cut", Reply(body=good, cut_after=4096)),
             ("not_a_program", Reply(body=b"<html>maintenance</html>")),
             ("refused", None),
+            # Files that would start as something else or not at all: a DOS header with
+            # nothing behind it, a console program, a program for another machine.
+            ("dos_stub", Reply(body=b"MZ" + b"\0" * 4000)),
+            ("console", Reply(body=patched_program(good, subsystem=3))),
+            ("other_machine", Reply(body=patched_program(good, machine=other_machine))),
         ]
         self.serve_background()
         for name, reply in cases:
@@ -245,19 +253,86 @@ class Startup(WineCase):
         self.assertEqual((result.exit_code, result.boxes), (0, []))
 
     def test_new_updater_that_does_not_start(self):
-        # It looks like a program but is none: the updater stays as it was and carries on.
-        self.server.route("/broken.exe", Reply(body=b"MZ" + b"\0" * 4000))
+        # A program for this machine with the window subsystem that the loader ends at once
+        # (a library it needs is missing): the original goes back and the road carries on.
+        with open(DYING, "rb") as f:
+            dying = f.read()
+        self.server.route("/dying.exe", Reply(body=dying))
         png = self.serve_background()
-        self.server.route("/login", Reply.update(self.record(up_version="2", up_url=self.server.url("/broken.exe"))))
+        self.server.route("/login", [Reply.update(self.record(up_version="2", up_url=self.server.url("/dying.exe"))),
+                                     Reply.update(self.record())])
         folder = self.app()
         before = sha(os.path.join(folder, "ZelLoader.exe"))
         result = self.run_loader(folder, [self.server.url("/login")])
         self.assertEqual((result.exit_code, result.boxes), (0, []), result)
+        self.assertTrue(all(code == 0xC0000135 for pid, code in result.exits.items() if pid != result.pid),
+                        result)
         self.assertEqual(len(self.server.requests_for("/login")), 1)
+        self.assertEqual(len(self.server.requests_for("/dying.exe")), 1)
         self.assertEqual(sha(os.path.join(folder, "ZelLoader.exe")), before)
         self.assertEqual(sorted(os.listdir(folder)), ["Skin", "ZelLoader.exe", "ZelLogin.ini"])
         with open(os.path.join(folder, "Skin", "bk", "bg_1.png"), "rb") as f:
             self.assertEqual(f.read(), png)
+        # A later start works.
+        again = self.run_loader(folder, [self.server.url("/login")])
+        self.assertEqual((again.exit_code, again.boxes, again.children), (0, [], []), again)
+        self.assertEqual(len(self.server.requests_for("/bg.png")), 2)
+
+    def test_server_that_never_changes_its_answer(self):
+        # Every reply publishes updater version "2": the first start takes the new updater,
+        # the new one finds itself published and carries on. One replacement at most.
+        with open(LOADER, "rb") as f:
+            newer = f.read() + b"-- a newer updater --"
+        self.server.route("/new.exe", Reply(body=newer))
+        self.serve_background()
+        self.server.route("/login", Reply.update(self.record(up_version="2", up_url=self.server.url("/new.exe"))))
+        folder = self.app()
+        result = self.run_loader(folder, [self.server.url("/login")])
+        self.assertEqual((result.exit_code, result.boxes), (0, []), result)
+        self.assertEqual(len(result.children), 1, result)
+        self.assertEqual(result.exits[result.children[0]], 0)
+        self.assertEqual(len(self.server.requests_for("/login")), 2)
+        self.assertEqual(len(self.server.requests_for("/new.exe")), 2)
+        self.assertEqual(len(self.server.requests_for("/bg.png")), 1)
+        self.assertEqual(sha(os.path.join(folder, "ZelLoader.exe")), sha_bytes(newer))
+        self.assertEqual(sorted(os.listdir(folder)), ["Skin", "ZelLoader.exe", "ZelLogin.ini"])
+        # Started again, it stays as it is.
+        again = self.run_loader(folder, [self.server.url("/login")])
+        self.assertEqual((again.exit_code, again.boxes, again.children), (0, [], []), again)
+        self.assertEqual(sha(os.path.join(folder, "ZelLoader.exe")), sha_bytes(newer))
+
+    def test_redirect_loop(self):
+        # A server that redirects to itself: followed ten times, then a failed transfer.
+        self.server.route("/loop", Reply(status=302, headers=[("Location", self.server.url("/loop"))]))
+        result = self.run_loader(self.app(), [self.server.url("/loop")])
+        self.assert_boxes(result, ["发送错误"])
+        self.assertEqual(result.exit_code, 0)
+        self.assertEqual(len(self.server.requests_for("/loop")), 11)
+        # Ten redirects are still followed.
+        self.serve_background()
+        for i in range(10):
+            self.server.route("/hop%d" % i, Reply(status=302, headers=[("Location", self.server.url("/hop%d" % (i + 1)))]))
+        self.server.route("/hop10", Reply.update(self.record()))
+        result = self.run_loader(self.app(name="ten"), [self.server.url("/hop0")])
+        self.assertEqual((result.exit_code, result.boxes), (0, []), result)
+
+    def test_oversized_reply(self):
+        # Real replies are a few KB. A body past 1 MiB ends the request as a failed transfer,
+        # whether its length is announced or not.
+        huge = b"A" * (2 * 1024 * 1024)
+        cases = [("announced", Reply(body=huge)), ("unannounced", Reply(body=huge, no_length=True)),
+                 ("error_page", Reply(status=500, body=huge, no_length=True))]
+        for name, reply in cases:
+            with self.subTest(name):
+                self.server.route("/" + name, reply)
+                result = self.run_loader(self.app(name=name), [self.server.url("/" + name)])
+                self.assert_boxes(result, ["发送错误"])
+                self.assertEqual(result.exit_code, 0)
+        # Just under the limit is still read (and, being no reply, shown as an empty one).
+        self.server.route("/large", Reply(body=b"A" * (1024 * 1024 - 16)))
+        result = self.run_loader(self.app(name="large"), [self.server.url("/large")])
+        self.assert_boxes(result, [""])
+        self.assertEqual(result.exit_code, 0)
 
     def test_background_image_failures(self):
         png = self.serve_background()
