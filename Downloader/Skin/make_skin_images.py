@@ -7,23 +7,30 @@ import sys
 import zlib
 
 
-def write_png(path, width, height, pixel):
-    """pixel(x, y) -> (r, g, b, a); written as 8-bit RGBA."""
-    rows = bytearray()
-    for y in range(height):
-        rows.append(0)
-        for x in range(width):
-            rows.extend(pixel(x, y))
+def png_from_rows(width, height, rows):
+    """The PNG file for 8-bit RGBA rows (each a bytes-like of width * 4)."""
+    raw = bytearray()
+    for row in rows:
+        raw.append(0)
+        raw.extend(row)
 
     def chunk(kind, data):
         c = struct.pack(">I", len(data)) + kind + data
         return c + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
 
-    data = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)) +
-            chunk(b"IDAT", zlib.compress(bytes(rows), 9)) + chunk(b"IEND", b""))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+
+
+def png_bytes(width, height, pixel):
+    """pixel(x, y) -> (r, g, b, a)."""
+    return png_from_rows(width, height, (bytes(c for x in range(width) for c in pixel(x, y)) for y in range(height)))
+
+
+def write_png(path, width, height, pixel):
     tmp = path + ".tmp"
     with open(tmp, "wb") as f:
-        f.write(data)
+        f.write(png_bytes(width, height, pixel))
     os.replace(tmp, path)
 
 

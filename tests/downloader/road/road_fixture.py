@@ -7,20 +7,19 @@ import json
 import os
 import random
 import shutil
-import socket
 import ssl
 import struct
 import subprocess
 import sys
-import threading
 import time
-import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 TOOLS = os.environ.get("ZEL_TOOLS") or os.path.join(HERE, "..", "..", "..", "tools")
 sys.path.insert(0, os.path.join(TOOLS, "release_server"))
 sys.path.insert(0, os.path.join(TOOLS, "msgbox"))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "..", "Downloader", "Skin"))
 
+import make_skin_images  # noqa: E402
 import msgbox  # noqa: E402
 import release_server  # noqa: E402
 from release_server import ReleaseServer, Reply, make_ca_signed  # noqa: E402,F401
@@ -36,18 +35,7 @@ T_FIXED = 1_600_000_000
 
 # -- images -----------------------------------------------------------------------------------
 def png(width, height, pixel):
-    rows = bytearray()
-    for y in range(height):
-        rows.append(0)
-        for x in range(width):
-            rows.extend(pixel(x, y))
-
-    def chunk(kind, data):
-        c = struct.pack(">I", len(data)) + kind + data
-        return c + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
-
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)) +
-            chunk(b"IDAT", zlib.compress(bytes(rows), 6)) + chunk(b"IEND", b""))
+    return make_skin_images.png_bytes(width, height, pixel)
 
 
 def background_png(width=520, height=320):
@@ -71,21 +59,12 @@ def bmp_to_png(bmp_path, png_path):
     offset = struct.unpack_from("<I", data, 10)[0]
     width, height = struct.unpack_from("<ii", data, 18)
     height = abs(height)
-    rows = bytearray()
+    rows = []
     for y in range(height):
-        rows.append(0)
         line = data[offset + y * width * 4: offset + (y + 1) * width * 4]
-        for x in range(width):
-            b, g, r = line[4 * x], line[4 * x + 1], line[4 * x + 2]
-            rows.extend((r, g, b, 255))
-
-    def chunk(kind, payload):
-        c = struct.pack(">I", len(payload)) + kind + payload
-        return c + struct.pack(">I", zlib.crc32(kind + payload) & 0xFFFFFFFF)
-
+        rows.append(bytes(c for x in range(width) for c in (line[4 * x + 2], line[4 * x + 1], line[4 * x], 255)))
     with open(png_path, "wb") as f:
-        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)) +
-                chunk(b"IDAT", zlib.compress(bytes(rows), 6)) + chunk(b"IEND", b""))
+        f.write(make_skin_images.png_from_rows(width, height, rows))
 
 
 # -- the package --------------------------------------------------------------------------------
@@ -267,14 +246,6 @@ def wait_for(predicate, timeout, step=0.05):
             return value
         time.sleep(step)
     return predicate()
-
-
-def free_port():
-    s = socket.socket()
-    s.bind(("127.0.0.1", 0))
-    port = s.getsockname()[1]
-    s.close()
-    return port
 
 
 def report_requests(server):
