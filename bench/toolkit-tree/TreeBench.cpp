@@ -42,6 +42,7 @@ Counters g_count;
 
 // InvalidateRect is counted through the program's import slot, which the toolkit's calls
 // go through (the toolkit is linked in statically).
+#if defined(_WIN64)
 typedef BOOL(WINAPI* InvalidateRectFn)(HWND, const RECT*, BOOL);
 InvalidateRectFn g_realInvalidateRect = NULL;
 BOOL WINAPI CountingInvalidateRect(HWND hwnd, const RECT* rc, BOOL erase)
@@ -49,7 +50,6 @@ BOOL WINAPI CountingInvalidateRect(HWND hwnd, const RECT* rc, BOOL erase)
     ++g_count.invalidate;
     return g_realInvalidateRect(hwnd, rc, erase);
 }
-#if defined(_WIN64)
 extern "C" InvalidateRectFn __imp_InvalidateRect;
 bool HookInvalidateRect()
 {
@@ -61,6 +61,7 @@ bool HookInvalidateRect()
     return true;
 }
 #else
+// The 32-bit import slot has a decorated name; the count is left out there.
 bool HookInvalidateRect() { return false; }
 #endif
 bool g_invalidateCounted = false;

@@ -29,10 +29,8 @@ namespace SkinUI {
 
 // Relative placement: shares (percent) of the parent's size change added to a float
 // control's edges and size.
-// Placements are computed from the total growth since the recording (parentSize with the
-// fixed XY and size of that moment in baseXY/baseSize), so growth arriving in 1-px steps is
-// not lost to truncation. Setting the fixed XY, size or percentages by code starts a new
-// recording (parentSize back to zero); the float write-back of SetPos does not.
+// Setting the fixed XY, size or percentages by code clears parentSize, so the container takes
+// a new recording of the geometry it places from; the float write-back of SetPos does not.
 typedef struct tagTRelativePosUI {
     bool relative;
     SIZE parentSize;  // zero until the first float placement records it
@@ -40,8 +38,6 @@ typedef struct tagTRelativePosUI {
     int moveYPercent;
     int zoomXPercent;
     int zoomYPercent;
-    SIZE baseXY;      // fixed XY when parentSize was recorded
-    SIZE baseSize;    // fixed width and height when parentSize was recorded
 } TRelativePosUI;
 
 // Base of every toolkit control. The order of the virtual operations is the control
