@@ -34,6 +34,19 @@ for program in "${programs[@]}"; do
     status=1
   fi
 done
+# Benchmarks that need servers are scripts: bench/<area>/bench_*.py BUILD-DIR, rows likewise.
+export ZEL_TOOLS="$root/tools" PYTHONDONTWRITEBYTECODE=1
+for script in "$root"/bench/*/bench_*.py; do
+  echo "bench: running $(basename "$script")" >&2
+  out=$(python3 "$script" "$build/$arch" </dev/null 2>&1)
+  rc=$?
+  printf '%s\n' "$out" | grep '^|' >>"$rows"
+  if [ $rc != 0 ]; then
+    echo "bench: $(basename "$script") ended with status $rc" >&2
+    printf '%s\n' "$out" | tail -20 >&2
+    status=1
+  fi
+done
 echo
 echo "Benchmarks ($arch programs under Wine, $(nproc) cores)"
 echo
