@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "LoginSettings.h"
 #include "common/ModuleFolder.h"
 #include "UniqueHandle.h"
 
@@ -45,20 +44,19 @@ bool LayerBitmap::Render(Gdiplus::Image* image) {
   }
   std::memset(bits, 0, info.bmiHeader.biSizeImage);
   // 2. The image drawn over it, pixel for pixel.
-  HDC dc = ::CreateCompatibleDC(nullptr);
-  if (!dc) {
+  CDC dc;
+  if (!dc.CreateCompatibleDC(nullptr)) {
     ::DeleteObject(bitmap);
     return false;
   }
-  HGDIOBJ old = ::SelectObject(dc, bitmap);
+  HGDIOBJ old = dc.SelectObject(bitmap);
   {
-    Gdiplus::Graphics graphics(dc);
+    Gdiplus::Graphics graphics(dc.GetSafeHdc());
     graphics.SetSmoothingMode(Gdiplus::SmoothingModeNone);
     graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
     graphics.DrawImage(image, 0, 0, width, height);
   }
-  ::SelectObject(dc, old);
-  ::DeleteDC(dc);
+  dc.SelectObject(old);
   if (m_bitmap) ::DeleteObject(m_bitmap);
   m_bitmap = bitmap;
   m_bits = bits;
@@ -142,21 +140,19 @@ void CBackDialogBase::UpdateLayered() {
   if (!HasImage() || !m_hWnd) return;
   LayerBitmap layer;
   if (!layer.Render(m_image.get())) return;
-  HDC screen = ::GetDC(m_hWnd);
-  HDC memory = ::CreateCompatibleDC(screen);
-  if (memory) {
-    HGDIOBJ old = ::SelectObject(memory, layer.Handle());
-    RECT window{};
-    GetWindowRect(&window);
-    POINT topLeft = {window.left, window.top};
-    SIZE size = {layer.Width(), layer.Height()};
-    POINT origin = {0, 0};
-    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    ::UpdateLayeredWindow(m_hWnd, screen, &topLeft, &size, memory, &origin, 0, &blend, ULW_ALPHA);
-    ::SelectObject(memory, old);
-    ::DeleteDC(memory);
-  }
-  ::ReleaseDC(m_hWnd, screen);
+  CClientDC screen(this);
+  CDC memory;
+  if (!memory.CreateCompatibleDC(&screen)) return;
+  HGDIOBJ old = memory.SelectObject(layer.Handle());
+  RECT window{};
+  GetWindowRect(&window);
+  POINT topLeft = {window.left, window.top};
+  SIZE size = {layer.Width(), layer.Height()};
+  POINT origin = {0, 0};
+  BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  ::UpdateLayeredWindow(m_hWnd, screen.GetSafeHdc(), &topLeft, &size, memory.GetSafeHdc(), &origin, 0, &blend,
+                        ULW_ALPHA);
+  memory.SelectObject(old);
 }
 
 void CBackDialogBase::MakeLayered() {

@@ -5,7 +5,6 @@
 #include <tlhelp32.h>
 
 #include "HostNotification.h"
-#include "LoginSettings.h"
 #include "common/ProcessExit.h"
 #include "framework/Thread.h"
 

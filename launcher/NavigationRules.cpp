@@ -4,7 +4,6 @@
 
 #include <cwctype>
 
-#include "LoginSettings.h"
 #include "common/TextConvert.h"
 #include "common/SplitString.h"
 

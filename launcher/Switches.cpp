@@ -4,7 +4,6 @@
 
 #include <memory>
 
-#include "LoginSettings.h"
 #include "common/TextConvert.h"
 #include "common/SplitString.h"
 

@@ -76,7 +76,16 @@ HRESULT FilterBrowserAccelerator(const MSG* msg, KeyStateFn keyState, KeyStateFn
   return S_FALSE;
 }
 
-CWebBrowser2::CWebBrowser2() : m_manager(), m_external(new ClientCall()) {
+namespace {
+// The page's external object: the browser may hand it to scripts until the process ends,
+// so it is one object for the process, never freed.
+ClientCall* ProcessExternal() {
+  static ClientCall external;
+  return &external;
+}
+}  // namespace
+
+CWebBrowser2::CWebBrowser2() : m_manager(), m_external(ProcessExternal()) {
   m_manager = std::make_unique<CCustomOccManager>(m_external);
   AfxEnableControlContainer(m_manager.get());
 }
