@@ -66,33 +66,23 @@ bool HookInvalidateRect() { return false; }
 #endif
 bool g_invalidateCounted = false;
 
-class LeafUI : public CControlUI {
+// Counts the layout calls a control gets.
+template <class Base>
+class Counted : public Base {
 public:
     void SetPos(RECT rc) override
     {
         ++g_count.setPos;
-        CControlUI::SetPos(rc);
+        Base::SetPos(rc);
     }
     SIZE EstimateSize(SIZE sz) override
     {
         ++g_count.estimate;
-        return CControlUI::EstimateSize(sz);
+        return Base::EstimateSize(sz);
     }
 };
-
-class GroupUI : public CVerticalLayoutUI {
-public:
-    void SetPos(RECT rc) override
-    {
-        ++g_count.setPos;
-        CVerticalLayoutUI::SetPos(rc);
-    }
-    SIZE EstimateSize(SIZE sz) override
-    {
-        ++g_count.estimate;
-        return CVerticalLayoutUI::EstimateSize(sz);
-    }
-};
+typedef Counted<CControlUI> LeafUI;
+typedef Counted<CVerticalLayoutUI> GroupUI;
 
 LeafUI* Leaf(int i)
 {

@@ -367,8 +367,9 @@ private:
     void OnTimer(WPARAM wParam);
     void RunDelayedCleanup();
     void DeactivateToolTip();
+    // An event from a zeroed record, at the stored mouse position unless one is given.
     void SendEvent(CControlUI* pTarget, int type, WPARAM wParam = 0, LPARAM lParam = 0, WORD wKeyState = 0,
-                   TCHAR chKey = 0);
+                   TCHAR chKey = 0, const POINT* pMousePos = NULL);
     UINT NextTimerId() const;
     // Answers false when the manager was destroyed by a receiver.
     bool DeliverNotify(tagTNotifyUI& msg);

@@ -20,14 +20,14 @@ POINT PointFromLParam(LPARAM lParam)
 } // namespace
 
 void CPaintManagerUI::SendEvent(CControlUI* pTarget, int type, WPARAM wParam, LPARAM lParam, WORD wKeyState,
-                                TCHAR chKey)
+                                TCHAR chKey, const POINT* pMousePos)
 {
     if (pTarget == NULL) return;
     TEventUI event = {};
     event.type = type;
     event.sender = pTarget;
     event.timestamp = ::GetTickCount();
-    event.mousePos = m_ptLastMousePos;
+    event.mousePos = pMousePos != NULL ? *pMousePos : m_ptLastMousePos;
     event.key = chKey;
     event.keyState = wKeyState;
     event.wParam = wParam;
@@ -128,15 +128,7 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
         CControlUI* pControl = FindControl(pt);
         if (pControl == NULL || pControl->GetManager() != this) break;
         if ((pControl->GetControlFlags() & UIFLAG_SETCURSOR) == 0) break;
-        TEventUI event = {};
-        event.type = UIEVENT_SETCURSOR;
-        event.sender = pControl;
-        event.timestamp = ::GetTickCount();
-        event.mousePos = pt;
-        event.wParam = wParam;
-        event.lParam = lParam;
-        event.keyState = KeyState();
-        pControl->Event(event);
+        SendEvent(pControl, UIEVENT_SETCURSOR, wParam, lParam, KeyState(), 0, &pt);
         return true;
     }
     case WM_CAPTURECHANGED:
@@ -304,12 +296,7 @@ bool CPaintManagerUI::OnMouseHover(LPARAM lParam)
     if (pHover == NULL) return false;
     CLifeGuardScope guard(this);
     if (m_pEventHover != NULL) {
-        TEventUI event = {};
-        event.type = UIEVENT_MOUSEHOVER;
-        event.sender = m_pEventHover;
-        event.timestamp = ::GetTickCount();
-        event.mousePos = pt;
-        m_pEventHover->Event(event);
+        SendEvent(m_pEventHover, UIEVENT_MOUSEHOVER, 0, 0, 0, 0, &pt);
         if (!guard.Alive()) return true;
         // The hover handler may have deleted the control found before it.
         pHover = FindControl(pt);
