@@ -100,8 +100,8 @@ void DrawTiles(const PieceDrawer& pd, const RECT& d, const RECT& s, bool xtiled,
 
 // Tiles shorter than kSmallTile along a tiled axis are first repeated into a block of about
 // kTileBlock pixels: a 1 x 1 pattern then costs a few calls instead of one per pixel.
-const int kSmallTile = 32;
-const int kTileBlock = 256;
+const int kSmallTile = 8;
+const int kTileBlock = 128;
 
 // How many tiles go into the block along one axis (1: the axis is left as it is).
 int TilesPerBlock(bool tiled, int tile, int dest)

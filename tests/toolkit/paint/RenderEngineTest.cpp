@@ -124,7 +124,7 @@ TEST(RenderImage, TinyTilesMatchThePatternDrawnWhole)
         bool x, y;
     } cases[] = {
         // A stretched axis is one pixel long, so stretching it is exact whatever the filter.
-        { 1, 1, true, true }, { 2, 3, true, true }, { 3, 1, true, false }, { 1, 2, false, true }, { 31, 1, true, true },
+        { 1, 1, true, true }, { 2, 3, true, true }, { 3, 1, true, false }, { 1, 2, false, true }, { 31, 1, true, true }, { 7, 5, true, true },
     };
     const int kCorner = 2;
     const RECT rc = { 5, 4, 5 + 2 * kCorner + 301, 4 + 2 * kCorner + 203 };
