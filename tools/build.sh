@@ -6,6 +6,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 arch=${1:-i686}
 build=${2:-$root/build/$arch}
 shift $(( $# < 2 ? $# : 2 ))
+mkdir -p "$build"
 
 prefix=$("$root/deps/build-deps.sh" "$arch" | tail -1) || exit 1
 . "$root/tools/wine/env.sh"
