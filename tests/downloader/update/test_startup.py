@@ -265,7 +265,7 @@ class Startup(WineCase):
         before = sha(os.path.join(folder, "ZelLoader.exe"))
         result = self.run_loader(folder, [self.server.url("/login")])
         self.assertEqual((result.exit_code, result.boxes), (0, []), result)
-        self.assertTrue(all(code == 0xC0000135 for pid, code in result.exits.items() if pid != result.pid),
+        self.assertTrue(all(code & 0xFFFFFFFF == 0xC0000135 for pid, code in result.exits.items() if pid != result.pid),
                         result)
         self.assertEqual(len(self.server.requests_for("/login")), 1)
         self.assertEqual(len(self.server.requests_for("/dying.exe")), 1)
