@@ -17,6 +17,7 @@
 #include "core/TextUI.h"
 #include "core/TileLayoutUI.h"
 #include "core/VerticalLayoutUI.h"
+#include "controls/EditUI.h"
 
 namespace SkinUI {
 
@@ -44,6 +45,7 @@ const SkinControlEntry kControls[] = {
     {L"Progress", &Make<CProgressUI>},
     {L"Slider", &Make<CSliderUI>},
     {L"ScrollBar", &Make<CScrollBarUI>},
+    {L"Edit", &Make<CEditUI>},
 };
 
 // Filled in by the tree view; until then "TreeNode" elements are skipped.
