@@ -3,7 +3,8 @@
 //   - until a file "quit" appears beside it (tests), or
 //   - for the seconds written in a file "autoquit" beside it (the demo),
 // at most two minutes. Before it ends it adds one line telling whether the updater's window
-// ("DesktopMainWnd") was visible, and "end". Its exit code is 0.
+// ("DesktopMainWnd" of ZelLoader.exe in the folder above its own) was visible, and "end".
+// Its exit code is 0.
 #include <windows.h>
 
 #include <cstdio>
@@ -47,10 +48,24 @@ int AutoQuitSeconds(const std::wstring& file) {
   return atoi(text);
 }
 
-const char* UpdaterWindowState() {
-  HWND window = FindWindowW(L"DesktopMainWnd", nullptr);
-  if (!window) return "none";
-  return IsWindowVisible(window) ? "visible" : "hidden";
+// The window of the updater that started us: ZelLoader.exe in the folder above ours (other
+// updaters may run meanwhile).
+const char* UpdaterWindowState(const std::wstring& folder) {
+  const std::wstring parent = folder.substr(0, folder.find_last_of(L"\\/", folder.size() - 2) + 1);
+  const std::wstring updater = parent + L"ZelLoader.exe";
+  for (HWND window = FindWindowExW(nullptr, nullptr, L"DesktopMainWnd", nullptr); window;
+       window = FindWindowExW(nullptr, window, L"DesktopMainWnd", nullptr)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process) continue;
+    wchar_t path[32768];
+    DWORD size = 32768;
+    const bool ours = QueryFullProcessImageNameW(process, 0, path, &size) && _wcsicmp(path, updater.c_str()) == 0;
+    CloseHandle(process);
+    if (ours) return IsWindowVisible(window) ? "visible" : "hidden";
+  }
+  return "none";
 }
 
 }  // namespace
@@ -66,7 +81,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const int autoQuit = AutoQuitSeconds(folder + L"autoquit");
   const ULONGLONG end = GetTickCount64() + (autoQuit >= 0 ? autoQuit * 1000ull : 120000ull);
   while (GetTickCount64() < end && !Exists(folder + L"quit")) Sleep(50);
-  Append(record, std::string("updater_window ") + UpdaterWindowState());
+  Append(record, std::string("updater_window ") + UpdaterWindowState(folder));
   Append(record, "end");
   return 0;
 }

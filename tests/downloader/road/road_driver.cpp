@@ -1,6 +1,7 @@
 // Drives and inspects the updater's window ("DesktopMainWnd") from outside, for the road
 // tests and the demo. Toolkit controls have no window of their own, so clicks are mouse
-// messages posted at client coordinates.
+// messages posted at client coordinates. Every command may be preceded by "--exe PATH":
+// then only the window of the updater started from PATH counts.
 //   road_driver find SECONDS            waits for the window; prints "window VISIBLE X Y W H"
 //                                       (client origin on the screen, client size) or "none"
 //   road_driver wait-hidden SECONDS     waits until it is hidden or gone; prints "hidden"/"gone"/"visible"
@@ -17,8 +18,30 @@
 namespace {
 
 const wchar_t kClass[] = L"DesktopMainWnd";
+// With --exe, only the window of the updater started from that file counts: other tests may
+// run updaters at the same time.
+std::wstring g_exe;
 
-HWND FindUpdater() { return FindWindowW(kClass, nullptr); }
+bool IsOfProgram(HWND window) {
+  if (g_exe.empty()) return true;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!process) return false;
+  wchar_t path[32768];
+  DWORD size = 32768;
+  const bool ok = QueryFullProcessImageNameW(process, 0, path, &size) != 0;
+  CloseHandle(process);
+  return ok && _wcsicmp(path, g_exe.c_str()) == 0;
+}
+
+HWND FindUpdater() {
+  for (HWND window = FindWindowExW(nullptr, nullptr, kClass, nullptr); window;
+       window = FindWindowExW(nullptr, window, kClass, nullptr)) {
+    if (IsOfProgram(window)) return window;
+  }
+  return nullptr;
+}
 
 HWND WaitForUpdater(double seconds) {
   const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
@@ -140,6 +163,11 @@ int Shot(const wchar_t* file) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  if (argc > 2 && std::wstring(argv[1]) == L"--exe") {
+    g_exe = argv[2];
+    argv += 2;
+    argc -= 2;
+  }
   const std::wstring command = argc > 1 ? argv[1] : L"";
   int rc = 2;
   if (command == L"find" && argc == 3) rc = Find(_wtof(argv[2]));

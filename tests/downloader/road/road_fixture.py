@@ -195,11 +195,17 @@ def read_version(folder, relative="game"):
 class Driver:
     """road_driver.exe under Wine."""
 
-    def __init__(self, exe):
+    def __init__(self, exe, updater=None):
         self.exe = exe
+        # The updater whose window counts (a Unix path); None: any updater's.
+        self.updater = updater
+
+    def command(self, *args):
+        prefix = ["--exe", msgbox.windows_path(self.updater)] if self.updater else []
+        return [WINE, self.exe] + prefix + [str(a) for a in args]
 
     def run(self, *args, timeout=60):
-        done = subprocess.run([WINE, self.exe] + [str(a) for a in args], capture_output=True, timeout=timeout + 30)
+        done = subprocess.run(self.command(*args), capture_output=True, timeout=timeout + 30)
         return done.stdout.decode("utf-8", "replace").strip()
 
     def find(self, seconds=30):
