@@ -17,6 +17,7 @@
 #include "core/TextUI.h"
 #include "core/TileLayoutUI.h"
 #include "core/VerticalLayoutUI.h"
+#include "controls/DateTimeUI.h"
 #include "controls/EditUI.h"
 
 namespace SkinUI {
@@ -46,6 +47,7 @@ const SkinControlEntry kControls[] = {
     {L"Slider", &Make<CSliderUI>},
     {L"ScrollBar", &Make<CScrollBarUI>},
     {L"Edit", &Make<CEditUI>},
+    {L"DateTime", &Make<CDateTimeUI>},
 };
 
 // Filled in by the tree view; until then "TreeNode" elements are skipped.

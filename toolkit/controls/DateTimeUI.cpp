@@ -1,0 +1,251 @@
+#include <windows.h>
+#include <commctrl.h>
+#include <wchar.h>
+#include "controls/DateTimeUI.h"
+#include "core/PaintManager.h"
+
+namespace SkinUI {
+
+namespace {
+
+// The picker class must be registered before it is superclassed; once per process.
+void InitDateClasses()
+{
+    static bool s_bDone = false;
+    if (s_bDone) return;
+    INITCOMMONCONTROLSEX icc = { sizeof(INITCOMMONCONTROLSEX), ICC_DATE_CLASSES };
+    ::InitCommonControlsEx(&icc);
+    s_bDone = true;
+}
+
+} // namespace
+
+// ---- CDateTimeWnd -----------------------------------------------------------------------
+
+CDateTimeWnd::CDateTimeWnd() : m_pOwner(NULL), m_hBkBrush(NULL), m_bInit(false) {}
+
+LPCTSTR CDateTimeWnd::GetWindowClassName() const { return L"DateTimeWnd"; }
+
+LPCTSTR CDateTimeWnd::GetSuperClassName() const { return DATETIMEPICK_CLASSW; }
+
+void CDateTimeWnd::Detach() { m_pOwner = NULL; }
+
+void CDateTimeWnd::Init(CDateTimeUI* pOwner)
+{
+    // 1. The owner writes nothing back until the picker closes with a date.
+    m_pOwner = pOwner;
+    m_pOwner->m_nDTUpdateFlag = CDateTimeUI::DT_NONE;
+    CPaintManagerUI* pManager = pOwner->GetManager();
+    // 2. The window over the whole control; a layered host cannot show a child, so there it
+    //    is a popup over the control's screen position.
+    if (m_hWnd == NULL) {
+        RECT rcPos = pOwner->GetPos();
+        UINT uStyle = WS_CHILD;
+        if (pManager->IsLayeredWindow()) {
+            uStyle = WS_POPUP;
+            RECT rcWnd = { 0, 0, 0, 0 };
+            ::GetWindowRect(pManager->GetPaintWindow(), &rcWnd);
+            ::OffsetRect(&rcPos, rcWnd.left, rcWnd.top);
+        }
+        InitDateClasses();
+        if (Create(pManager->GetPaintWindow(), NULL, uStyle, 0, rcPos) == NULL) return;
+        HFONT hFont = pManager->GetFontInfo(pOwner->GetFont())->hFont;
+        SendMessageW(WM_SETFONT, reinterpret_cast<WPARAM>(hFont), TRUE);
+    }
+    // 3. An empty control starts from today.
+    if (pOwner->GetText().IsEmpty()) ::GetLocalTime(&pOwner->m_sysTime);
+    // 4. The control's time, shown with the native focus.
+    SendMessageW(DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&pOwner->m_sysTime));
+    ::ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
+    ::SetFocus(m_hWnd);
+    m_bInit = true;
+}
+
+HWND CDateTimeWnd::GetDroppedCalendar() const
+{
+    HWND hCalendar = reinterpret_cast<HWND>(::SendMessageW(m_hWnd, DTM_GETMONTHCAL, 0, 0));
+    return hCalendar != NULL && ::IsWindowVisible(hCalendar) ? hCalendar : NULL;
+}
+
+LRESULT CDateTimeWnd::KillFocusAnswerForHit(UINT uHit)
+{
+    return uHit == MCHT_TITLEBTNNEXT || uHit == MCHT_TITLEBTNPREV ? 1 : 0;
+}
+
+LRESULT CDateTimeWnd::CloseWithDate(UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT lRes = ::DefWindowProcW(m_hWnd, uMsg, wParam, lParam);
+    if (m_pOwner != NULL && m_pOwner->m_nDTUpdateFlag == CDateTimeUI::DT_NONE) {
+        ::SendMessageW(m_hWnd, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&m_pOwner->m_sysTime));
+        m_pOwner->m_nDTUpdateFlag = CDateTimeUI::DT_UPDATE;
+        m_pOwner->UpdateText();
+    }
+    PostMessageW(WM_CLOSE);
+    return lRes;
+}
+
+LRESULT CDateTimeWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (uMsg == WM_NOTIFY) {
+        ::SetFocus(m_hWnd);
+    } else if (uMsg == WM_KILLFOCUS) {
+        // While the drop-down is shown the picker stays open; only the month arrows answer 1.
+        HWND hCalendar = GetDroppedCalendar();
+        if (hCalendar != NULL) {
+            MCHITTESTINFO hit = {};
+            hit.cbSize = MCHITTESTINFO_V1_SIZE;
+            ::GetCursorPos(&hit.pt);
+            ::ScreenToClient(hCalendar, &hit.pt);
+            ::SendMessageW(hCalendar, MCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+            return KillFocusAnswerForHit(hit.uHit);
+        }
+        POINT pt = { 0, 0 };
+        ::GetCursorPos(&pt);
+        RECT rcWnd = { 0, 0, 0, 0 };
+        ::GetWindowRect(m_hWnd, &rcWnd);
+        if (::PtInRect(&rcWnd, pt)) return 0;
+        return CloseWithDate(uMsg, wParam, lParam);
+    } else if (uMsg == WM_KEYUP && (wParam == VK_DELETE || wParam == VK_BACK)) {
+        LRESULT lRes = ::DefWindowProcW(m_hWnd, uMsg, wParam, lParam);
+        if (m_pOwner != NULL) {
+            m_pOwner->m_nDTUpdateFlag = CDateTimeUI::DT_DELETE;
+            m_pOwner->UpdateText();
+        }
+        PostMessageW(WM_CLOSE);
+        return lRes;
+    } else if (uMsg == WM_KEYUP && wParam == VK_ESCAPE) {
+        LRESULT lRes = ::DefWindowProcW(m_hWnd, uMsg, wParam, lParam);
+        if (m_pOwner != NULL) m_pOwner->m_nDTUpdateFlag = CDateTimeUI::DT_KEEP;
+        PostMessageW(WM_CLOSE);
+        return lRes;
+    }
+    return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
+}
+
+void CDateTimeWnd::OnFinalMessage(HWND /*hWnd*/)
+{
+    if (m_hBkBrush != NULL) ::DeleteObject(m_hBkBrush);
+    if (m_pOwner != NULL) {
+        m_pOwner->m_pWindow = NULL;
+        m_pOwner->Invalidate();
+    }
+    delete this;
+}
+
+// ---- CDateTimeUI ------------------------------------------------------------------------
+
+CDateTimeUI::CDateTimeUI() : m_nDTUpdateFlag(DT_UPDATE), m_bReadOnly(false), m_pWindow(NULL)
+{
+    ::GetLocalTime(&m_sysTime);
+    UpdateText();
+    m_nDTUpdateFlag = DT_NONE;
+}
+
+CDateTimeUI::~CDateTimeUI()
+{
+    // An open picker would otherwise write its date and its final message into this freed
+    // control.
+    if (m_pWindow != NULL) {
+        CDateTimeWnd* pWindow = m_pWindow;
+        m_pWindow = NULL;
+        pWindow->Detach();
+        HWND hWnd = pWindow->GetHWND();
+        if (::IsWindow(hWnd)) ::DestroyWindow(hWnd);
+    }
+}
+
+LPCTSTR CDateTimeUI::GetClass() const { return L"DateTimeUI"; }
+
+LPVOID CDateTimeUI::GetInterface(LPCTSTR pstrName)
+{
+    if (pstrName != NULL && wcscmp(pstrName, L"DateTime") == 0) return static_cast<CDateTimeUI*>(this);
+    return CLabelUI::GetInterface(pstrName);
+}
+
+SYSTEMTIME& CDateTimeUI::GetTime() { return m_sysTime; }
+
+void CDateTimeUI::SetTime(SYSTEMTIME* pst)
+{
+    m_nDTUpdateFlag = DT_UPDATE;
+    m_sysTime = *pst;
+    Invalidate();
+}
+
+void CDateTimeUI::SetReadOnly(bool bReadOnly)
+{
+    m_bReadOnly = bReadOnly;
+    Invalidate();
+}
+
+bool CDateTimeUI::IsReadOnly() const { return m_bReadOnly; }
+
+int CDateTimeUI::GetUpdateState() const { return m_nDTUpdateFlag; }
+
+CDateTimeWnd* CDateTimeUI::GetNativeWindow() const { return m_pWindow; }
+
+void CDateTimeUI::UpdateText()
+{
+    if (m_nDTUpdateFlag == DT_DELETE) {
+        SetText(L"");
+    } else if (m_nDTUpdateFlag == DT_UPDATE) {
+        CSkinString sText;
+        sText.SmallFormat(L"%4d-%02d-%02d", m_sysTime.wYear, m_sysTime.wMonth, m_sysTime.wDay);
+        SetText(sText.GetData());
+    }
+}
+
+void CDateTimeUI::OpenNativeWindow()
+{
+    CDateTimeWnd* pWindow = new CDateTimeWnd;
+    m_pWindow = pWindow;
+    pWindow->Init(this);
+}
+
+void CDateTimeUI::SetVisible(bool bVisible)
+{
+    CButtonUI::SetVisible(bVisible);
+    if (!IsVisible() && m_pWindow != NULL && m_pManager != NULL) m_pManager->SetFocus(NULL);
+}
+
+void CDateTimeUI::SetInternVisible(bool bVisible)
+{
+    CButtonUI::SetInternVisible(bVisible);
+    if (!IsVisible() && m_pWindow != NULL && m_pManager != NULL) m_pManager->SetFocus(NULL);
+}
+
+void CDateTimeUI::DoEvent(TEventUI& event)
+{
+    if (!IsMouseEnabled() && IsMouseEvent(event)) {
+        if (m_pParent != NULL) m_pParent->DoEvent(event);
+        else CButtonUI::DoEvent(event);
+        return;
+    }
+    if (event.type == UIEVENT_SETCURSOR && IsEnabled()) {
+        ::SetCursor(::LoadCursorW(NULL, IDC_IBEAM));
+        return;
+    }
+    if (event.type == UIEVENT_SIZE && m_pWindow != NULL) m_pManager->SetFocusNeeded(this);
+    if (event.type == UIEVENT_MOUSEWHEEL && m_pWindow != NULL) return;
+    if (event.type == UIEVENT_SETFOCUS && IsEnabled()) {
+        if (m_pWindow != NULL) return;
+        OpenNativeWindow();
+        if (m_pWindow != NULL) m_pWindow->ShowWindow(true, true);
+    }
+    if (event.type == UIEVENT_KILLFOCUS && IsEnabled()) Invalidate();
+    if (event.type == UIEVENT_LBUTTONDOWN || event.type == UIEVENT_LBUTTONDBLCLK ||
+        event.type == UIEVENT_RBUTTONDOWN) {
+        if (IsEnabled()) {
+            m_pManager->ReleaseCapture();
+            if (IsFocused() && m_pWindow == NULL) {
+                OpenNativeWindow();
+            } else if (m_pWindow != NULL) {
+                m_pWindow->Init(this);
+                m_pWindow->ShowWindow(true, true);
+            }
+        }
+        return;
+    }
+    CButtonUI::DoEvent(event);
+}
+
+} // namespace SkinUI
