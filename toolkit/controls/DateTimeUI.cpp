@@ -2,6 +2,7 @@
 #include <commctrl.h>
 #include <wchar.h>
 #include "controls/DateTimeUI.h"
+#include "controls/OwnedNativeWindow.h"
 #include "core/PaintManager.h"
 
 namespace SkinUI {
@@ -143,15 +144,7 @@ CDateTimeUI::CDateTimeUI() : m_nDTUpdateFlag(DT_UPDATE), m_bReadOnly(false), m_p
 
 CDateTimeUI::~CDateTimeUI()
 {
-    // An open picker would otherwise write its date and its final message into this freed
-    // control.
-    if (m_pWindow != NULL) {
-        CDateTimeWnd* pWindow = m_pWindow;
-        m_pWindow = NULL;
-        pWindow->Detach();
-        HWND hWnd = pWindow->GetHWND();
-        if (::IsWindow(hWnd)) ::DestroyWindow(hWnd);
-    }
+    DestroyOwnedNativeWindow(m_pWindow);
 }
 
 LPCTSTR CDateTimeUI::GetClass() const { return L"DateTimeUI"; }
@@ -199,6 +192,8 @@ void CDateTimeUI::OpenNativeWindow()
     CDateTimeWnd* pWindow = new CDateTimeWnd;
     m_pWindow = pWindow;
     pWindow->Init(this);
+    // A window that could not be made leaves no half-open state behind.
+    if (m_pWindow != NULL && !::IsWindow(m_pWindow->GetHWND())) DestroyOwnedNativeWindow(m_pWindow);
 }
 
 void CDateTimeUI::SetVisible(bool bVisible)

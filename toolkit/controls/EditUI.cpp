@@ -3,6 +3,7 @@
 #include <wchar.h>
 #include <vector>
 #include "controls/EditUI.h"
+#include "controls/OwnedNativeWindow.h"
 #include "core/ColorRef.h"
 #include "core/PaintManager.h"
 #include "core/RenderEngine.h"
@@ -146,15 +147,7 @@ CEditUI::CEditUI()
 
 CEditUI::~CEditUI()
 {
-    // An open native edit would otherwise write its text, its closing and its final message
-    // into this freed control.
-    if (m_pWindow != NULL) {
-        CEditWnd* pWindow = m_pWindow;
-        m_pWindow = NULL;
-        pWindow->Detach();
-        HWND hWnd = pWindow->GetHWND();
-        if (::IsWindow(hWnd)) ::DestroyWindow(hWnd);
-    }
+    DestroyOwnedNativeWindow(m_pWindow);
 }
 
 LPCTSTR CEditUI::GetClass() const { return L"EditUI"; }
@@ -179,6 +172,8 @@ void CEditUI::OpenNativeWindow()
     CEditWnd* pWindow = new CEditWnd;
     m_pWindow = pWindow;
     pWindow->Init(this);
+    // A window that could not be made leaves no half-open state behind.
+    if (m_pWindow != NULL && !::IsWindow(m_pWindow->GetHWND())) DestroyOwnedNativeWindow(m_pWindow);
 }
 
 void CEditUI::SelectNativeText()
