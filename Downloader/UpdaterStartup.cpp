@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Downloads.h"
+#include "Mywnd.h"
 #include "common/ModuleFolder.h"
 #include "ProcessEnd.h"
 #include "SelfReplace.h"
@@ -42,7 +43,6 @@ struct ArgList {
 }  // namespace
 
 int RunUpdaterStartup(HINSTANCE instance, const wchar_t* parameters) {
-  (void)instance;  // the window set-up that needs it follows the background image
   // A copy that has just replaced us may still be ending: give it time to let go.
   Sleep(500);
 
@@ -83,5 +83,5 @@ int RunUpdaterStartup(HINSTANCE instance, const wchar_t* parameters) {
     ShowPrompt(L"网络连接错误,请重新启动");
     return -1;
   }
-  return 0;
+  return RunMainWindow(instance, info);
 }

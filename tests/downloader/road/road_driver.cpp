@@ -91,7 +91,8 @@ int WaitHidden(double seconds) {
 }
 
 int Click(int x, int y) {
-  HWND window = FindUpdater();
+  // The window was seen a moment ago; a look-up that misses it once under load is looked at again.
+  HWND window = WaitForUpdater(5);
   if (!window) {
     std::puts("none");
     return 1;
@@ -105,7 +106,7 @@ int Click(int x, int y) {
 }
 
 int HitTest(int x, int y) {
-  HWND window = FindUpdater();
+  HWND window = WaitForUpdater(5);
   if (!window) {
     std::puts("none");
     return 1;
@@ -119,7 +120,7 @@ int HitTest(int x, int y) {
 }
 
 int Shot(const wchar_t* file) {
-  HWND window = FindUpdater();
+  HWND window = WaitForUpdater(5);
   if (!window) {
     std::puts("none");
     return 1;

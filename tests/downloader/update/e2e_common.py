@@ -18,6 +18,8 @@ import msgbox  # noqa: E402
 LOADER = os.environ.get("ZEL_LOADER_EXE", "")
 DRIVER = os.environ.get("ZEL_MSGBOX_DRIVER", "")
 PROBE = os.environ.get("ZEL_DOWNLOAD_PROBE", "")
+READY = os.environ.get("ZEL_READY_DIR", "")
+GAME = os.environ.get("ZEL_GAME_STANDIN", "")
 DYING = os.environ.get("ZEL_DYING_UPDATER", "")
 WINE = os.environ.get("WINELOADER") or os.environ.get("ZEL_WINE") or "wine"
 TMP_ROOT = os.environ.get("ZEL_TEST_TMP") or tempfile.gettempdir()
@@ -122,6 +124,18 @@ class WineCase(unittest.TestCase):
                 f.write(("[URL]\r\nname=%s\r\n" % ini_name).encode("gbk"))
         if skin:
             os.makedirs(os.path.join(folder, "Skin", "bk"))
+            # Past the background image the updater shows its window and runs the road: the
+            # folder has the window's skin and the published game (a stand-in that ends at once).
+            for name in os.listdir(os.path.join(READY, "Skin")):
+                if name.endswith((".xml", ".png")):
+                    shutil.copy(os.path.join(READY, "Skin", name), os.path.join(folder, "Skin"))
+            game = os.path.join(folder, "game")
+            os.makedirs(game)
+            shutil.copy(GAME, os.path.join(game, "game.exe"))
+            with open(os.path.join(game, "autoquit"), "w") as f:
+                f.write("0")
+            with open(os.path.join(game, "ZelUpGame.ini"), "wb") as f:
+                f.write(b"[VERSION]\r\ngame_version=1\r\n")
         return folder
 
     def app(self, **kw):
@@ -140,7 +154,7 @@ class WineCase(unittest.TestCase):
     # -- replies --------------------------------------------------------------------------
     def record(self, **data):
         """A successful reply whose background image is served by this test's server."""
-        base = {"open": "game.exe", "uid": "5", "sid": "9", "extraInfo": "x", "token": "tk",
+        base = {"open": "game\\game.exe", "uid": "5", "sid": "9", "extraInfo": "x", "token": "tk",
                 "up_version": "1", "up_bg": self.server.url("/bg.png"), "game_url": "",
                 "game_version": "1", "up_url": ""}
         base.update(data)
