@@ -15,351 +15,379 @@ const wchar_t kUnnamedItem[] = L"[Content]";
 const size_t kPlainPathLimit = 240;
 
 // One separator kind, no doubled separators: the "\\?\" form takes the path literally.
-std::wstring NormalizeItemPath(const std::wstring& path) {
-  std::wstring out;
-  out.reserve(path.size());
-  for (wchar_t c : path) {
-    if (IsPathSeparator(c)) {
-      if (!out.empty() && out.back() == L'\\') continue;
-      out.push_back(L'\\');
-    } else {
-      out.push_back(c);
+std::wstring NormalizeItemPath(const std::wstring& path)
+{
+    std::wstring out;
+    out.reserve(path.size());
+    for (wchar_t c : path) {
+        if (IsPathSeparator(c)) {
+            if (!out.empty() && out.back() == L'\\') continue;
+            out.push_back(L'\\');
+        } else {
+            out.push_back(c);
+        }
     }
-  }
-  return out;
+    return out;
 }
 
-std::wstring LastComponent(const std::wstring& path) {
-  const size_t pos = path.find_last_of(L"\\/");
-  return pos == std::wstring::npos ? path : path.substr(pos + 1);
+std::wstring LastComponent(const std::wstring& path)
+{
+    const size_t pos = path.find_last_of(L"\\/");
+    return pos == std::wstring::npos ? path : path.substr(pos + 1);
 }
 
-std::wstring MakeAbsolute(const std::wstring& path) {
-  const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (needed == 0) return path;
-  std::wstring out(needed, L'\0');
-  const DWORD n = GetFullPathNameW(path.c_str(), needed, &out[0], nullptr);
-  if (n == 0 || n >= needed) return path;
-  out.resize(n);
-  return out;
+std::wstring MakeAbsolute(const std::wstring& path)
+{
+    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::wstring out(needed, L'\0');
+    const DWORD n = GetFullPathNameW(path.c_str(), needed, &out[0], nullptr);
+    if (n == 0 || n >= needed) return path;
+    out.resize(n);
+    return out;
 }
 
-const char* OperationResultText(INT32 result) {
-  switch (result) {
-    case kOperationUnsupportedMethod: return "Unsupported Method";
-    case kOperationDataError: return "Data Error";
-    case kOperationCRCError: return "CRC Failed";
-    default: return "Unknown Error";
-  }
+const char* OperationResultText(INT32 result)
+{
+    switch (result) {
+    case kOperationUnsupportedMethod:
+        return "Unsupported Method";
+    case kOperationDataError:
+        return "Data Error";
+    case kOperationCRCError:
+        return "CRC Failed";
+    default:
+        return "Unknown Error";
+    }
 }
 
-}  // namespace
+} // namespace
 
-std::wstring CArchiveExtractCallback::VersionTempPath(const std::wstring& finalPath) {
-  return finalPath + L".tmp";
+std::wstring CArchiveExtractCallback::VersionTempPath(const std::wstring& finalPath)
+{
+    return finalPath + L".tmp";
 }
 
-std::wstring CArchiveExtractCallback::VersionBackupPath(const std::wstring& finalPath) {
-  return finalPath + L".bak";
+std::wstring CArchiveExtractCallback::VersionBackupPath(const std::wstring& finalPath)
+{
+    return finalPath + L".bak";
 }
 
-DWORD CArchiveExtractCallback::DiskAttributes(UINT32 archiveAttributes) {
-  return archiveAttributes >= 0x10000000u ? (archiveAttributes & 0x3FFF) : archiveAttributes;
+DWORD CArchiveExtractCallback::DiskAttributes(UINT32 archiveAttributes)
+{
+    return archiveAttributes >= 0x10000000u ? (archiveAttributes & 0x3FFF) : archiveAttributes;
 }
 
-void CArchiveExtractCallback::Init(IInArchive* archive, const std::wstring& outputFolder) {
-  m_errorCount.store(0);
-  m_archive = ComRef<IInArchive>(archive);
-  m_outputFolder = MakeAbsolute(outputFolder.empty() ? std::wstring(L".\\") : outputFolder);
-  if (m_outputFolder.empty() || !IsPathSeparator(m_outputFolder.back())) m_outputFolder += L'\\';
+void CArchiveExtractCallback::Init(IInArchive* archive, const std::wstring& outputFolder)
+{
+    m_errorCount.store(0);
+    m_archive = ComRef<IInArchive>(archive);
+    m_outputFolder = MakeAbsolute(outputFolder.empty() ? std::wstring(L".\\") : outputFolder);
+    if (m_outputFolder.empty() || !IsPathSeparator(m_outputFolder.back())) m_outputFolder += L'\\';
 }
 
-HRESULT __stdcall CArchiveExtractCallback::QueryInterface(REFIID iid, void** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  if (iid != IID_IUnknown && iid != IID_ICryptoGetTextPassword) return E_NOINTERFACE;
-  *out = static_cast<ICryptoGetTextPassword*>(this);
-  AddRef();
-  return S_OK;
-}
-
-ULONG __stdcall CArchiveExtractCallback::AddRef() { return AddRefImp(); }
-
-ULONG __stdcall CArchiveExtractCallback::Release() {
-  const ULONG count = ReleaseImp();
-  if (count == 0) delete this;
-  return count;
-}
-
-HRESULT __stdcall CArchiveExtractCallback::SetTotal(UINT64 total) {
-  m_total.store(total);
-  return S_OK;
-}
-
-HRESULT __stdcall CArchiveExtractCallback::SetCompleted(const UINT64* completeValue) {
-  return GuardComCall([&]() -> HRESULT {
-    if (m_progress && m_progress->ShouldStop()) return E_ABORT;
-    if (completeValue && m_progress) m_progress->OnExtractProgress(*completeValue, m_total.load());
+HRESULT __stdcall CArchiveExtractCallback::QueryInterface(REFIID iid, void** out)
+{
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (iid != IID_IUnknown && iid != IID_ICryptoGetTextPassword) return E_NOINTERFACE;
+    *out = static_cast<ICryptoGetTextPassword*>(this);
+    AddRef();
     return S_OK;
-  });
+}
+
+ULONG __stdcall CArchiveExtractCallback::AddRef()
+{
+    return AddRefImp();
+}
+
+ULONG __stdcall CArchiveExtractCallback::Release()
+{
+    const ULONG count = ReleaseImp();
+    if (count == 0) delete this;
+    return count;
+}
+
+HRESULT __stdcall CArchiveExtractCallback::SetTotal(UINT64 total)
+{
+    m_total.store(total);
+    return S_OK;
+}
+
+HRESULT __stdcall CArchiveExtractCallback::SetCompleted(const UINT64* completeValue)
+{
+    return GuardComCall([&]() -> HRESULT {
+        if (m_progress && m_progress->ShouldStop()) return E_ABORT;
+        if (completeValue && m_progress) m_progress->OnExtractProgress(*completeValue, m_total.load());
+        return S_OK;
+    });
 }
 
 HRESULT __stdcall CArchiveExtractCallback::GetStream(UINT32 index, ISequentialOutStream** outStream,
-                                                     INT32 askExtractMode) {
-  return GuardComCall([&] { return GetStreamImp(index, outStream, askExtractMode); });
+                                                     INT32 askExtractMode)
+{
+    return GuardComCall([&] { return GetStreamImp(index, outStream, askExtractMode); });
 }
 
-HRESULT CArchiveExtractCallback::GetStreamImp(UINT32 index, ISequentialOutStream** outStream,
-                                              INT32 askExtractMode) {
-  // 1. Nothing of the previous item carries over.
-  if (!outStream) return E_POINTER;
-  *outStream = nullptr;
-  if (m_progress && m_progress->ShouldStop()) return E_ABORT;
-  m_outFile = nullptr;
-  m_outFileRef.Reset();
-  m_itemPath.clear();
-  m_diskPath.clear();
-  m_attribDefined = false;
-  m_isFolder = false;
-  m_mtimeDefined = false;
-
-  // 2. The item path; an item without one is written as "[Content]".
-  {
-    PropValue value;
-    HRESULT hr = m_archive->GetProperty(index, kpidPath, &value);
-    if (hr != S_OK) return hr;
-    if ((*value).vt == VT_EMPTY)
-      m_itemPath = kUnnamedItem;
-    else if ((*value).vt == VT_BSTR)
-      m_itemPath = (*value).bstrVal ? NormalizeItemPath((*value).bstrVal) : std::wstring();
-    else
-      return E_FAIL;
-    if (m_itemPath.empty()) m_itemPath = kUnnamedItem;
-  }
-
-  // 3. Testing and skipping need no stream.
-  if (askExtractMode != kAskExtract) return S_OK;
-
-  // 4.-7. Attributes, folder flag, modification time, size.
-  {
-    PropValue value;
-    HRESULT hr = m_archive->GetProperty(index, kpidAttrib, &value);
-    if (hr != S_OK) return hr;
-    if ((*value).vt == VT_UI4) {
-      m_attrib = (*value).ulVal;
-      m_attribDefined = true;
-    } else if ((*value).vt != VT_EMPTY) {
-      return E_FAIL;
-    }
-  }
-  {
-    HRESULT hr = IsArchiveItemFolder(m_archive.Get(), index, m_isFolder);
-    if (hr != S_OK) return hr;
-  }
-  {
-    PropValue value;
-    HRESULT hr = m_archive->GetProperty(index, kpidMTime, &value);
-    if (hr != S_OK) return hr;
-    if ((*value).vt == VT_FILETIME) {
-      m_mtime = (*value).filetime;
-      m_mtimeDefined = true;
-    } else if ((*value).vt != VT_EMPTY) {
-      return E_FAIL;
-    }
-  }
-  {
-    // Read as the library expects it to be; the value is of no use here.
-    PropValue value;
-    HRESULT hr = m_archive->GetProperty(index, kpidSize, &value);
-    if (hr != S_OK) return hr;
-    UINT64 size = 0;
-    bool defined = false;
-    PropVariantToUInt64(*value, size, defined);
-  }
-
-  // 8. An item that would land outside the output folder, on a device or in a stream gets no
-  // stream; it counts as failed so that the package is not taken as installed.
-  if (!IsSafeArchiveItemPath(m_itemPath)) {
-    CountError();
-    PrintExtractError("Unsafe item path refused", m_itemPath);
-    return S_OK;
-  }
-
-  // 9. The missing parent folders.
-  const size_t lastSeparator = m_itemPath.find_last_of(L'\\');
-  if (lastSeparator != std::wstring::npos) {
-    std::wstring parent = m_outputFolder + m_itemPath.substr(0, lastSeparator);
-    if (parent.size() >= kPlainPathLimit) parent = ToExtendedLengthPath(parent);
-    CreateComplexDir(parent);
-  }
-
-  std::wstring diskPath = m_outputFolder + m_itemPath;
-  if (diskPath.size() >= kPlainPathLimit) diskPath = ToExtendedLengthPath(diskPath);
-
-  // 10. A folder item is only created.
-  if (m_isFolder) {
-    m_diskPath = diskPath;
-    if (!CreateComplexDir(diskPath)) {
-      CountError();
-      PrintExtractError("Can not create output folder", diskPath);
-    }
-    return S_OK;
-  }
-
-  // 11. A file item replaces what is there. The version file is held back, also when the
-  // item reaches it under another name the system resolves to it (its short alias).
-  const std::wstring itemName = LastComponent(m_itemPath);
-  std::wstring versionName;
-  CFileInfo target;
-  if (IsSameNameNoCase(itemName.c_str(), kVersionFileName))
-    versionName = itemName;
-  else if (FindFileInfo(target, diskPath) && !target.IsAltStream && IsSameNameNoCase(target.Name.c_str(), kVersionFileName))
-    versionName = target.Name;
-  if (!versionName.empty()) {
-    const std::wstring finalPath = diskPath.substr(0, diskPath.size() - itemName.size()) + versionName;
-    diskPath = VersionTempPath(finalPath);
-    bool known = false;
-    for (const HeldBackFile& f : m_versionFiles) known = known || f.tempPath == diskPath;
-    if (!known) m_versionFiles.push_back(HeldBackFile{diskPath, finalPath});
-  }
-  CFileInfo existing;
-  if (FindFileInfo(existing, diskPath) && !DeleteFileAlways(diskPath)) {
-    PrintExtractError("Can not delete output file", diskPath);
-    return E_ABORT;
-  }
-  COutFileStream* stream = new COutFileStream;
-  ComRef<IOutStream> streamRef(stream);
-  if (!stream->Create(diskPath)) {
-    PrintExtractError("Can not open output file", diskPath);
-    return E_ABORT;
-  }
-  m_diskPath = diskPath;
-  m_outFile = stream;
-  m_outFileRef = streamRef;
-  stream->AddRef();
-  *outStream = stream;
-  return S_OK;
-}
-
-HRESULT __stdcall CArchiveExtractCallback::PrepareOperation(INT32 askExtractMode) {
-  return GuardComCall([&]() -> HRESULT {
-    m_extractMode = askExtractMode == kAskExtract;
-    const char* verb = "Extracting  ";
-    if (askExtractMode == kAskTest) verb = "Testing     ";
-    if (askExtractMode == kAskSkip) verb = "Skipping    ";
-    std::string line = verb;
-    line += WideToCodePage(m_itemPath, CP_OEMCP);
-    PrintExtractText(line.c_str());
-    return S_OK;
-  });
-}
-
-HRESULT __stdcall CArchiveExtractCallback::SetOperationResult(INT32 opRes) {
-  return GuardComCall([&] { return SetOperationResultImp(opRes); });
-}
-
-HRESULT CArchiveExtractCallback::SetOperationResultImp(INT32 opRes) {
-  // 1. A failed item is counted and named.
-  if (opRes != kOperationOK) {
-    CountError();
-    std::string text = "  :   Error : ";
-    text += OperationResultText(opRes);
-    PrintExtractText(text.c_str());
-  }
-
-  // 2.-3. Time, close and release; the stream goes even when closing fails.
-  HRESULT closeResult = S_OK;
-  if (m_outFile) {
-    if (m_mtimeDefined) m_outFile->SetMTime(m_mtime);
-    closeResult = m_outFile->Close();
+HRESULT CArchiveExtractCallback::GetStreamImp(UINT32 index, ISequentialOutStream** outStream, INT32 askExtractMode)
+{
+    // 1. Nothing of the previous item carries over.
+    if (!outStream) return E_POINTER;
+    *outStream = nullptr;
+    if (m_progress && m_progress->ShouldStop()) return E_ABORT;
     m_outFile = nullptr;
     m_outFileRef.Reset();
-    if (closeResult != S_OK) {
-      CountError();
-      PrintExtractError("Can not close output file", m_diskPath);
+    m_itemPath.clear();
+    m_diskPath.clear();
+    m_attribDefined = false;
+    m_isFolder = false;
+    m_mtimeDefined = false;
+
+    // 2. The item path; an item without one is written as "[Content]".
+    {
+        PropValue value;
+        HRESULT hr = m_archive->GetProperty(index, kpidPath, &value);
+        if (hr != S_OK) return hr;
+        if ((*value).vt == VT_EMPTY)
+            m_itemPath = kUnnamedItem;
+        else if ((*value).vt == VT_BSTR)
+            m_itemPath = (*value).bstrVal ? NormalizeItemPath((*value).bstrVal) : std::wstring();
+        else
+            return E_FAIL;
+        if (m_itemPath.empty()) m_itemPath = kUnnamedItem;
     }
-  }
 
-  // 4. Attributes.
-  if (closeResult == S_OK && m_extractMode && m_attribDefined && !m_diskPath.empty())
-    SetFileAttributesW(m_diskPath.c_str(), DiskAttributes(m_attrib));
+    // 3. Testing and skipping need no stream.
+    if (askExtractMode != kAskExtract) return S_OK;
 
-  // 5. End of the item's line.
-  PrintExtractText("\n");
-  return closeResult;
+    // 4.-7. Attributes, folder flag, modification time, size.
+    {
+        PropValue value;
+        HRESULT hr = m_archive->GetProperty(index, kpidAttrib, &value);
+        if (hr != S_OK) return hr;
+        if ((*value).vt == VT_UI4) {
+            m_attrib = (*value).ulVal;
+            m_attribDefined = true;
+        } else if ((*value).vt != VT_EMPTY) {
+            return E_FAIL;
+        }
+    }
+    {
+        HRESULT hr = IsArchiveItemFolder(m_archive.Get(), index, m_isFolder);
+        if (hr != S_OK) return hr;
+    }
+    {
+        PropValue value;
+        HRESULT hr = m_archive->GetProperty(index, kpidMTime, &value);
+        if (hr != S_OK) return hr;
+        if ((*value).vt == VT_FILETIME) {
+            m_mtime = (*value).filetime;
+            m_mtimeDefined = true;
+        } else if ((*value).vt != VT_EMPTY) {
+            return E_FAIL;
+        }
+    }
+    {
+        // Read as the library expects it to be; the value is of no use here.
+        PropValue value;
+        HRESULT hr = m_archive->GetProperty(index, kpidSize, &value);
+        if (hr != S_OK) return hr;
+        UINT64 size = 0;
+        bool defined = false;
+        PropVariantToUInt64(*value, size, defined);
+    }
+
+    // 8. An item that would land outside the output folder, on a device or in a stream gets no
+    // stream; it counts as failed so that the package is not taken as installed.
+    if (!IsSafeArchiveItemPath(m_itemPath)) {
+        CountError();
+        PrintExtractError("Unsafe item path refused", m_itemPath);
+        return S_OK;
+    }
+
+    // 9. The missing parent folders.
+    const size_t lastSeparator = m_itemPath.find_last_of(L'\\');
+    if (lastSeparator != std::wstring::npos) {
+        std::wstring parent = m_outputFolder + m_itemPath.substr(0, lastSeparator);
+        if (parent.size() >= kPlainPathLimit) parent = ToExtendedLengthPath(parent);
+        CreateComplexDir(parent);
+    }
+
+    std::wstring diskPath = m_outputFolder + m_itemPath;
+    if (diskPath.size() >= kPlainPathLimit) diskPath = ToExtendedLengthPath(diskPath);
+
+    // 10. A folder item is only created.
+    if (m_isFolder) {
+        m_diskPath = diskPath;
+        if (!CreateComplexDir(diskPath)) {
+            CountError();
+            PrintExtractError("Can not create output folder", diskPath);
+        }
+        return S_OK;
+    }
+
+    // 11. A file item replaces what is there. The version file is held back, also when the
+    // item reaches it under another name the system resolves to it (its short alias).
+    const std::wstring itemName = LastComponent(m_itemPath);
+    std::wstring versionName;
+    CFileInfo target;
+    if (IsSameNameNoCase(itemName.c_str(), kVersionFileName))
+        versionName = itemName;
+    else if (FindFileInfo(target, diskPath) && !target.IsAltStream &&
+             IsSameNameNoCase(target.Name.c_str(), kVersionFileName))
+        versionName = target.Name;
+    if (!versionName.empty()) {
+        const std::wstring finalPath = diskPath.substr(0, diskPath.size() - itemName.size()) + versionName;
+        diskPath = VersionTempPath(finalPath);
+        bool known = false;
+        for (const HeldBackFile& f : m_versionFiles) known = known || f.tempPath == diskPath;
+        if (!known) m_versionFiles.push_back(HeldBackFile{ diskPath, finalPath });
+    }
+    CFileInfo existing;
+    if (FindFileInfo(existing, diskPath) && !DeleteFileAlways(diskPath)) {
+        PrintExtractError("Can not delete output file", diskPath);
+        return E_ABORT;
+    }
+    COutFileStream* stream = new COutFileStream;
+    ComRef<IOutStream> streamRef(stream);
+    if (!stream->Create(diskPath)) {
+        PrintExtractError("Can not open output file", diskPath);
+        return E_ABORT;
+    }
+    m_diskPath = diskPath;
+    m_outFile = stream;
+    m_outFileRef = streamRef;
+    stream->AddRef();
+    *outStream = stream;
+    return S_OK;
 }
 
-HRESULT __stdcall CArchiveExtractCallback::CryptoGetTextPassword(BSTR* password) {
-  return AnswerPasswordRequest(PasswordIsDefined, Password, password);
+HRESULT __stdcall CArchiveExtractCallback::PrepareOperation(INT32 askExtractMode)
+{
+    return GuardComCall([&]() -> HRESULT {
+        m_extractMode = askExtractMode == kAskExtract;
+        const char* verb = "Extracting  ";
+        if (askExtractMode == kAskTest) verb = "Testing     ";
+        if (askExtractMode == kAskSkip) verb = "Skipping    ";
+        std::string line = verb;
+        line += WideToCodePage(m_itemPath, CP_OEMCP);
+        PrintExtractText(line.c_str());
+        return S_OK;
+    });
 }
 
-bool CArchiveExtractCallback::CommitVersionFiles() {
-  // Every new version file is already whole under its temporary name. Each old one is moved
-  // aside before its new one goes in, so that a failure at any file can put back every file
-  // before it: the version on disk is then the old one everywhere, never a mix.
-  struct Done {
-    const HeldBackFile* file;
-    bool hadOld;
-    DWORD oldAttributes;
-  };
-  std::vector<Done> done;
-  bool ok = true;
-  for (const HeldBackFile& f : m_versionFiles) {
-    const std::wstring backup = VersionBackupPath(f.finalPath);
-    const DWORD attrib = GetFileAttributesW(f.finalPath.c_str());
-    const bool hadOld = attrib != INVALID_FILE_ATTRIBUTES;
-    if (hadOld) {
-      // A read-only old version refuses to be moved over later; it gets its attributes back
-      // when it is put back.
-      if (attrib & FILE_ATTRIBUTE_READONLY)
-        SetFileAttributesW(f.finalPath.c_str(), attrib & ~DWORD(FILE_ATTRIBUTE_READONLY));
-      if (!MoveFileExW(f.finalPath.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        SetFileAttributesW(f.finalPath.c_str(), attrib);
-        ok = false;
-        PrintExtractError("Can not move aside the old version file", f.finalPath);
-        break;
-      }
-    }
-    if (!MoveFileExW(f.tempPath.c_str(), f.finalPath.c_str(), 0)) {
-      if (hadOld && MoveFileExW(backup.c_str(), f.finalPath.c_str(), MOVEFILE_REPLACE_EXISTING))
-        SetFileAttributesW(f.finalPath.c_str(), attrib);
-      ok = false;
-      PrintExtractError("Can not rename output file", f.finalPath);
-      break;
-    }
-    done.push_back(Done{&f, hadOld, attrib});
-  }
+HRESULT __stdcall CArchiveExtractCallback::SetOperationResult(INT32 opRes)
+{
+    return GuardComCall([&] { return SetOperationResultImp(opRes); });
+}
 
-  if (ok) {
-    for (const Done& d : done)
-      if (d.hadOld) DeleteFileAlways(VersionBackupPath(d.file->finalPath));
-  } else {
-    CountError();
-    // Newest first, every committed file goes back to what it was.
-    for (auto it = done.rbegin(); it != done.rend(); ++it) {
-      const std::wstring& finalPath = it->file->finalPath;
-      bool restored;
-      if (it->hadOld) {
-        restored = MoveFileExW(VersionBackupPath(finalPath).c_str(), finalPath.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
-        if (restored) SetFileAttributesW(finalPath.c_str(), it->oldAttributes);
-      } else {
-        restored = DeleteFileAlways(finalPath);
-      }
-      if (!restored) PrintExtractError("Can not put back the old version file", finalPath);
+HRESULT CArchiveExtractCallback::SetOperationResultImp(INT32 opRes)
+{
+    // 1. A failed item is counted and named.
+    if (opRes != kOperationOK) {
+        CountError();
+        std::string text = "  :   Error : ";
+        text += OperationResultText(opRes);
+        PrintExtractText(text.c_str());
+    }
+
+    // 2.-3. Time, close and release; the stream goes even when closing fails.
+    HRESULT closeResult = S_OK;
+    if (m_outFile) {
+        if (m_mtimeDefined) m_outFile->SetMTime(m_mtime);
+        closeResult = m_outFile->Close();
+        m_outFile = nullptr;
+        m_outFileRef.Reset();
+        if (closeResult != S_OK) {
+            CountError();
+            PrintExtractError("Can not close output file", m_diskPath);
+        }
+    }
+
+    // 4. Attributes.
+    if (closeResult == S_OK && m_extractMode && m_attribDefined && !m_diskPath.empty())
+        SetFileAttributesW(m_diskPath.c_str(), DiskAttributes(m_attrib));
+
+    // 5. End of the item's line.
+    PrintExtractText("\n");
+    return closeResult;
+}
+
+HRESULT __stdcall CArchiveExtractCallback::CryptoGetTextPassword(BSTR* password)
+{
+    return AnswerPasswordRequest(PasswordIsDefined, Password, password);
+}
+
+bool CArchiveExtractCallback::CommitVersionFiles()
+{
+    // Every new version file is already whole under its temporary name. Each old one is moved
+    // aside before its new one goes in, so that a failure at any file can put back every file
+    // before it: the version on disk is then the old one everywhere, never a mix.
+    struct Done {
+        const HeldBackFile* file;
+        bool hadOld;
+        DWORD oldAttributes;
+    };
+    std::vector<Done> done;
+    bool ok = true;
+    for (const HeldBackFile& f : m_versionFiles) {
+        const std::wstring backup = VersionBackupPath(f.finalPath);
+        const DWORD attrib = GetFileAttributesW(f.finalPath.c_str());
+        const bool hadOld = attrib != INVALID_FILE_ATTRIBUTES;
+        if (hadOld) {
+            // A read-only old version refuses to be moved over later; it gets its attributes back
+            // when it is put back.
+            if (attrib & FILE_ATTRIBUTE_READONLY)
+                SetFileAttributesW(f.finalPath.c_str(), attrib & ~DWORD(FILE_ATTRIBUTE_READONLY));
+            if (!MoveFileExW(f.finalPath.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+                SetFileAttributesW(f.finalPath.c_str(), attrib);
+                ok = false;
+                PrintExtractError("Can not move aside the old version file", f.finalPath);
+                break;
+            }
+        }
+        if (!MoveFileExW(f.tempPath.c_str(), f.finalPath.c_str(), 0)) {
+            if (hadOld && MoveFileExW(backup.c_str(), f.finalPath.c_str(), MOVEFILE_REPLACE_EXISTING))
+                SetFileAttributesW(f.finalPath.c_str(), attrib);
+            ok = false;
+            PrintExtractError("Can not rename output file", f.finalPath);
+            break;
+        }
+        done.push_back(Done{ &f, hadOld, attrib });
+    }
+
+    if (ok) {
+        for (const Done& d : done)
+            if (d.hadOld) DeleteFileAlways(VersionBackupPath(d.file->finalPath));
+    } else {
+        CountError();
+        // Newest first, every committed file goes back to what it was.
+        for (auto it = done.rbegin(); it != done.rend(); ++it) {
+            const std::wstring& finalPath = it->file->finalPath;
+            bool restored;
+            if (it->hadOld) {
+                restored = MoveFileExW(VersionBackupPath(finalPath).c_str(), finalPath.c_str(),
+                                       MOVEFILE_REPLACE_EXISTING) != FALSE;
+                if (restored) SetFileAttributesW(finalPath.c_str(), it->oldAttributes);
+            } else {
+                restored = DeleteFileAlways(finalPath);
+            }
+            if (!restored) PrintExtractError("Can not put back the old version file", finalPath);
+        }
+        for (const HeldBackFile& f : m_versionFiles) DeleteFileAlways(f.tempPath);
+    }
+    m_versionFiles.clear();
+    return ok;
+}
+
+void CArchiveExtractCallback::DiscardVersionFiles()
+{
+    // A stopped extraction may leave the last file open, and an open file cannot be deleted.
+    if (m_outFile) {
+        m_outFile->Close();
+        m_outFile = nullptr;
+        m_outFileRef.Reset();
     }
     for (const HeldBackFile& f : m_versionFiles) DeleteFileAlways(f.tempPath);
-  }
-  m_versionFiles.clear();
-  return ok;
-}
-
-void CArchiveExtractCallback::DiscardVersionFiles() {
-  // A stopped extraction may leave the last file open, and an open file cannot be deleted.
-  if (m_outFile) {
-    m_outFile->Close();
-    m_outFile = nullptr;
-    m_outFileRef.Reset();
-  }
-  for (const HeldBackFile& f : m_versionFiles) DeleteFileAlways(f.tempPath);
-  m_versionFiles.clear();
+    m_versionFiles.clear();
 }

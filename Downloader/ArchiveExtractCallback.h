@@ -19,68 +19,67 @@ class CArchiveExtractCallback final : public IArchiveExtractCallback,
                                       public ICryptoGetTextPassword,
                                       public CMyUnknownImp {
 public:
-  CArchiveExtractCallback() = default;
+    CArchiveExtractCallback() = default;
 
-  // Holds a reference to the archive; the folder may be relative and gets a separator.
-  void Init(IInArchive* archive, const std::wstring& outputFolder);
-  void SetProgress(IExtractProgress* progress) { m_progress = progress; }
+    // Holds a reference to the archive; the folder may be relative and gets a separator.
+    void Init(IInArchive* archive, const std::wstring& outputFolder);
+    void SetProgress(IExtractProgress* progress) { m_progress = progress; }
 
-  UINT64 ErrorCount() const { return m_errorCount.load(); }
-  const std::wstring& OutputFolder() const { return m_outputFolder; }
-  // Puts the held-back version files in place, all or none: false (and counted) when one
-  // fails, and then every old version file is back as it was and no new one is left.
-  bool CommitVersionFiles();
-  // Deletes the held-back version files, leaving the old ones as they were.
-  void DiscardVersionFiles();
+    UINT64 ErrorCount() const { return m_errorCount.load(); }
+    const std::wstring& OutputFolder() const { return m_outputFolder; }
+    // Puts the held-back version files in place, all or none: false (and counted) when one
+    // fails, and then every old version file is back as it was and no new one is left.
+    bool CommitVersionFiles();
+    // Deletes the held-back version files, leaving the old ones as they were.
+    void DiscardVersionFiles();
 
-  HRESULT __stdcall QueryInterface(REFIID iid, void** out) override;
-  ULONG __stdcall AddRef() override;
-  ULONG __stdcall Release() override;
+    HRESULT __stdcall QueryInterface(REFIID iid, void** out) override;
+    ULONG __stdcall AddRef() override;
+    ULONG __stdcall Release() override;
 
-  HRESULT __stdcall SetTotal(UINT64 total) override;
-  HRESULT __stdcall SetCompleted(const UINT64* completeValue) override;
-  HRESULT __stdcall GetStream(UINT32 index, ISequentialOutStream** outStream,
-                              INT32 askExtractMode) override;
-  HRESULT __stdcall PrepareOperation(INT32 askExtractMode) override;
-  HRESULT __stdcall SetOperationResult(INT32 opRes) override;
-  HRESULT __stdcall CryptoGetTextPassword(BSTR* password) override;
+    HRESULT __stdcall SetTotal(UINT64 total) override;
+    HRESULT __stdcall SetCompleted(const UINT64* completeValue) override;
+    HRESULT __stdcall GetStream(UINT32 index, ISequentialOutStream** outStream, INT32 askExtractMode) override;
+    HRESULT __stdcall PrepareOperation(INT32 askExtractMode) override;
+    HRESULT __stdcall SetOperationResult(INT32 opRes) override;
+    HRESULT __stdcall CryptoGetTextPassword(BSTR* password) override;
 
-  bool PasswordIsDefined = false;
-  std::wstring Password;
+    bool PasswordIsDefined = false;
+    std::wstring Password;
 
-  // Temporary name of a held-back version file, and the name its old version has while the
-  // new ones are put in place.
-  static std::wstring VersionTempPath(const std::wstring& finalPath);
-  static std::wstring VersionBackupPath(const std::wstring& finalPath);
-  // The attributes written to disk for an item's stored ones: archives made on Unix carry the
-  // file mode in the high 16 bits, which the system must not see.
-  static DWORD DiskAttributes(UINT32 archiveAttributes);
+    // Temporary name of a held-back version file, and the name its old version has while the
+    // new ones are put in place.
+    static std::wstring VersionTempPath(const std::wstring& finalPath);
+    static std::wstring VersionBackupPath(const std::wstring& finalPath);
+    // The attributes written to disk for an item's stored ones: archives made on Unix carry the
+    // file mode in the high 16 bits, which the system must not see.
+    static DWORD DiskAttributes(UINT32 archiveAttributes);
 
 private:
-  ~CArchiveExtractCallback() = default;
-  HRESULT GetStreamImp(UINT32 index, ISequentialOutStream** outStream, INT32 askExtractMode);
-  HRESULT SetOperationResultImp(INT32 opRes);
-  void CountError() { m_errorCount.fetch_add(1); }
+    ~CArchiveExtractCallback() = default;
+    HRESULT GetStreamImp(UINT32 index, ISequentialOutStream** outStream, INT32 askExtractMode);
+    HRESULT SetOperationResultImp(INT32 opRes);
+    void CountError() { m_errorCount.fetch_add(1); }
 
-  struct HeldBackFile {
-    std::wstring tempPath;
-    std::wstring finalPath;
-  };
+    struct HeldBackFile {
+        std::wstring tempPath;
+        std::wstring finalPath;
+    };
 
-  ComRef<IInArchive> m_archive;
-  std::wstring m_outputFolder;
-  std::wstring m_itemPath;
-  std::wstring m_diskPath;
-  bool m_extractMode = false;
-  bool m_attribDefined = false;
-  UINT32 m_attrib = 0;
-  bool m_isFolder = false;
-  bool m_mtimeDefined = false;
-  FILETIME m_mtime = {0, 0};
-  COutFileStream* m_outFile = nullptr;
-  ComRef<IOutStream> m_outFileRef;
-  std::atomic<UINT64> m_total{0};
-  std::atomic<UINT64> m_errorCount{0};
-  std::vector<HeldBackFile> m_versionFiles;
-  IExtractProgress* m_progress = nullptr;
+    ComRef<IInArchive> m_archive;
+    std::wstring m_outputFolder;
+    std::wstring m_itemPath;
+    std::wstring m_diskPath;
+    bool m_extractMode = false;
+    bool m_attribDefined = false;
+    UINT32 m_attrib = 0;
+    bool m_isFolder = false;
+    bool m_mtimeDefined = false;
+    FILETIME m_mtime = { 0, 0 };
+    COutFileStream* m_outFile = nullptr;
+    ComRef<IOutStream> m_outFileRef;
+    std::atomic<UINT64> m_total{ 0 };
+    std::atomic<UINT64> m_errorCount{ 0 };
+    std::vector<HeldBackFile> m_versionFiles;
+    IExtractProgress* m_progress = nullptr;
 };

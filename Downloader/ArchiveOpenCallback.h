@@ -6,26 +6,24 @@
 
 #include <string>
 
-class CArchiveOpenCallback final : public IArchiveOpenCallback,
-                                   public ICryptoGetTextPassword,
-                                   public CMyUnknownImp {
+class CArchiveOpenCallback final : public IArchiveOpenCallback, public ICryptoGetTextPassword, public CMyUnknownImp {
 public:
-  CArchiveOpenCallback() = default;
+    CArchiveOpenCallback() = default;
 
-  HRESULT __stdcall QueryInterface(REFIID iid, void** out) override;
-  ULONG __stdcall AddRef() override;
-  ULONG __stdcall Release() override;
+    HRESULT __stdcall QueryInterface(REFIID iid, void** out) override;
+    ULONG __stdcall AddRef() override;
+    ULONG __stdcall Release() override;
 
-  HRESULT __stdcall SetTotal(const UINT64* files, const UINT64* bytes) override;
-  HRESULT __stdcall SetCompleted(const UINT64* files, const UINT64* bytes) override;
-  HRESULT __stdcall CryptoGetTextPassword(BSTR* password) override;
+    HRESULT __stdcall SetTotal(const UINT64* files, const UINT64* bytes) override;
+    HRESULT __stdcall SetCompleted(const UINT64* files, const UINT64* bytes) override;
+    HRESULT __stdcall CryptoGetTextPassword(BSTR* password) override;
 
-  // The updater defines none: an encrypted package stops at the request.
-  bool PasswordIsDefined = false;
-  std::wstring Password;
+    // The updater defines none: an encrypted package stops at the request.
+    bool PasswordIsDefined = false;
+    std::wstring Password;
 
 private:
-  ~CArchiveOpenCallback() = default;
+    ~CArchiveOpenCallback() = default;
 };
 
 // Shared by both callbacks: the password as a new BSTR, or E_ABORT when none is defined.

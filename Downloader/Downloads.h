@@ -5,18 +5,18 @@
 
 // Where the package download shows its progress (the main window's bar and two texts).
 class IDownloadProgress {
- public:
-  // Before the first chunk: shows the bar and both texts, the bar's range 0..100.
-  virtual void Begin() = 0;
-  // After every chunk written.
-  virtual void Update(const DownloadFigures& figures) = 0;
-  // After the whole package: the bar goes back to 0 for the extraction.
-  virtual void End() = 0;
-  // Asked before every chunk: true stops the download as a failure.
-  virtual bool ShouldStop() { return false; }
+public:
+    // Before the first chunk: shows the bar and both texts, the bar's range 0..100.
+    virtual void Begin() = 0;
+    // After every chunk written.
+    virtual void Update(const DownloadFigures& figures) = 0;
+    // After the whole package: the bar goes back to 0 for the extraction.
+    virtual void End() = 0;
+    // Asked before every chunk: true stops the download as a failure.
+    virtual bool ShouldStop() { return false; }
 
- protected:
-  ~IDownloadProgress() = default;
+protected:
+    ~IDownloadProgress() = default;
 };
 
 // Downloads the window's background image to "Skin\bk\bg_1.png" in folder (our own folder

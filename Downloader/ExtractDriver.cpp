@@ -19,146 +19,163 @@ const UINT64 kMaxCheckStartPosition = 0x800000;
 
 class Library {
 public:
-  explicit Library(const std::wstring& path) : m_module(LoadLibraryW(path.c_str())) {}
-  ~Library() {
-    if (m_module) FreeLibrary(m_module);
-  }
-  Library(const Library&) = delete;
-  Library& operator=(const Library&) = delete;
-  HMODULE Get() const { return m_module; }
+    explicit Library(const std::wstring& path) : m_module(LoadLibraryW(path.c_str())) {}
+    ~Library()
+    {
+        if (m_module) FreeLibrary(m_module);
+    }
+    Library(const Library&) = delete;
+    Library& operator=(const Library&) = delete;
+    HMODULE Get() const { return m_module; }
 
 private:
-  HMODULE m_module;
+    HMODULE m_module;
 };
 
-bool IsNtPlatform() {
-  OSVERSIONINFOW info;
-  ZeroMemory(&info, sizeof(info));
-  info.dwOSVersionInfoSize = sizeof(info);
-  return GetVersionExW(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+bool IsNtPlatform()
+{
+    OSVERSIONINFOW info;
+    ZeroMemory(&info, sizeof(info));
+    info.dwOSVersionInfoSize = sizeof(info);
+    return GetVersionExW(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
-ExtractResult Fail(ExtractStatus status, HRESULT result = S_OK) {
-  ExtractResult r;
-  r.status = status;
-  r.result = result;
-  return r;
+ExtractResult Fail(ExtractStatus status, HRESULT result = S_OK)
+{
+    ExtractResult r;
+    r.status = status;
+    r.result = result;
+    return r;
 }
 
-ExtractResult Run(const std::wstring& libraryPath, const std::wstring& archivePath,
-                  const std::wstring& outputFolder, IExtractProgress* progress) {
-  // 1. Platform.
-  if (!IsNtPlatform()) {
-    PrintExtractError(ExtractStatusMessage(ExtractStatus::UnsupportedWindows));
-    return Fail(ExtractStatus::UnsupportedWindows);
-  }
-  InitFindStreamFunctions();
+ExtractResult Run(const std::wstring& libraryPath, const std::wstring& archivePath, const std::wstring& outputFolder,
+                  IExtractProgress* progress)
+{
+    // 1. Platform.
+    if (!IsNtPlatform()) {
+        PrintExtractError(ExtractStatusMessage(ExtractStatus::UnsupportedWindows));
+        return Fail(ExtractStatus::UnsupportedWindows);
+    }
+    InitFindStreamFunctions();
 
-  // 2.-4. The library and its 7z handler. Declared first, the library outlives every
-  // object that runs its code.
-  Library library(libraryPath);
-  if (!library.Get()) {
-    PrintExtractError(ExtractStatusMessage(ExtractStatus::LibraryNotLoaded));
-    return Fail(ExtractStatus::LibraryNotLoaded);
-  }
-  const CreateObjectFunc createObject = reinterpret_cast<CreateObjectFunc>(
-      reinterpret_cast<void*>(GetProcAddress(library.Get(), "CreateObject")));
-  if (!createObject) {
-    PrintExtractError(ExtractStatusMessage(ExtractStatus::NoCreateObject));
-    return Fail(ExtractStatus::NoCreateObject);
-  }
-  ComRef<IInArchive> archive;
-  HRESULT hr = createObject(&CLSID_CFormat7z, &IID_IInArchive,
-                            reinterpret_cast<void**>(archive.Receive()));
-  if (hr != S_OK || !archive) {
-    PrintExtractError(ExtractStatusMessage(ExtractStatus::NoClassObject));
-    return Fail(ExtractStatus::NoClassObject, hr);
-  }
+    // 2.-4. The library and its 7z handler. Declared first, the library outlives every
+    // object that runs its code.
+    Library library(libraryPath);
+    if (!library.Get()) {
+        PrintExtractError(ExtractStatusMessage(ExtractStatus::LibraryNotLoaded));
+        return Fail(ExtractStatus::LibraryNotLoaded);
+    }
+    const CreateObjectFunc createObject =
+        reinterpret_cast<CreateObjectFunc>(reinterpret_cast<void*>(GetProcAddress(library.Get(), "CreateObject")));
+    if (!createObject) {
+        PrintExtractError(ExtractStatusMessage(ExtractStatus::NoCreateObject));
+        return Fail(ExtractStatus::NoCreateObject);
+    }
+    ComRef<IInArchive> archive;
+    HRESULT hr = createObject(&CLSID_CFormat7z, &IID_IInArchive, reinterpret_cast<void**>(archive.Receive()));
+    if (hr != S_OK || !archive) {
+        PrintExtractError(ExtractStatusMessage(ExtractStatus::NoClassObject));
+        return Fail(ExtractStatus::NoClassObject, hr);
+    }
 
-  // 5. The package file.
-  CInFileStream* fileStream = new CInFileStream;
-  ComRef<IInStream> file(fileStream);
-  if (!fileStream->Open(archivePath)) {
-    const HRESULT reason = HResultFromLastError();
-    PrintExtractError(ExtractStatusMessage(ExtractStatus::ArchiveFileNotOpened), archivePath);
-    return Fail(ExtractStatus::ArchiveFileNotOpened, reason);
-  }
+    // 5. The package file.
+    CInFileStream* fileStream = new CInFileStream;
+    ComRef<IInStream> file(fileStream);
+    if (!fileStream->Open(archivePath)) {
+        const HRESULT reason = HResultFromLastError();
+        PrintExtractError(ExtractStatusMessage(ExtractStatus::ArchiveFileNotOpened), archivePath);
+        return Fail(ExtractStatus::ArchiveFileNotOpened, reason);
+    }
 
-  // 6. Open it as an archive. S_FALSE means "not of this format": only S_OK is success.
-  ComRef<IArchiveOpenCallback> openCallback(new CArchiveOpenCallback);
-  hr = archive->Open(file.Get(), &kMaxCheckStartPosition, openCallback.Get());
-  if (hr != S_OK) {
-    PrintExtractError(ExtractStatusMessage(ExtractStatus::NotAnArchive), archivePath);
-    return Fail(ExtractStatus::NotAnArchive, hr);
-  }
+    // 6. Open it as an archive. S_FALSE means "not of this format": only S_OK is success.
+    ComRef<IArchiveOpenCallback> openCallback(new CArchiveOpenCallback);
+    hr = archive->Open(file.Get(), &kMaxCheckStartPosition, openCallback.Get());
+    if (hr != S_OK) {
+        PrintExtractError(ExtractStatusMessage(ExtractStatus::NotAnArchive), archivePath);
+        return Fail(ExtractStatus::NotAnArchive, hr);
+    }
 
-  // 7.-8. Extract everything, into a folder that exists (the updater's own always does).
-  CArchiveExtractCallback* callback = new CArchiveExtractCallback;
-  ComRef<IArchiveExtractCallback> callbackRef(callback);
-  callback->Init(archive.Get(), outputFolder);
-  const std::wstring& folder = callback->OutputFolder();
-  if (!CreateComplexDir(folder.size() >= MAX_PATH - 12 ? ToExtendedLengthPath(folder) : folder)) {
-    const HRESULT reason = HResultFromLastError();
-    PrintExtractError(ExtractStatusMessage(ExtractStatus::OutputFolderNotCreated), folder);
-    return Fail(ExtractStatus::OutputFolderNotCreated, reason);
-  }
-  callback->SetProgress(progress);
-  callback->PasswordIsDefined = false;
-  hr = archive->Extract(nullptr, 0xFFFFFFFFu, 0, callbackRef.Get());
+    // 7.-8. Extract everything, into a folder that exists (the updater's own always does).
+    CArchiveExtractCallback* callback = new CArchiveExtractCallback;
+    ComRef<IArchiveExtractCallback> callbackRef(callback);
+    callback->Init(archive.Get(), outputFolder);
+    const std::wstring& folder = callback->OutputFolder();
+    if (!CreateComplexDir(folder.size() >= MAX_PATH - 12 ? ToExtendedLengthPath(folder) : folder)) {
+        const HRESULT reason = HResultFromLastError();
+        PrintExtractError(ExtractStatusMessage(ExtractStatus::OutputFolderNotCreated), folder);
+        return Fail(ExtractStatus::OutputFolderNotCreated, reason);
+    }
+    callback->SetProgress(progress);
+    callback->PasswordIsDefined = false;
+    hr = archive->Extract(nullptr, 0xFFFFFFFFu, 0, callbackRef.Get());
 
-  // 9. Only a complete extraction puts the new version file in place.
-  ExtractResult result;
-  result.result = hr;
-  if (hr == S_OK && callback->ErrorCount() == 0 && callback->CommitVersionFiles()) {
-    result.status = ExtractStatus::Succeeded;
-  } else {
-    callback->DiscardVersionFiles();
-    result.status = hr == S_OK ? ExtractStatus::ItemErrors : ExtractStatus::ExtractFailed;
-    PrintExtractError(ExtractStatusMessage(result.status), archivePath);
-  }
-  result.itemErrors = callback->ErrorCount();
+    // 9. Only a complete extraction puts the new version file in place.
+    ExtractResult result;
+    result.result = hr;
+    if (hr == S_OK && callback->ErrorCount() == 0 && callback->CommitVersionFiles()) {
+        result.status = ExtractStatus::Succeeded;
+    } else {
+        callback->DiscardVersionFiles();
+        result.status = hr == S_OK ? ExtractStatus::ItemErrors : ExtractStatus::ExtractFailed;
+        PrintExtractError(ExtractStatusMessage(result.status), archivePath);
+    }
+    result.itemErrors = callback->ErrorCount();
 
-  // 10. The objects go before the library does (scope order).
-  archive->Close();
-  return result;
+    // 10. The objects go before the library does (scope order).
+    archive->Close();
+    return result;
 }
 
-}  // namespace
+} // namespace
 
-const char* ExtractStatusMessage(ExtractStatus status) {
-  switch (status) {
-    case ExtractStatus::Succeeded: return "Everything is Ok";
-    case ExtractStatus::UnsupportedWindows: return "Unsupported Windows version";
-    case ExtractStatus::LibraryNotLoaded: return "Can not load 7-zip library";
-    case ExtractStatus::NoCreateObject: return "Can not get CreateObject";
-    case ExtractStatus::NoClassObject: return "Can not get class object";
-    case ExtractStatus::ArchiveFileNotOpened: return "Can not open archive file";
-    case ExtractStatus::NotAnArchive: return "Can not open file as archive";
-    case ExtractStatus::OutputFolderNotCreated: return "Can not create output folder";
-    case ExtractStatus::ExtractFailed: return "Extraction stopped";
-    case ExtractStatus::ItemErrors: return "Extraction had errors";
-    case ExtractStatus::OutOfMemory: return "Out of memory";
-  }
-  return "Unknown error";
+const char* ExtractStatusMessage(ExtractStatus status)
+{
+    switch (status) {
+    case ExtractStatus::Succeeded:
+        return "Everything is Ok";
+    case ExtractStatus::UnsupportedWindows:
+        return "Unsupported Windows version";
+    case ExtractStatus::LibraryNotLoaded:
+        return "Can not load 7-zip library";
+    case ExtractStatus::NoCreateObject:
+        return "Can not get CreateObject";
+    case ExtractStatus::NoClassObject:
+        return "Can not get class object";
+    case ExtractStatus::ArchiveFileNotOpened:
+        return "Can not open archive file";
+    case ExtractStatus::NotAnArchive:
+        return "Can not open file as archive";
+    case ExtractStatus::OutputFolderNotCreated:
+        return "Can not create output folder";
+    case ExtractStatus::ExtractFailed:
+        return "Extraction stopped";
+    case ExtractStatus::ItemErrors:
+        return "Extraction had errors";
+    case ExtractStatus::OutOfMemory:
+        return "Out of memory";
+    }
+    return "Unknown error";
 }
 
 ExtractResult ExtractArchive(const std::wstring& libraryPath, const std::wstring& archivePath,
-                             const std::wstring& outputFolder, IExtractProgress* progress) {
-  try {
-    return Run(libraryPath, archivePath, outputFolder, progress);
-  } catch (const std::bad_alloc&) {
-    return Fail(ExtractStatus::OutOfMemory, E_OUTOFMEMORY);
-  } catch (...) {
-    return Fail(ExtractStatus::ExtractFailed, E_FAIL);
-  }
+                             const std::wstring& outputFolder, IExtractProgress* progress)
+{
+    try {
+        return Run(libraryPath, archivePath, outputFolder, progress);
+    } catch (const std::bad_alloc&) {
+        return Fail(ExtractStatus::OutOfMemory, E_OUTOFMEMORY);
+    } catch (...) {
+        return Fail(ExtractStatus::ExtractFailed, E_FAIL);
+    }
 }
 
-ExtractResult ExtractPackage(const std::wstring& archiveName, IExtractProgress* progress) {
-  try {
-    std::wstring folder = GetCurrentModuleDirectory();
-    if (folder.empty()) folder = L".\\";
-    return ExtractArchive(folder + kLibraryName, folder + archiveName, folder, progress);
-  } catch (const std::bad_alloc&) {
-    return Fail(ExtractStatus::OutOfMemory, E_OUTOFMEMORY);
-  }
+ExtractResult ExtractPackage(const std::wstring& archiveName, IExtractProgress* progress)
+{
+    try {
+        std::wstring folder = GetCurrentModuleDirectory();
+        if (folder.empty()) folder = L".\\";
+        return ExtractArchive(folder + kLibraryName, folder + archiveName, folder, progress);
+    } catch (const std::bad_alloc&) {
+        return Fail(ExtractStatus::OutOfMemory, E_OUTOFMEMORY);
+    }
 }

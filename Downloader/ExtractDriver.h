@@ -10,28 +10,28 @@
 #include <string>
 
 enum class ExtractStatus {
-  Succeeded,
-  UnsupportedWindows,
-  LibraryNotLoaded,
-  NoCreateObject,
-  NoClassObject,
-  ArchiveFileNotOpened,
-  NotAnArchive,
-  OutputFolderNotCreated,
-  // The library stopped the extraction (its result is in ExtractResult::result).
-  ExtractFailed,
-  // Items failed (data, CRC, unsafe path, disk errors); see ExtractResult::itemErrors.
-  ItemErrors,
-  OutOfMemory,
+    Succeeded,
+    UnsupportedWindows,
+    LibraryNotLoaded,
+    NoCreateObject,
+    NoClassObject,
+    ArchiveFileNotOpened,
+    NotAnArchive,
+    OutputFolderNotCreated,
+    // The library stopped the extraction (its result is in ExtractResult::result).
+    ExtractFailed,
+    // Items failed (data, CRC, unsafe path, disk errors); see ExtractResult::itemErrors.
+    ItemErrors,
+    OutOfMemory,
 };
 
 struct ExtractResult {
-  ExtractStatus status = ExtractStatus::ExtractFailed;
-  // The library's answer to Open or Extract, where it came that far.
-  HRESULT result = S_OK;
-  UINT64 itemErrors = 0;
+    ExtractStatus status = ExtractStatus::ExtractFailed;
+    // The library's answer to Open or Extract, where it came that far.
+    HRESULT result = S_OK;
+    UINT64 itemErrors = 0;
 
-  bool Succeeded() const { return status == ExtractStatus::Succeeded; }
+    bool Succeeded() const { return status == ExtractStatus::Succeeded; }
 };
 
 // The diagnostic text of a status (the same words the driver prints).

@@ -8,13 +8,13 @@
 
 class IExtractProgress {
 public:
-  // May be called from any of the library's threads.
-  virtual void OnExtractProgress(UINT64 completed, UINT64 total) = 0;
-  // True once the extraction is to stop: the callback then answers E_ABORT.
-  virtual bool ShouldStop() { return false; }
+    // May be called from any of the library's threads.
+    virtual void OnExtractProgress(UINT64 completed, UINT64 total) = 0;
+    // True once the extraction is to stop: the callback then answers E_ABORT.
+    virtual bool ShouldStop() { return false; }
 
 protected:
-  ~IExtractProgress() = default;
+    ~IExtractProgress() = default;
 };
 
 const UINT WM_EXTRACT_PROGRESS = WM_USER + 2;
@@ -25,9 +25,9 @@ std::string FormatProgressNumber(UINT64 value);
 // Sends the progress message synchronously; the texts live only during the call.
 class CWindowExtractProgress final : public IExtractProgress {
 public:
-  explicit CWindowExtractProgress(HWND window) : m_window(window) {}
-  void OnExtractProgress(UINT64 completed, UINT64 total) override;
+    explicit CWindowExtractProgress(HWND window) : m_window(window) {}
+    void OnExtractProgress(UINT64 completed, UINT64 total) override;
 
 private:
-  HWND m_window;
+    HWND m_window;
 };

@@ -11,15 +11,15 @@
 #include <string>
 
 struct CFileInfo {
-  DWORD Attrib = 0;
-  FILETIME CTime = {0, 0};
-  FILETIME ATime = {0, 0};
-  FILETIME MTime = {0, 0};
-  UINT64 Size = 0;
-  bool IsAltStream = false;
-  std::wstring Name;
+    DWORD Attrib = 0;
+    FILETIME CTime = { 0, 0 };
+    FILETIME ATime = { 0, 0 };
+    FILETIME MTime = { 0, 0 };
+    UINT64 Size = 0;
+    bool IsAltStream = false;
+    std::wstring Name;
 
-  bool IsDir() const { return (Attrib & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+    bool IsDir() const { return (Attrib & FILE_ATTRIBUTE_DIRECTORY) != 0; }
 };
 
 // Seek as both file streams do it: origins above kSeekEnd are refused, and on failure the
@@ -31,8 +31,8 @@ bool FindFileInfo(CFileInfo& info, const std::wstring& path);
 
 // The stream enumeration functions exist only on newer systems; they are looked up once,
 // on first use, in a thread-safe way. Tests replace them (Wine's always fail).
-typedef HANDLE(WINAPI* FindFirstStreamFunc)(LPCWSTR fileName, STREAM_INFO_LEVELS level,
-                                            LPVOID findStreamData, DWORD flags);
+typedef HANDLE(WINAPI* FindFirstStreamFunc)(LPCWSTR fileName, STREAM_INFO_LEVELS level, LPVOID findStreamData,
+                                            DWORD flags);
 typedef BOOL(WINAPI* FindNextStreamFunc)(HANDLE findStream, LPVOID findStreamData);
 void InitFindStreamFunctions();
 void SetFindStreamFunctions(FindFirstStreamFunc first, FindNextStreamFunc next);

@@ -24,23 +24,23 @@ std::wstring GameCommandLine(const std::wstring& executable, const UpdateInfo& i
 
 // A started game: its process handle (owned) and id.
 class GameProcess {
- public:
-  GameProcess() = default;
-  ~GameProcess();
-  GameProcess(const GameProcess&) = delete;
-  GameProcess& operator=(const GameProcess&) = delete;
+public:
+    GameProcess() = default;
+    ~GameProcess();
+    GameProcess(const GameProcess&) = delete;
+    GameProcess& operator=(const GameProcess&) = delete;
 
-  bool Started() const { return m_process != nullptr; }
-  HANDLE Handle() const { return m_process; }
-  DWORD Id() const { return m_id; }
-  DWORD Error() const { return m_error; }
+    bool Started() const { return m_process != nullptr; }
+    HANDLE Handle() const { return m_process; }
+    DWORD Id() const { return m_id; }
+    DWORD Error() const { return m_error; }
 
-  // Starts executable (as the application name, so no other file can be taken for it) with
-  // commandLine, in folder. False, with Error() set, when the system refuses.
-  bool Start(const std::wstring& executable, const std::wstring& commandLine, const std::wstring& folder);
+    // Starts executable (as the application name, so no other file can be taken for it) with
+    // commandLine, in folder. False, with Error() set, when the system refuses.
+    bool Start(const std::wstring& executable, const std::wstring& commandLine, const std::wstring& folder);
 
- private:
-  HANDLE m_process = nullptr;
-  DWORD m_id = 0;
-  DWORD m_error = 0;
+private:
+    HANDLE m_process = nullptr;
+    DWORD m_id = 0;
+    DWORD m_error = 0;
 };

@@ -13,39 +13,39 @@
 // while the flow (UpdateFlow.h) compares versions, downloads, unpacks and starts the game.
 // Workers never touch its controls: their changes arrive here and are applied on this thread.
 class CMywnd : public SkinUI::WindowImplBase, public IUpdateView {
- public:
-  CMywnd();
-  ~CMywnd() override;
+public:
+    CMywnd();
+    ~CMywnd() override;
 
-  // The reply's record; assigned by start-up before the window is created.
-  UpdateInfo m_updateInfo;
+    // The reply's record; assigned by start-up before the window is created.
+    UpdateInfo m_updateInfo;
 
-  // Once, right after the window was created: starts the update flow for this window.
-  void StartUpdate(HWND window);
-  // Stops the flow's worker (when the modal loop has ended without "close").
-  void StopUpdate();
+    // Once, right after the window was created: starts the update flow for this window.
+    void StartUpdate(HWND window);
+    // Stops the flow's worker (when the modal loop has ended without "close").
+    void StopUpdate();
 
-  void Notify(SkinUI::TNotifyUI& msg) override;
-  SkinUI::CControlUI* CreateControl(LPCTSTR pstrClass) override;
-  void ApplyViewChange(const ViewChange& change) override;
+    void Notify(SkinUI::TNotifyUI& msg) override;
+    SkinUI::CControlUI* CreateControl(LPCTSTR pstrClass) override;
+    void ApplyViewChange(const ViewChange& change) override;
 
- protected:
-  LPCTSTR GetWindowClassName() const override;
-  LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
-  void InitWindow() override;
-  SkinUI::CSkinString GetSkinFile() override;
-  LRESULT OnNcHitTest(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
+protected:
+    LPCTSTR GetWindowClassName() const override;
+    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
+    void InitWindow() override;
+    SkinUI::CSkinString GetSkinFile() override;
+    LRESULT OnNcHitTest(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
 
- private:
-  SkinUI::CSkinString m_skinFile;
-  int m_retryMode = 0;
-  SkinUI::CProgressUI* m_progress = nullptr;
-  SkinUI::CControlUI* m_percentText = nullptr;  // "Optionsum"
-  SkinUI::CControlUI* m_speedText = nullptr;    // "Optionbt"
-  SkinUI::CControlUI* m_messageText = nullptr;  // "Optionts"
-  SkinUI::CControlUI* m_secondText = nullptr;   // "Optiontexe"
-  SkinUI::CControlUI* m_retryButton = nullptr;  // "again"
-  std::unique_ptr<CUpdateFlow> m_flow;
+private:
+    SkinUI::CSkinString m_skinFile;
+    int m_retryMode = 0;
+    SkinUI::CProgressUI* m_progress = nullptr;
+    SkinUI::CControlUI* m_percentText = nullptr; // "Optionsum"
+    SkinUI::CControlUI* m_speedText = nullptr;   // "Optionbt"
+    SkinUI::CControlUI* m_messageText = nullptr; // "Optionts"
+    SkinUI::CControlUI* m_secondText = nullptr;  // "Optiontexe"
+    SkinUI::CControlUI* m_retryButton = nullptr; // "again"
+    std::unique_ptr<CUpdateFlow> m_flow;
 };
 
 // Start-up after the background image: COM, the toolkit's instance, current path (our own

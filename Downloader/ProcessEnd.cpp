@@ -2,4 +2,7 @@
 
 #include <windows.h>
 
-void ShowPrompt(const wchar_t* text) { MessageBoxW(nullptr, text, L"提示", MB_OK); }
+void ShowPrompt(const wchar_t* text)
+{
+    MessageBoxW(nullptr, text, L"提示", MB_OK);
+}

@@ -9,15 +9,15 @@
 // Owns one PROPVARIANT and frees what the library put into it on every path.
 class PropValue {
 public:
-  PropValue() { PropVariantInit(&m_value); }
-  ~PropValue() { PropVariantClear(&m_value); }
-  PropValue(const PropValue&) = delete;
-  PropValue& operator=(const PropValue&) = delete;
-  PROPVARIANT* operator&() { return &m_value; }
-  const PROPVARIANT& operator*() const { return m_value; }
+    PropValue() { PropVariantInit(&m_value); }
+    ~PropValue() { PropVariantClear(&m_value); }
+    PropValue(const PropValue&) = delete;
+    PropValue& operator=(const PropValue&) = delete;
+    PROPVARIANT* operator&() { return &m_value; }
+    const PROPVARIANT& operator*() const { return m_value; }
 
 private:
-  PROPVARIANT m_value;
+    PROPVARIANT m_value;
 };
 
 // Reads the folder property of an item: a boolean gives its value, empty gives false, any

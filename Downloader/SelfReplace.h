@@ -4,10 +4,10 @@
 class SingleInstance;
 
 enum class SelfReplaceResult {
-  Failed,       // the running updater stays (or could not be put back); tell the player, end with -1
-  Started,      // the new updater runs; this process ends with 0
-  StartFailed,  // the new file did not start or died at once; the original is back, carry on here
-  Unchanged,    // the published updater is the running one: nothing replaced, carry on here
+    Failed,      // the running updater stays (or could not be put back); tell the player, end with -1
+    Started,     // the new updater runs; this process ends with 0
+    StartFailed, // the new file did not start or died at once; the original is back, carry on here
+    Unchanged,   // the published updater is the running one: nothing replaced, carry on here
 };
 
 // Replaces the running updater with the one at upUrl and starts it with parameters. The

@@ -16,64 +16,70 @@
 namespace {
 
 struct CurlEasyCleanup {
-  void operator()(CURL* h) const { curl_easy_cleanup(h); }
+    void operator()(CURL* h) const { curl_easy_cleanup(h); }
 };
 struct CurlListCleanup {
-  void operator()(curl_slist* l) const { curl_slist_free_all(l); }
+    void operator()(curl_slist* l) const { curl_slist_free_all(l); }
 };
 
-}  // namespace
+} // namespace
 
-std::string BuildReportBody(bool started, long long seconds, const std::string& uid) {
-  Json::Value report(Json::objectValue);
-  report["uid"] = AnsiToUtf8(uid);
-  report["is_start"] = started ? 1 : 0;
-  report["time"] = static_cast<Json::Int64>(seconds < 0 ? 0 : seconds);
-  // The compact form: sorted keys, no blanks, non-ASCII as \u escapes, then a line feed.
-  Json::StreamWriterBuilder writer;
-  writer["indentation"] = "";
-  writer["emitUTF8"] = false;
-  return Json::writeString(writer, report) + "\n";
+std::string BuildReportBody(bool started, long long seconds, const std::string& uid)
+{
+    Json::Value report(Json::objectValue);
+    report["uid"] = AnsiToUtf8(uid);
+    report["is_start"] = started ? 1 : 0;
+    report["time"] = static_cast<Json::Int64>(seconds < 0 ? 0 : seconds);
+    // The compact form: sorted keys, no blanks, non-ASCII as \u escapes, then a line feed.
+    Json::StreamWriterBuilder writer;
+    writer["indentation"] = "";
+    writer["emitUTF8"] = false;
+    return Json::writeString(writer, report) + "\n";
 }
 
-std::string StatsReportUrl() { return std::string("https://") + ZEL_STATS_HOST + "/Lgtim"; }
+std::string StatsReportUrl()
+{
+    return std::string("https://") + ZEL_STATS_HOST + "/Lgtim";
+}
 
-std::string PostJson(const std::string& bodyUtf8, const std::string& url) {
-  if (curl_global_init(CURL_GLOBAL_ALL) != CURLE_OK) return "fail";
-  std::string reply;
-  CURLcode result = CURLE_FAILED_INIT;
-  {
-    std::unique_ptr<CURL, CurlEasyCleanup> curl(curl_easy_init());
-    if (curl) {
-      curl_slist* raw = nullptr;
-      for (const char* header : {"Content-Type: application/json", "Accept: application/json", "charsets: utf-8"}) {
-        curl_slist* grown = curl_slist_append(raw, header);
-        if (!grown) break;
-        raw = grown;
-      }
-      std::unique_ptr<curl_slist, CurlListCleanup> headers(raw);
-      CURL* h = curl.get();
-      curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
-      curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, "POST");
-      curl_easy_setopt(h, CURLOPT_URL, url.c_str());
-      curl_easy_setopt(h, CURLOPT_TIMEOUT, 10L);
-      curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 0L);
-      curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-      curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
-      // The report carries the account's id: it goes only to the verified statistics host.
-      curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
-      curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
-      curl_easy_setopt(h, CURLOPT_CERTINFO, 1L);
-      curl_easy_setopt(h, CURLOPT_PREREQFUNCTION, TlsPeerPrereq);
-      curl_easy_setopt(h, CURLOPT_PREREQDATA, h);
-      curl_easy_setopt(h, CURLOPT_POSTFIELDS, bodyUtf8.c_str());
-      curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(bodyUtf8.size()));
-      curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, CurlWriteToString);
-      curl_easy_setopt(h, CURLOPT_WRITEDATA, &reply);
-      result = curl_easy_perform(h);
+std::string PostJson(const std::string& bodyUtf8, const std::string& url)
+{
+    if (curl_global_init(CURL_GLOBAL_ALL) != CURLE_OK) return "fail";
+    std::string reply;
+    CURLcode result = CURLE_FAILED_INIT;
+    {
+        std::unique_ptr<CURL, CurlEasyCleanup> curl(curl_easy_init());
+        if (curl) {
+            curl_slist* raw = nullptr;
+            for (const char* header :
+                 { "Content-Type: application/json", "Accept: application/json", "charsets: utf-8" }) {
+                curl_slist* grown = curl_slist_append(raw, header);
+                if (!grown) break;
+                raw = grown;
+            }
+            std::unique_ptr<curl_slist, CurlListCleanup> headers(raw);
+            CURL* h = curl.get();
+            curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+            curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, "POST");
+            curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+            curl_easy_setopt(h, CURLOPT_TIMEOUT, 10L);
+            curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 0L);
+            curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+            curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
+            // The report carries the account's id: it goes only to the verified statistics host.
+            curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
+            curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+            curl_easy_setopt(h, CURLOPT_CERTINFO, 1L);
+            curl_easy_setopt(h, CURLOPT_PREREQFUNCTION, TlsPeerPrereq);
+            curl_easy_setopt(h, CURLOPT_PREREQDATA, h);
+            curl_easy_setopt(h, CURLOPT_POSTFIELDS, bodyUtf8.c_str());
+            curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(bodyUtf8.size()));
+            curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, CurlWriteToString);
+            curl_easy_setopt(h, CURLOPT_WRITEDATA, &reply);
+            result = curl_easy_perform(h);
+        }
     }
-  }
-  curl_global_cleanup();
-  if (result != CURLE_OK) return "fail";
-  return Utf8ToAnsi(reply);
+    curl_global_cleanup();
+    if (result != CURLE_OK) return "fail";
+    return Utf8ToAnsi(reply);
 }

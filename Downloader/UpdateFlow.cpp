@@ -31,233 +31,261 @@ const DWORD kReportWaitMs = 12000;
 
 // Waits for handle while answering the messages other threads send to this one: a worker
 // may be inside SendMessage to our window.
-bool WaitAnsweringSentMessages(HANDLE handle, DWORD milliseconds) {
-  const ULONGLONG end = GetTickCount64() + milliseconds;
-  for (;;) {
-    const ULONGLONG now = GetTickCount64();
-    if (now >= end) return false;
-    const DWORD waited = MsgWaitForMultipleObjects(1, &handle, FALSE, static_cast<DWORD>(end - now), QS_SENDMESSAGE);
-    if (waited == WAIT_OBJECT_0) return true;
-    if (waited != WAIT_OBJECT_0 + 1) return false;
-    MSG msg;
-    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-  }
+bool WaitAnsweringSentMessages(HANDLE handle, DWORD milliseconds)
+{
+    const ULONGLONG end = GetTickCount64() + milliseconds;
+    for (;;) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end) return false;
+        const DWORD waited =
+            MsgWaitForMultipleObjects(1, &handle, FALSE, static_cast<DWORD>(end - now), QS_SENDMESSAGE);
+        if (waited == WAIT_OBJECT_0) return true;
+        if (waited != WAIT_OBJECT_0 + 1) return false;
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
 }
 
-}  // namespace
+} // namespace
 
-ViewChange ExtractProgressChange(const char* completed, const char* total) {
-  const long long done = completed ? _atoi64(completed) : 0;
-  const long long all = total ? _atoi64(total) : 0;
-  // No total (or a nonsensical one) gives no fraction: 0 %.
-  double percent = all > 0 ? static_cast<double>(done) / static_cast<double>(all) * 100.0 : 0.0;
-  if (percent < 0.0) percent = 0.0;
-  if (percent > 100.0) percent = 100.0;
-  const int value = static_cast<int>(percent);
-  wchar_t text[100];
-  _snwprintf(text, sizeof text / sizeof text[0], L"正在解压...(%d%%)", value);
-  text[sizeof text / sizeof text[0] - 1] = L'\0';
-  ViewChange change;
-  change.SetProgress(value).SetPercentText(text).ShowSpeed(false);
-  return change;
+ViewChange ExtractProgressChange(const char* completed, const char* total)
+{
+    const long long done = completed ? _atoi64(completed) : 0;
+    const long long all = total ? _atoi64(total) : 0;
+    // No total (or a nonsensical one) gives no fraction: 0 %.
+    double percent = all > 0 ? static_cast<double>(done) / static_cast<double>(all) * 100.0 : 0.0;
+    if (percent < 0.0) percent = 0.0;
+    if (percent > 100.0) percent = 100.0;
+    const int value = static_cast<int>(percent);
+    wchar_t text[100];
+    _snwprintf(text, sizeof text / sizeof text[0], L"正在解压...(%d%%)", value);
+    text[sizeof text / sizeof text[0] - 1] = L'\0';
+    ViewChange change;
+    change.SetProgress(value).SetPercentText(text).ShowSpeed(false);
+    return change;
 }
 
 // The package download's progress, as view changes; a stopped flow stops the download.
 class CUpdateFlow::DownloadView final : public IDownloadProgress {
- public:
-  explicit DownloadView(CUpdateFlow& flow) : m_flow(flow) {}
-  void Begin() override {
-    ViewChange change;
-    change.ShowPercent(true).ShowSpeed(true).ShowProgress(true).SetProgress(0);
-    m_flow.m_mailbox.Post(change);
-  }
-  void Update(const DownloadFigures& figures) override {
-    ViewChange change;
-    change.SetProgress(figures.percent).SetPercentText(figures.percentText).ShowSpeed(true).SetSpeedText(
-        figures.speedText);
-    m_flow.m_mailbox.Post(change);
-  }
-  void End() override {
-    ViewChange change;
-    change.SetProgress(0);
-    m_flow.m_mailbox.Post(change);
-  }
-  bool ShouldStop() override { return m_flow.Cancelled(); }
+public:
+    explicit DownloadView(CUpdateFlow& flow) : m_flow(flow) {}
+    void Begin() override
+    {
+        ViewChange change;
+        change.ShowPercent(true).ShowSpeed(true).ShowProgress(true).SetProgress(0);
+        m_flow.m_mailbox.Post(change);
+    }
+    void Update(const DownloadFigures& figures) override
+    {
+        ViewChange change;
+        change.SetProgress(figures.percent)
+            .SetPercentText(figures.percentText)
+            .ShowSpeed(true)
+            .SetSpeedText(figures.speedText);
+        m_flow.m_mailbox.Post(change);
+    }
+    void End() override
+    {
+        ViewChange change;
+        change.SetProgress(0);
+        m_flow.m_mailbox.Post(change);
+    }
+    bool ShouldStop() override { return m_flow.Cancelled(); }
 
- private:
-  CUpdateFlow& m_flow;
+private:
+    CUpdateFlow& m_flow;
 };
 
 // The extraction's progress goes to the window thread as message 1026, synchronously.
 class CUpdateFlow::ExtractView final : public IExtractProgress {
- public:
-  ExtractView(CUpdateFlow& flow, HWND window) : m_flow(flow), m_window(window) {}
-  void OnExtractProgress(UINT64 completed, UINT64 total) override { m_window.OnExtractProgress(completed, total); }
-  bool ShouldStop() override { return m_flow.Cancelled(); }
+public:
+    ExtractView(CUpdateFlow& flow, HWND window) : m_flow(flow), m_window(window) {}
+    void OnExtractProgress(UINT64 completed, UINT64 total) override { m_window.OnExtractProgress(completed, total); }
+    bool ShouldStop() override { return m_flow.Cancelled(); }
 
- private:
-  CUpdateFlow& m_flow;
-  CWindowExtractProgress m_window;
+private:
+    CUpdateFlow& m_flow;
+    CWindowExtractProgress m_window;
 };
 
 CUpdateFlow::CUpdateFlow(IUpdateView& view, const UpdateInfo& info, const std::wstring& folder,
                          const std::string& reportUrl)
-    : m_view(view),
-      m_info(info),
-      m_folder(folder),
-      m_reportUrl(reportUrl),
-      m_versionFile(VersionFilePath(folder, info)),
-      m_cancel(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-      m_reportDone(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
-
-CUpdateFlow::~CUpdateFlow() {
-  if (m_worker) {
-    SetEvent(m_cancel);
-    WaitForSingleObject(m_worker, INFINITE);
-    CloseHandle(m_worker);
-  }
-  if (m_cancel) CloseHandle(m_cancel);
-  if (m_reportDone) CloseHandle(m_reportDone);
+    : m_view(view), m_info(info), m_folder(folder), m_reportUrl(reportUrl),
+      m_versionFile(VersionFilePath(folder, info)), m_cancel(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      m_reportDone(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+{
 }
 
-bool CUpdateFlow::Start(HWND window) {
-  m_window = window;
-  m_mailbox.SetWindow(window);
-  m_updateRunning = ReadInstalledVersion(m_versionFile) != m_info.game_version;
-  return StartWorker(m_updateRunning ? DownloadAndExtractThread : VersionCheckThread);
+CUpdateFlow::~CUpdateFlow()
+{
+    if (m_worker) {
+        SetEvent(m_cancel);
+        WaitForSingleObject(m_worker, INFINITE);
+        CloseHandle(m_worker);
+    }
+    if (m_cancel) CloseHandle(m_cancel);
+    if (m_reportDone) CloseHandle(m_reportDone);
 }
 
-bool CUpdateFlow::StartWorker(UINT(__cdecl* proc)(LPVOID)) {
-  // Made suspended, so that our copy of its handle exists before it can end.
-  CWinThread* thread = AfxBeginThread(proc, this, THREAD_PRIORITY_IDLE, 0, CREATE_SUSPENDED);
-  if (!thread) return false;
-  if (!DuplicateHandle(GetCurrentProcess(), thread->m_hThread, GetCurrentProcess(), &m_worker, SYNCHRONIZE, FALSE,
-                       0))
-    m_worker = nullptr;
-  thread->ResumeThread();
-  return true;
+bool CUpdateFlow::Start(HWND window)
+{
+    m_window = window;
+    m_mailbox.SetWindow(window);
+    m_updateRunning = ReadInstalledVersion(m_versionFile) != m_info.game_version;
+    return StartWorker(m_updateRunning ? DownloadAndExtractThread : VersionCheckThread);
 }
 
-bool CUpdateFlow::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  ViewChange change;
-  if (m_mailbox.HandleMessage(message, wParam, change)) {
-    if (!change.Empty()) m_view.ApplyViewChange(change);
+bool CUpdateFlow::StartWorker(UINT(__cdecl* proc)(LPVOID))
+{
+    // Made suspended, so that our copy of its handle exists before it can end.
+    CWinThread* thread = AfxBeginThread(proc, this, THREAD_PRIORITY_IDLE, 0, CREATE_SUSPENDED);
+    if (!thread) return false;
+    if (!DuplicateHandle(GetCurrentProcess(), thread->m_hThread, GetCurrentProcess(), &m_worker, SYNCHRONIZE, FALSE, 0))
+        m_worker = nullptr;
+    thread->ResumeThread();
     return true;
-  }
-  if (message == WM_EXTRACT_PROGRESS) {
-    // Anything the download left pending is older than this: merged under it.
-    change = m_mailbox.TakeWith(
-        ExtractProgressChange(reinterpret_cast<const char*>(wParam), reinterpret_cast<const char*>(lParam)));
-    m_view.ApplyViewChange(change);
-  }
-  return false;
 }
 
-void CUpdateFlow::Stop() {
-  if (m_stopping) return;
-  m_stopping = true;
-  SetEvent(m_cancel);
-  if (m_worker) WaitAnsweringSentMessages(m_worker, kStopWaitMs);
-}
-
-void CUpdateFlow::Close() {
-  Stop();
-  if (m_updateRunning && GetFileAttributesW(m_versionFile.c_str()) != INVALID_FILE_ATTRIBUTES) {
-    Sleep(kRemovePauseMs);
-    DeleteFileW(m_versionFile.c_str());
-  }
-}
-
-bool CUpdateFlow::WaitForWorker(DWORD milliseconds) const {
-  return !m_worker || WaitForSingleObject(m_worker, milliseconds) == WAIT_OBJECT_0;
-}
-
-bool CUpdateFlow::Cancelled() const { return WaitForSingleObject(m_cancel, 0) == WAIT_OBJECT_0; }
-
-bool CUpdateFlow::Pause(DWORD milliseconds) const { return WaitForSingleObject(m_cancel, milliseconds) == WAIT_TIMEOUT; }
-
-UINT __cdecl CUpdateFlow::DownloadAndExtractThread(LPVOID flow) {
-  static_cast<CUpdateFlow*>(flow)->DownloadAndExtract();
-  return 0;
-}
-
-UINT __cdecl CUpdateFlow::VersionCheckThread(LPVOID flow) {
-  static_cast<CUpdateFlow*>(flow)->VersionCheck();
-  AfxEndThread(0);
-}
-
-void CUpdateFlow::DownloadAndExtract() {
-  // 1. The package, with progress and speed.
-  DownloadView download(*this);
-  std::wstring archive;
-  double start = 0.0;
-  const int downloaded = DownloadPackage(m_info.game_url, m_folder, download, start, archive);
-  if (start != 0.0) {
-    m_downloadStart = start;
-    m_downloadStarted = true;
-  }
-  if (downloaded != 0) {
-    if (!Cancelled()) ShowFailure();
-    return;
-  }
-  // 2. Unpacked beside us; the new version file is put in place only when all went well.
-  ExtractView extract(*this, m_window);
-  const ExtractResult result = ExtractArchive(m_folder + L"7z.dll", archive, m_folder, &extract);
-  if (!result.Succeeded()) {
-    if (!Cancelled()) ShowFailure();
-    return;
-  }
-  // 3. Only a complete installation starts the game.
-  if (!Cancelled()) StartGame();
-}
-
-void CUpdateFlow::VersionCheck() {
-  for (int i = 0; i < kVersionCheckSteps; ++i) {
+bool CUpdateFlow::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
     ViewChange change;
-    change.ShowProgress(false).ShowMessage(true).SetMessageText(kVersionCheckText);
+    if (m_mailbox.HandleMessage(message, wParam, change)) {
+        if (!change.Empty()) m_view.ApplyViewChange(change);
+        return true;
+    }
+    if (message == WM_EXTRACT_PROGRESS) {
+        // Anything the download left pending is older than this: merged under it.
+        change = m_mailbox.TakeWith(
+            ExtractProgressChange(reinterpret_cast<const char*>(wParam), reinterpret_cast<const char*>(lParam)));
+        m_view.ApplyViewChange(change);
+    }
+    return false;
+}
+
+void CUpdateFlow::Stop()
+{
+    if (m_stopping) return;
+    m_stopping = true;
+    SetEvent(m_cancel);
+    if (m_worker) WaitAnsweringSentMessages(m_worker, kStopWaitMs);
+}
+
+void CUpdateFlow::Close()
+{
+    Stop();
+    if (m_updateRunning && GetFileAttributesW(m_versionFile.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        Sleep(kRemovePauseMs);
+        DeleteFileW(m_versionFile.c_str());
+    }
+}
+
+bool CUpdateFlow::WaitForWorker(DWORD milliseconds) const
+{
+    return !m_worker || WaitForSingleObject(m_worker, milliseconds) == WAIT_OBJECT_0;
+}
+
+bool CUpdateFlow::Cancelled() const
+{
+    return WaitForSingleObject(m_cancel, 0) == WAIT_OBJECT_0;
+}
+
+bool CUpdateFlow::Pause(DWORD milliseconds) const
+{
+    return WaitForSingleObject(m_cancel, milliseconds) == WAIT_TIMEOUT;
+}
+
+UINT __cdecl CUpdateFlow::DownloadAndExtractThread(LPVOID flow)
+{
+    static_cast<CUpdateFlow*>(flow)->DownloadAndExtract();
+    return 0;
+}
+
+UINT __cdecl CUpdateFlow::VersionCheckThread(LPVOID flow)
+{
+    static_cast<CUpdateFlow*>(flow)->VersionCheck();
+    AfxEndThread(0);
+}
+
+void CUpdateFlow::DownloadAndExtract()
+{
+    // 1. The package, with progress and speed.
+    DownloadView download(*this);
+    std::wstring archive;
+    double start = 0.0;
+    const int downloaded = DownloadPackage(m_info.game_url, m_folder, download, start, archive);
+    if (start != 0.0) {
+        m_downloadStart = start;
+        m_downloadStarted = true;
+    }
+    if (downloaded != 0) {
+        if (!Cancelled()) ShowFailure();
+        return;
+    }
+    // 2. Unpacked beside us; the new version file is put in place only when all went well.
+    ExtractView extract(*this, m_window);
+    const ExtractResult result = ExtractArchive(m_folder + L"7z.dll", archive, m_folder, &extract);
+    if (!result.Succeeded()) {
+        if (!Cancelled()) ShowFailure();
+        return;
+    }
+    // 3. Only a complete installation starts the game.
+    if (!Cancelled()) StartGame();
+}
+
+void CUpdateFlow::VersionCheck()
+{
+    for (int i = 0; i < kVersionCheckSteps; ++i) {
+        ViewChange change;
+        change.ShowProgress(false).ShowMessage(true).SetMessageText(kVersionCheckText);
+        m_mailbox.Post(change);
+        if (!Pause(kVersionCheckStepMs)) return;
+    }
+    StartGame();
+}
+
+void CUpdateFlow::ShowFailure()
+{
+    ViewChange change;
+    change.ShowProgress(false).ShowPercent(false).ShowSpeed(false).ShowMessage(true).SetMessageText(kUpdateFailedText);
     m_mailbox.Post(change);
-    if (!Pause(kVersionCheckStepMs)) return;
-  }
-  StartGame();
 }
 
-void CUpdateFlow::ShowFailure() {
-  ViewChange change;
-  change.ShowProgress(false).ShowPercent(false).ShowSpeed(false).ShowMessage(true).SetMessageText(kUpdateFailedText);
-  m_mailbox.Post(change);
-}
+void CUpdateFlow::StartGame()
+{
+    // 1. Tell the player.
+    {
+        ViewChange change;
+        change.ShowProgress(false)
+            .ShowMessage(true)
+            .SetMessageText(kGameStartingText)
+            .ShowPercent(false)
+            .ShowSpeed(false);
+        m_mailbox.Post(change);
+    }
+    if (!Pause(kGameStartPauseMs)) return;
 
-void CUpdateFlow::StartGame() {
-  // 1. Tell the player.
-  {
-    ViewChange change;
-    change.ShowProgress(false).ShowMessage(true).SetMessageText(kGameStartingText).ShowPercent(false).ShowSpeed(false);
-    m_mailbox.Post(change);
-  }
-  if (!Pause(kGameStartPauseMs)) return;
+    // 2. The game, with the account's credentials, in our folder.
+    const std::wstring executable = GameExecutablePath(m_folder, m_info);
+    GameProcess game;
+    bool started = game.Start(executable, GameCommandLine(executable, m_info), m_folder);
+    if (started) {
+        m_gameStarted = true;
+        StartGameWatch(game.Handle(), game.Id(), m_reportDone, kReportWaitMs);
+        ViewChange change;
+        change.ShowWindow(false);
+        m_mailbox.PostAndWait(change);
+    } else {
+        ViewChange change;
+        change.SetMessageText(kGameStartFailedText);
+        m_mailbox.Post(change);
+    }
 
-  // 2. The game, with the account's credentials, in our folder.
-  const std::wstring executable = GameExecutablePath(m_folder, m_info);
-  GameProcess game;
-  bool started = game.Start(executable, GameCommandLine(executable, m_info), m_folder);
-  if (started) {
-    m_gameStarted = true;
-    StartGameWatch(game.Handle(), game.Id(), m_reportDone, kReportWaitMs);
-    ViewChange change;
-    change.ShowWindow(false);
-    m_mailbox.PostAndWait(change);
-  } else {
-    ViewChange change;
-    change.SetMessageText(kGameStartFailedText);
-    m_mailbox.Post(change);
-  }
-
-  // 3. The report: seconds since the download began (0 without one).
-  long long seconds = 0;
-  if (m_downloadStarted) {
-    seconds = ElapsedWholeSeconds(m_downloadStart, CurrentLocalDate());
-    if (seconds < 0) seconds = 0;
-  }
-  PostJson(BuildReportBody(started, seconds, m_info.uid), m_reportUrl);
-  SetEvent(m_reportDone);
+    // 3. The report: seconds since the download began (0 without one).
+    long long seconds = 0;
+    if (m_downloadStarted) {
+        seconds = ElapsedWholeSeconds(m_downloadStart, CurrentLocalDate());
+        if (seconds < 0) seconds = 0;
+    }
+    PostJson(BuildReportBody(started, seconds, m_info.uid), m_reportUrl);
+    SetEvent(m_reportDone);
 }

@@ -10,16 +10,16 @@
 // What the update flow needs from its window: somewhere to apply view changes, on the
 // window's own thread. The main window implements it; tests use a plain window.
 class IUpdateView {
- public:
-  virtual void ApplyViewChange(const ViewChange& change) = 0;
+public:
+    virtual void ApplyViewChange(const ViewChange& change) = 0;
 
- protected:
-  ~IUpdateView() = default;
+protected:
+    ~IUpdateView() = default;
 };
 
 // Fixed texts of the flow.
-extern const wchar_t kVersionCheckText[];   // "版本比对中..."
-extern const wchar_t kGameStartingText[];   // "版本比对成功，正在启动游戏。。。"
+extern const wchar_t kVersionCheckText[]; // "版本比对中..."
+extern const wchar_t kGameStartingText[]; // "版本比对成功，正在启动游戏。。。"
 extern const wchar_t kGameStartFailedText[];
 extern const wchar_t kUpdateFailedText[];
 
@@ -33,73 +33,73 @@ ViewChange ExtractProgressChange(const char* completed, const char* total);
 // start, the watchdog and the statistics report. Workers never touch the window: they hand
 // their view changes over (ViewChange.h) and the window thread applies them.
 class CUpdateFlow {
- public:
-  // folder: where the game lives and the package goes (our own folder, with a trailing
-  // separator); reportUrl: where the statistics report goes.
-  CUpdateFlow(IUpdateView& view, const UpdateInfo& info, const std::wstring& folder, const std::string& reportUrl);
-  ~CUpdateFlow();
-  CUpdateFlow(const CUpdateFlow&) = delete;
-  CUpdateFlow& operator=(const CUpdateFlow&) = delete;
+public:
+    // folder: where the game lives and the package goes (our own folder, with a trailing
+    // separator); reportUrl: where the statistics report goes.
+    CUpdateFlow(IUpdateView& view, const UpdateInfo& info, const std::wstring& folder, const std::string& reportUrl);
+    ~CUpdateFlow();
+    CUpdateFlow(const CUpdateFlow&) = delete;
+    CUpdateFlow& operator=(const CUpdateFlow&) = delete;
 
-  const UpdateInfo& Info() const { return m_info; }
-  const std::wstring& VersionFile() const { return m_versionFile; }
-  // True when the versions differed and the download path was taken.
-  bool UpdateRunning() const { return m_updateRunning; }
+    const UpdateInfo& Info() const { return m_info; }
+    const std::wstring& VersionFile() const { return m_versionFile; }
+    // True when the versions differed and the download path was taken.
+    bool UpdateRunning() const { return m_updateRunning; }
 
-  // Window thread, once: compares the installed version with the published one and starts
-  // the matching worker at idle priority. False when the worker could not be started.
-  bool Start(HWND window);
+    // Window thread, once: compares the installed version with the published one and starts
+    // the matching worker at idle priority. False when the worker could not be started.
+    bool Start(HWND window);
 
-  // Window thread: the flow's own messages (the wake-up of the view mailbox and the
-  // extraction progress, 1026). True when the message was the flow's wake-up and is done;
-  // 1026 is handled and still reported false, so that the window passes it on as well.
-  bool OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Window thread: the flow's own messages (the wake-up of the view mailbox and the
+    // extraction progress, 1026). True when the message was the flow's wake-up and is done;
+    // 1026 is handled and still reported false, so that the window passes it on as well.
+    bool OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-  // Window thread: stops the worker (it checks between chunks and in the extraction) and
-  // waits for it while still answering the messages it sends. The caller ends the process
-  // afterwards.
-  void Stop();
-  // Window thread, for "close": Stop, then, when the download path ran, removes the version
-  // file so that the next start downloads again.
-  void Close();
+    // Window thread: stops the worker (it checks between chunks and in the extraction) and
+    // waits for it while still answering the messages it sends. The caller ends the process
+    // afterwards.
+    void Stop();
+    // Window thread, for "close": Stop, then, when the download path ran, removes the version
+    // file so that the next start downloads again.
+    void Close();
 
-  // Waits for the worker without pumping messages (tests, whose window runs elsewhere).
-  bool WaitForWorker(DWORD milliseconds) const;
+    // Waits for the worker without pumping messages (tests, whose window runs elsewhere).
+    bool WaitForWorker(DWORD milliseconds) const;
 
-  // True once the game process was created.
-  bool GameStarted() const { return m_gameStarted; }
+    // True once the game process was created.
+    bool GameStarted() const { return m_gameStarted; }
 
-  // How many wake-ups the workers posted to the window.
-  unsigned long WakeCount() const { return m_mailbox.WakeCount(); }
+    // How many wake-ups the workers posted to the window.
+    unsigned long WakeCount() const { return m_mailbox.WakeCount(); }
 
- private:
-  static UINT __cdecl DownloadAndExtractThread(LPVOID flow);
-  static UINT __cdecl VersionCheckThread(LPVOID flow);
-  void DownloadAndExtract();
-  void VersionCheck();
-  void StartGame();
-  void ShowFailure();
-  bool Cancelled() const;
-  // Sleeps, but returns early (false) when the flow is stopped.
-  bool Pause(DWORD milliseconds) const;
-  bool StartWorker(UINT(__cdecl* proc)(LPVOID));
+private:
+    static UINT __cdecl DownloadAndExtractThread(LPVOID flow);
+    static UINT __cdecl VersionCheckThread(LPVOID flow);
+    void DownloadAndExtract();
+    void VersionCheck();
+    void StartGame();
+    void ShowFailure();
+    bool Cancelled() const;
+    // Sleeps, but returns early (false) when the flow is stopped.
+    bool Pause(DWORD milliseconds) const;
+    bool StartWorker(UINT(__cdecl* proc)(LPVOID));
 
-  class DownloadView;
-  class ExtractView;
+    class DownloadView;
+    class ExtractView;
 
-  IUpdateView& m_view;
-  const UpdateInfo m_info;
-  const std::wstring m_folder;
-  const std::string m_reportUrl;
-  std::wstring m_versionFile;
-  HWND m_window = nullptr;
-  CViewMailbox m_mailbox;
-  bool m_updateRunning = false;
-  bool m_stopping = false;
-  HANDLE m_cancel;      // manual-reset event: set by Stop
-  HANDLE m_reportDone;  // manual-reset event: set once the report has been sent
-  HANDLE m_worker = nullptr;
-  double m_downloadStart = 0.0;
-  std::atomic<bool> m_downloadStarted{false};
-  std::atomic<bool> m_gameStarted{false};
+    IUpdateView& m_view;
+    const UpdateInfo m_info;
+    const std::wstring m_folder;
+    const std::string m_reportUrl;
+    std::wstring m_versionFile;
+    HWND m_window = nullptr;
+    CViewMailbox m_mailbox;
+    bool m_updateRunning = false;
+    bool m_stopping = false;
+    HANDLE m_cancel;     // manual-reset event: set by Stop
+    HANDLE m_reportDone; // manual-reset event: set once the report has been sent
+    HANDLE m_worker = nullptr;
+    double m_downloadStart = 0.0;
+    std::atomic<bool> m_downloadStarted{ false };
+    std::atomic<bool> m_gameStarted{ false };
 };

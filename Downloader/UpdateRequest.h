@@ -16,10 +16,10 @@ size_t CurlWriteToString(void* data, size_t size, size_t count, void* target);
 
 // What one GET of the login URL gave.
 struct UpdateReplyFetch {
-  int curlCode = 0;        // CURLE_OK or the transfer's error
-  bool haveStatus = false;
-  long status = 0;
-  std::string body;        // raw, still in transport form
+    int curlCode = 0; // CURLE_OK or the transfer's error
+    bool haveStatus = false;
+    long status = 0;
+    std::string body; // raw, still in transport form
 };
 
 // The login-URL GET with the three JSON headers. TLS peers are verified against the

@@ -2,6 +2,7 @@
 
 #include "UpdaterStartup.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR parameters, int) {
-  return RunUpdaterStartup(instance, parameters);
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR parameters, int)
+{
+    return RunUpdaterStartup(instance, parameters);
 }

@@ -4,7 +4,8 @@
 
 #include <cstdio>
 
-void EndProcessNow(unsigned code) {
-  std::fflush(nullptr);
-  ExitProcess(code);
+void EndProcessNow(unsigned code)
+{
+    std::fflush(nullptr);
+    ExitProcess(code);
 }

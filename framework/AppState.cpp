@@ -6,21 +6,29 @@ CWinApp* g_frameworkApp = nullptr;
 static COccManager* g_occManager = nullptr;
 static bool g_containment = false;
 
-CWinApp* AfxGetApp() { return g_frameworkApp; }
-
-HINSTANCE AfxGetInstanceHandle() {
-  return g_frameworkApp && g_frameworkApp->m_hInstance ? g_frameworkApp->m_hInstance
-                                                       : ::GetModuleHandleW(nullptr);
+CWinApp* AfxGetApp()
+{
+    return g_frameworkApp;
 }
 
-BOOL AfxPreTranslateMessage(MSG* msg) {
-  CWinApp* app = AfxGetApp();
-  return app ? app->PreTranslateMessage(msg) : CWnd::WalkPreTranslateTree(nullptr, msg);
+HINSTANCE AfxGetInstanceHandle()
+{
+    return g_frameworkApp && g_frameworkApp->m_hInstance ? g_frameworkApp->m_hInstance : ::GetModuleHandleW(nullptr);
 }
 
-void AfxEnableControlContainer(COccManager* manager) {
-  g_containment = true;
-  g_occManager = manager;
+BOOL AfxPreTranslateMessage(MSG* msg)
+{
+    CWinApp* app = AfxGetApp();
+    return app ? app->PreTranslateMessage(msg) : CWnd::WalkPreTranslateTree(nullptr, msg);
 }
 
-COccManager* AfxGetOccManager() { return g_containment ? g_occManager : nullptr; }
+void AfxEnableControlContainer(COccManager* manager)
+{
+    g_containment = true;
+    g_occManager = manager;
+}
+
+COccManager* AfxGetOccManager()
+{
+    return g_containment ? g_occManager : nullptr;
+}

@@ -7,10 +7,10 @@
 // An ActiveX control named in a dialog template: the platform's dialog manager knows no
 // such class, so the framework takes it out of the template and creates it itself.
 struct DialogActiveXItem {
-  CLSID clsid;
-  UINT id;
-  DWORD style;
-  RECT units;  // left, top, right, bottom in dialog units
+    CLSID clsid;
+    UINT id;
+    DWORD style;
+    RECT units; // left, top, right, bottom in dialog units
 };
 
 // Copies an extended dialog template without its ActiveX items (class names written as a

@@ -9,26 +9,26 @@
 // entry point starts OLE, runs InitInstance, then the message loop when it answered TRUE,
 // and always ExitInstance, whose result is the exit code.
 class CWinApp : public CCmdTarget {
- public:
-  explicit CWinApp(LPCWSTR appName = nullptr);
-  ~CWinApp() override;
+public:
+    explicit CWinApp(LPCWSTR appName = nullptr);
+    ~CWinApp() override;
 
-  virtual BOOL InitInstance() { return TRUE; }
-  virtual int Run();
-  virtual int ExitInstance();
-  // The first look at every message of the framework's loops: by default the wrappers of
-  // the target and of its parents and owners get it.
-  virtual BOOL PreTranslateMessage(MSG* msg);
+    virtual BOOL InitInstance() { return TRUE; }
+    virtual int Run();
+    virtual int ExitInstance();
+    // The first look at every message of the framework's loops: by default the wrappers of
+    // the target and of its parents and owners get it.
+    virtual BOOL PreTranslateMessage(MSG* msg);
 
-  void OnHelp() {}
+    void OnHelp() {}
 
-  HINSTANCE m_hInstance = nullptr;
-  LPCWSTR m_pszAppName = nullptr;
-  CWnd* m_pMainWnd = nullptr;
+    HINSTANCE m_hInstance = nullptr;
+    LPCWSTR m_pszAppName = nullptr;
+    CWnd* m_pMainWnd = nullptr;
 
- protected:
-  int m_exitCode = 0;  // from WM_QUIT of the loop in Run
-  DECLARE_MESSAGE_MAP()
+protected:
+    int m_exitCode = 0; // from WM_QUIT of the loop in Run
+    DECLARE_MESSAGE_MAP()
 };
 
 CWinApp* AfxGetApp();

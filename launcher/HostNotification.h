@@ -4,9 +4,9 @@
 // The record the host window receives with WM_COPYDATA (dwData 1) when the launcher's
 // updater has gone or the player closed the launcher.
 struct HostNotificationRecord {
-  INT32 first;      // 1
-  WCHAR text[260];  // "1", then zeros
-  INT32 last;       // 1
+    INT32 first;     // 1
+    WCHAR text[260]; // "1", then zeros
+    INT32 last;      // 1
 };
 static_assert(sizeof(HostNotificationRecord) == 528, "the host reads exactly 528 bytes");
 

@@ -12,67 +12,72 @@ namespace {
 
 // The platform's basic process record: six pointer-sized fields, the id fifth.
 struct ProcessBasicInfo {
-  ULONG_PTR exitStatus;
-  ULONG_PTR pebBaseAddress;
-  ULONG_PTR affinityMask;
-  ULONG_PTR basePriority;
-  ULONG_PTR uniqueProcessId;
-  ULONG_PTR inheritedFromUniqueProcessId;
+    ULONG_PTR exitStatus;
+    ULONG_PTR pebBaseAddress;
+    ULONG_PTR affinityMask;
+    ULONG_PTR basePriority;
+    ULONG_PTR uniqueProcessId;
+    ULONG_PTR inheritedFromUniqueProcessId;
 };
 typedef LONG(WINAPI* QueryProcessFn)(HANDLE, int, PVOID, ULONG, PULONG);
 
 struct LibraryFreer {
-  void operator()(HMODULE module) const { ::FreeLibrary(module); }
+    void operator()(HMODULE module) const { ::FreeLibrary(module); }
 };
 
-UINT __cdecl WatchLoaderThread(LPVOID raw) {
-  std::unique_ptr<LoaderWatch> watch(static_cast<LoaderWatch*>(raw));
-  WaitForLoader(*watch);
-  SendHostNotification(watch->host, watch->dialog);
-  EndProcessNow(0);
+UINT __cdecl WatchLoaderThread(LPVOID raw)
+{
+    std::unique_ptr<LoaderWatch> watch(static_cast<LoaderWatch*>(raw));
+    WaitForLoader(*watch);
+    SendHostNotification(watch->host, watch->dialog);
+    EndProcessNow(0);
 }
 
-}  // namespace
+} // namespace
 
-DWORD ChildProcessId(HANDLE process) {
-  std::unique_ptr<HINSTANCE__, LibraryFreer> ntdll(::LoadLibraryW(L"ntdll.dll"));
-  if (!ntdll) return 0xFFFFFFFF;
-  auto query = reinterpret_cast<QueryProcessFn>(
-      reinterpret_cast<void*>(::GetProcAddress(ntdll.get(), "NtQueryInformationProcess")));
-  ProcessBasicInfo info{};
-  if (!query || query(process, 0, &info, sizeof(info), nullptr) < 0) return 0;
-  return static_cast<DWORD>(info.uniqueProcessId);
+DWORD ChildProcessId(HANDLE process)
+{
+    std::unique_ptr<HINSTANCE__, LibraryFreer> ntdll(::LoadLibraryW(L"ntdll.dll"));
+    if (!ntdll) return 0xFFFFFFFF;
+    auto query = reinterpret_cast<QueryProcessFn>(
+        reinterpret_cast<void*>(::GetProcAddress(ntdll.get(), "NtQueryInformationProcess")));
+    ProcessBasicInfo info{};
+    if (!query || query(process, 0, &info, sizeof(info), nullptr) < 0) return 0;
+    return static_cast<DWORD>(info.uniqueProcessId);
 }
 
-bool IsProcessListed(DWORD id) {
-  if (id == 0 || id == 0xFFFFFFFF) return false;
-  UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot || snapshot.get() == INVALID_HANDLE_VALUE) return false;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof(entry);
-  for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
-       more = ::Process32NextW(snapshot.get(), &entry)) {
-    if (entry.th32ProcessID == id) return true;
-  }
-  return false;
+bool IsProcessListed(DWORD id)
+{
+    if (id == 0 || id == 0xFFFFFFFF) return false;
+    UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot || snapshot.get() == INVALID_HANDLE_VALUE) return false;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
+        if (entry.th32ProcessID == id) return true;
+    }
+    return false;
 }
 
-bool IsLoaderRunning(const LoaderWatch& watch) {
-  // The handle also holds the id, so a reused id can never keep the launcher waiting.
-  if (watch.process) return ::WaitForSingleObject(watch.process.get(), 0) == WAIT_TIMEOUT;
-  return IsProcessListed(watch.processId);
+bool IsLoaderRunning(const LoaderWatch& watch)
+{
+    // The handle also holds the id, so a reused id can never keep the launcher waiting.
+    if (watch.process) return ::WaitForSingleObject(watch.process.get(), 0) == WAIT_TIMEOUT;
+    return IsProcessListed(watch.processId);
 }
 
-void WaitForLoader(const LoaderWatch& watch) {
-  while (IsLoaderRunning(watch)) {
-    if (watch.process)
-      ::WaitForSingleObject(watch.process.get(), 1000);
-    else
-      ::Sleep(1000);
-  }
+void WaitForLoader(const LoaderWatch& watch)
+{
+    while (IsLoaderRunning(watch)) {
+        if (watch.process)
+            ::WaitForSingleObject(watch.process.get(), 1000);
+        else
+            ::Sleep(1000);
+    }
 }
 
-void StartLoaderWatcher(std::unique_ptr<LoaderWatch> watch) {
-  LoaderWatch* handed = watch.release();
-  if (!AfxBeginThread(&WatchLoaderThread, handed, THREAD_PRIORITY_IDLE)) WatchLoaderThread(handed);
+void StartLoaderWatcher(std::unique_ptr<LoaderWatch> watch)
+{
+    LoaderWatch* handed = watch.release();
+    if (!AfxBeginThread(&WatchLoaderThread, handed, THREAD_PRIORITY_IDLE)) WatchLoaderThread(handed);
 }

@@ -8,10 +8,10 @@
 // Everything the watcher works with, copied when it starts: it reads nothing of the dialog
 // afterwards, so the main thread may go on changing the dialog freely.
 struct LoaderWatch {
-  UniqueHandle process;  // the updater's process, when the shell handed it out
-  DWORD processId = 0;   // 0 or 0xFFFFFFFF when it could not be read
-  HWND host = nullptr;   // the window to notify, none when null
-  HWND dialog = nullptr; // sent as the notification's wParam
+    UniqueHandle process;  // the updater's process, when the shell handed it out
+    DWORD processId = 0;   // 0 or 0xFFFFFFFF when it could not be read
+    HWND host = nullptr;   // the window to notify, none when null
+    HWND dialog = nullptr; // sent as the notification's wParam
 };
 
 // The updater's process id from its handle: 0 when the query fails, 0xFFFFFFFF when the

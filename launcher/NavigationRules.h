@@ -5,14 +5,14 @@
 
 // What the browser dialog does before a navigation to `url`.
 enum class NavigationAction {
-  None,         // the browser goes on
-  Reload,       // an error page of the browser: the login page again
-  StartLoader,  // "app://loadgame|<parameters>|...": the updater with the parameters
-  StayOnPage    // "app://loadgame" without parameters: nothing starts
+    None,        // the browser goes on
+    Reload,      // an error page of the browser: the login page again
+    StartLoader, // "app://loadgame|<parameters>|...": the updater with the parameters
+    StayOnPage   // "app://loadgame" without parameters: nothing starts
 };
 struct NavigationDecision {
-  NavigationAction action = NavigationAction::None;
-  std::wstring parameters;  // for StartLoader: the text between the first and second "|"
+    NavigationAction action = NavigationAction::None;
+    std::wstring parameters; // for StartLoader: the text between the first and second "|"
 };
 NavigationDecision DecideBeforeNavigate(const std::wstring& url);
 

@@ -5,12 +5,12 @@
 
 // The host's --name=value switches, one byte string each, empty until given.
 struct LauncherSwitches {
-  std::string winid;
-  std::string token;
-  std::string source;
-  std::string serverid;
-  std::string fcext;
-  std::string fileparam;
+    std::string winid;
+    std::string token;
+    std::string source;
+    std::string serverid;
+    std::string fcext;
+    std::string fileparam;
 };
 
 // The launcher's one set, filled at start-up and read by the login dialog.

@@ -108,7 +108,10 @@ double LinePass(int n, bool vertical)
     for (int i = 0; i < n; i++) {
         CountingUI* p = new CountingUI;
         if (i % 2 == 0) {
-            if (vertical) p->SetFixedHeight(20); else p->SetFixedWidth(20);
+            if (vertical)
+                p->SetFixedHeight(20);
+            else
+                p->SetFixedWidth(20);
         }
         layout->Add(p);
     }
@@ -140,8 +143,8 @@ int main()
             "one SetPos with its scroll-bar passes, best of 5");
         Row(vertical ? "vertical layout pass, 10,000 children" : "horizontal layout pass, 10,000 children", t10k, "ms",
             "one SetPos with its scroll-bar passes, best of 5");
-        Row(vertical ? "vertical layout growth 10,000 / 1,000" : "horizontal layout growth 10,000 / 1,000",
-            t10k / t1k, "ratio", "goal <= 11");
+        Row(vertical ? "vertical layout growth 10,000 / 1,000" : "horizontal layout growth 10,000 / 1,000", t10k / t1k,
+            "ratio", "goal <= 11");
     }
     CPaintManagerUI::Term();
     return 0;

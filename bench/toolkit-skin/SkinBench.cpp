@@ -41,9 +41,14 @@ std::string Leaf(int i)
 {
     char s[160];
     switch (i % 3) {
-    case 0: snprintf(s, sizeof(s), "<Label name=\"l%d\" text=\"Item %d\" height=\"16\"/>", i, i); break;
-    case 1: snprintf(s, sizeof(s), "<Button name=\"b%d\" text=\"Go %d\" height=\"16\" width=\"60\"/>", i, i); break;
-    default: snprintf(s, sizeof(s), "<Control name=\"c%d\" bkcolor=\"#FF%06X\" height=\"16\"/>", i, i * 997 & 0xFFFFFF);
+    case 0:
+        snprintf(s, sizeof(s), "<Label name=\"l%d\" text=\"Item %d\" height=\"16\"/>", i, i);
+        break;
+    case 1:
+        snprintf(s, sizeof(s), "<Button name=\"b%d\" text=\"Go %d\" height=\"16\" width=\"60\"/>", i, i);
+        break;
+    default:
+        snprintf(s, sizeof(s), "<Control name=\"c%d\" bkcolor=\"#FF%06X\" height=\"16\"/>", i, i * 997 & 0xFFFFFF);
     }
     return s;
 }
@@ -145,7 +150,7 @@ Timing BuildLayoutPaint(const painttest::TempDir& dir, const std::string& skin)
             CControlUI* root = builder.Create(L"bench.xml", NULL, NULL, &pm);
             double t3 = Now();
             pm.AttachDialog(root);
-            RECT rc = {0, 0, 800, 600};
+            RECT rc = { 0, 0, 800, 600 };
             double t4 = Now();
             root->SetPos(rc);
             double t5 = Now();
@@ -167,10 +172,11 @@ void Skins(const painttest::TempDir& dir, const char* shape, std::string (*make)
 {
     Timing small = BuildLayoutPaint(dir, make(1000));
     Timing large = BuildLayoutPaint(dir, make(10000));
-    for (const Timing* t : {&small, &large}) {
+    for (const Timing* t : { &small, &large }) {
         std::string what = std::string(shape) + " " + (t == &small ? "1,000" : "10,000");
         Row(what + ": markup parse", t->parse, "ms", "CMarkup::LoadFromMem of the file's bytes");
-        Row(what + ": skin file load and parse", t->load, "ms", "CDialogBuilder::Create, the same document built into nothing");
+        Row(what + ": skin file load and parse", t->load, "ms",
+            "CDialogBuilder::Create, the same document built into nothing");
         Row(what + ": load and parse / markup parse", t->load / t->parse, "x", "goal <= 2");
         Row(what + ": skin build", t->build, "ms", "CDialogBuilder::Create of the file, with a manager");
         Row(what + ": skin build, no manager", t->bare, "ms", "CDialogBuilder::Create of the file, controls only");
@@ -221,7 +227,7 @@ void TabSwitch(const painttest::TempDir& dir)
     skin += "</TabLayout></Window>";
     SkinInWindow w(dir, L"tabs.xml", skin);
     CTabLayoutUI* tabs = static_cast<CTabLayoutUI*>(w.root->GetInterface(L"TabLayout"));
-    RECT rc = {0, 0, 800, 600};
+    RECT rc = { 0, 0, 800, 600 };
     w.root->SetPos(rc);
     painttest::Canvas canvas(800, 600);
     double best = 1e30;
@@ -247,7 +253,7 @@ void Tiles(const painttest::TempDir& dir)
     SkinInWindow w(dir, L"tiles.xml", skin);
     double best = 1e30;
     for (int run = 0; run < 3; ++run) {
-        RECT rc = {0, 0, 800 - run, 600};
+        RECT rc = { 0, 0, 800 - run, 600 };
         double t0 = Now();
         w.root->SetPos(rc);
         double t1 = Now();

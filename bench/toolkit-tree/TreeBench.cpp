@@ -62,7 +62,10 @@ bool HookInvalidateRect()
 }
 #else
 // The 32-bit import slot has a decorated name; the count is left out there.
-bool HookInvalidateRect() { return false; }
+bool HookInvalidateRect()
+{
+    return false;
+}
 #endif
 bool g_invalidateCounted = false;
 
@@ -131,7 +134,8 @@ std::string CountNote(const Counters& c)
 {
     char buf[128];
     if (g_invalidateCounted)
-        snprintf(buf, sizeof(buf), "SetPos %ld, EstimateSize %ld, InvalidateRect %ld", c.setPos, c.estimate, c.invalidate);
+        snprintf(buf, sizeof(buf), "SetPos %ld, EstimateSize %ld, InvalidateRect %ld", c.setPos, c.estimate,
+                 c.invalidate);
     else
         snprintf(buf, sizeof(buf), "SetPos %ld, EstimateSize %ld", c.setPos, c.estimate);
     return buf;

@@ -1,2 +1,5 @@
 __declspec(dllimport) int import_probe_value(void);
-int main(void) { return import_probe_value() == 7 ? 0 : 1; }
+int main(void)
+{
+    return import_probe_value() == 7 ? 0 : 1;
+}

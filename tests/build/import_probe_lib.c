@@ -1,1 +1,4 @@
-__declspec(dllexport) int import_probe_value(void) { return 7; }
+__declspec(dllexport) int import_probe_value(void)
+{
+    return 7;
+}

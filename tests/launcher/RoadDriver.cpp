@@ -28,92 +28,99 @@
 
 namespace {
 
-std::wstring FromUtf8(const std::string& text) {
-  if (text.empty()) return std::wstring();
-  const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(size), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], size);
-  return wide;
+std::wstring FromUtf8(const std::string& text)
+{
+    if (text.empty()) return std::wstring();
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], size);
+    return wide;
 }
 
-std::string ToUtf8(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                         nullptr);
-  std::string utf8(static_cast<size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], size, nullptr, nullptr);
-  return utf8;
+std::string ToUtf8(const std::wstring& text)
+{
+    if (text.empty()) return std::string();
+    const int size =
+        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], size, nullptr, nullptr);
+    return utf8;
 }
 
-void RecordShellOpen(const std::wstring& url) {
-  std::ofstream((GetCurrentModuleDirectory() + L"shell.log").c_str(), std::ios::app | std::ios::binary) << ToUtf8(url) << "\n";
+void RecordShellOpen(const std::wstring& url)
+{
+    std::ofstream((GetCurrentModuleDirectory() + L"shell.log").c_str(), std::ios::app | std::ios::binary)
+        << ToUtf8(url) << "\n";
 }
 
-void Page(const std::string& call, const std::wstring& argument) {
-  StandInBrowser* browser = standin::Last();
-  if (!browser) return;
-  std::string cancel;
-  if (call == "AppLogin") browser->CallExternal(L"AppLogin", argument);
-  if (call == "LoadGame") browser->CallExternal(L"LoadGame", argument);
-  if (call == "BeforeNavigate2") cancel = browser->FireBeforeNavigate2(argument) ? "1" : "0";
-  if (call == "NewWindow3") cancel = browser->FireNewWindow3(argument) ? "1" : "0";
-  if (call == "DocumentComplete") browser->FireDocumentComplete(argument);
-  if (!cancel.empty()) std::ofstream((GetCurrentModuleDirectory() + L"cancel.txt").c_str()) << cancel;
-  if (call == "Keys") {
-    for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
-      ::PostMessageW(browser->Window(), WM_KEYDOWN, key, 1);
-      ::PostMessageW(browser->Window(), WM_KEYUP, key, 0xC0000001);
+void Page(const std::string& call, const std::wstring& argument)
+{
+    StandInBrowser* browser = standin::Last();
+    if (!browser) return;
+    std::string cancel;
+    if (call == "AppLogin") browser->CallExternal(L"AppLogin", argument);
+    if (call == "LoadGame") browser->CallExternal(L"LoadGame", argument);
+    if (call == "BeforeNavigate2") cancel = browser->FireBeforeNavigate2(argument) ? "1" : "0";
+    if (call == "NewWindow3") cancel = browser->FireNewWindow3(argument) ? "1" : "0";
+    if (call == "DocumentComplete") browser->FireDocumentComplete(argument);
+    if (!cancel.empty()) std::ofstream((GetCurrentModuleDirectory() + L"cancel.txt").c_str()) << cancel;
+    if (call == "Keys") {
+        for (WPARAM key : { VK_RETURN, VK_ESCAPE }) {
+            ::PostMessageW(browser->Window(), WM_KEYDOWN, key, 1);
+            ::PostMessageW(browser->Window(), WM_KEYUP, key, 0xC0000001);
+        }
     }
-  }
 }
 
-void CALLBACK Drive(HWND, UINT, UINT_PTR timer, DWORD) {
-  CLoginDlg* dialog = CLoginDlg::Current();
-  if (!dialog || !::IsWindowVisible(dialog->m_hWnd) || !::IsWindowVisible(::GetParent(dialog->m_hWnd)))
-    return;  // the page is not up yet
-  ::KillTimer(nullptr, timer);
+void CALLBACK Drive(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    CLoginDlg* dialog = CLoginDlg::Current();
+    if (!dialog || !::IsWindowVisible(dialog->m_hWnd) || !::IsWindowVisible(::GetParent(dialog->m_hWnd)))
+        return; // the page is not up yet
+    ::KillTimer(nullptr, timer);
 
-  std::ifstream script((GetCurrentModuleDirectory() + L"road.txt").c_str());
-  std::string call, argument, then;
-  std::getline(script, call);
-  std::getline(script, argument);
-  std::getline(script, then);
-  for (std::string* line : {&call, &argument, &then})
-    if (!line->empty() && line->back() == '\r') line->pop_back();
+    std::ifstream script((GetCurrentModuleDirectory() + L"road.txt").c_str());
+    std::string call, argument, then;
+    std::getline(script, call);
+    std::getline(script, argument);
+    std::getline(script, then);
+    for (std::string* line : { &call, &argument, &then })
+        if (!line->empty() && line->back() == '\r') line->pop_back();
 
-  std::ofstream((GetCurrentModuleDirectory() + L"fore.txt").c_str()) << reinterpret_cast<ULONG_PTR>(dialog->m_hWnd);
-  if (StandInBrowser* browser = standin::Last()) {
-    RECT place{};
-    ::GetWindowRect(browser->Window(), &place);
-    ::MapWindowPoints(nullptr, dialog->m_hWnd, reinterpret_cast<POINT*>(&place), 2);
-    std::ofstream((GetCurrentModuleDirectory() + L"place.txt").c_str())
-        << place.left << " " << place.top << " " << place.right << " " << place.bottom;
-  }
+    std::ofstream((GetCurrentModuleDirectory() + L"fore.txt").c_str()) << reinterpret_cast<ULONG_PTR>(dialog->m_hWnd);
+    if (StandInBrowser* browser = standin::Last()) {
+        RECT place{};
+        ::GetWindowRect(browser->Window(), &place);
+        ::MapWindowPoints(nullptr, dialog->m_hWnd, reinterpret_cast<POINT*>(&place), 2);
+        std::ofstream((GetCurrentModuleDirectory() + L"place.txt").c_str())
+            << place.left << " " << place.top << " " << place.right << " " << place.bottom;
+    }
 
-  Page(call, FromUtf8(argument));
-  if (then == "Again") Page(call, FromUtf8(argument));
-  if (call == "BackSysClose" || call == "ForeSysClose") {
-    HWND target = call == "BackSysClose" ? ::GetParent(dialog->m_hWnd) : dialog->m_hWnd;
-    ::SendMessageW(target, WM_SYSCOMMAND, SC_CLOSE, 0);
-  }
-  if (call == "Close" || then == "Close") {
-    std::ofstream((GetCurrentModuleDirectory() + L"page.txt").c_str()) << dialog->PageAddress();
-    HWND button = ::GetDlgItem(dialog->m_hWnd, IDC_CLOSE);
-    ::SendMessageW(dialog->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_CLOSE, BN_CLICKED), reinterpret_cast<LPARAM>(button));
-  }
+    Page(call, FromUtf8(argument));
+    if (then == "Again") Page(call, FromUtf8(argument));
+    if (call == "BackSysClose" || call == "ForeSysClose") {
+        HWND target = call == "BackSysClose" ? ::GetParent(dialog->m_hWnd) : dialog->m_hWnd;
+        ::SendMessageW(target, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+    if (call == "Close" || then == "Close") {
+        std::ofstream((GetCurrentModuleDirectory() + L"page.txt").c_str()) << dialog->PageAddress();
+        HWND button = ::GetDlgItem(dialog->m_hWnd, IDC_CLOSE);
+        ::SendMessageW(dialog->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_CLOSE, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    }
 }
 
 class RoadApp : public CLoginApp {
- public:
-  BOOL InitInstance() override {
-    standin::Register(GetCurrentModuleDirectory() + L"browser.log");
-    SetShellOpen(&RecordShellOpen);
-    // A thread timer fires only when the queue is idle, that is after the windows are shown.
-    ::SetTimer(nullptr, 0, 50, &Drive);
-    return CLoginApp::InitInstance();
-  }
+public:
+    BOOL InitInstance() override
+    {
+        standin::Register(GetCurrentModuleDirectory() + L"browser.log");
+        SetShellOpen(&RecordShellOpen);
+        // A thread timer fires only when the queue is idle, that is after the windows are shown.
+        ::SetTimer(nullptr, 0, 50, &Drive);
+        return CLoginApp::InitInstance();
+    }
 };
 
 RoadApp theApp;
 
-}  // namespace
+} // namespace

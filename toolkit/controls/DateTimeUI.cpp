@@ -25,11 +25,20 @@ void InitDateClasses()
 
 CDateTimeWnd::CDateTimeWnd() : m_pOwner(NULL), m_hBkBrush(NULL), m_bInit(false) {}
 
-LPCTSTR CDateTimeWnd::GetWindowClassName() const { return L"DateTimeWnd"; }
+LPCTSTR CDateTimeWnd::GetWindowClassName() const
+{
+    return L"DateTimeWnd";
+}
 
-LPCTSTR CDateTimeWnd::GetSuperClassName() const { return DATETIMEPICK_CLASSW; }
+LPCTSTR CDateTimeWnd::GetSuperClassName() const
+{
+    return DATETIMEPICK_CLASSW;
+}
 
-void CDateTimeWnd::Detach() { m_pOwner = NULL; }
+void CDateTimeWnd::Detach()
+{
+    m_pOwner = NULL;
+}
 
 void CDateTimeWnd::Init(CDateTimeUI* pOwner)
 {
@@ -147,7 +156,10 @@ CDateTimeUI::~CDateTimeUI()
     DestroyOwnedNativeWindow(m_pWindow);
 }
 
-LPCTSTR CDateTimeUI::GetClass() const { return L"DateTimeUI"; }
+LPCTSTR CDateTimeUI::GetClass() const
+{
+    return L"DateTimeUI";
+}
 
 LPVOID CDateTimeUI::GetInterface(LPCTSTR pstrName)
 {
@@ -155,7 +167,10 @@ LPVOID CDateTimeUI::GetInterface(LPCTSTR pstrName)
     return CLabelUI::GetInterface(pstrName);
 }
 
-SYSTEMTIME& CDateTimeUI::GetTime() { return m_sysTime; }
+SYSTEMTIME& CDateTimeUI::GetTime()
+{
+    return m_sysTime;
+}
 
 void CDateTimeUI::SetTime(SYSTEMTIME* pst)
 {
@@ -170,11 +185,20 @@ void CDateTimeUI::SetReadOnly(bool bReadOnly)
     Invalidate();
 }
 
-bool CDateTimeUI::IsReadOnly() const { return m_bReadOnly; }
+bool CDateTimeUI::IsReadOnly() const
+{
+    return m_bReadOnly;
+}
 
-int CDateTimeUI::GetUpdateState() const { return m_nDTUpdateFlag; }
+int CDateTimeUI::GetUpdateState() const
+{
+    return m_nDTUpdateFlag;
+}
 
-CDateTimeWnd* CDateTimeUI::GetNativeWindow() const { return m_pWindow; }
+CDateTimeWnd* CDateTimeUI::GetNativeWindow() const
+{
+    return m_pWindow;
+}
 
 void CDateTimeUI::UpdateText()
 {
@@ -211,8 +235,10 @@ void CDateTimeUI::SetInternVisible(bool bVisible)
 void CDateTimeUI::DoEvent(TEventUI& event)
 {
     if (!IsMouseEnabled() && IsMouseEvent(event)) {
-        if (m_pParent != NULL) m_pParent->DoEvent(event);
-        else CButtonUI::DoEvent(event);
+        if (m_pParent != NULL)
+            m_pParent->DoEvent(event);
+        else
+            CButtonUI::DoEvent(event);
         return;
     }
     if (event.type == UIEVENT_SETCURSOR && IsEnabled()) {
@@ -227,8 +253,7 @@ void CDateTimeUI::DoEvent(TEventUI& event)
         if (m_pWindow != NULL) m_pWindow->ShowWindow(true, true);
     }
     if (event.type == UIEVENT_KILLFOCUS && IsEnabled()) Invalidate();
-    if (event.type == UIEVENT_LBUTTONDOWN || event.type == UIEVENT_LBUTTONDBLCLK ||
-        event.type == UIEVENT_RBUTTONDOWN) {
+    if (event.type == UIEVENT_LBUTTONDOWN || event.type == UIEVENT_LBUTTONDBLCLK || event.type == UIEVENT_RBUTTONDOWN) {
         if (IsEnabled()) {
             m_pManager->ReleaseCapture();
             if (IsFocused() && m_pWindow == NULL) {

@@ -9,8 +9,7 @@ class CDateTimeUI;
 // The native date picker shown over its CDateTimeUI while that has the focus. It writes
 // the picked date back when it loses the focus, clears it on Delete or Backspace, drops the
 // edit on Escape, and deletes itself in its final message.
-class SKINUI_API CDateTimeWnd final : public CWindowWnd
-{
+class SKINUI_API CDateTimeWnd final : public CWindowWnd {
 public:
     CDateTimeWnd();
 
@@ -38,8 +37,7 @@ protected:
 };
 
 // A button showing a date as "yyyy-mm-dd" that opens a CDateTimeWnd on focus.
-class SKINUI_API CDateTimeUI : public CButtonUI
-{
+class SKINUI_API CDateTimeUI : public CButtonUI {
     friend class CDateTimeWnd;
 
 public:

@@ -17,7 +17,10 @@ const UINT kReflectedCtlColorEdit = WM_CTLCOLOREDIT + 0x2000;
 const UINT kReflectedCtlColorStatic = WM_CTLCOLORSTATIC + 0x2000;
 const DWORD kPlatformColors = 0xFFFFFFFF;
 
-inline bool IsTrueValue(LPCTSTR pstrValue) { return wcscmp(pstrValue, L"true") == 0; }
+inline bool IsTrueValue(LPCTSTR pstrValue)
+{
+    return wcscmp(pstrValue, L"true") == 0;
+}
 
 } // namespace
 
@@ -25,11 +28,20 @@ inline bool IsTrueValue(LPCTSTR pstrValue) { return wcscmp(pstrValue, L"true") =
 
 CEditWnd::CEditWnd() : m_pOwner(NULL), m_hBkBrush(NULL), m_bInit(false) {}
 
-LPCTSTR CEditWnd::GetWindowClassName() const { return L"EditWnd"; }
+LPCTSTR CEditWnd::GetWindowClassName() const
+{
+    return L"EditWnd";
+}
 
-LPCTSTR CEditWnd::GetSuperClassName() const { return L"Edit"; }
+LPCTSTR CEditWnd::GetSuperClassName() const
+{
+    return L"Edit";
+}
 
-void CEditWnd::Detach() { m_pOwner = NULL; }
+void CEditWnd::Detach()
+{
+    m_pOwner = NULL;
+}
 
 RECT CEditWnd::CalcEditPos() const
 {
@@ -150,7 +162,10 @@ CEditUI::~CEditUI()
     DestroyOwnedNativeWindow(m_pWindow);
 }
 
-LPCTSTR CEditUI::GetClass() const { return L"EditUI"; }
+LPCTSTR CEditUI::GetClass() const
+{
+    return L"EditUI";
+}
 
 LPVOID CEditUI::GetInterface(LPCTSTR pstrName)
 {
@@ -163,9 +178,15 @@ UINT CEditUI::GetControlFlags() const
     return IsEnabled() ? (UIFLAG_TABSTOP | UIFLAG_SETCURSOR) : 0;
 }
 
-CEditWnd* CEditUI::GetNativeWindow() const { return m_pWindow; }
+CEditWnd* CEditUI::GetNativeWindow() const
+{
+    return m_pWindow;
+}
 
-UINT CEditUI::GetButtonState() const { return m_uButtonState; }
+UINT CEditUI::GetButtonState() const
+{
+    return m_uButtonState;
+}
 
 void CEditUI::OpenNativeWindow()
 {
@@ -186,8 +207,10 @@ void CEditUI::SelectNativeText()
 void CEditUI::DoEvent(TEventUI& event)
 {
     if (!IsMouseEnabled() && IsMouseEvent(event)) {
-        if (m_pParent != NULL) m_pParent->DoEvent(event);
-        else CLabelUI::DoEvent(event);
+        if (m_pParent != NULL)
+            m_pParent->DoEvent(event);
+        else
+            CLabelUI::DoEvent(event);
         return;
     }
     if (event.type == UIEVENT_SETCURSOR && IsEnabled()) {
@@ -202,8 +225,7 @@ void CEditUI::DoEvent(TEventUI& event)
         Invalidate();
     }
     if (event.type == UIEVENT_KILLFOCUS && IsEnabled()) Invalidate();
-    if (event.type == UIEVENT_LBUTTONDOWN || event.type == UIEVENT_LBUTTONDBLCLK ||
-        event.type == UIEVENT_RBUTTONDOWN) {
+    if (event.type == UIEVENT_LBUTTONDOWN || event.type == UIEVENT_LBUTTONDBLCLK || event.type == UIEVENT_RBUTTONDOWN) {
         if (!IsEnabled()) return;
         GetManager()->ReleaseCapture();
         if (IsFocused() && m_pWindow == NULL) {
@@ -214,8 +236,7 @@ void CEditUI::DoEvent(TEventUI& event)
         }
         return;
     }
-    if (event.type == UIEVENT_MOUSEMOVE || event.type == UIEVENT_LBUTTONUP || event.type == UIEVENT_CONTEXTMENU)
-        return;
+    if (event.type == UIEVENT_MOUSEMOVE || event.type == UIEVENT_LBUTTONUP || event.type == UIEVENT_CONTEXTMENU) return;
     if (event.type == UIEVENT_MOUSEENTER) {
         if (IsEnabled()) {
             m_uButtonState |= UISTATE_HOT;
@@ -253,7 +274,10 @@ void CEditUI::SetMaxChar(UINT uMax)
     if (m_pWindow != NULL) ::SendMessageW(m_pWindow->GetHWND(), EM_LIMITTEXT, m_uMaxChar, 0);
 }
 
-UINT CEditUI::GetMaxChar() const { return m_uMaxChar; }
+UINT CEditUI::GetMaxChar() const
+{
+    return m_uMaxChar;
+}
 
 void CEditUI::SetReadOnly(bool bReadOnly)
 {
@@ -263,17 +287,28 @@ void CEditUI::SetReadOnly(bool bReadOnly)
     Invalidate();
 }
 
-bool CEditUI::IsReadOnly() const { return m_bReadOnly; }
+bool CEditUI::IsReadOnly() const
+{
+    return m_bReadOnly;
+}
 
 void CEditUI::SetNumberOnly(bool bNumberOnly)
 {
-    if (bNumberOnly) m_iWindowStyls |= ES_NUMBER;
-    else m_iWindowStyls &= ~ES_NUMBER;
+    if (bNumberOnly)
+        m_iWindowStyls |= ES_NUMBER;
+    else
+        m_iWindowStyls &= ~ES_NUMBER;
 }
 
-bool CEditUI::IsNumberOnly() const { return (m_iWindowStyls & ES_NUMBER) != 0; }
+bool CEditUI::IsNumberOnly() const
+{
+    return (m_iWindowStyls & ES_NUMBER) != 0;
+}
 
-int CEditUI::GetWindowStyls() const { return m_iWindowStyls; }
+int CEditUI::GetWindowStyls() const
+{
+    return m_iWindowStyls;
+}
 
 void CEditUI::SetPasswordMode(bool bPasswordMode)
 {
@@ -282,7 +317,10 @@ void CEditUI::SetPasswordMode(bool bPasswordMode)
     Invalidate();
 }
 
-bool CEditUI::IsPasswordMode() const { return m_bPasswordMode; }
+bool CEditUI::IsPasswordMode() const
+{
+    return m_bPasswordMode;
+}
 
 void CEditUI::SetPasswordChar(TCHAR cPasswordChar)
 {
@@ -293,22 +331,40 @@ void CEditUI::SetPasswordChar(TCHAR cPasswordChar)
     Invalidate();
 }
 
-TCHAR CEditUI::GetPasswordChar() const { return m_cPasswordChar; }
+TCHAR CEditUI::GetPasswordChar() const
+{
+    return m_cPasswordChar;
+}
 
-void CEditUI::SetNativeEditBkColor(DWORD dwBkColor) { m_dwEditbkColor = dwBkColor; }
+void CEditUI::SetNativeEditBkColor(DWORD dwBkColor)
+{
+    m_dwEditbkColor = dwBkColor;
+}
 
-DWORD CEditUI::GetNativeEditBkColor() const { return m_dwEditbkColor; }
+DWORD CEditUI::GetNativeEditBkColor() const
+{
+    return m_dwEditbkColor;
+}
 
-void CEditUI::SetNativeEditTextColor(LPCTSTR pStrColor) { m_dwEditTextColor = ParseColorValue(pStrColor); }
+void CEditUI::SetNativeEditTextColor(LPCTSTR pStrColor)
+{
+    m_dwEditTextColor = ParseColorValue(pStrColor);
+}
 
-DWORD CEditUI::GetNativeEditTextColor() const { return m_dwEditTextColor; }
+DWORD CEditUI::GetNativeEditTextColor() const
+{
+    return m_dwEditTextColor;
+}
 
 void CEditUI::SetSel(long nStartChar, long nEndChar)
 {
     if (m_pWindow != NULL) ::SendMessageW(m_pWindow->GetHWND(), EM_SETSEL, nStartChar, nEndChar);
 }
 
-void CEditUI::SetSelAll() { SetSel(0, -1); }
+void CEditUI::SetSelAll()
+{
+    SetSel(0, -1);
+}
 
 void CEditUI::SetReplaceSel(LPCTSTR lpszReplace)
 {
@@ -316,13 +372,25 @@ void CEditUI::SetReplaceSel(LPCTSTR lpszReplace)
         ::SendMessageW(m_pWindow->GetHWND(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(lpszReplace));
 }
 
-void CEditUI::SetTipValue(LPCTSTR pStrTipValue) { m_sTipValue = pStrTipValue != NULL ? pStrTipValue : L""; }
+void CEditUI::SetTipValue(LPCTSTR pStrTipValue)
+{
+    m_sTipValue = pStrTipValue != NULL ? pStrTipValue : L"";
+}
 
-LPCTSTR CEditUI::GetTipValue() { return m_sTipValue.GetData(); }
+LPCTSTR CEditUI::GetTipValue()
+{
+    return m_sTipValue.GetData();
+}
 
-void CEditUI::SetTipValueColor(LPCTSTR pStrColor) { m_dwTipValueColor = ParseColorValue(pStrColor); }
+void CEditUI::SetTipValueColor(LPCTSTR pStrColor)
+{
+    m_dwTipValueColor = ParseColorValue(pStrColor);
+}
 
-DWORD CEditUI::GetTipValueColor() const { return m_dwTipValueColor; }
+DWORD CEditUI::GetTipValueColor() const
+{
+    return m_dwTipValueColor;
+}
 
 void CEditUI::SetPos(RECT rc)
 {
@@ -387,15 +455,22 @@ void CEditUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 void CEditUI::PaintStatusImage(HDC hDC)
 {
     // 1. Focus and enablement are read into the state bits at paint time.
-    if (IsFocused()) m_uButtonState |= UISTATE_FOCUSED;
-    else m_uButtonState &= ~UISTATE_FOCUSED;
-    if (!IsEnabled()) m_uButtonState |= UISTATE_DISABLED;
-    else m_uButtonState &= ~UISTATE_DISABLED;
+    if (IsFocused())
+        m_uButtonState |= UISTATE_FOCUSED;
+    else
+        m_uButtonState &= ~UISTATE_FOCUSED;
+    if (!IsEnabled())
+        m_uButtonState |= UISTATE_DISABLED;
+    else
+        m_uButtonState &= ~UISTATE_DISABLED;
     // 2. The image of the strongest state; one that did not load gives way to the normal one.
     CImageAttribute* pImage = &m_diNormal;
-    if (m_uButtonState & UISTATE_DISABLED) pImage = &m_diDisabled;
-    else if (m_uButtonState & UISTATE_FOCUSED) pImage = &m_diFocused;
-    else if (m_uButtonState & UISTATE_HOT) pImage = &m_diHot;
+    if (m_uButtonState & UISTATE_DISABLED)
+        pImage = &m_diDisabled;
+    else if (m_uButtonState & UISTATE_FOCUSED)
+        pImage = &m_diFocused;
+    else if (m_uButtonState & UISTATE_HOT)
+        pImage = &m_diHot;
     if (pImage != &m_diNormal && !pImage->IsLoadSuccess()) pImage = &m_diNormal;
     DrawImage(hDC, *pImage);
 }

@@ -10,8 +10,7 @@ class CEditUI;
 // area, or a popup at screen coordinates when the host is layered (a child would not be
 // drawn there). It closes itself when it loses the native focus and deletes itself in its
 // final message.
-class SKINUI_API CEditWnd final : public CWindowWnd
-{
+class SKINUI_API CEditWnd final : public CWindowWnd {
 public:
     CEditWnd();
 
@@ -34,8 +33,7 @@ protected:
 
 // A single-line text box painted like a label (text, hint or password characters, state
 // images); typing happens in a CEditWnd opened on focus.
-class SKINUI_API CEditUI : public CLabelUI
-{
+class SKINUI_API CEditUI : public CLabelUI {
     friend class CEditWnd;
 
 public:

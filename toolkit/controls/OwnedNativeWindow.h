@@ -15,8 +15,10 @@ void DestroyOwnedNativeWindow(TWindow*& pWindow)
     pWindow = NULL;
     p->Detach();
     HWND hWnd = p->GetHWND();
-    if (::IsWindow(hWnd)) ::DestroyWindow(hWnd);
-    else delete p;
+    if (::IsWindow(hWnd))
+        ::DestroyWindow(hWnd);
+    else
+        delete p;
 }
 
 } // namespace SkinUI

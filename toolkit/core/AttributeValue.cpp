@@ -5,10 +5,8 @@ namespace SkinUI {
 
 int ParseAttributeInts(LPCTSTR pstrValue, int* pValues, int nCount)
 {
-    for (int i = 0; i < nCount; i++)
-        pValues[i] = 0;
-    if (pstrValue == NULL)
-        return 0;
+    for (int i = 0; i < nCount; i++) pValues[i] = 0;
+    if (pstrValue == NULL) return 0;
     LPCTSTR p = pstrValue;
     int nRead = 0;
     while (nRead < nCount && *p != 0) {
@@ -16,8 +14,7 @@ int ParseAttributeInts(LPCTSTR pstrValue, int* pValues, int nCount)
         pValues[nRead++] = static_cast<int>(wcstol(p, &pEnd, 10));
         p = pEnd;
         // The one separator after the number, unless the text ended there.
-        if (*p == 0)
-            break;
+        if (*p == 0) break;
         ++p;
     }
     return nRead;
@@ -27,7 +24,7 @@ RECT ParseAttributeRect(LPCTSTR pstrValue)
 {
     int v[4];
     ParseAttributeInts(pstrValue, v, 4);
-    RECT rc = {v[0], v[1], v[2], v[3]};
+    RECT rc = { v[0], v[1], v[2], v[3] };
     return rc;
 }
 
@@ -35,7 +32,7 @@ SIZE ParseAttributeSize(LPCTSTR pstrValue)
 {
     int v[2];
     ParseAttributeInts(pstrValue, v, 2);
-    SIZE sz = {v[0], v[1]};
+    SIZE sz = { v[0], v[1] };
     return sz;
 }
 

@@ -13,7 +13,10 @@ CButtonUI::CButtonUI()
     m_uTextStyle = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
 }
 
-LPCTSTR CButtonUI::GetClass() const { return L"ButtonUI"; }
+LPCTSTR CButtonUI::GetClass() const
+{
+    return L"ButtonUI";
+}
 
 LPVOID CButtonUI::GetInterface(LPCTSTR pstrName)
 {
@@ -44,13 +47,18 @@ void CButtonUI::SetEnabled(bool bEnable)
     if (!IsEnabled()) m_uButtonState = 0;
 }
 
-UINT CButtonUI::GetButtonState() const { return m_uButtonState; }
+UINT CButtonUI::GetButtonState() const
+{
+    return m_uButtonState;
+}
 
 void CButtonUI::DoEvent(TEventUI& event)
 {
     if (!IsMouseEnabled() && IsMouseEvent(event)) {
-        if (m_pParent != NULL) m_pParent->DoEvent(event);
-        else CLabelUI::DoEvent(event);
+        if (m_pParent != NULL)
+            m_pParent->DoEvent(event);
+        else
+            CLabelUI::DoEvent(event);
         return;
     }
     switch (event.type) {
@@ -73,8 +81,10 @@ void CButtonUI::DoEvent(TEventUI& event)
         return;
     case UIEVENT_MOUSEMOVE:
         if (m_uButtonState & UISTATE_CAPTURED) {
-            if (::PtInRect(&m_rcItem, event.mousePos)) m_uButtonState |= UISTATE_PUSHED;
-            else m_uButtonState &= ~UISTATE_PUSHED;
+            if (::PtInRect(&m_rcItem, event.mousePos))
+                m_uButtonState |= UISTATE_PUSHED;
+            else
+                m_uButtonState &= ~UISTATE_PUSHED;
             Invalidate();
         }
         return;
@@ -118,16 +128,43 @@ SIZE CButtonUI::EstimateSize(SIZE szAvailable)
     return sz;
 }
 
-void CButtonUI::SetHotBkColor(DWORD dwColor) { m_dwHotBkColor = dwColor; }
-DWORD CButtonUI::GetHotBkColor() const { return m_dwHotBkColor; }
-void CButtonUI::SetHotTextColor(DWORD dwColor) { m_dwHotTextColor = dwColor; }
-DWORD CButtonUI::GetHotTextColor() const { return m_dwHotTextColor; }
-void CButtonUI::SetPushedTextColor(DWORD dwColor) { m_dwPushedTextColor = dwColor; }
-DWORD CButtonUI::GetPushedTextColor() const { return m_dwPushedTextColor; }
-void CButtonUI::SetFocusedTextColor(DWORD dwColor) { m_dwFocusedTextColor = dwColor; }
-DWORD CButtonUI::GetFocusedTextColor() const { return m_dwFocusedTextColor; }
+void CButtonUI::SetHotBkColor(DWORD dwColor)
+{
+    m_dwHotBkColor = dwColor;
+}
+DWORD CButtonUI::GetHotBkColor() const
+{
+    return m_dwHotBkColor;
+}
+void CButtonUI::SetHotTextColor(DWORD dwColor)
+{
+    m_dwHotTextColor = dwColor;
+}
+DWORD CButtonUI::GetHotTextColor() const
+{
+    return m_dwHotTextColor;
+}
+void CButtonUI::SetPushedTextColor(DWORD dwColor)
+{
+    m_dwPushedTextColor = dwColor;
+}
+DWORD CButtonUI::GetPushedTextColor() const
+{
+    return m_dwPushedTextColor;
+}
+void CButtonUI::SetFocusedTextColor(DWORD dwColor)
+{
+    m_dwFocusedTextColor = dwColor;
+}
+DWORD CButtonUI::GetFocusedTextColor() const
+{
+    return m_dwFocusedTextColor;
+}
 
-LPCTSTR CButtonUI::GetHotForeImage() { return m_diHotFore.GetAttributeString(); }
+LPCTSTR CButtonUI::GetHotForeImage()
+{
+    return m_diHotFore.GetAttributeString();
+}
 
 void CButtonUI::SetHotForeImage(LPCTSTR pStrImage)
 {
@@ -135,7 +172,10 @@ void CButtonUI::SetHotForeImage(LPCTSTR pStrImage)
     Invalidate();
 }
 
-LPCTSTR CButtonUI::GetPushedForeImage() { return m_diPushedFore.GetAttributeString(); }
+LPCTSTR CButtonUI::GetPushedForeImage()
+{
+    return m_diPushedFore.GetAttributeString();
+}
 
 void CButtonUI::SetPushedForeImage(LPCTSTR pStrImage)
 {
@@ -170,21 +210,34 @@ void CButtonUI::RemoveBindTabIndex()
     m_sBindTabLayoutName.Empty();
 }
 
-int CButtonUI::GetBindTabLayoutIndex() const { return m_iBindTabIndex; }
-CSkinString CButtonUI::GetBindTabLayoutName() const { return m_sBindTabLayoutName; }
+int CButtonUI::GetBindTabLayoutIndex() const
+{
+    return m_iBindTabIndex;
+}
+CSkinString CButtonUI::GetBindTabLayoutName() const
+{
+    return m_sBindTabLayoutName;
+}
 
 void CButtonUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
-    if (wcscmp(pstrName, L"hotforeimage") == 0) SetHotForeImage(pstrValue);
-    else if (wcscmp(pstrName, L"pushedforeimage") == 0) SetPushedForeImage(pstrValue);
+    if (wcscmp(pstrName, L"hotforeimage") == 0)
+        SetHotForeImage(pstrValue);
+    else if (wcscmp(pstrName, L"pushedforeimage") == 0)
+        SetPushedForeImage(pstrValue);
     else if (wcscmp(pstrName, L"bindtabindex") == 0) {
         LPTSTR pEnd = NULL;
         BindTabIndex(static_cast<int>(wcstol(pstrValue, &pEnd, 10)));
-    } else if (wcscmp(pstrName, L"bindtablayoutname") == 0) BindTabLayoutName(pstrValue);
-    else if (wcscmp(pstrName, L"hotbkcolor") == 0) SetHotBkColor(ParseColorValue(pstrValue));
-    else if (wcscmp(pstrName, L"hottextcolor") == 0) SetHotTextColor(ParseColorValue(pstrValue));
-    else if (wcscmp(pstrName, L"pushedtextcolor") == 0) SetPushedTextColor(ParseColorValue(pstrValue));
-    else if (wcscmp(pstrName, L"focusedtextcolor") == 0) SetFocusedTextColor(ParseColorValue(pstrValue));
+    } else if (wcscmp(pstrName, L"bindtablayoutname") == 0)
+        BindTabLayoutName(pstrValue);
+    else if (wcscmp(pstrName, L"hotbkcolor") == 0)
+        SetHotBkColor(ParseColorValue(pstrValue));
+    else if (wcscmp(pstrName, L"hottextcolor") == 0)
+        SetHotTextColor(ParseColorValue(pstrValue));
+    else if (wcscmp(pstrName, L"pushedtextcolor") == 0)
+        SetPushedTextColor(ParseColorValue(pstrValue));
+    else if (wcscmp(pstrName, L"focusedtextcolor") == 0)
+        SetFocusedTextColor(ParseColorValue(pstrValue));
     else if (wcscmp(pstrName, L"multiline") == 0) {
         if (wcscmp(pstrValue, L"true") == 0) {
             m_uTextStyle &= ~DT_SINGLELINE;
@@ -193,15 +246,20 @@ void CButtonUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
             m_uTextStyle &= ~DT_WORDBREAK;
             m_uTextStyle |= DT_SINGLELINE;
         }
-    } else CLabelUI::SetAttribute(pstrName, pstrValue);
+    } else
+        CLabelUI::SetAttribute(pstrName, pstrValue);
 }
 
 void CButtonUI::RefreshPaintState()
 {
-    if (IsFocused()) m_uButtonState |= UISTATE_FOCUSED;
-    else m_uButtonState &= ~UISTATE_FOCUSED;
-    if (!IsEnabled()) m_uButtonState |= UISTATE_DISABLED;
-    else m_uButtonState &= ~UISTATE_DISABLED;
+    if (IsFocused())
+        m_uButtonState |= UISTATE_FOCUSED;
+    else
+        m_uButtonState &= ~UISTATE_FOCUSED;
+    if (!IsEnabled())
+        m_uButtonState |= UISTATE_DISABLED;
+    else
+        m_uButtonState &= ~UISTATE_DISABLED;
 }
 
 void CButtonUI::PaintForeImage(HDC hDC, CImageAttribute* pStateFore)
@@ -258,9 +316,12 @@ void CButtonUI::PaintText(HDC hDC)
     RefreshPaintState();
     ApplyDefaultColors();
     DWORD dwColor = IsEnabled() ? m_dwTextColor : m_dwDisabledTextColor;
-    if ((m_uButtonState & UISTATE_PUSHED) && m_dwPushedTextColor != 0) dwColor = m_dwPushedTextColor;
-    else if ((m_uButtonState & UISTATE_HOT) && m_dwHotTextColor != 0) dwColor = m_dwHotTextColor;
-    else if ((m_uButtonState & UISTATE_FOCUSED) && m_dwFocusedTextColor != 0) dwColor = m_dwFocusedTextColor;
+    if ((m_uButtonState & UISTATE_PUSHED) && m_dwPushedTextColor != 0)
+        dwColor = m_dwPushedTextColor;
+    else if ((m_uButtonState & UISTATE_HOT) && m_dwHotTextColor != 0)
+        dwColor = m_dwHotTextColor;
+    else if ((m_uButtonState & UISTATE_FOCUSED) && m_dwFocusedTextColor != 0)
+        dwColor = m_dwFocusedTextColor;
     DrawLabelText(hDC, dwColor);
 }
 

@@ -5,8 +5,7 @@ namespace SkinUI {
 
 // A label that follows the mouse and keyboard through the state bits, paints an image per
 // state, sends "click" when activated and can switch a tab layout bound to it by name.
-class SKINUI_API CButtonUI : public CLabelUI
-{
+class SKINUI_API CButtonUI : public CLabelUI {
 public:
     CButtonUI();
 

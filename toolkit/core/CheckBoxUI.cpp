@@ -2,10 +2,19 @@
 
 namespace SkinUI {
 
-LPCTSTR CCheckBoxUI::GetClass() const { return L"CheckBoxUI"; }
+LPCTSTR CCheckBoxUI::GetClass() const
+{
+    return L"CheckBoxUI";
+}
 
-void CCheckBoxUI::SetCheck(bool bCheck) { Selected(bCheck); }
+void CCheckBoxUI::SetCheck(bool bCheck)
+{
+    Selected(bCheck);
+}
 
-bool CCheckBoxUI::GetCheck() const { return IsSelected(); }
+bool CCheckBoxUI::GetCheck() const
+{
+    return IsSelected();
+}
 
 } // namespace SkinUI

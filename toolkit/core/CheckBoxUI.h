@@ -4,8 +4,7 @@
 namespace SkinUI {
 
 // An option used as a check box; it answers "Option" as its interface.
-class SKINUI_API CCheckBoxUI : public COptionUI
-{
+class SKINUI_API CCheckBoxUI : public COptionUI {
 public:
     LPCTSTR GetClass() const override;
 

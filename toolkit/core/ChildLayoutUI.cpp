@@ -16,17 +16,14 @@ int g_nBuilding = 0;
 bool IsBeingBuilt(LPCTSTR pstrFile)
 {
     for (int i = 0; i < g_nBuilding; i++) {
-        if (_wcsicmp(g_building[i], pstrFile) == 0)
-            return true;
+        if (_wcsicmp(g_building[i], pstrFile) == 0) return true;
     }
     return false;
 }
 
 } // namespace
 
-CChildLayoutUI::CChildLayoutUI()
-{
-}
+CChildLayoutUI::CChildLayoutUI() {}
 
 LPCTSTR CChildLayoutUI::GetClass() const
 {
@@ -36,8 +33,7 @@ LPCTSTR CChildLayoutUI::GetClass() const
 LPVOID CChildLayoutUI::GetInterface(LPCTSTR pstrName)
 {
     // Not a container to the builder: elements written inside it are not added.
-    if (wcscmp(pstrName, L"ChildLayout") == 0)
-        return static_cast<CChildLayoutUI*>(this);
+    if (wcscmp(pstrName, L"ChildLayout") == 0) return static_cast<CChildLayoutUI*>(this);
     return CControlUI::GetInterface(pstrName);
 }
 
@@ -62,12 +58,9 @@ void CChildLayoutUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 void CChildLayoutUI::Init()
 {
     // A second Init (the layout added to a live tree again) builds afresh, not twice.
-    if (GetCount() > 0)
-        RemoveAll();
-    if (m_pstrXMLFile.IsEmpty())
-        return;
-    if (g_nBuilding >= kMaxNesting || IsBeingBuilt(m_pstrXMLFile.GetData()))
-        return;
+    if (GetCount() > 0) RemoveAll();
+    if (m_pstrXMLFile.IsEmpty()) return;
+    if (g_nBuilding >= kMaxNesting || IsBeingBuilt(m_pstrXMLFile.GetData())) return;
 
     // Nested child layouts build while the root is added (their Init runs then), so the
     // file stays marked until the Add is done.
@@ -78,12 +71,10 @@ void CChildLayoutUI::Init()
     bool bAdded = false;
     if (pChild != NULL) {
         bAdded = Add(pChild);
-        if (!bAdded)
-            delete pChild;
+        if (!bAdded) delete pChild;
     }
     --g_nBuilding;
-    if (!bAdded)
-        RemoveAll();
+    if (!bAdded) RemoveAll();
 }
 
 } // namespace SkinUI

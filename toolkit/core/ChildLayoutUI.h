@@ -6,8 +6,7 @@ namespace SkinUI {
 // Fills itself from a second skin file ("xmlfile") when it is initialised. It answers
 // neither "IContainer" nor "Container": elements written inside it in a skin are not
 // added to it.
-class SKINUI_API CChildLayoutUI : public CContainerUI
-{
+class SKINUI_API CChildLayoutUI : public CContainerUI {
 public:
     CChildLayoutUI();
 

@@ -24,14 +24,8 @@ bool IsMouseEvent(int type)
 } // namespace
 
 CContainerUI::CContainerUI()
-    : m_iChildPadding(0),
-      m_bAutoDestroy(true),
-      m_bDelayedDestroy(true),
-      m_bMouseChildEnabled(true),
-      m_bScrollProcess(false),
-      m_nScrollStepSize(0),
-      m_pVerticalScrollBar(NULL),
-      m_pHorizontalScrollBar(NULL)
+    : m_iChildPadding(0), m_bAutoDestroy(true), m_bDelayedDestroy(true), m_bMouseChildEnabled(true),
+      m_bScrollProcess(false), m_nScrollStepSize(0), m_pVerticalScrollBar(NULL), m_pHorizontalScrollBar(NULL)
 {
     ::SetRectEmpty(&m_rcInset);
 }
@@ -45,8 +39,7 @@ CContainerUI::~CContainerUI()
     m_pVerticalScrollBar = NULL;
     delete m_pHorizontalScrollBar;
     m_pHorizontalScrollBar = NULL;
-    for (int i = 0; i < m_aRelativeBases.GetSize(); i++)
-        delete static_cast<RelativeBase*>(m_aRelativeBases[i]);
+    for (int i = 0; i < m_aRelativeBases.GetSize(); i++) delete static_cast<RelativeBase*>(m_aRelativeBases[i]);
     m_aRelativeBases.Empty();
 }
 
@@ -57,10 +50,8 @@ LPCTSTR CContainerUI::GetClass() const
 
 LPVOID CContainerUI::GetInterface(LPCTSTR pstrName)
 {
-    if (wcscmp(pstrName, L"IContainer") == 0)
-        return static_cast<IContainerUI*>(this);
-    if (wcscmp(pstrName, L"Container") == 0)
-        return static_cast<CContainerUI*>(this);
+    if (wcscmp(pstrName, L"IContainer") == 0) return static_cast<IContainerUI*>(this);
+    if (wcscmp(pstrName, L"Container") == 0) return static_cast<CContainerUI*>(this);
     return CControlUI::GetInterface(pstrName);
 }
 
@@ -68,15 +59,13 @@ LPVOID CContainerUI::GetInterface(LPCTSTR pstrName)
 
 CControlUI* CContainerUI::GetItemAt(int iIndex) const
 {
-    if (iIndex < 0 || iIndex >= m_items.GetSize())
-        return NULL;
+    if (iIndex < 0 || iIndex >= m_items.GetSize()) return NULL;
     return static_cast<CControlUI*>(m_items[iIndex]);
 }
 
 int CContainerUI::GetItemIndex(CControlUI* pControl) const
 {
-    if (pControl == NULL)
-        return -1;
+    if (pControl == NULL) return -1;
     return m_items.Find(pControl);
 }
 
@@ -84,8 +73,7 @@ bool CContainerUI::SetItemIndex(CControlUI* pControl, int iIndex)
 {
     // Checked first: a move to a bad index must not drop the child from the list.
     const int iOld = GetItemIndex(pControl);
-    if (iOld < 0 || iIndex < 0 || iIndex >= m_items.GetSize())
-        return false;
+    if (iOld < 0 || iIndex < 0 || iIndex >= m_items.GetSize()) return false;
     NeedUpdate();
     m_items.Remove(iOld);
     return m_items.InsertAt(iIndex, pControl);
@@ -106,14 +94,10 @@ bool CContainerUI::AddAt(CControlUI* pControl, int iIndex)
 {
     // Refused before anything is registered: a refused child must leave no trace, and a
     // child listed twice would be deleted twice.
-    if (pControl == NULL || pControl == this)
-        return false;
-    if (iIndex < 0 || iIndex > m_items.GetSize() || m_items.Find(pControl) >= 0)
-        return false;
-    if (m_pManager != NULL)
-        m_pManager->InitControls(pControl, this);
-    if (IsVisible())
-        NeedUpdate();
+    if (pControl == NULL || pControl == this) return false;
+    if (iIndex < 0 || iIndex > m_items.GetSize() || m_items.Find(pControl) >= 0) return false;
+    if (m_pManager != NULL) m_pManager->InitControls(pControl, this);
+    if (IsVisible()) NeedUpdate();
     // Always: a child moved here from a hidden container must not stay hidden.
     pControl->SetInternVisible(IsVisible());
     return m_items.InsertAt(iIndex, pControl);
@@ -122,8 +106,7 @@ bool CContainerUI::AddAt(CControlUI* pControl, int iIndex)
 void CContainerUI::ReleaseChild(CControlUI* pControl)
 {
     ForgetRelativeBase(pControl);
-    if (!m_bAutoDestroy)
-        return;
+    if (!m_bAutoDestroy) return;
     if (m_bDelayedDestroy && m_pManager != NULL)
         m_pManager->AddDelayedCleanup(pControl);
     else
@@ -133,8 +116,7 @@ void CContainerUI::ReleaseChild(CControlUI* pControl)
 bool CContainerUI::Remove(CControlUI* pControl)
 {
     const int iIndex = GetItemIndex(pControl);
-    if (iIndex < 0)
-        return false;
+    if (iIndex < 0) return false;
     NeedUpdate();
     // Unlinked first, so destroy handlers never see a dead child in the list.
     m_items.Remove(iIndex);
@@ -145,8 +127,7 @@ bool CContainerUI::Remove(CControlUI* pControl)
 bool CContainerUI::RemoveAt(int iIndex)
 {
     CControlUI* pControl = GetItemAt(iIndex);
-    if (pControl == NULL)
-        return false;
+    if (pControl == NULL) return false;
     return CContainerUI::Remove(pControl);
 }
 
@@ -154,8 +135,7 @@ void CContainerUI::RemoveAll()
 {
     CStdPtrArray items(m_items);
     m_items.Empty();
-    for (int i = 0; i < items.GetSize(); i++)
-        ReleaseChild(static_cast<CControlUI*>(items[i]));
+    for (int i = 0; i < items.GetSize(); i++) ReleaseChild(static_cast<CControlUI*>(items[i]));
     NeedUpdate();
 }
 
@@ -215,8 +195,7 @@ void CContainerUI::SetMouseChildEnabled(bool bEnable)
 
 void CContainerUI::SetScrollStepSize(int nSize)
 {
-    if (nSize > 0)
-        m_nScrollStepSize = nSize;
+    if (nSize > 0) m_nScrollStepSize = nSize;
 }
 
 int CContainerUI::GetScrollStepSize() const
@@ -239,48 +218,38 @@ CScrollBarUI* CContainerUI::GetHorizontalScrollBar() const
 void CContainerUI::SetManager(CPaintManagerUI* pManager, CControlUI* pParent, bool bInit)
 {
     // Children first, so they are initialised before the container itself.
-    for (int i = 0; i < m_items.GetSize(); i++)
-        static_cast<CControlUI*>(m_items[i])->SetManager(pManager, this, bInit);
-    if (m_pVerticalScrollBar != NULL)
-        m_pVerticalScrollBar->SetManager(pManager, this, bInit);
-    if (m_pHorizontalScrollBar != NULL)
-        m_pHorizontalScrollBar->SetManager(pManager, this, bInit);
+    for (int i = 0; i < m_items.GetSize(); i++) static_cast<CControlUI*>(m_items[i])->SetManager(pManager, this, bInit);
+    if (m_pVerticalScrollBar != NULL) m_pVerticalScrollBar->SetManager(pManager, this, bInit);
+    if (m_pHorizontalScrollBar != NULL) m_pHorizontalScrollBar->SetManager(pManager, this, bInit);
     CControlUI::SetManager(pManager, pParent, bInit);
 }
 
 void CContainerUI::SetVisible(bool bVisible)
 {
-    if (m_bVisible == bVisible)
-        return;
+    if (m_bVisible == bVisible) return;
     CControlUI::SetVisible(bVisible);
-    for (int i = 0; i < m_items.GetSize(); i++)
-        static_cast<CControlUI*>(m_items[i])->SetInternVisible(IsVisible());
+    for (int i = 0; i < m_items.GetSize(); i++) static_cast<CControlUI*>(m_items[i])->SetInternVisible(IsVisible());
 }
 
 void CContainerUI::SetInternVisible(bool bVisible)
 {
     CControlUI::SetInternVisible(bVisible);
-    for (int i = 0; i < m_items.GetSize(); i++)
-        static_cast<CControlUI*>(m_items[i])->SetInternVisible(IsVisible());
+    for (int i = 0; i < m_items.GetSize(); i++) static_cast<CControlUI*>(m_items[i])->SetInternVisible(IsVisible());
 }
 
 void CContainerUI::SetEnabled(bool bEnable)
 {
-    if (m_bEnabled == bEnable)
-        return;
+    if (m_bEnabled == bEnable) return;
     m_bEnabled = bEnable;
     // Deliberately overwrites each child's own flag: re-enabling a panel re-enables all.
-    for (int i = 0; i < m_items.GetSize(); i++)
-        static_cast<CControlUI*>(m_items[i])->SetEnabled(bEnable);
+    for (int i = 0; i < m_items.GetSize(); i++) static_cast<CControlUI*>(m_items[i])->SetEnabled(bEnable);
     Invalidate();
 }
 
 void CContainerUI::SetMouseEnabled(bool bEnable)
 {
-    if (m_pVerticalScrollBar != NULL)
-        m_pVerticalScrollBar->SetMouseEnabled(bEnable);
-    if (m_pHorizontalScrollBar != NULL)
-        m_pHorizontalScrollBar->SetMouseEnabled(bEnable);
+    if (m_pVerticalScrollBar != NULL) m_pVerticalScrollBar->SetMouseEnabled(bEnable);
+    if (m_pHorizontalScrollBar != NULL) m_pHorizontalScrollBar->SetMouseEnabled(bEnable);
     CControlUI::SetMouseEnabled(bEnable);
 }
 
@@ -288,9 +257,8 @@ void CContainerUI::SetMouseEnabled(bool bEnable)
 
 SIZE CContainerUI::GetScrollPos() const
 {
-    SIZE sz = {0, 0};
-    if (m_pVerticalScrollBar != NULL && m_pVerticalScrollBar->IsVisible())
-        sz.cy = m_pVerticalScrollBar->GetScrollPos();
+    SIZE sz = { 0, 0 };
+    if (m_pVerticalScrollBar != NULL && m_pVerticalScrollBar->IsVisible()) sz.cy = m_pVerticalScrollBar->GetScrollPos();
     if (m_pHorizontalScrollBar != NULL && m_pHorizontalScrollBar->IsVisible())
         sz.cx = m_pHorizontalScrollBar->GetScrollPos();
     return sz;
@@ -298,7 +266,7 @@ SIZE CContainerUI::GetScrollPos() const
 
 SIZE CContainerUI::GetScrollRange() const
 {
-    SIZE sz = {0, 0};
+    SIZE sz = { 0, 0 };
     if (m_pVerticalScrollBar != NULL && m_pVerticalScrollBar->IsVisible())
         sz.cy = m_pVerticalScrollBar->GetScrollRange();
     if (m_pHorizontalScrollBar != NULL && m_pHorizontalScrollBar->IsVisible())
@@ -320,13 +288,11 @@ void CContainerUI::SetScrollPos(SIZE szPos)
         m_pHorizontalScrollBar->SetScrollPos(szPos.cx);
         cx = m_pHorizontalScrollBar->GetScrollPos() - iLast;
     }
-    if (cx == 0 && cy == 0)
-        return;
+    if (cx == 0 && cy == 0) return;
 
     for (int i = 0; i < m_items.GetSize(); i++) {
         CControlUI* pControl = static_cast<CControlUI*>(m_items[i]);
-        if (!pControl->IsVisible() || pControl->IsFloat())
-            continue;
+        if (!pControl->IsVisible() || pControl->IsFloat()) continue;
         RECT rc = pControl->GetPos();
         ::OffsetRect(&rc, -cx, -cy);
         pControl->SetPos(rc);
@@ -336,10 +302,8 @@ void CContainerUI::SetScrollPos(SIZE szPos)
 
 int CContainerUI::LineStepY() const
 {
-    if (m_nScrollStepSize > 0)
-        return m_nScrollStepSize;
-    if (m_pManager != NULL)
-        return m_pManager->GetDefaultFontInfo()->tm.tmHeight + 8;
+    if (m_nScrollStepSize > 0) return m_nScrollStepSize;
+    if (m_pManager != NULL) return m_pManager->GetDefaultFontInfo()->tm.tmHeight + 8;
     return 8;
 }
 
@@ -451,8 +415,7 @@ void CContainerUI::EnableScrollBar(bool bEnableVertical, bool bEnableHorizontal)
         m_pVerticalScrollBar->SetManager(m_pManager, NULL, false);
         if (m_pManager != NULL) {
             LPCTSTR pDefault = m_pManager->GetDefaultAttributeList(L"VScrollBar");
-            if (pDefault != NULL)
-                m_pVerticalScrollBar->ApplyAttributeList(pDefault);
+            if (pDefault != NULL) m_pVerticalScrollBar->ApplyAttributeList(pDefault);
         }
     }
 
@@ -466,8 +429,7 @@ void CContainerUI::EnableScrollBar(bool bEnableVertical, bool bEnableHorizontal)
         m_pHorizontalScrollBar->SetManager(m_pManager, NULL, false);
         if (m_pManager != NULL) {
             LPCTSTR pDefault = m_pManager->GetDefaultAttributeList(L"HScrollBar");
-            if (pDefault != NULL)
-                m_pHorizontalScrollBar->ApplyAttributeList(pDefault);
+            if (pDefault != NULL) m_pHorizontalScrollBar->ApplyAttributeList(pDefault);
         }
     }
     NeedUpdate();
@@ -497,25 +459,21 @@ RECT CContainerUI::GetInnerRect() const
 
 int CContainerUI::ClampToLimits(int iLength, int iMin, int iMax)
 {
-    if (iLength < iMin)
-        iLength = iMin;
-    if (iLength > iMax)
-        iLength = iMax;
+    if (iLength < iMin) iLength = iMin;
+    if (iLength > iMax) iLength = iMax;
     return iLength;
 }
 
 void CContainerUI::SetPos(RECT rc)
 {
     CControlUI::SetPos(rc);
-    if (m_items.IsEmpty())
-        return;
+    if (m_items.IsEmpty()) return;
     // 1. The whole area inside the inset; the bars are not subtracted here.
     const RECT rcInner = GetInsetRect();
     // 2. Every visible child covers it, floating children keep their anchors.
     for (int i = 0; i < m_items.GetSize(); i++) {
         CControlUI* pControl = static_cast<CControlUI*>(m_items[i]);
-        if (!pControl->IsVisible())
-            continue;
+        if (!pControl->IsVisible()) continue;
         if (pControl->IsFloat())
             SetFloatPos(i);
         else
@@ -536,8 +494,7 @@ int CContainerUI::PlaceLine(SIZE szAvailable, POINT ptStart, bool bVertical)
     int nEstimateNum = 0;
     for (int i = 0; i < m_items.GetSize(); i++) {
         CControlUI* pControl = static_cast<CControlUI*>(m_items[i]);
-        if (!pControl->IsVisible() || pControl->IsFloat())
-            continue;
+        if (!pControl->IsVisible() || pControl->IsFloat()) continue;
         const SIZE sz = pControl->EstimateSize(szAvailable);
         int cxy = bVertical ? sz.cy : sz.cx;
         if (cxy == 0)
@@ -555,8 +512,7 @@ int CContainerUI::PlaceLine(SIZE szAvailable, POINT ptStart, bool bVertical)
     int cxyExpand = 0;
     if (nAdjustables > 0) {
         cxyExpand = (cxyAlong - cxyFixed - m_iChildPadding * (nEstimateNum - 1)) / nAdjustables;
-        if (cxyExpand < 0)
-            cxyExpand = 0;
+        if (cxyExpand < 0) cxyExpand = 0;
     }
 
     // 3. Second pass: one child after the other; across the axis a child takes its fixed
@@ -567,8 +523,7 @@ int CContainerUI::PlaceLine(SIZE szAvailable, POINT ptStart, bool bVertical)
     int cxyNeeded = 0;
     for (int i = 0; i < m_items.GetSize(); i++) {
         CControlUI* pControl = static_cast<CControlUI*>(m_items[i]);
-        if (!pControl->IsVisible())
-            continue;
+        if (!pControl->IsVisible()) continue;
         if (pControl->IsFloat()) {
             SetFloatPos(i);
             continue;
@@ -585,13 +540,10 @@ int CContainerUI::PlaceLine(SIZE szAvailable, POINT ptStart, bool bVertical)
         szOffer.cy = bVertical ? cxyRemaining : cxyAcross;
         const SIZE sz = pControl->EstimateSize(szOffer);
         int cxy = bVertical ? sz.cy : sz.cx;
-        if (cxy == 0)
-            cxy = cxyExpand;
+        if (cxy == 0) cxy = cxyExpand;
         int cxyCross = bVertical ? pControl->GetFixedWidth() : pControl->GetFixedHeight();
-        if (cxyCross == 0)
-            cxyCross = cxyAcross - iCrossBefore - iCrossAfter;
-        if (cxyCross < 0)
-            cxyCross = 0;
+        if (cxyCross == 0) cxyCross = cxyAcross - iCrossBefore - iCrossAfter;
+        if (cxyCross < 0) cxyCross = 0;
         if (bVertical) {
             cxy = ClampToLimits(cxy, pControl->GetMinHeight(), pControl->GetMaxHeight());
             cxyCross = ClampToLimits(cxyCross, pControl->GetMinWidth(), pControl->GetMaxWidth());
@@ -620,8 +572,7 @@ CContainerUI::RelativeBase* CContainerUI::FindRelativeBase(CControlUI* pControl)
 {
     for (int i = 0; i < m_aRelativeBases.GetSize(); i++) {
         RelativeBase* pBase = static_cast<RelativeBase*>(m_aRelativeBases[i]);
-        if (pBase->pControl == pControl)
-            return pBase;
+        if (pBase->pControl == pControl) return pBase;
     }
     return NULL;
 }
@@ -641,23 +592,22 @@ void CContainerUI::ForgetRelativeBase(CControlUI* pControl)
 void CContainerUI::SetFloatPos(int iIndex)
 {
     CControlUI* pControl = GetItemAt(iIndex);
-    if (pControl == NULL || !pControl->IsVisible() || !pControl->IsFloat())
-        return;
+    if (pControl == NULL || !pControl->IsVisible() || !pControl->IsFloat()) return;
 
     SIZE szXY = pControl->GetFixedXY();
-    SIZE szFixed = {pControl->GetFixedWidth(), pControl->GetFixedHeight()};
+    SIZE szFixed = { pControl->GetFixedWidth(), pControl->GetFixedHeight() };
     const TRelativePosUI rel = pControl->GetRelativePos();
     RelativeBase* pBase = NULL;
-    SIZE szGrowth = {0, 0};
+    SIZE szGrowth = { 0, 0 };
 
     // 1. Relative placement works from the geometry of the first recording; it is taken
     //    again when code changed the child's geometry or shares since the last placement.
     if (rel.relative) {
-        const SIZE szParent = {m_rcItem.right - m_rcItem.left, m_rcItem.bottom - m_rcItem.top};
-        const int percents[4] = {rel.moveXPercent, rel.moveYPercent, rel.zoomXPercent, rel.zoomYPercent};
+        const SIZE szParent = { m_rcItem.right - m_rcItem.left, m_rcItem.bottom - m_rcItem.top };
+        const int percents[4] = { rel.moveXPercent, rel.moveYPercent, rel.zoomXPercent, rel.zoomYPercent };
         pBase = FindRelativeBase(pControl);
-        const bool bCurrent = pBase != NULL && rel.parentSize.cx != 0 &&
-                              SameSize(pBase->szLastXY, szXY) && SameSize(pBase->szLastFixed, szFixed) &&
+        const bool bCurrent = pBase != NULL && rel.parentSize.cx != 0 && SameSize(pBase->szLastXY, szXY) &&
+                              SameSize(pBase->szLastFixed, szFixed) &&
                               memcmp(pBase->percents, percents, sizeof(percents)) == 0;
         if (!bCurrent) {
             if (pBase == NULL) {
@@ -702,7 +652,7 @@ void CContainerUI::SetFloatPos(int iIndex)
         rcCtrl.top += szGrowth.cy * rel.moveYPercent / 100;
         rcCtrl.right = rcCtrl.left + szGrowth.cx * rel.zoomXPercent / 100 + szFixed.cx;
         rcCtrl.bottom = rcCtrl.top + szGrowth.cy * rel.zoomYPercent / 100 + szFixed.cy;
-        const SIZE szParent = {m_rcItem.right - m_rcItem.left, m_rcItem.bottom - m_rcItem.top};
+        const SIZE szParent = { m_rcItem.right - m_rcItem.left, m_rcItem.bottom - m_rcItem.top };
         pControl->SetRelativeParentSize(szParent);
     }
 
@@ -717,14 +667,13 @@ void CContainerUI::SetFloatPos(int iIndex)
 
 void CContainerUI::ProcessScrollBar(RECT rc, int cxRequired, int cyRequired)
 {
-    (void)cxRequired;  // the horizontal range belongs to the horizontal layout
+    (void)cxRequired; // the horizontal range belongs to the horizontal layout
     // 1. The horizontal bar sits under the children's rectangle.
     if (m_pHorizontalScrollBar != NULL && m_pHorizontalScrollBar->IsVisible()) {
-        RECT rcBar = {rc.left, rc.bottom, rc.right, rc.bottom + m_pHorizontalScrollBar->GetFixedHeight()};
+        RECT rcBar = { rc.left, rc.bottom, rc.right, rc.bottom + m_pHorizontalScrollBar->GetFixedHeight() };
         m_pHorizontalScrollBar->SetPos(rcBar);
     }
-    if (m_pVerticalScrollBar == NULL)
-        return;
+    if (m_pVerticalScrollBar == NULL) return;
 
     const int cyAvailable = rc.bottom - rc.top;
     // 2. Content taller than the room shows the bar, and the layout runs again without
@@ -738,8 +687,7 @@ void CContainerUI::ProcessScrollBar(RECT rc, int cxRequired, int cyRequired)
         m_bScrollProcess = false;
         return;
     }
-    if (!m_pVerticalScrollBar->IsVisible())
-        return;
+    if (!m_pVerticalScrollBar->IsVisible()) return;
 
     // 3. Content that fits hides it again (not while the pass that showed it runs).
     const int iRange = cyRequired - cyAvailable;
@@ -752,18 +700,16 @@ void CContainerUI::ProcessScrollBar(RECT rc, int cxRequired, int cyRequired)
     }
 
     // 4. Place and range it; a clamped position needs the children moved once more.
-    RECT rcBar = {rc.right, rc.top, rc.right + m_pVerticalScrollBar->GetFixedWidth(), rc.bottom};
+    RECT rcBar = { rc.right, rc.top, rc.right + m_pVerticalScrollBar->GetFixedWidth(), rc.bottom };
     m_pVerticalScrollBar->SetPos(rcBar);
-    if (m_pVerticalScrollBar->GetScrollRange() == iRange)
-        return;
+    if (m_pVerticalScrollBar->GetScrollRange() == iRange) return;
     const int iLastPos = m_pVerticalScrollBar->GetScrollPos();
     m_pVerticalScrollBar->SetScrollRange(abs(iRange));
     if (m_pVerticalScrollBar->GetScrollRange() == 0) {
         m_pVerticalScrollBar->SetVisible(false);
         m_pVerticalScrollBar->SetScrollPos(0);
     }
-    if (m_pVerticalScrollBar->GetScrollPos() < iLastPos)
-        SetPos(m_rcItem);
+    if (m_pVerticalScrollBar->GetScrollPos() < iLastPos) SetPos(m_rcItem);
 }
 
 // ---- input ----
@@ -788,26 +734,44 @@ void CContainerUI::DoEvent(TEventUI& event)
         return;
     }
     // 3. Keys and the wheel scroll the vertical bar, else the horizontal one.
-    const bool bVertical = m_pVerticalScrollBar != NULL && m_pVerticalScrollBar->IsVisible() &&
-                           m_pVerticalScrollBar->IsEnabled();
-    const bool bHorizontal = !bVertical && m_pHorizontalScrollBar != NULL &&
-                             m_pHorizontalScrollBar->IsVisible() && m_pHorizontalScrollBar->IsEnabled();
+    const bool bVertical =
+        m_pVerticalScrollBar != NULL && m_pVerticalScrollBar->IsVisible() && m_pVerticalScrollBar->IsEnabled();
+    const bool bHorizontal = !bVertical && m_pHorizontalScrollBar != NULL && m_pHorizontalScrollBar->IsVisible() &&
+                             m_pHorizontalScrollBar->IsEnabled();
     if (bVertical || bHorizontal) {
         if (event.type == UIEVENT_KEYDOWN) {
             switch (event.key) {
-            case VK_PRIOR: bVertical ? PageUp() : PageLeft(); return;
-            case VK_NEXT: bVertical ? PageDown() : PageRight(); return;
-            case VK_END: bVertical ? EndDown() : EndRight(); return;
-            case VK_HOME: bVertical ? HomeUp() : HomeLeft(); return;
-            case VK_UP: bVertical ? LineUp() : LineLeft(); return;
-            case VK_DOWN: bVertical ? LineDown() : LineRight(); return;
-            default: break;
+            case VK_PRIOR:
+                bVertical ? PageUp() : PageLeft();
+                return;
+            case VK_NEXT:
+                bVertical ? PageDown() : PageRight();
+                return;
+            case VK_END:
+                bVertical ? EndDown() : EndRight();
+                return;
+            case VK_HOME:
+                bVertical ? HomeUp() : HomeLeft();
+                return;
+            case VK_UP:
+                bVertical ? LineUp() : LineLeft();
+                return;
+            case VK_DOWN:
+                bVertical ? LineDown() : LineRight();
+                return;
+            default:
+                break;
             }
         } else if (event.type == UIEVENT_MOUSEWHEEL) {
             switch (LOWORD(event.wParam)) {
-            case 0: bVertical ? LineUp() : LineLeft(); return;
-            case 1: bVertical ? LineDown() : LineRight(); return;
-            default: break;
+            case 0:
+                bVertical ? LineUp() : LineLeft();
+                return;
+            case 1:
+                bVertical ? LineDown() : LineRight();
+                return;
+            default:
+                break;
             }
         }
     }
@@ -816,40 +780,32 @@ void CContainerUI::DoEvent(TEventUI& event)
 
 CControlUI* CContainerUI::FindControl(FINDCONTROLPROC Proc, LPVOID pData, UINT uFlags)
 {
-    if ((uFlags & UIFIND_VISIBLE) != 0 && !IsVisible())
-        return NULL;
-    if ((uFlags & UIFIND_ENABLED) != 0 && !IsEnabled())
-        return NULL;
+    if ((uFlags & UIFIND_VISIBLE) != 0 && !IsVisible()) return NULL;
+    if ((uFlags & UIFIND_ENABLED) != 0 && !IsEnabled()) return NULL;
     const bool bHitTest = (uFlags & UIFIND_HITTEST) != 0;
     if (bHitTest) {
         const POINT pt = *static_cast<const POINT*>(pData);
-        if (!::PtInRect(&m_rcItem, pt))
-            return NULL;
+        if (!::PtInRect(&m_rcItem, pt)) return NULL;
         // A container that keeps the mouse from its children is found itself, bars aside.
         if (!m_bMouseChildEnabled) {
             CControlUI* pResult = NULL;
-            if (m_pVerticalScrollBar != NULL)
-                pResult = m_pVerticalScrollBar->FindControl(Proc, pData, uFlags);
+            if (m_pVerticalScrollBar != NULL) pResult = m_pVerticalScrollBar->FindControl(Proc, pData, uFlags);
             if (pResult == NULL && m_pHorizontalScrollBar != NULL)
                 pResult = m_pHorizontalScrollBar->FindControl(Proc, pData, uFlags);
-            if (pResult == NULL)
-                pResult = CControlUI::FindControl(Proc, pData, uFlags);
+            if (pResult == NULL) pResult = CControlUI::FindControl(Proc, pData, uFlags);
             return pResult;
         }
     }
 
     CControlUI* pResult = NULL;
-    if (m_pVerticalScrollBar != NULL)
-        pResult = m_pVerticalScrollBar->FindControl(Proc, pData, uFlags);
+    if (m_pVerticalScrollBar != NULL) pResult = m_pVerticalScrollBar->FindControl(Proc, pData, uFlags);
     if (pResult == NULL && m_pHorizontalScrollBar != NULL)
         pResult = m_pHorizontalScrollBar->FindControl(Proc, pData, uFlags);
-    if (pResult != NULL)
-        return pResult;
+    if (pResult != NULL) return pResult;
 
     if ((uFlags & UIFIND_SELF_FIRST) != 0) {
         pResult = CControlUI::FindControl(Proc, pData, uFlags);
-        if (pResult != NULL)
-            return pResult;
+        if (pResult != NULL) return pResult;
     }
 
     const RECT rcInner = GetInnerRect();
@@ -858,47 +814,37 @@ CControlUI* CContainerUI::FindControl(FINDCONTROLPROC Proc, LPVOID pData, UINT u
     for (int n = 0; n < iCount; n++) {
         // The callback may take children out of the list: indexes past the new end are skipped.
         const int i = bReverse ? iCount - 1 - n : n;
-        if (i >= m_items.GetSize())
-            continue;
+        if (i >= m_items.GetSize()) continue;
         CControlUI* pChild = static_cast<CControlUI*>(m_items[i]);
         pResult = pChild->FindControl(Proc, pData, uFlags);
-        if (pResult == NULL)
-            continue;
-        if (!bHitTest)
-            return pResult;
+        if (pResult == NULL) continue;
+        if (!bHitTest) return pResult;
         // Children scrolled out of the inner area are not hit; floating ones may lie
         // over the insets and bars.
-        if (pChild->IsFloat() || pResult->IsFloat() ||
-            ::PtInRect(&rcInner, *static_cast<const POINT*>(pData)))
+        if (pChild->IsFloat() || pResult->IsFloat() || ::PtInRect(&rcInner, *static_cast<const POINT*>(pData)))
             return pResult;
     }
 
-    if ((uFlags & UIFIND_SELF_FIRST) != 0)
-        return NULL;
+    if ((uFlags & UIFIND_SELF_FIRST) != 0) return NULL;
     return CControlUI::FindControl(Proc, pData, uFlags);
 }
 
 int CContainerUI::FindSelectable(int iIndex, bool bForward) const
 {
     const int iCount = m_items.GetSize();
-    if (iCount == 0)
-        return -1;
-    if (iIndex < 0)
-        iIndex = 0;
-    if (iIndex > iCount - 1)
-        iIndex = iCount - 1;
+    if (iCount == 0) return -1;
+    if (iIndex < 0) iIndex = 0;
+    if (iIndex > iCount - 1) iIndex = iCount - 1;
     if (bForward) {
         for (int i = iIndex; i < iCount; i++) {
             CControlUI* pControl = static_cast<CControlUI*>(m_items[i]);
-            if (pControl->GetInterface(L"ListItem") != NULL && pControl->IsVisible() && pControl->IsEnabled())
-                return i;
+            if (pControl->GetInterface(L"ListItem") != NULL && pControl->IsVisible() && pControl->IsEnabled()) return i;
         }
         return -1;
     }
     for (int i = iIndex; i >= 0; i--) {
         CControlUI* pControl = static_cast<CControlUI*>(m_items[i]);
-        if (pControl->GetInterface(L"ListItem") != NULL && pControl->IsVisible() && pControl->IsEnabled())
-            return i;
+        if (pControl->GetInterface(L"ListItem") != NULL && pControl->IsVisible() && pControl->IsEnabled()) return i;
     }
     return FindSelectable(0, true);
 }
@@ -915,14 +861,12 @@ void CContainerUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
         EnableScrollBar(wcscmp(pstrValue, L"true") == 0, m_pHorizontalScrollBar != NULL);
     } else if (wcscmp(pstrName, L"vscrollbarstyle") == 0) {
         EnableScrollBar(true, m_pHorizontalScrollBar != NULL);
-        if (m_pVerticalScrollBar != NULL)
-            m_pVerticalScrollBar->ApplyAttributeList(pstrValue);
+        if (m_pVerticalScrollBar != NULL) m_pVerticalScrollBar->ApplyAttributeList(pstrValue);
     } else if (wcscmp(pstrName, L"hscrollbar") == 0) {
         EnableScrollBar(m_pVerticalScrollBar != NULL, wcscmp(pstrValue, L"true") == 0);
     } else if (wcscmp(pstrName, L"hscrollbarstyle") == 0) {
         EnableScrollBar(m_pVerticalScrollBar != NULL, true);
-        if (m_pHorizontalScrollBar != NULL)
-            m_pHorizontalScrollBar->ApplyAttributeList(pstrValue);
+        if (m_pHorizontalScrollBar != NULL) m_pHorizontalScrollBar->ApplyAttributeList(pstrValue);
     } else if (wcscmp(pstrName, L"childpadding") == 0) {
         SetChildPadding(_wtoi(pstrValue));
     } else if (wcscmp(pstrName, L"scrollstepsize") == 0) {
@@ -937,9 +881,8 @@ void CContainerUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 void CContainerUI::DoPaint(HDC hDC, const RECT& rcPaint)
 {
     // 1. The container's own part of the paint rectangle, kept clipped throughout.
-    RECT rcTemp = {0, 0, 0, 0};
-    if (!::IntersectRect(&rcTemp, &rcPaint, &m_rcItem))
-        return;
+    RECT rcTemp = { 0, 0, 0, 0 };
+    if (!::IntersectRect(&rcTemp, &rcPaint, &m_rcItem)) return;
     CRenderClip clip;
     CRenderClip::GenerateClip(hDC, rcTemp, clip);
 
@@ -949,16 +892,13 @@ void CContainerUI::DoPaint(HDC hDC, const RECT& rcPaint)
     // 3. The children: floating ones under the outer clip, the rest inside the inner one.
     if (!m_items.IsEmpty()) {
         const RECT rcInner = GetInnerRect();
-        RECT rcInnerPaint = {0, 0, 0, 0};
+        RECT rcInnerPaint = { 0, 0, 0, 0 };
         if (!::IntersectRect(&rcInnerPaint, &rcPaint, &rcInner)) {
             for (int i = 0; i < m_items.GetSize(); i++) {
                 CControlUI* pControl = static_cast<CControlUI*>(m_items[i]);
-                if (!pControl->IsVisible() || !pControl->IsFloat())
-                    continue;
-                if (!::IntersectRect(&rcTemp, &rcPaint, &pControl->GetPos()))
-                    continue;
-                if (!::IntersectRect(&rcTemp, &m_rcItem, &pControl->GetPos()))
-                    continue;
+                if (!pControl->IsVisible() || !pControl->IsFloat()) continue;
+                if (!::IntersectRect(&rcTemp, &rcPaint, &pControl->GetPos())) continue;
+                if (!::IntersectRect(&rcTemp, &m_rcItem, &pControl->GetPos())) continue;
                 pControl->DoPaint(hDC, rcPaint);
             }
         } else {
@@ -966,19 +906,15 @@ void CContainerUI::DoPaint(HDC hDC, const RECT& rcPaint)
             CRenderClip::GenerateClip(hDC, rcInnerPaint, childClip);
             for (int i = 0; i < m_items.GetSize(); i++) {
                 CControlUI* pControl = static_cast<CControlUI*>(m_items[i]);
-                if (!pControl->IsVisible())
-                    continue;
-                if (!::IntersectRect(&rcTemp, &rcPaint, &pControl->GetPos()))
-                    continue;
+                if (!pControl->IsVisible()) continue;
+                if (!::IntersectRect(&rcTemp, &rcPaint, &pControl->GetPos())) continue;
                 if (pControl->IsFloat()) {
-                    if (!::IntersectRect(&rcTemp, &m_rcItem, &pControl->GetPos()))
-                        continue;
+                    if (!::IntersectRect(&rcTemp, &m_rcItem, &pControl->GetPos())) continue;
                     CRenderClip::UseOldClipBegin(hDC, childClip);
                     pControl->DoPaint(hDC, rcPaint);
                     CRenderClip::UseOldClipEnd(hDC, childClip);
                 } else {
-                    if (!::IntersectRect(&rcTemp, &rcInner, &pControl->GetPos()))
-                        continue;
+                    if (!::IntersectRect(&rcTemp, &rcInner, &pControl->GetPos())) continue;
                     pControl->DoPaint(hDC, rcPaint);
                 }
             }
@@ -998,8 +934,7 @@ void CContainerUI::DoPaint(HDC hDC, const RECT& rcPaint)
 
 CControlUI* CContainerUI::FindSubControl(LPCTSTR pstrSubControlName)
 {
-    if (m_pManager == NULL)
-        return NULL;
+    if (m_pManager == NULL) return NULL;
     return m_pManager->FindSubControlByName(this, pstrSubControlName);
 }
 
@@ -1030,8 +965,7 @@ int CContainerUI::GetSubControlFixedWdith(LPCTSTR pstrSubControlName)
 bool CContainerUI::SetSubControlText(LPCTSTR pstrSubControlName, LPCTSTR pstrText)
 {
     CControlUI* pControl = FindSubControl(pstrSubControlName);
-    if (pControl == NULL)
-        return false;
+    if (pControl == NULL) return false;
     pControl->SetText(pstrText);
     return true;
 }
@@ -1039,8 +973,7 @@ bool CContainerUI::SetSubControlText(LPCTSTR pstrSubControlName, LPCTSTR pstrTex
 bool CContainerUI::SetSubControlUserData(LPCTSTR pstrSubControlName, LPCTSTR pstrText)
 {
     CControlUI* pControl = FindSubControl(pstrSubControlName);
-    if (pControl == NULL)
-        return false;
+    if (pControl == NULL) return false;
     pControl->SetUserData(pstrText);
     return true;
 }
@@ -1048,8 +981,7 @@ bool CContainerUI::SetSubControlUserData(LPCTSTR pstrSubControlName, LPCTSTR pst
 bool CContainerUI::SetSubControlFixedHeight(LPCTSTR pstrSubControlName, int cy)
 {
     CControlUI* pControl = FindSubControl(pstrSubControlName);
-    if (pControl == NULL)
-        return false;
+    if (pControl == NULL) return false;
     pControl->SetFixedHeight(cy);
     return true;
 }
@@ -1057,8 +989,7 @@ bool CContainerUI::SetSubControlFixedHeight(LPCTSTR pstrSubControlName, int cy)
 bool CContainerUI::SetSubControlFixedWdith(LPCTSTR pstrSubControlName, int cx)
 {
     CControlUI* pControl = FindSubControl(pstrSubControlName);
-    if (pControl == NULL)
-        return false;
+    if (pControl == NULL) return false;
     pControl->SetFixedWidth(cx);
     return true;
 }

@@ -10,8 +10,7 @@ class CScrollBarUI;
 // The child list of every container. The skin builder adds children through this
 // interface (GetInterface("IContainer") answers this sub-object, never the container), so
 // the operations are virtual here and a derived container's Add is the one reached.
-class SKINUI_API IContainerUI
-{
+class SKINUI_API IContainerUI {
 public:
     virtual CControlUI* GetItemAt(int iIndex) const = 0;
     virtual int GetItemIndex(CControlUI* pControl) const = 0;
@@ -31,8 +30,7 @@ protected:
 // Base of every control that has children: owns them, keeps insets, child padding and up
 // to two owned scroll bars, scrolls the children, passes state down the tree and paints the
 // children clipped to itself. The base places every child over the whole inner area.
-class SKINUI_API CContainerUI : public CControlUI, public IContainerUI
-{
+class SKINUI_API CContainerUI : public CControlUI, public IContainerUI {
 public:
     CContainerUI();
     virtual ~CContainerUI();
@@ -139,12 +137,12 @@ private:
     // small steps is not lost to truncation.
     struct RelativeBase {
         CControlUI* pControl;
-        SIZE szParent;    // parent size at the recording
-        SIZE szXY;        // fixed XY at the recording
-        SIZE szFixed;     // fixed size at the recording
-        SIZE szLastXY;    // what the last placement wrote back
+        SIZE szParent; // parent size at the recording
+        SIZE szXY;     // fixed XY at the recording
+        SIZE szFixed;  // fixed size at the recording
+        SIZE szLastXY; // what the last placement wrote back
         SIZE szLastFixed;
-        int percents[4];  // move x, move y, zoom x, zoom y at the recording
+        int percents[4]; // move x, move y, zoom x, zoom y at the recording
     };
     int LineStepX() const;
     int LineStepY() const;

@@ -38,10 +38,10 @@ bool ParseBool(LPCTSTR pstrValue)
 
 CControlUI::CControlUI()
     : m_pManager(NULL), m_pParent(NULL), m_bUpdateNeeded(true), m_bMenuUsed(false), m_bVisible(true),
-      m_bInternVisible(true), m_bEnabled(true), m_bMouseEnabled(true), m_bKeyboardEnabled(true),
-      m_bFocused(false), m_bFloat(false), m_bSetPos(false), m_chShortcut(L'\0'), m_pTag(0), m_dwBackColor(0),
-      m_dwBackColor2(0), m_dwBackColor3(0), m_dwBorderColor(0), m_dwFocusBorderColor(0), m_bColorHSL(false),
-      m_nBorderSize(0), m_nBorderStyle(0), m_nTooltipWidth(300)
+      m_bInternVisible(true), m_bEnabled(true), m_bMouseEnabled(true), m_bKeyboardEnabled(true), m_bFocused(false),
+      m_bFloat(false), m_bSetPos(false), m_chShortcut(L'\0'), m_pTag(0), m_dwBackColor(0), m_dwBackColor2(0),
+      m_dwBackColor3(0), m_dwBorderColor(0), m_dwFocusBorderColor(0), m_bColorHSL(false), m_nBorderSize(0),
+      m_nBorderStyle(0), m_nTooltipWidth(300)
 {
     ::SetRectEmpty(&m_rcItem);
     ::SetRectEmpty(&m_rcPadding);
@@ -63,9 +63,18 @@ CControlUI::~CControlUI()
 
 // ---- identity ----
 
-CSkinString CControlUI::GetName() const { return m_sName; }
-void CControlUI::SetName(LPCTSTR pstrName) { m_sName = pstrName; }
-LPCTSTR CControlUI::GetClass() const { return L"ControlUI"; }
+CSkinString CControlUI::GetName() const
+{
+    return m_sName;
+}
+void CControlUI::SetName(LPCTSTR pstrName)
+{
+    m_sName = pstrName;
+}
+LPCTSTR CControlUI::GetClass() const
+{
+    return L"ControlUI";
+}
 
 LPVOID CControlUI::GetInterface(LPCTSTR pstrName)
 {
@@ -73,9 +82,18 @@ LPVOID CControlUI::GetInterface(LPCTSTR pstrName)
     return NULL;
 }
 
-UINT CControlUI::GetControlFlags() const { return 0; }
-bool CControlUI::Activate() { return IsVisible() && IsEnabled(); }
-CPaintManagerUI* CControlUI::GetManager() const { return m_pManager; }
+UINT CControlUI::GetControlFlags() const
+{
+    return 0;
+}
+bool CControlUI::Activate()
+{
+    return IsVisible() && IsEnabled();
+}
+CPaintManagerUI* CControlUI::GetManager() const
+{
+    return m_pManager;
+}
 
 void CControlUI::SetManager(CPaintManagerUI* pManager, CControlUI* pParent, bool bInit)
 {
@@ -86,8 +104,14 @@ void CControlUI::SetManager(CPaintManagerUI* pManager, CControlUI* pParent, bool
     if (bInit && m_pParent != NULL) Init();
 }
 
-CControlUI* CControlUI::GetParent() const { return m_pParent; }
-CSkinString CControlUI::GetText() const { return m_sText; }
+CControlUI* CControlUI::GetParent() const
+{
+    return m_pParent;
+}
+CSkinString CControlUI::GetText() const
+{
+    return m_sText;
+}
 
 void CControlUI::SetText(LPCTSTR pstrText)
 {
@@ -99,7 +123,10 @@ void CControlUI::SetText(LPCTSTR pstrText)
 
 // ---- geometry ----
 
-const RECT& CControlUI::GetPos() const { return m_rcItem; }
+const RECT& CControlUI::GetPos() const
+{
+    return m_rcItem;
+}
 
 void CControlUI::SetPos(RECT rc)
 {
@@ -139,11 +166,26 @@ void CControlUI::SetPos(RECT rc)
     m_pManager->Invalidate(rcUnion);
 }
 
-int CControlUI::GetWidth() const { return m_rcItem.right - m_rcItem.left; }
-int CControlUI::GetHeight() const { return m_rcItem.bottom - m_rcItem.top; }
-int CControlUI::GetX() const { return m_rcItem.left; }
-int CControlUI::GetY() const { return m_rcItem.top; }
-RECT CControlUI::GetPadding() const { return m_rcPadding; }
+int CControlUI::GetWidth() const
+{
+    return m_rcItem.right - m_rcItem.left;
+}
+int CControlUI::GetHeight() const
+{
+    return m_rcItem.bottom - m_rcItem.top;
+}
+int CControlUI::GetX() const
+{
+    return m_rcItem.left;
+}
+int CControlUI::GetY() const
+{
+    return m_rcItem.top;
+}
+RECT CControlUI::GetPadding() const
+{
+    return m_rcPadding;
+}
 
 void CControlUI::SetPadding(RECT rcPadding)
 {
@@ -151,7 +193,10 @@ void CControlUI::SetPadding(RECT rcPadding)
     NeedParentUpdate();
 }
 
-SIZE CControlUI::GetFixedXY() const { return m_cXY; }
+SIZE CControlUI::GetFixedXY() const
+{
+    return m_cXY;
+}
 
 void CControlUI::UpdateAfterGeometryChange()
 {
@@ -168,7 +213,10 @@ void CControlUI::SetFixedXY(SIZE szXY)
     UpdateAfterGeometryChange();
 }
 
-int CControlUI::GetFixedWidth() const { return m_cxyFixed.cx; }
+int CControlUI::GetFixedWidth() const
+{
+    return m_cxyFixed.cx;
+}
 
 void CControlUI::SetFixedWidth(int cx)
 {
@@ -178,7 +226,10 @@ void CControlUI::SetFixedWidth(int cx)
     UpdateAfterGeometryChange();
 }
 
-int CControlUI::GetFixedHeight() const { return m_cxyFixed.cy; }
+int CControlUI::GetFixedHeight() const
+{
+    return m_cxyFixed.cy;
+}
 
 void CControlUI::SetFixedHeight(int cy)
 {
@@ -188,7 +239,10 @@ void CControlUI::SetFixedHeight(int cy)
     UpdateAfterGeometryChange();
 }
 
-int CControlUI::GetMinWidth() const { return m_cxyMin.cx; }
+int CControlUI::GetMinWidth() const
+{
+    return m_cxyMin.cx;
+}
 
 void CControlUI::SetMinWidth(int cx)
 {
@@ -197,7 +251,10 @@ void CControlUI::SetMinWidth(int cx)
     UpdateAfterGeometryChange();
 }
 
-int CControlUI::GetMaxWidth() const { return m_cxyMax.cx; }
+int CControlUI::GetMaxWidth() const
+{
+    return m_cxyMax.cx;
+}
 
 void CControlUI::SetMaxWidth(int cx)
 {
@@ -206,7 +263,10 @@ void CControlUI::SetMaxWidth(int cx)
     UpdateAfterGeometryChange();
 }
 
-int CControlUI::GetMinHeight() const { return m_cxyMin.cy; }
+int CControlUI::GetMinHeight() const
+{
+    return m_cxyMin.cy;
+}
 
 void CControlUI::SetMinHeight(int cy)
 {
@@ -215,7 +275,10 @@ void CControlUI::SetMinHeight(int cy)
     UpdateAfterGeometryChange();
 }
 
-int CControlUI::GetMaxHeight() const { return m_cxyMax.cy; }
+int CControlUI::GetMaxHeight() const
+{
+    return m_cxyMax.cy;
+}
 
 void CControlUI::SetMaxHeight(int cy)
 {
@@ -234,13 +297,25 @@ void CControlUI::SetRelativePos(SIZE szMove, SIZE szZoom)
     m_tRelativePos.parentSize.cx = m_tRelativePos.parentSize.cy = 0;
 }
 
-void CControlUI::SetRelativeParentSize(SIZE sz) { m_tRelativePos.parentSize = sz; }
-TRelativePosUI CControlUI::GetRelativePos() const { return m_tRelativePos; }
-bool CControlUI::IsRelativePos() const { return m_tRelativePos.relative; }
+void CControlUI::SetRelativeParentSize(SIZE sz)
+{
+    m_tRelativePos.parentSize = sz;
+}
+TRelativePosUI CControlUI::GetRelativePos() const
+{
+    return m_tRelativePos;
+}
+bool CControlUI::IsRelativePos() const
+{
+    return m_tRelativePos.relative;
+}
 
 // ---- texts and plain values ----
 
-CSkinString CControlUI::GetToolTip() const { return m_sToolTip; }
+CSkinString CControlUI::GetToolTip() const
+{
+    return m_sToolTip;
+}
 
 void CControlUI::SetToolTip(LPCTSTR pstrText)
 {
@@ -249,20 +324,53 @@ void CControlUI::SetToolTip(LPCTSTR pstrText)
     m_sToolTip = sText;
 }
 
-void CControlUI::SetToolTipWidth(int nWidth) { m_nTooltipWidth = nWidth; }
-int CControlUI::GetToolTipWidth() { return m_nTooltipWidth; }
-TCHAR CControlUI::GetShortcut() const { return m_chShortcut; }
-void CControlUI::SetShortcut(TCHAR ch) { m_chShortcut = ch; }
-bool CControlUI::IsContextMenuUsed() const { return m_bMenuUsed; }
-void CControlUI::SetContextMenuUsed(bool bMenuUsed) { m_bMenuUsed = bMenuUsed; }
-const CSkinString& CControlUI::GetUserData() { return m_sUserData; }
-void CControlUI::SetUserData(LPCTSTR pstrText) { m_sUserData = pstrText; }
-UINT_PTR CControlUI::GetTag() const { return m_pTag; }
-void CControlUI::SetTag(UINT_PTR pTag) { m_pTag = pTag; }
+void CControlUI::SetToolTipWidth(int nWidth)
+{
+    m_nTooltipWidth = nWidth;
+}
+int CControlUI::GetToolTipWidth()
+{
+    return m_nTooltipWidth;
+}
+TCHAR CControlUI::GetShortcut() const
+{
+    return m_chShortcut;
+}
+void CControlUI::SetShortcut(TCHAR ch)
+{
+    m_chShortcut = ch;
+}
+bool CControlUI::IsContextMenuUsed() const
+{
+    return m_bMenuUsed;
+}
+void CControlUI::SetContextMenuUsed(bool bMenuUsed)
+{
+    m_bMenuUsed = bMenuUsed;
+}
+const CSkinString& CControlUI::GetUserData()
+{
+    return m_sUserData;
+}
+void CControlUI::SetUserData(LPCTSTR pstrText)
+{
+    m_sUserData = pstrText;
+}
+UINT_PTR CControlUI::GetTag() const
+{
+    return m_pTag;
+}
+void CControlUI::SetTag(UINT_PTR pTag)
+{
+    m_pTag = pTag;
+}
 
 // ---- visibility, enabled state, focus ----
 
-bool CControlUI::IsVisible() const { return m_bVisible && m_bInternVisible; }
+bool CControlUI::IsVisible() const
+{
+    return m_bVisible && m_bInternVisible;
+}
 
 void CControlUI::SetVisible(bool bVisible)
 {
@@ -280,7 +388,10 @@ void CControlUI::SetInternVisible(bool bVisible)
     if (!bVisible && m_pManager != NULL && m_pManager->GetFocus() == this) m_pManager->SetFocus(NULL);
 }
 
-bool CControlUI::IsEnabled() const { return m_bEnabled; }
+bool CControlUI::IsEnabled() const
+{
+    return m_bEnabled;
+}
 
 void CControlUI::SetEnabled(bool bEnable)
 {
@@ -289,18 +400,36 @@ void CControlUI::SetEnabled(bool bEnable)
     Invalidate();
 }
 
-bool CControlUI::IsMouseEnabled() const { return m_bMouseEnabled; }
-void CControlUI::SetMouseEnabled(bool bEnable) { m_bMouseEnabled = bEnable; }
-bool CControlUI::IsKeyboardEnabled() const { return m_bKeyboardEnabled; }
-void CControlUI::SetKeyboardEnabled(bool bEnable) { m_bKeyboardEnabled = bEnable; }
-bool CControlUI::IsFocused() const { return m_bFocused; }
+bool CControlUI::IsMouseEnabled() const
+{
+    return m_bMouseEnabled;
+}
+void CControlUI::SetMouseEnabled(bool bEnable)
+{
+    m_bMouseEnabled = bEnable;
+}
+bool CControlUI::IsKeyboardEnabled() const
+{
+    return m_bKeyboardEnabled;
+}
+void CControlUI::SetKeyboardEnabled(bool bEnable)
+{
+    m_bKeyboardEnabled = bEnable;
+}
+bool CControlUI::IsFocused() const
+{
+    return m_bFocused;
+}
 
 void CControlUI::SetFocus()
 {
     if (m_pManager != NULL) m_pManager->SetFocus(this);
 }
 
-bool CControlUI::IsFloat() const { return m_bFloat; }
+bool CControlUI::IsFloat() const
+{
+    return m_bFloat;
+}
 
 void CControlUI::SetFloat(bool bFloat)
 {
@@ -370,13 +499,20 @@ void CControlUI::DoEvent(TEventUI& event)
 void CControlUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
     if (pstrName == NULL || pstrValue == NULL) return;
-    if (wcscmp(pstrName, L"bkimage") == 0) SetBkImage(pstrValue);
-    else if (wcscmp(pstrName, L"normalimage") == 0) SetNormalImage(pstrValue);
-    else if (wcscmp(pstrName, L"hotimage") == 0) SetHotImage(pstrValue);
-    else if (wcscmp(pstrName, L"pushedimage") == 0) SetPushedImage(pstrValue);
-    else if (wcscmp(pstrName, L"focusedimage") == 0) SetFocusedImage(pstrValue);
-    else if (wcscmp(pstrName, L"disabledimage") == 0) SetDisabledImage(pstrValue);
-    else if (wcscmp(pstrName, L"foreimage") == 0) SetForeImage(pstrValue);
+    if (wcscmp(pstrName, L"bkimage") == 0)
+        SetBkImage(pstrValue);
+    else if (wcscmp(pstrName, L"normalimage") == 0)
+        SetNormalImage(pstrValue);
+    else if (wcscmp(pstrName, L"hotimage") == 0)
+        SetHotImage(pstrValue);
+    else if (wcscmp(pstrName, L"pushedimage") == 0)
+        SetPushedImage(pstrValue);
+    else if (wcscmp(pstrName, L"focusedimage") == 0)
+        SetFocusedImage(pstrValue);
+    else if (wcscmp(pstrName, L"disabledimage") == 0)
+        SetDisabledImage(pstrValue);
+    else if (wcscmp(pstrName, L"foreimage") == 0)
+        SetForeImage(pstrValue);
     else if (wcscmp(pstrName, L"pos") == 0) {
         const RECT rc = ParseAttributeRect(pstrValue);
         SIZE szXY = { rc.left >= 0 ? rc.left : rc.right, rc.top >= 0 ? rc.top : rc.bottom };
@@ -388,13 +524,20 @@ void CControlUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
         SIZE szMove = { rc.left, rc.top };
         SIZE szZoom = { rc.right, rc.bottom };
         SetRelativePos(szMove, szZoom);
-    } else if (wcscmp(pstrName, L"padding") == 0) SetPadding(ParseAttributeRect(pstrValue));
-    else if (wcscmp(pstrName, L"bkcolor") == 0 || wcscmp(pstrName, L"bkcolor1") == 0) SetBkColor(ParseColor(pstrValue, true));
-    else if (wcscmp(pstrName, L"bkcolor2") == 0) SetBkColor2(ParseColor(pstrValue, true));
-    else if (wcscmp(pstrName, L"bkcolor3") == 0) SetBkColor3(ParseColor(pstrValue, true));
-    else if (wcscmp(pstrName, L"bordercolor") == 0) SetBorderColor(ParseColor(pstrValue, false));
-    else if (wcscmp(pstrName, L"focusbordercolor") == 0) SetFocusBorderColor(ParseColor(pstrValue, false));
-    else if (wcscmp(pstrName, L"colorhsl") == 0) SetColorHSL(ParseBool(pstrValue));
+    } else if (wcscmp(pstrName, L"padding") == 0)
+        SetPadding(ParseAttributeRect(pstrValue));
+    else if (wcscmp(pstrName, L"bkcolor") == 0 || wcscmp(pstrName, L"bkcolor1") == 0)
+        SetBkColor(ParseColor(pstrValue, true));
+    else if (wcscmp(pstrName, L"bkcolor2") == 0)
+        SetBkColor2(ParseColor(pstrValue, true));
+    else if (wcscmp(pstrName, L"bkcolor3") == 0)
+        SetBkColor3(ParseColor(pstrValue, true));
+    else if (wcscmp(pstrName, L"bordercolor") == 0)
+        SetBorderColor(ParseColor(pstrValue, false));
+    else if (wcscmp(pstrName, L"focusbordercolor") == 0)
+        SetFocusBorderColor(ParseColor(pstrValue, false));
+    else if (wcscmp(pstrName, L"colorhsl") == 0)
+        SetColorHSL(ParseBool(pstrValue));
     else if (wcscmp(pstrName, L"bordersize") == 0) {
         if (wcschr(pstrValue, L',') == NULL) {
             SetBorderSize(ParseInt(pstrValue));
@@ -403,31 +546,54 @@ void CControlUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
         } else {
             SetBorderSize(ParseAttributeRect(pstrValue));
         }
-    } else if (wcscmp(pstrName, L"leftbordersize") == 0) SetLeftBorderSize(ParseInt(pstrValue));
-    else if (wcscmp(pstrName, L"topbordersize") == 0) SetTopBorderSize(ParseInt(pstrValue));
-    else if (wcscmp(pstrName, L"rightbordersize") == 0) SetRightBorderSize(ParseInt(pstrValue));
-    else if (wcscmp(pstrName, L"bottombordersize") == 0) SetBottomBorderSize(ParseInt(pstrValue));
-    else if (wcscmp(pstrName, L"borderstyle") == 0) SetBorderStyle(ParseInt(pstrValue));
+    } else if (wcscmp(pstrName, L"leftbordersize") == 0)
+        SetLeftBorderSize(ParseInt(pstrValue));
+    else if (wcscmp(pstrName, L"topbordersize") == 0)
+        SetTopBorderSize(ParseInt(pstrValue));
+    else if (wcscmp(pstrName, L"rightbordersize") == 0)
+        SetRightBorderSize(ParseInt(pstrValue));
+    else if (wcscmp(pstrName, L"bottombordersize") == 0)
+        SetBottomBorderSize(ParseInt(pstrValue));
+    else if (wcscmp(pstrName, L"borderstyle") == 0)
+        SetBorderStyle(ParseInt(pstrValue));
     else if (wcscmp(pstrName, L"borderround") == 0) {
         SetBorderRound(ParseAttributeSize(pstrValue));
-    } else if (wcscmp(pstrName, L"width") == 0) SetFixedWidth(ParseInt(pstrValue));
-    else if (wcscmp(pstrName, L"height") == 0) SetFixedHeight(ParseInt(pstrValue));
-    else if (wcscmp(pstrName, L"minwidth") == 0) SetMinWidth(ParseInt(pstrValue));
-    else if (wcscmp(pstrName, L"minheight") == 0) SetMinHeight(ParseInt(pstrValue));
-    else if (wcscmp(pstrName, L"maxwidth") == 0) SetMaxWidth(ParseInt(pstrValue));
-    else if (wcscmp(pstrName, L"maxheight") == 0) SetMaxHeight(ParseInt(pstrValue));
-    else if (wcscmp(pstrName, L"name") == 0) SetName(pstrValue);
-    else if (wcscmp(pstrName, L"text") == 0) SetText(pstrValue);
-    else if (wcscmp(pstrName, L"tooltip") == 0) SetToolTip(pstrValue);
-    else if (wcscmp(pstrName, L"userdata") == 0) SetUserData(pstrValue);
-    else if (wcscmp(pstrName, L"enabled") == 0) SetEnabled(ParseBool(pstrValue));
-    else if (wcscmp(pstrName, L"mouse") == 0) SetMouseEnabled(ParseBool(pstrValue));
-    else if (wcscmp(pstrName, L"keyboard") == 0) SetKeyboardEnabled(ParseBool(pstrValue));
-    else if (wcscmp(pstrName, L"visible") == 0) SetVisible(ParseBool(pstrValue));
-    else if (wcscmp(pstrName, L"float") == 0) SetFloat(ParseBool(pstrValue));
-    else if (wcscmp(pstrName, L"shortcut") == 0) SetShortcut(pstrValue[0]);
-    else if (wcscmp(pstrName, L"menu") == 0) SetContextMenuUsed(ParseBool(pstrValue));
-    else if (wcscmp(pstrName, L"virtualwnd") == 0) SetVirtualWnd(pstrValue);
+    } else if (wcscmp(pstrName, L"width") == 0)
+        SetFixedWidth(ParseInt(pstrValue));
+    else if (wcscmp(pstrName, L"height") == 0)
+        SetFixedHeight(ParseInt(pstrValue));
+    else if (wcscmp(pstrName, L"minwidth") == 0)
+        SetMinWidth(ParseInt(pstrValue));
+    else if (wcscmp(pstrName, L"minheight") == 0)
+        SetMinHeight(ParseInt(pstrValue));
+    else if (wcscmp(pstrName, L"maxwidth") == 0)
+        SetMaxWidth(ParseInt(pstrValue));
+    else if (wcscmp(pstrName, L"maxheight") == 0)
+        SetMaxHeight(ParseInt(pstrValue));
+    else if (wcscmp(pstrName, L"name") == 0)
+        SetName(pstrValue);
+    else if (wcscmp(pstrName, L"text") == 0)
+        SetText(pstrValue);
+    else if (wcscmp(pstrName, L"tooltip") == 0)
+        SetToolTip(pstrValue);
+    else if (wcscmp(pstrName, L"userdata") == 0)
+        SetUserData(pstrValue);
+    else if (wcscmp(pstrName, L"enabled") == 0)
+        SetEnabled(ParseBool(pstrValue));
+    else if (wcscmp(pstrName, L"mouse") == 0)
+        SetMouseEnabled(ParseBool(pstrValue));
+    else if (wcscmp(pstrName, L"keyboard") == 0)
+        SetKeyboardEnabled(ParseBool(pstrValue));
+    else if (wcscmp(pstrName, L"visible") == 0)
+        SetVisible(ParseBool(pstrValue));
+    else if (wcscmp(pstrName, L"float") == 0)
+        SetFloat(ParseBool(pstrValue));
+    else if (wcscmp(pstrName, L"shortcut") == 0)
+        SetShortcut(pstrValue[0]);
+    else if (wcscmp(pstrName, L"menu") == 0)
+        SetContextMenuUsed(ParseBool(pstrValue));
+    else if (wcscmp(pstrName, L"virtualwnd") == 0)
+        SetVirtualWnd(pstrValue);
 }
 
 CControlUI* CControlUI::ApplyAttributeList(LPCTSTR pstrList)
@@ -455,7 +621,10 @@ CControlUI* CControlUI::ApplyAttributeList(LPCTSTR pstrList)
     return this;
 }
 
-SIZE CControlUI::EstimateSize(SIZE /*szAvailable*/) { return m_cxyFixed; }
+SIZE CControlUI::EstimateSize(SIZE /*szAvailable*/)
+{
+    return m_cxyFixed;
+}
 
 // ---- painting ----
 
@@ -503,7 +672,10 @@ void CControlUI::PaintBkColor(HDC hDC)
     CRenderEngine::DrawGradient(hDC, m_rcItem, GetAdjustColor(m_dwBackColor), GetAdjustColor(m_dwBackColor2), true, 16);
 }
 
-void CControlUI::PaintBkImage(HDC hDC) { DrawImage(hDC, m_diBk); }
+void CControlUI::PaintBkImage(HDC hDC)
+{
+    DrawImage(hDC, m_diBk);
+}
 void CControlUI::PaintStatusImage(HDC /*hDC*/) {}
 void CControlUI::PaintText(HDC /*hDC*/) {}
 
@@ -520,7 +692,8 @@ void CControlUI::PaintBorder(HDC hDC)
         CRenderEngine::DrawRect(hDC, m_rcItem, m_nBorderSize, GetAdjustColor(m_dwFocusBorderColor));
         return;
     }
-    if (m_rcBorderSize.left <= 0 && m_rcBorderSize.top <= 0 && m_rcBorderSize.right <= 0 && m_rcBorderSize.bottom <= 0) {
+    if (m_rcBorderSize.left <= 0 && m_rcBorderSize.top <= 0 && m_rcBorderSize.right <= 0 &&
+        m_rcBorderSize.bottom <= 0) {
         if (m_nBorderSize > 0) CRenderEngine::DrawRect(hDC, m_rcItem, m_nBorderSize, GetAdjustColor(m_dwBorderColor));
         return;
     }
@@ -551,7 +724,10 @@ void CControlUI::DoPostPaint(HDC /*hDC*/, const RECT& /*rcPaint*/) {}
 
 // ---- layout and repaint requests ----
 
-bool CControlUI::IsUpdateNeeded() const { return m_bUpdateNeeded; }
+bool CControlUI::IsUpdateNeeded() const
+{
+    return m_bUpdateNeeded;
+}
 
 void CControlUI::NeedUpdate()
 {
@@ -610,7 +786,10 @@ DWORD CControlUI::GetAdjustColor(DWORD dwColor)
     return CRenderEngine::AdjustColor(dwColor, H, S, L);
 }
 
-bool CControlUI::IsColorHSL() const { return m_bColorHSL; }
+bool CControlUI::IsColorHSL() const
+{
+    return m_bColorHSL;
+}
 
 void CControlUI::SetColorHSL(bool bColorHSL)
 {
@@ -619,7 +798,10 @@ void CControlUI::SetColorHSL(bool bColorHSL)
     Invalidate();
 }
 
-DWORD CControlUI::GetBkColor() const { return m_dwBackColor; }
+DWORD CControlUI::GetBkColor() const
+{
+    return m_dwBackColor;
+}
 
 void CControlUI::SetBkColor(DWORD dwBackColor)
 {
@@ -628,7 +810,10 @@ void CControlUI::SetBkColor(DWORD dwBackColor)
     Invalidate();
 }
 
-DWORD CControlUI::GetBkColor2() const { return m_dwBackColor2; }
+DWORD CControlUI::GetBkColor2() const
+{
+    return m_dwBackColor2;
+}
 
 void CControlUI::SetBkColor2(DWORD dwBackColor)
 {
@@ -637,7 +822,10 @@ void CControlUI::SetBkColor2(DWORD dwBackColor)
     Invalidate();
 }
 
-DWORD CControlUI::GetBkColor3() const { return m_dwBackColor3; }
+DWORD CControlUI::GetBkColor3() const
+{
+    return m_dwBackColor3;
+}
 
 void CControlUI::SetBkColor3(DWORD dwBackColor)
 {
@@ -646,7 +834,10 @@ void CControlUI::SetBkColor3(DWORD dwBackColor)
     Invalidate();
 }
 
-DWORD CControlUI::GetBorderColor() const { return m_dwBorderColor; }
+DWORD CControlUI::GetBorderColor() const
+{
+    return m_dwBorderColor;
+}
 
 void CControlUI::SetBorderColor(DWORD dwBorderColor)
 {
@@ -655,7 +846,10 @@ void CControlUI::SetBorderColor(DWORD dwBorderColor)
     Invalidate();
 }
 
-DWORD CControlUI::GetFocusBorderColor() const { return m_dwFocusBorderColor; }
+DWORD CControlUI::GetFocusBorderColor() const
+{
+    return m_dwFocusBorderColor;
+}
 
 void CControlUI::SetFocusBorderColor(DWORD dwBorderColor)
 {
@@ -666,7 +860,10 @@ void CControlUI::SetFocusBorderColor(DWORD dwBorderColor)
 
 // ---- borders ----
 
-int CControlUI::GetBorderSize() const { return m_nBorderSize; }
+int CControlUI::GetBorderSize() const
+{
+    return m_nBorderSize;
+}
 
 void CControlUI::SetBorderSize(int nSize)
 {
@@ -681,7 +878,10 @@ void CControlUI::SetBorderSize(RECT rc)
     Invalidate();
 }
 
-int CControlUI::GetLeftBorderSize() const { return m_rcBorderSize.left; }
+int CControlUI::GetLeftBorderSize() const
+{
+    return m_rcBorderSize.left;
+}
 
 void CControlUI::SetLeftBorderSize(int nSize)
 {
@@ -689,7 +889,10 @@ void CControlUI::SetLeftBorderSize(int nSize)
     Invalidate();
 }
 
-int CControlUI::GetTopBorderSize() const { return m_rcBorderSize.top; }
+int CControlUI::GetTopBorderSize() const
+{
+    return m_rcBorderSize.top;
+}
 
 void CControlUI::SetTopBorderSize(int nSize)
 {
@@ -697,7 +900,10 @@ void CControlUI::SetTopBorderSize(int nSize)
     Invalidate();
 }
 
-int CControlUI::GetRightBorderSize() const { return m_rcBorderSize.right; }
+int CControlUI::GetRightBorderSize() const
+{
+    return m_rcBorderSize.right;
+}
 
 void CControlUI::SetRightBorderSize(int nSize)
 {
@@ -705,7 +911,10 @@ void CControlUI::SetRightBorderSize(int nSize)
     Invalidate();
 }
 
-int CControlUI::GetBottomBorderSize() const { return m_rcBorderSize.bottom; }
+int CControlUI::GetBottomBorderSize() const
+{
+    return m_rcBorderSize.bottom;
+}
 
 void CControlUI::SetBottomBorderSize(int nSize)
 {
@@ -713,7 +922,10 @@ void CControlUI::SetBottomBorderSize(int nSize)
     Invalidate();
 }
 
-int CControlUI::GetBorderStyle() const { return m_nBorderStyle; }
+int CControlUI::GetBorderStyle() const
+{
+    return m_nBorderStyle;
+}
 
 void CControlUI::SetBorderStyle(int nStyle)
 {
@@ -721,7 +933,10 @@ void CControlUI::SetBorderStyle(int nStyle)
     Invalidate();
 }
 
-SIZE CControlUI::GetBorderRound() const { return m_cxyBorderRound; }
+SIZE CControlUI::GetBorderRound() const
+{
+    return m_cxyBorderRound;
+}
 
 void CControlUI::SetBorderRound(SIZE cxyRound)
 {
@@ -731,7 +946,10 @@ void CControlUI::SetBorderRound(SIZE cxyRound)
 
 // ---- images ----
 
-LPCTSTR CControlUI::GetBkImage() { return m_diBk.GetAttributeString(); }
+LPCTSTR CControlUI::GetBkImage()
+{
+    return m_diBk.GetAttributeString();
+}
 
 void CControlUI::SetBkImage(LPCTSTR pStrImage)
 {
@@ -739,7 +957,10 @@ void CControlUI::SetBkImage(LPCTSTR pStrImage)
     Invalidate();
 }
 
-LPCTSTR CControlUI::GetForeImage() { return m_diFore.GetAttributeString(); }
+LPCTSTR CControlUI::GetForeImage()
+{
+    return m_diFore.GetAttributeString();
+}
 
 void CControlUI::SetForeImage(LPCTSTR pStrImage)
 {
@@ -747,7 +968,10 @@ void CControlUI::SetForeImage(LPCTSTR pStrImage)
     Invalidate();
 }
 
-LPCTSTR CControlUI::GetNormalImage() { return m_diNormal.GetAttributeString(); }
+LPCTSTR CControlUI::GetNormalImage()
+{
+    return m_diNormal.GetAttributeString();
+}
 
 void CControlUI::SetNormalImage(LPCTSTR pStrImage)
 {
@@ -755,7 +979,10 @@ void CControlUI::SetNormalImage(LPCTSTR pStrImage)
     Invalidate();
 }
 
-LPCTSTR CControlUI::GetHotImage() { return m_diHot.GetAttributeString(); }
+LPCTSTR CControlUI::GetHotImage()
+{
+    return m_diHot.GetAttributeString();
+}
 
 void CControlUI::SetHotImage(LPCTSTR pStrImage)
 {
@@ -763,7 +990,10 @@ void CControlUI::SetHotImage(LPCTSTR pStrImage)
     Invalidate();
 }
 
-LPCTSTR CControlUI::GetPushedImage() { return m_diPushed.GetAttributeString(); }
+LPCTSTR CControlUI::GetPushedImage()
+{
+    return m_diPushed.GetAttributeString();
+}
 
 void CControlUI::SetPushedImage(LPCTSTR pStrImage)
 {
@@ -771,7 +1001,10 @@ void CControlUI::SetPushedImage(LPCTSTR pStrImage)
     Invalidate();
 }
 
-LPCTSTR CControlUI::GetFocusedImage() { return m_diFocused.GetAttributeString(); }
+LPCTSTR CControlUI::GetFocusedImage()
+{
+    return m_diFocused.GetAttributeString();
+}
 
 void CControlUI::SetFocusedImage(LPCTSTR pStrImage)
 {
@@ -779,7 +1012,10 @@ void CControlUI::SetFocusedImage(LPCTSTR pStrImage)
     Invalidate();
 }
 
-LPCTSTR CControlUI::GetDisabledImage() { return m_diDisabled.GetAttributeString(); }
+LPCTSTR CControlUI::GetDisabledImage()
+{
+    return m_diDisabled.GetAttributeString();
+}
 
 void CControlUI::SetDisabledImage(LPCTSTR pStrImage)
 {

@@ -33,7 +33,7 @@ namespace SkinUI {
 // a new recording of the geometry it places from; the float write-back of SetPos does not.
 typedef struct tagTRelativePosUI {
     bool relative;
-    SIZE parentSize;  // zero until the first float placement records it
+    SIZE parentSize; // zero until the first float placement records it
     int moveXPercent;
     int moveYPercent;
     int zoomXPercent;
@@ -42,8 +42,7 @@ typedef struct tagTRelativePosUI {
 
 // Base of every toolkit control. The order of the virtual operations is the control
 // interface: derived controls and the paint manager rely on it.
-class SKINUI_API CControlUI
-{
+class SKINUI_API CControlUI {
 public:
     CControlUI();
     CControlUI(const CControlUI&) = delete;
@@ -225,7 +224,7 @@ protected:
     bool m_bKeyboardEnabled;
     bool m_bFocused;
     bool m_bFloat;
-    bool m_bSetPos;  // inside the size notification of SetPos
+    bool m_bSetPos; // inside the size notification of SetPos
     TRelativePosUI m_tRelativePos;
 
     CSkinString m_sText;

@@ -15,9 +15,7 @@ CDelegateBase::CDelegateBase(const CDelegateBase& rhs) : m_pObject(rhs.m_pObject
     memcpy(m_aFn, rhs.m_aFn, sizeof(m_aFn));
 }
 
-CDelegateBase::~CDelegateBase()
-{
-}
+CDelegateBase::~CDelegateBase() {}
 
 bool CDelegateBase::Equals(const CDelegateBase& rhs) const
 {
@@ -44,13 +42,9 @@ size_t CDelegateBase::GetFnSize() const
     return m_nFnSize;
 }
 
-CDelegateStatic::CDelegateStatic(Fn pFn) : CDelegateBase(NULL, &pFn, sizeof(pFn)), m_pFn(pFn)
-{
-}
+CDelegateStatic::CDelegateStatic(Fn pFn) : CDelegateBase(NULL, &pFn, sizeof(pFn)), m_pFn(pFn) {}
 
-CDelegateStatic::CDelegateStatic(const CDelegateStatic& rhs) : CDelegateBase(rhs), m_pFn(rhs.m_pFn)
-{
-}
+CDelegateStatic::CDelegateStatic(const CDelegateStatic& rhs) : CDelegateBase(rhs), m_pFn(rhs.m_pFn) {}
 
 CDelegateBase* CDelegateStatic::Copy() const
 {
@@ -68,9 +62,7 @@ struct CEventSource::TCallFrame {
     bool destroyed;
 };
 
-CEventSource::CEventSource() : m_pCalls(NULL)
-{
-}
+CEventSource::CEventSource() : m_pCalls(NULL) {}
 
 CEventSource::CEventSource(const CEventSource& src) : m_pCalls(NULL)
 {

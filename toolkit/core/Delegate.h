@@ -9,8 +9,7 @@ namespace SkinUI {
 // Member function pointers are wider than a data pointer (two words with g++) and may carry
 // a this-adjustment, so the concrete delegate keeps its target typed; the base keeps only a
 // byte copy of it, which is all that comparing two delegates needs.
-class SKINUI_API CDelegateBase
-{
+class SKINUI_API CDelegateBase {
 public:
     enum { MAX_FN_SIZE = 2 * sizeof(void*) };
 
@@ -37,8 +36,7 @@ private:
     size_t m_nFnSize;
 };
 
-class SKINUI_API CDelegateStatic : public CDelegateBase
-{
+class SKINUI_API CDelegateStatic : public CDelegateBase {
 public:
     typedef bool (*Fn)(void*);
 
@@ -53,16 +51,12 @@ private:
 
 // Binds an object of class O and a member function of T (O is T or derives from it).
 template <class O, class T>
-class CDelegate : public CDelegateBase
-{
+class CDelegate : public CDelegateBase {
     typedef bool (T::*Fn)(void*);
     static_assert(sizeof(Fn) <= CDelegateBase::MAX_FN_SIZE, "member pointer does not fit");
 
 public:
-    CDelegate(O* pObj, Fn pFn)
-        : CDelegateBase(static_cast<void*>(pObj), &pFn, sizeof(pFn)), m_pObj(pObj), m_pFn(pFn)
-    {
-    }
+    CDelegate(O* pObj, Fn pFn) : CDelegateBase(static_cast<void*>(pObj), &pFn, sizeof(pFn)), m_pObj(pObj), m_pFn(pFn) {}
     CDelegate(const CDelegate& rhs) : CDelegateBase(rhs), m_pObj(rhs.m_pObj), m_pFn(rhs.m_pFn) {}
     CDelegateBase* Copy() const override { return new CDelegate(*this); }
     bool Invoke(void* param) override
@@ -79,8 +73,7 @@ private:
 // Ordered list of delegates, called in turn until one returns false. The source owns
 // copies of the delegates it was given. A call runs every delegate present when it started
 // and not removed meanwhile, each once, and those added during the call after them.
-class SKINUI_API CEventSource
-{
+class SKINUI_API CEventSource {
 public:
     typedef bool (*FnType)(void*);
 

@@ -18,7 +18,10 @@ namespace {
 // "Include" values are read into buffers of this many units, terminator included.
 const SIZE_T kIncludeValueChars = 500;
 
-bool IsTrue(LPCTSTR pstrValue) { return wcscmp(pstrValue, L"true") == 0; }
+bool IsTrue(LPCTSTR pstrValue)
+{
+    return wcscmp(pstrValue, L"true") == 0;
+}
 
 DWORD ParseColor(LPCTSTR p)
 {
@@ -112,7 +115,10 @@ CControlUI* CDialogBuilder::Create(IDialogBuilderCallback* pCallback, CPaintMana
     return _Parse(&root, pParent, pManager);
 }
 
-CMarkup* CDialogBuilder::GetMarkup() { return &m_xml; }
+CMarkup* CDialogBuilder::GetMarkup()
+{
+    return &m_xml;
+}
 
 void CDialogBuilder::GetLastErrorMessage(LPTSTR pstrMessage, SIZE_T cchMax) const
 {
@@ -270,8 +276,7 @@ void CDialogBuilder::ApplyAttributes(CMarkupNode& node, CControlUI* pControl)
 {
     // In document order: a later attribute overrides an earlier one and the default list.
     int nAttributes = node.GetAttributeCount();
-    for (int i = 0; i < nAttributes; ++i)
-        pControl->SetAttribute(node.GetAttributeName(i), node.GetAttributeValue(i));
+    for (int i = 0; i < nAttributes; ++i) pControl->SetAttribute(node.GetAttributeName(i), node.GetAttributeValue(i));
 }
 
 bool CDialogBuilder::IsBuilding(const CSkinString& sSource) const
@@ -286,7 +291,7 @@ void CDialogBuilder::BuildInclude(CMarkupNode& node, CControlUI* pParent, CPaint
 {
     if (!node.HasAttributes()) return;
     // Terminated copies: the values may be longer than the buffers.
-    wchar_t szValue[kIncludeValueChars] = {0};
+    wchar_t szValue[kIncludeValueChars] = { 0 };
     int count = 1;
     if (node.GetAttributeValue(L"count", szValue, kIncludeValueChars)) count = _wtoi(szValue);
     szValue[0] = 0;
@@ -413,7 +418,7 @@ CControlUI* CDialogBuilder::_Parse(CMarkupNode* pRoot, CControlUI* pParent, CPai
         if (pReturn == NULL)
             pReturn = pControl;
         else if (pParent == NULL)
-            delete pControl;  // a second top-level control has no owner
+            delete pControl; // a second top-level control has no owner
     }
     return pReturn;
 }

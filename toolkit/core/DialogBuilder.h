@@ -10,8 +10,7 @@ class CControlUI;
 class CPaintManagerUI;
 
 // Lets a window make the controls of element names the toolkit does not know.
-class IDialogBuilderCallback
-{
+class IDialogBuilderCallback {
 public:
     // A new control for the element name, or null.
     virtual CControlUI* CreateControl(LPCTSTR pstrClass) = 0;
@@ -46,8 +45,7 @@ SKINUI_API const SkinTreeNodeLinks& GetSkinTreeNodeLinks();
 // Turns a skin XML document into a control tree: registers the document's images, fonts,
 // default attribute lists and window settings with a manager and makes one control per
 // element, children before their parent is linked and configured.
-class SKINUI_API CDialogBuilder
-{
+class SKINUI_API CDialogBuilder {
 public:
     CDialogBuilder();
     CDialogBuilder(const CDialogBuilder&) = delete;

@@ -31,27 +31,27 @@ CControlUI* Make()
 }
 
 const SkinControlEntry kControls[] = {
-    {L"Control", &Make<CControlUI>},
-    {L"Container", &Make<CContainerUI>},
-    {L"VerticalLayout", &Make<CVerticalLayoutUI>},
-    {L"HorizontalLayout", &Make<CHorizontalLayoutUI>},
-    {L"TileLayout", &Make<CTileLayoutUI>},
-    {L"TabLayout", &Make<CTabLayoutUI>},
-    {L"ChildLayout", &Make<CChildLayoutUI>},
-    {L"Label", &Make<CLabelUI>},
-    {L"Text", &Make<CTextUI>},
-    {L"Button", &Make<CButtonUI>},
-    {L"Option", &Make<COptionUI>},
-    {L"CheckBox", &Make<CCheckBoxUI>},
-    {L"Progress", &Make<CProgressUI>},
-    {L"Slider", &Make<CSliderUI>},
-    {L"ScrollBar", &Make<CScrollBarUI>},
-    {L"Edit", &Make<CEditUI>},
-    {L"DateTime", &Make<CDateTimeUI>},
+    { L"Control", &Make<CControlUI> },
+    { L"Container", &Make<CContainerUI> },
+    { L"VerticalLayout", &Make<CVerticalLayoutUI> },
+    { L"HorizontalLayout", &Make<CHorizontalLayoutUI> },
+    { L"TileLayout", &Make<CTileLayoutUI> },
+    { L"TabLayout", &Make<CTabLayoutUI> },
+    { L"ChildLayout", &Make<CChildLayoutUI> },
+    { L"Label", &Make<CLabelUI> },
+    { L"Text", &Make<CTextUI> },
+    { L"Button", &Make<CButtonUI> },
+    { L"Option", &Make<COptionUI> },
+    { L"CheckBox", &Make<CCheckBoxUI> },
+    { L"Progress", &Make<CProgressUI> },
+    { L"Slider", &Make<CSliderUI> },
+    { L"ScrollBar", &Make<CScrollBarUI> },
+    { L"Edit", &Make<CEditUI> },
+    { L"DateTime", &Make<CDateTimeUI> },
 };
 
 // Filled in by the tree view; until then "TreeNode" elements are skipped.
-const SkinTreeNodeLinks kTreeNodeLinks = {NULL, NULL, NULL};
+const SkinTreeNodeLinks kTreeNodeLinks = { NULL, NULL, NULL };
 
 } // namespace
 
@@ -61,6 +61,9 @@ const SkinControlEntry* GetSkinControlTable(int* pnCount)
     return kControls;
 }
 
-const SkinTreeNodeLinks& GetSkinTreeNodeLinks() { return kTreeNodeLinks; }
+const SkinTreeNodeLinks& GetSkinTreeNodeLinks()
+{
+    return kTreeNodeLinks;
+}
 
 } // namespace SkinUI

@@ -13,11 +13,7 @@ const DWORD kGhostColor = 0xAA000000;
 
 } // namespace
 
-CHorizontalLayoutUI::CHorizontalLayoutUI()
-    : m_iSepWidth(0),
-      m_drag()
-{
-}
+CHorizontalLayoutUI::CHorizontalLayoutUI() : m_iSepWidth(0), m_drag() {}
 
 LPCTSTR CHorizontalLayoutUI::GetClass() const
 {
@@ -26,8 +22,7 @@ LPCTSTR CHorizontalLayoutUI::GetClass() const
 
 LPVOID CHorizontalLayoutUI::GetInterface(LPCTSTR pstrName)
 {
-    if (wcscmp(pstrName, L"HorizontalLayout") == 0)
-        return static_cast<CHorizontalLayoutUI*>(this);
+    if (wcscmp(pstrName, L"HorizontalLayout") == 0) return static_cast<CHorizontalLayoutUI*>(this);
     return CContainerUI::GetInterface(pstrName);
 }
 
@@ -50,14 +45,12 @@ void CHorizontalLayoutUI::SetPos(RECT rc)
     rc = GetInnerRect();
     const bool bHBar = m_pHorizontalScrollBar != NULL && m_pHorizontalScrollBar->IsVisible();
     const int cxWidth0 = rc.right - rc.left;
-    SIZE szAvailable = {cxWidth0, rc.bottom - rc.top};
-    if (bHBar)
-        szAvailable.cx += m_pHorizontalScrollBar->GetScrollRange();
+    SIZE szAvailable = { cxWidth0, rc.bottom - rc.top };
+    if (bHBar) szAvailable.cx += m_pHorizontalScrollBar->GetScrollRange();
 
     // 3. Place the children in a row, shifted by the horizontal position only.
-    POINT ptStart = {rc.left, rc.top};
-    if (bHBar)
-        ptStart.x -= m_pHorizontalScrollBar->GetScrollPos();
+    POINT ptStart = { rc.left, rc.top };
+    if (bHBar) ptStart.x -= m_pHorizontalScrollBar->GetScrollPos();
     const int cxNeeded = PlaceLine(szAvailable, ptStart, false);
 
     // 4. The horizontal bar follows the content width; the children keep their places
@@ -98,8 +91,7 @@ int CHorizontalLayoutUI::GetSepWidth() const
 
 void CHorizontalLayoutUI::SetSepImmMode(bool bImmediately)
 {
-    if (m_drag.bImmMode == bImmediately)
-        return;
+    if (m_drag.bImmMode == bImmediately) return;
     if ((m_drag.uButtonState & UISTATE_CAPTURED) != 0 && !m_drag.bImmMode && m_pManager != NULL)
         m_pManager->RemovePostPaint(this);
     m_drag.bImmMode = bImmediately;

@@ -5,8 +5,7 @@ namespace SkinUI {
 
 // Places its children from left to right. With a separator ("sepwidth") the strip at one
 // edge is a splitter that resizes the layout itself.
-class SKINUI_API CHorizontalLayoutUI : public CContainerUI
-{
+class SKINUI_API CHorizontalLayoutUI : public CContainerUI {
 public:
     CHorizontalLayoutUI();
 

@@ -13,22 +13,22 @@ namespace {
 // the end of the text and the numbers it lacks are 0.
 void ParseRect(LPCTSTR p, RECT& rc)
 {
-    LONG* fields[4] = {&rc.left, &rc.top, &rc.right, &rc.bottom};
-    for (LONG* f : fields)
-        *f = 0;
+    LONG* fields[4] = { &rc.left, &rc.top, &rc.right, &rc.bottom };
+    for (LONG* f : fields) *f = 0;
     for (LONG* f : fields) {
-        if (*p == 0)
-            return;
+        if (*p == 0) return;
         wchar_t* end = NULL;
         *f = wcstol(p, &end, 10);
         p = end;
-        if (*p == 0)
-            return;
+        if (*p == 0) return;
         ++p;
     }
 }
 
-LONG Clamp(LONG v, LONG lo, LONG hi) { return v < lo ? lo : (v > hi ? hi : v); }
+LONG Clamp(LONG v, LONG lo, LONG hi)
+{
+    return v < lo ? lo : (v > hi ? hi : v);
+}
 
 } // namespace
 
@@ -44,8 +44,7 @@ CImageAttribute::CImageAttribute(const CImageAttribute& image)
 
 CImageAttribute& CImageAttribute::operator=(const CImageAttribute& image)
 {
-    if (this != &image)
-        Clone(image);
+    if (this != &image) Clone(image);
     return *this;
 }
 
@@ -92,10 +91,8 @@ const CSkinString& CImageAttribute::GetAttributeString() const
 
 void CImageAttribute::SetAttributeString(LPCTSTR pStrImageAttri)
 {
-    if (pStrImageAttri == NULL)
-        pStrImageAttri = L"";
-    if (m_sImageAttribute == pStrImageAttri)
-        return;
+    if (pStrImageAttri == NULL) pStrImageAttri = L"";
+    if (m_sImageAttribute == pStrImageAttri) return;
     Clear();
     m_sImageAttribute = pStrImageAttri;
     m_sImage = pStrImageAttri;
@@ -138,34 +135,26 @@ void CImageAttribute::FitSourceToImage(int width, int height)
 // followed by a blank. The first malformed pair ends the parse; earlier pairs stay applied.
 void CImageAttribute::ParsePairs(LPCTSTR p)
 {
-    if (p == NULL)
-        return;
+    if (p == NULL) return;
     CSkinString key, value;
     while (*p != 0) {
         p = SkipBlanks(p);
         LPCTSTR pKey = p;
-        while (*p != 0 && *p != L'=' && !IsBlank(*p))
-            ++p;
+        while (*p != 0 && *p != L'=' && !IsBlank(*p)) ++p;
         key.Assign(pKey, static_cast<int>(p - pKey));
         p = SkipBlanks(p);
-        if (*p != L'=')
-            return;
+        if (*p != L'=') return;
         ++p;
         p = SkipBlanks(p);
-        if (*p != L'\'')
-            return;
+        if (*p != L'\'') return;
         ++p;
         LPCTSTR pValue = p;
-        while (*p != 0 && *p != L'\'')
-            ++p;
-        if (*p != L'\'')
-            return;
+        while (*p != 0 && *p != L'\'') ++p;
+        if (*p != L'\'') return;
         value.Assign(pValue, static_cast<int>(p - pValue));
         ++p;
-        if (!value.IsEmpty())
-            ApplyPair(key, value);
-        if (*p != L' ')
-            return;
+        if (!value.IsEmpty()) ApplyPair(key, value);
+        if (*p != L' ') return;
         ++p;
     }
 }
@@ -184,8 +173,7 @@ void CImageAttribute::ApplyPair(const CSkinString& key, const CSkinString& value
     } else if (key == L"corner") {
         ParseRect(v, m_rcCorner);
     } else if (key == L"mask") {
-        if (*v == L'#')
-            ++v;
+        if (*v == L'#') ++v;
         m_dwMask = static_cast<DWORD>(wcstoul(v, NULL, 16));
     } else if (key == L"fade") {
         // Out-of-range opacities are held at the nearest end instead of wrapping.

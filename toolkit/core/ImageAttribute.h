@@ -10,8 +10,7 @@ struct tagTImageInfo;
 // One image as a control describes it in its skin: either a bare image name ("bk.png") or
 // key='value' pairs (file, res, restype, dest, source, corner, mask, fade, hole, xtiled,
 // ytiled), plus the image loaded from the window's cache.
-class SKINUI_API CImageAttribute
-{
+class SKINUI_API CImageAttribute {
 public:
     CImageAttribute();
     CImageAttribute(const CImageAttribute& image);
@@ -39,8 +38,8 @@ public:
     CSkinString m_sImageAttribute;
     CSkinString m_sImage;
     CSkinString m_sResType;
-    tagTImageInfo* m_imageInfo;  // owned by the manager's cache
-    bool m_bLoadSuccess;         // false once a load has failed
+    tagTImageInfo* m_imageInfo; // owned by the manager's cache
+    bool m_bLoadSuccess;        // false once a load has failed
     RECT m_rcDest;
     RECT m_rcSource;
     RECT m_rcCorner;

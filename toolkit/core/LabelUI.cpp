@@ -14,7 +14,10 @@ CLabelUI::CLabelUI()
     ::SetRectEmpty(&m_rcTextPadding);
 }
 
-LPCTSTR CLabelUI::GetClass() const { return L"LabelUI"; }
+LPCTSTR CLabelUI::GetClass() const
+{
+    return L"LabelUI";
+}
 
 LPVOID CLabelUI::GetInterface(LPCTSTR pstrName)
 {
@@ -36,7 +39,10 @@ void CLabelUI::SetTextStyle(UINT uStyle)
     Invalidate();
 }
 
-UINT CLabelUI::GetTextStyle() const { return m_uTextStyle; }
+UINT CLabelUI::GetTextStyle() const
+{
+    return m_uTextStyle;
+}
 
 void CLabelUI::SetTextColor(DWORD dwTextColor)
 {
@@ -44,7 +50,10 @@ void CLabelUI::SetTextColor(DWORD dwTextColor)
     Invalidate();
 }
 
-DWORD CLabelUI::GetTextColor() const { return m_dwTextColor; }
+DWORD CLabelUI::GetTextColor() const
+{
+    return m_dwTextColor;
+}
 
 void CLabelUI::SetDisabledTextColor(DWORD dwTextColor)
 {
@@ -52,7 +61,10 @@ void CLabelUI::SetDisabledTextColor(DWORD dwTextColor)
     Invalidate();
 }
 
-DWORD CLabelUI::GetDisabledTextColor() const { return m_dwDisabledTextColor; }
+DWORD CLabelUI::GetDisabledTextColor() const
+{
+    return m_dwDisabledTextColor;
+}
 
 void CLabelUI::SetFont(int index)
 {
@@ -60,7 +72,10 @@ void CLabelUI::SetFont(int index)
     Invalidate();
 }
 
-int CLabelUI::GetFont() const { return m_iFont; }
+int CLabelUI::GetFont() const
+{
+    return m_iFont;
+}
 
 void CLabelUI::SetTextPadding(RECT rc)
 {
@@ -68,7 +83,10 @@ void CLabelUI::SetTextPadding(RECT rc)
     Invalidate();
 }
 
-RECT CLabelUI::GetTextPadding() const { return m_rcTextPadding; }
+RECT CLabelUI::GetTextPadding() const
+{
+    return m_rcTextPadding;
+}
 
 void CLabelUI::SetShowHtml(bool bShowHtml)
 {
@@ -77,11 +95,20 @@ void CLabelUI::SetShowHtml(bool bShowHtml)
     Invalidate();
 }
 
-bool CLabelUI::IsShowHtml() const { return m_bShowHtml; }
+bool CLabelUI::IsShowHtml() const
+{
+    return m_bShowHtml;
+}
 
-bool CLabelUI::GetAutoCalcWidth() const { return m_bAutoCalcWidth; }
+bool CLabelUI::GetAutoCalcWidth() const
+{
+    return m_bAutoCalcWidth;
+}
 
-void CLabelUI::SetAutoCalcWidth(bool bAutoCalcWidth) { m_bAutoCalcWidth = bAutoCalcWidth; }
+void CLabelUI::SetAutoCalcWidth(bool bAutoCalcWidth)
+{
+    m_bAutoCalcWidth = bAutoCalcWidth;
+}
 
 DWORD CLabelUI::ParseColorValue(LPCTSTR pstrValue)
 {
@@ -167,8 +194,10 @@ void CLabelUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
             m_uTextStyle |= DT_BOTTOM | DT_SINGLELINE;
         }
     } else if (wcscmp(pstrName, L"endellipsis") == 0) {
-        if (wcscmp(pstrValue, L"true") == 0) m_uTextStyle |= DT_END_ELLIPSIS;
-        else m_uTextStyle &= ~DT_END_ELLIPSIS;
+        if (wcscmp(pstrValue, L"true") == 0)
+            m_uTextStyle |= DT_END_ELLIPSIS;
+        else
+            m_uTextStyle &= ~DT_END_ELLIPSIS;
     } else if (wcscmp(pstrName, L"font") == 0) {
         LPTSTR pEnd = NULL;
         SetFont(static_cast<int>(wcstol(pstrValue, &pEnd, 10)));

@@ -5,8 +5,7 @@ namespace SkinUI {
 
 // One text in a rectangle: alignment, a font of the manager's table, normal and disabled
 // colours, inner padding and optionally the inline markup. Always painted on one line.
-class SKINUI_API CLabelUI : public CControlUI
-{
+class SKINUI_API CLabelUI : public CControlUI {
 public:
     CLabelUI();
 

@@ -13,28 +13,27 @@ namespace {
 const TCHAR kEmpty[] = L"";
 
 // Names step one unit at a time: every platform then agrees on where a name ends.
-inline bool IsNameUnit(TCHAR c) { return iswalnum(c) || c == L'_' || c == L':'; }
+inline bool IsNameUnit(TCHAR c)
+{
+    return iswalnum(c) || c == L'_' || c == L':';
+}
 
 inline void SkipIdentifier(LPTSTR& p)
 {
-    while (*p != 0 && IsNameUnit(*p))
-        ++p;
+    while (*p != 0 && IsNameUnit(*p)) ++p;
 }
 
 inline void SkipIdentifier(LPCTSTR& p)
 {
-    while (*p != 0 && IsNameUnit(*p))
-        ++p;
+    while (*p != 0 && IsNameUnit(*p)) ++p;
 }
 
 void CopyTerminated(LPTSTR dst, SIZE_T cchMax, LPCTSTR src)
 {
-    if (dst == NULL || cchMax == 0)
-        return;
+    if (dst == NULL || cchMax == 0) return;
     SIZE_T i = 0;
     if (src != NULL) {
-        for (; i + 1 < cchMax && src[i] != 0; ++i)
-            dst[i] = src[i];
+        for (; i + 1 < cchMax && src[i] != 0; ++i) dst[i] = src[i];
     }
     dst[i] = 0;
 }
@@ -55,38 +54,31 @@ bool CMarkupNode::IsValid() const
 
 CMarkupNode CMarkupNode::GetParent()
 {
-    if (m_pOwner == NULL)
-        return CMarkupNode();
+    if (m_pOwner == NULL) return CMarkupNode();
     ULONG iPos = m_pOwner->m_pElements[m_iPos].iParent;
-    if (iPos == 0)
-        return CMarkupNode();
+    if (iPos == 0) return CMarkupNode();
     return CMarkupNode(m_pOwner, static_cast<int>(iPos));
 }
 
 CMarkupNode CMarkupNode::GetSibling()
 {
-    if (m_pOwner == NULL)
-        return CMarkupNode();
+    if (m_pOwner == NULL) return CMarkupNode();
     ULONG iPos = m_pOwner->m_pElements[m_iPos].iNext;
-    if (iPos == 0)
-        return CMarkupNode();
+    if (iPos == 0) return CMarkupNode();
     return CMarkupNode(m_pOwner, static_cast<int>(iPos));
 }
 
 CMarkupNode CMarkupNode::GetChild()
 {
-    if (m_pOwner == NULL)
-        return CMarkupNode();
+    if (m_pOwner == NULL) return CMarkupNode();
     ULONG iPos = m_pOwner->m_pElements[m_iPos].iChild;
-    if (iPos == 0)
-        return CMarkupNode();
+    if (iPos == 0) return CMarkupNode();
     return CMarkupNode(m_pOwner, static_cast<int>(iPos));
 }
 
 CMarkupNode CMarkupNode::GetChild(LPCTSTR pstrName)
 {
-    if (m_pOwner == NULL || pstrName == NULL)
-        return CMarkupNode();
+    if (m_pOwner == NULL || pstrName == NULL) return CMarkupNode();
     ULONG iPos = m_pOwner->m_pElements[m_iPos].iChild;
     while (iPos != 0) {
         if (wcscmp(m_pOwner->m_pstrXML + m_pOwner->m_pElements[iPos].iStart, pstrName) == 0)
@@ -108,79 +100,61 @@ bool CMarkupNode::HasChildren() const
 
 LPCTSTR CMarkupNode::GetName() const
 {
-    if (m_pOwner == NULL)
-        return NULL;
+    if (m_pOwner == NULL) return NULL;
     return m_pOwner->m_pstrXML + m_pOwner->m_pElements[m_iPos].iStart;
 }
 
 LPCTSTR CMarkupNode::GetValue() const
 {
-    if (m_pOwner == NULL)
-        return NULL;
+    if (m_pOwner == NULL) return NULL;
     return m_pOwner->m_pstrXML + m_pOwner->m_pElements[m_iPos].iData;
 }
 
 bool CMarkupNode::HasAttributes()
 {
-    if (m_pOwner == NULL)
-        return false;
-    if (m_nAttributes == 0)
-        _MapAttributes();
+    if (m_pOwner == NULL) return false;
+    if (m_nAttributes == 0) _MapAttributes();
     return m_nAttributes > 0;
 }
 
 bool CMarkupNode::HasAttribute(LPCTSTR pstrName)
 {
-    if (m_pOwner == NULL || pstrName == NULL)
-        return false;
-    if (m_nAttributes == 0)
-        _MapAttributes();
+    if (m_pOwner == NULL || pstrName == NULL) return false;
+    if (m_nAttributes == 0) _MapAttributes();
     for (int i = 0; i < m_nAttributes; ++i) {
-        if (wcscmp(m_pOwner->m_pstrXML + m_aAttributes[i].iName, pstrName) == 0)
-            return true;
+        if (wcscmp(m_pOwner->m_pstrXML + m_aAttributes[i].iName, pstrName) == 0) return true;
     }
     return false;
 }
 
 int CMarkupNode::GetAttributeCount()
 {
-    if (m_pOwner == NULL)
-        return 0;
-    if (m_nAttributes == 0)
-        _MapAttributes();
+    if (m_pOwner == NULL) return 0;
+    if (m_nAttributes == 0) _MapAttributes();
     return m_nAttributes;
 }
 
 LPCTSTR CMarkupNode::GetAttributeName(int iIndex)
 {
-    if (m_pOwner == NULL)
-        return NULL;
-    if (m_nAttributes == 0)
-        _MapAttributes();
-    if (iIndex < 0 || iIndex >= m_nAttributes)
-        return kEmpty;
+    if (m_pOwner == NULL) return NULL;
+    if (m_nAttributes == 0) _MapAttributes();
+    if (iIndex < 0 || iIndex >= m_nAttributes) return kEmpty;
     return m_pOwner->m_pstrXML + m_aAttributes[iIndex].iName;
 }
 
 LPCTSTR CMarkupNode::GetAttributeValue(int iIndex)
 {
-    if (m_pOwner == NULL)
-        return NULL;
-    if (m_nAttributes == 0)
-        _MapAttributes();
-    if (iIndex < 0 || iIndex >= m_nAttributes)
-        return kEmpty;
+    if (m_pOwner == NULL) return NULL;
+    if (m_nAttributes == 0) _MapAttributes();
+    if (iIndex < 0 || iIndex >= m_nAttributes) return kEmpty;
     return m_pOwner->m_pstrXML + m_aAttributes[iIndex].iValue;
 }
 
 LPCTSTR CMarkupNode::GetAttributeValue(LPCTSTR pstrName)
 {
-    if (m_pOwner == NULL)
-        return NULL;
-    if (pstrName == NULL)
-        return kEmpty;
-    if (m_nAttributes == 0)
-        _MapAttributes();
+    if (m_pOwner == NULL) return NULL;
+    if (pstrName == NULL) return kEmpty;
+    if (m_nAttributes == 0) _MapAttributes();
     for (int i = 0; i < m_nAttributes; ++i) {
         if (wcscmp(m_pOwner->m_pstrXML + m_aAttributes[i].iName, pstrName) == 0)
             return m_pOwner->m_pstrXML + m_aAttributes[i].iValue;
@@ -190,22 +164,17 @@ LPCTSTR CMarkupNode::GetAttributeValue(LPCTSTR pstrName)
 
 bool CMarkupNode::GetAttributeValue(int iIndex, LPTSTR pstrValue, SIZE_T cchMax)
 {
-    if (m_pOwner == NULL)
-        return false;
-    if (m_nAttributes == 0)
-        _MapAttributes();
-    if (iIndex < 0 || iIndex >= m_nAttributes)
-        return false;
+    if (m_pOwner == NULL) return false;
+    if (m_nAttributes == 0) _MapAttributes();
+    if (iIndex < 0 || iIndex >= m_nAttributes) return false;
     CopyTerminated(pstrValue, cchMax, m_pOwner->m_pstrXML + m_aAttributes[iIndex].iValue);
     return true;
 }
 
 bool CMarkupNode::GetAttributeValue(LPCTSTR pstrName, LPTSTR pstrValue, SIZE_T cchMax)
 {
-    if (m_pOwner == NULL || pstrName == NULL)
-        return false;
-    if (m_nAttributes == 0)
-        _MapAttributes();
+    if (m_pOwner == NULL || pstrName == NULL) return false;
+    if (m_nAttributes == 0) _MapAttributes();
     for (int i = 0; i < m_nAttributes; ++i) {
         if (wcscmp(m_pOwner->m_pstrXML + m_aAttributes[i].iName, pstrName) == 0) {
             CopyTerminated(pstrValue, cchMax, m_pOwner->m_pstrXML + m_aAttributes[i].iValue);
@@ -223,19 +192,16 @@ void CMarkupNode::_MapAttributes()
     LPCTSTR pstrXML = m_pOwner->m_pstrXML;
     LPCTSTR pstrName = pstrXML + m_pOwner->m_pElements[m_iPos].iStart;
     LPCTSTR pstrData = pstrXML + m_pOwner->m_pElements[m_iPos].iData;
-    if (pstrName >= pstrData)
-        return;
+    if (pstrName >= pstrData) return;
     LPCTSTR p = pstrName + wcslen(pstrName) + 1;
     while (p < pstrData && m_nAttributes < MAX_XML_ATTRIBUTES) {
         p = SkipBlanks(p);
-        if (p >= pstrData || *p == 0 || *p == L'>' || *p == L'/')
-            return;
+        if (p >= pstrData || *p == 0 || *p == L'>' || *p == L'/') return;
         XMLATTRIBUTE& a = m_aAttributes[m_nAttributes];
         a.iName = static_cast<ULONG>(p - pstrXML);
         p += wcslen(p) + 1;
         p = SkipBlanks(p);
-        if (p >= pstrData || *p != L'"')
-            return;
+        if (p >= pstrData || *p != L'"') return;
         ++p;
         a.iValue = static_cast<ULONG>(p - pstrXML);
         ++m_nAttributes;
@@ -250,8 +216,7 @@ CMarkup::CMarkup(LPCTSTR pstrXML)
     : m_pstrXML(NULL), m_pElements(NULL), m_nElements(0), m_nReservedElements(0), m_bPreserveWhitespace(true)
 {
     _ClearErrors();
-    if (pstrXML != NULL)
-        Load(pstrXML);
+    if (pstrXML != NULL) Load(pstrXML);
 }
 
 CMarkup::~CMarkup()
@@ -273,16 +238,13 @@ bool CMarkup::Load(LPCTSTR pstrXML)
 {
     Release();
     _ClearErrors();
-    if (pstrXML == NULL)
-        return _Failed(L"Expected start tag");
+    if (pstrXML == NULL) return _Failed(L"Expected start tag");
     SIZE_T cch = wcslen(pstrXML) + 1;
     m_pstrXML = static_cast<LPTSTR>(malloc(cch * sizeof(TCHAR)));
-    if (m_pstrXML == NULL)
-        return _Failed(L"Out of memory");
+    if (m_pstrXML == NULL) return _Failed(L"Out of memory");
     memcpy(m_pstrXML, pstrXML, cch * sizeof(TCHAR));
     bool bRes = _Parse();
-    if (!bRes)
-        Release();
+    if (!bRes) Release();
     return bRes;
 }
 
@@ -290,10 +252,8 @@ bool CMarkup::LoadFromMem(BYTE* pByte, DWORD dwSize, int encoding)
 {
     Release();
     _ClearErrors();
-    if (dwSize > MAX_DOCUMENT_BYTES)
-        return _Failed(L"File too large");
-    if (pByte == NULL && dwSize > 0)
-        return _Failed(L"Expected start tag");
+    if (dwSize > MAX_DOCUMENT_BYTES) return _Failed(L"File too large");
+    if (pByte == NULL && dwSize > 0) return _Failed(L"Expected start tag");
 
     if (encoding == XMLFILE_ENCODING_UTF8 || encoding == XMLFILE_ENCODING_ANSI) {
         UINT codePage = CP_UTF8;
@@ -309,14 +269,11 @@ bool CMarkup::LoadFromMem(BYTE* pByte, DWORD dwSize, int encoding)
         }
         int cch = n > 0 ? ::MultiByteToWideChar(codePage, 0, src, n, NULL, 0) : 0;
         m_pstrXML = static_cast<LPTSTR>(malloc((static_cast<SIZE_T>(cch) + 1) * sizeof(TCHAR)));
-        if (m_pstrXML == NULL)
-            return _Failed(L"Out of memory");
-        if (cch > 0)
-            ::MultiByteToWideChar(codePage, 0, src, n, m_pstrXML, cch);
+        if (m_pstrXML == NULL) return _Failed(L"Out of memory");
+        if (cch > 0) ::MultiByteToWideChar(codePage, 0, src, n, m_pstrXML, cch);
         m_pstrXML[cch] = 0;
     } else {
-        if (dwSize < 2)
-            return _Failed(L"Missing byte-order mark");
+        if (dwSize < 2) return _Failed(L"Missing byte-order mark");
         bool bBigEndian;
         if (pByte[0] == 0xFF && pByte[1] == 0xFE)
             bBigEndian = false;
@@ -326,8 +283,7 @@ bool CMarkup::LoadFromMem(BYTE* pByte, DWORD dwSize, int encoding)
             return _Failed(L"Missing byte-order mark");
         SIZE_T cch = dwSize / 2 - 1;
         m_pstrXML = static_cast<LPTSTR>(malloc((cch + 1) * sizeof(TCHAR)));
-        if (m_pstrXML == NULL)
-            return _Failed(L"Out of memory");
+        if (m_pstrXML == NULL) return _Failed(L"Out of memory");
         // The caller's bytes are only read (they may be a read-only resource); any byte
         // swapping happens in the private copy.
         const BYTE* src = pByte + 2;
@@ -344,8 +300,7 @@ bool CMarkup::LoadFromMem(BYTE* pByte, DWORD dwSize, int encoding)
     }
 
     bool bRes = _Parse();
-    if (!bRes)
-        Release();
+    if (!bRes) Release();
     return bRes;
 }
 
@@ -371,8 +326,7 @@ void CMarkup::GetLastErrorLocation(LPTSTR pstrSource, SIZE_T cchMax) const
 
 CMarkupNode CMarkup::GetRoot()
 {
-    if (m_nElements <= 1)
-        return CMarkupNode();
+    if (m_nElements <= 1) return CMarkupNode();
     return CMarkupNode(this, 1);
 }
 
@@ -385,21 +339,19 @@ void CMarkup::_ClearErrors()
 bool CMarkup::_Failed(LPCTSTR pstrError, LPCTSTR pstrLocation)
 {
     CopyTerminated(m_szErrorMsg, sizeof(m_szErrorMsg) / sizeof(m_szErrorMsg[0]), pstrError);
-    CopyTerminated(m_szErrorXML, sizeof(m_szErrorXML) / sizeof(m_szErrorXML[0]), pstrLocation != NULL ? pstrLocation : kEmpty);
+    CopyTerminated(m_szErrorXML, sizeof(m_szErrorXML) / sizeof(m_szErrorXML[0]),
+                   pstrLocation != NULL ? pstrLocation : kEmpty);
     return false;
 }
 
 CMarkup::XMLELEMENT* CMarkup::_ReserveElement(ULONG& iPos)
 {
-    if (m_nElements == 0)
-        m_nReservedElements = 0;
+    if (m_nElements == 0) m_nReservedElements = 0;
     if (m_nElements >= m_nReservedElements) {
         ULONG nNew = m_nReservedElements + m_nReservedElements / 2 + 500;
-        if (nNew <= m_nReservedElements || nNew > 0x7FFFFFFF / sizeof(XMLELEMENT))
-            return NULL;
+        if (nNew <= m_nReservedElements || nNew > 0x7FFFFFFF / sizeof(XMLELEMENT)) return NULL;
         void* p = realloc(m_pElements, nNew * sizeof(XMLELEMENT));
-        if (p == NULL)
-            return NULL;
+        if (p == NULL) return NULL;
         m_pElements = static_cast<XMLELEMENT*>(p);
         m_nReservedElements = nNew;
     }
@@ -410,8 +362,7 @@ CMarkup::XMLELEMENT* CMarkup::_ReserveElement(ULONG& iPos)
 bool CMarkup::_Parse()
 {
     ULONG iPos;
-    if (_ReserveElement(iPos) == NULL)
-        return _Failed(L"Out of memory");
+    if (_ReserveElement(iPos) == NULL) return _Failed(L"Out of memory");
     memset(&m_pElements[0], 0, sizeof(XMLELEMENT));
     _ClearErrors();
     LPTSTR pstrXML = m_pstrXML;
@@ -424,13 +375,10 @@ bool CMarkup::_Parse(LPTSTR& pstrText, ULONG iParent, unsigned nDepth)
     for (;;) {
         // 1. A document may end inside its root element or at the top level.
         pstrText = SkipBlanks(pstrText);
-        if (*pstrText == 0 && iParent <= 1)
-            return true;
+        if (*pstrText == 0 && iParent <= 1) return true;
         // 2. A start tag, or the parent's closing tag.
-        if (*pstrText != L'<')
-            return _Failed(L"Expected start tag", pstrText);
-        if (pstrText[1] == L'/')
-            return true;
+        if (*pstrText != L'<') return _Failed(L"Expected start tag", pstrText);
+        if (pstrText[1] == L'/') return true;
         // 3. The '<' ends the previous content; comments and declarations make no element.
         *pstrText++ = 0;
         pstrText = SkipBlanks(pstrText);
@@ -440,12 +388,10 @@ bool CMarkup::_Parse(LPTSTR& pstrText, ULONG iParent, unsigned nDepth)
             continue;
         }
         // 4. The new element, linked to its previous sibling or its parent.
-        if (nDepth >= MAX_NESTING)
-            return _Failed(L"Element nesting too deep", pstrText);
+        if (nDepth >= MAX_NESTING) return _Failed(L"Element nesting too deep", pstrText);
         ULONG iPos;
         XMLELEMENT* pEl = _ReserveElement(iPos);
-        if (pEl == NULL)
-            return _Failed(L"Out of memory", pstrText);
+        if (pEl == NULL) return _Failed(L"Out of memory", pstrText);
         pEl->iStart = _Offset(pstrText);
         pEl->iParent = iParent;
         pEl->iNext = pEl->iChild = 0;
@@ -459,14 +405,12 @@ bool CMarkup::_Parse(LPTSTR& pstrText, ULONG iParent, unsigned nDepth)
         LPCTSTR pstrName = pstrText;
         SkipIdentifier(pstrText);
         LPTSTR pstrNameEnd = pstrText;
-        if (*pstrText == 0)
-            return _Failed(L"Error parsing element name", pstrName);
+        if (*pstrText == 0) return _Failed(L"Error parsing element name", pstrName);
         // 6. Attributes. A '/' right after the name is left for step 7, whose terminator
         // over it also ends the name.
         if (*pstrText != L'>' && *pstrText != L'/') {
             *pstrText++ = 0;
-            if (!_ParseAttributes(pstrText))
-                return false;
+            if (!_ParseAttributes(pstrText)) return false;
         }
         // 7. An empty element.
         pstrText = SkipBlanks(pstrText);
@@ -477,33 +421,26 @@ bool CMarkup::_Parse(LPTSTR& pstrText, ULONG iParent, unsigned nDepth)
             continue;
         }
         // 8. Content, children and the closing tag.
-        if (*pstrText != L'>')
-            return _Failed(L"Expected start-tag closing", pstrText);
+        if (*pstrText != L'>') return _Failed(L"Expected start-tag closing", pstrText);
         *pstrNameEnd = 0;
         ++pstrText;
         m_pElements[iPos].iData = _Offset(pstrText);
         LPTSTR pstrDest = _ParseData(pstrText, L'<');
-        if (pstrDest < pstrText)
-            *pstrDest = 0;
-        if (*pstrText == 0 && iParent <= 1)
-            return true;
-        if (*pstrText != L'<')
-            return _Failed(L"Expected end-tag start", pstrText);
+        if (pstrDest < pstrText) *pstrDest = 0;
+        if (*pstrText == 0 && iParent <= 1) return true;
+        if (*pstrText != L'<') return _Failed(L"Expected end-tag start", pstrText);
         if (pstrText[1] != L'/') {
-            if (!_Parse(pstrText, iPos, nDepth + 1))
-                return false;
+            if (!_Parse(pstrText, iPos, nDepth + 1)) return false;
         }
         if (pstrText[0] == L'<' && pstrText[1] == L'/') {
             *pstrText = 0;
             pstrText += 2;
             pstrText = SkipBlanks(pstrText);
             SIZE_T cchName = static_cast<SIZE_T>(pstrNameEnd - pstrName);
-            if (wcsncmp(pstrText, pstrName, cchName) != 0)
-                return _Failed(L"Unmatched closing tag", pstrText);
+            if (wcsncmp(pstrText, pstrName, cchName) != 0) return _Failed(L"Unmatched closing tag", pstrText);
             pstrText += cchName;
             pstrText = SkipBlanks(pstrText);
-            if (*pstrText++ != L'>')
-                return _Failed(L"Unmatched closing tag", pstrText - 1);
+            if (*pstrText++ != L'>') return _Failed(L"Unmatched closing tag", pstrText - 1);
         }
     }
 }
@@ -513,23 +450,19 @@ bool CMarkup::_ParseAttributes(LPTSTR& pstrText)
 {
     for (;;) {
         pstrText = SkipBlanks(pstrText);
-        if (*pstrText == 0 || *pstrText == L'>' || *pstrText == L'/')
-            return true;
+        if (*pstrText == 0 || *pstrText == L'>' || *pstrText == L'/') return true;
         LPTSTR pstrName = pstrText;
         SkipIdentifier(pstrText);
         LPTSTR pstrNameEnd = pstrText;
         pstrText = SkipBlanks(pstrText);
-        if (*pstrText != L'=')
-            return _Failed(L"Error while parsing attributes", pstrText);
+        if (*pstrText != L'=') return _Failed(L"Error while parsing attributes", pstrText);
         *pstrText++ = L' ';
         *pstrNameEnd = 0;
         pstrText = SkipBlanks(pstrText);
-        if (*pstrText != L'"')
-            return _Failed(L"Expected attribute value", pstrText);
+        if (*pstrText != L'"') return _Failed(L"Expected attribute value", pstrText);
         ++pstrText;
         LPTSTR pstrDest = _ParseData(pstrText, L'"');
-        if (*pstrText == 0)
-            return _Failed(L"Error while parsing attribute string", pstrName);
+        if (*pstrText == 0) return _Failed(L"Error while parsing attribute string", pstrName);
         // The closing quote becomes a blank first: with no entities the value ends on it.
         *pstrText++ = L' ';
         *pstrDest = 0;
@@ -548,14 +481,12 @@ LPTSTR CMarkup::_ParseData(LPTSTR& pstrText, TCHAR cEnd)
             _ParseMetaChar(pstrText, pstrDest);
         } else if (*pstrText == L' ') {
             *pstrDest++ = *pstrText++;
-            if (!m_bPreserveWhitespace)
-                pstrText = SkipBlanks(pstrText);
+            if (!m_bPreserveWhitespace) pstrText = SkipBlanks(pstrText);
         } else {
             *pstrDest++ = *pstrText++;
         }
     }
-    for (LPTSTR p = pstrDest; p < pstrText; ++p)
-        *p = L' ';
+    for (LPTSTR p = pstrDest; p < pstrText; ++p) *p = L' ';
     return pstrDest;
 }
 
@@ -566,7 +497,7 @@ void CMarkup::_ParseMetaChar(LPTSTR& pstrText, LPTSTR& pstrDest)
         SIZE_T len;
         TCHAR ch;
     } kEntities[] = {
-        {L"amp;", 4, L'&'}, {L"lt;", 3, L'<'}, {L"gt;", 3, L'>'}, {L"quot;", 5, L'"'}, {L"apos;", 5, L'\''},
+        { L"amp;", 4, L'&' }, { L"lt;", 3, L'<' }, { L"gt;", 3, L'>' }, { L"quot;", 5, L'"' }, { L"apos;", 5, L'\'' },
     };
     for (const auto& e : kEntities) {
         if (wcsncmp(pstrText, e.name, e.len) == 0) {

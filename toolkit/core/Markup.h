@@ -8,8 +8,7 @@ class CMarkup;
 // A light cursor over one element of a parsed document; copied freely. It points into its
 // reader and means nothing once the reader is released or reloaded. Every operation on an
 // invalid node answers null, false or an invalid node.
-class SKINUI_API CMarkupNode
-{
+class SKINUI_API CMarkupNode {
     friend class CMarkup;
 
 public:
@@ -59,17 +58,12 @@ private:
 };
 
 // Encodings of LoadFromMem; any value other than UTF-8 and ANSI means UTF-16 with a mark.
-enum {
-    XMLFILE_ENCODING_UTF8 = 0,
-    XMLFILE_ENCODING_UNICODE = 1,
-    XMLFILE_ENCODING_ANSI = 2
-};
+enum { XMLFILE_ENCODING_UTF8 = 0, XMLFILE_ENCODING_UNICODE = 1, XMLFILE_ENCODING_ANSI = 2 };
 
 // Reads the skin dialect of XML into a flat element table. The document is copied once
 // into a private UTF-16 buffer and parsed in place: terminators and blanks are written into
 // the copy, and elements keep only offsets into it.
-class SKINUI_API CMarkup
-{
+class SKINUI_API CMarkup {
     friend class CMarkupNode;
 
 public:

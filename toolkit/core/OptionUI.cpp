@@ -12,7 +12,10 @@ COptionUI::~COptionUI()
     LeaveGroup();
 }
 
-LPCTSTR COptionUI::GetClass() const { return L"OptionUI"; }
+LPCTSTR COptionUI::GetClass() const
+{
+    return L"OptionUI";
+}
 
 LPVOID COptionUI::GetInterface(LPCTSTR pstrName)
 {
@@ -40,7 +43,10 @@ void COptionUI::SetManager(CPaintManagerUI* pManager, CControlUI* pParent, bool 
     if (bInit) JoinGroup();
 }
 
-LPCTSTR COptionUI::GetGroup() const { return m_sGroupName; }
+LPCTSTR COptionUI::GetGroup() const
+{
+    return m_sGroupName;
+}
 
 void COptionUI::SetGroup(LPCTSTR pStrGroupName)
 {
@@ -57,13 +63,18 @@ void COptionUI::SetGroup(LPCTSTR pStrGroupName)
     Selected(m_bSelected);
 }
 
-bool COptionUI::IsSelected() const { return m_bSelected; }
+bool COptionUI::IsSelected() const
+{
+    return m_bSelected;
+}
 
 void COptionUI::Selected(bool bSelected)
 {
     m_bSelected = bSelected;
-    if (m_bSelected) m_uButtonState |= UISTATE_SELECTED;
-    else m_uButtonState &= ~UISTATE_SELECTED;
+    if (m_bSelected)
+        m_uButtonState |= UISTATE_SELECTED;
+    else
+        m_uButtonState &= ~UISTATE_SELECTED;
 
     if (m_pManager != NULL) {
         if (!m_sGroupName.IsEmpty()) {
@@ -88,8 +99,10 @@ void COptionUI::Selected(bool bSelected)
 bool COptionUI::Activate()
 {
     if (!CButtonUI::Activate()) return false;
-    if (!m_sGroupName.IsEmpty()) Selected(true);
-    else Selected(!m_bSelected);
+    if (!m_sGroupName.IsEmpty())
+        Selected(true);
+    else
+        Selected(!m_bSelected);
     return true;
 }
 
@@ -99,7 +112,10 @@ void COptionUI::SetEnabled(bool bEnable)
     if (!IsEnabled()) m_uButtonState = m_bSelected ? UISTATE_SELECTED : 0;
 }
 
-LPCTSTR COptionUI::GetSelectedImage() { return m_diSelected.GetAttributeString(); }
+LPCTSTR COptionUI::GetSelectedImage()
+{
+    return m_diSelected.GetAttributeString();
+}
 
 void COptionUI::SetSelectedImage(LPCTSTR pStrImage)
 {
@@ -107,7 +123,10 @@ void COptionUI::SetSelectedImage(LPCTSTR pStrImage)
     Invalidate();
 }
 
-LPCTSTR COptionUI::GetSelectedHotImage() { return m_diSelectedHot.GetAttributeString(); }
+LPCTSTR COptionUI::GetSelectedHotImage()
+{
+    return m_diSelectedHot.GetAttributeString();
+}
 
 void COptionUI::SetSelectedHotImage(LPCTSTR pStrImage)
 {
@@ -115,7 +134,10 @@ void COptionUI::SetSelectedHotImage(LPCTSTR pStrImage)
     Invalidate();
 }
 
-LPCTSTR COptionUI::GetSelectedPushedImage() { return m_diSelectedPushed.GetAttributeString(); }
+LPCTSTR COptionUI::GetSelectedPushedImage()
+{
+    return m_diSelectedPushed.GetAttributeString();
+}
 
 void COptionUI::SetSelectedPushedImage(LPCTSTR pStrImage)
 {
@@ -123,7 +145,10 @@ void COptionUI::SetSelectedPushedImage(LPCTSTR pStrImage)
     Invalidate();
 }
 
-LPCTSTR COptionUI::GetSelectedForedImage() { return m_diSelectedFore.GetAttributeString(); }
+LPCTSTR COptionUI::GetSelectedForedImage()
+{
+    return m_diSelectedFore.GetAttributeString();
+}
 
 void COptionUI::SetSelectedForedImage(LPCTSTR pStrImage)
 {
@@ -131,11 +156,20 @@ void COptionUI::SetSelectedForedImage(LPCTSTR pStrImage)
     Invalidate();
 }
 
-void COptionUI::SetSelectedBkColor(DWORD dwBkColor) { m_dwSelectedBkColor = dwBkColor; }
+void COptionUI::SetSelectedBkColor(DWORD dwBkColor)
+{
+    m_dwSelectedBkColor = dwBkColor;
+}
 
-DWORD COptionUI::GetSelectBkColor() const { return m_dwSelectedBkColor; }
+DWORD COptionUI::GetSelectBkColor() const
+{
+    return m_dwSelectedBkColor;
+}
 
-void COptionUI::SetSelectedTextColor(DWORD dwTextColor) { m_dwSelectedTextColor = dwTextColor; }
+void COptionUI::SetSelectedTextColor(DWORD dwTextColor)
+{
+    m_dwSelectedTextColor = dwTextColor;
+}
 
 DWORD COptionUI::GetSelectedTextColor()
 {
@@ -145,15 +179,24 @@ DWORD COptionUI::GetSelectedTextColor()
 
 void COptionUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
-    if (wcscmp(pstrName, L"group") == 0) SetGroup(pstrValue);
-    else if (wcscmp(pstrName, L"selected") == 0) Selected(wcscmp(pstrValue, L"true") == 0);
-    else if (wcscmp(pstrName, L"selectedimage") == 0) SetSelectedImage(pstrValue);
-    else if (wcscmp(pstrName, L"selectedhotimage") == 0) SetSelectedHotImage(pstrValue);
-    else if (wcscmp(pstrName, L"selectedpushedimage") == 0) SetSelectedPushedImage(pstrValue);
-    else if (wcscmp(pstrName, L"selectedforeimage") == 0) SetSelectedForedImage(pstrValue);
-    else if (wcscmp(pstrName, L"selectedbkcolor") == 0) SetSelectedBkColor(ParseColorValue(pstrValue));
-    else if (wcscmp(pstrName, L"selectedtextcolor") == 0) SetSelectedTextColor(ParseColorValue(pstrValue));
-    else CButtonUI::SetAttribute(pstrName, pstrValue);
+    if (wcscmp(pstrName, L"group") == 0)
+        SetGroup(pstrValue);
+    else if (wcscmp(pstrName, L"selected") == 0)
+        Selected(wcscmp(pstrValue, L"true") == 0);
+    else if (wcscmp(pstrName, L"selectedimage") == 0)
+        SetSelectedImage(pstrValue);
+    else if (wcscmp(pstrName, L"selectedhotimage") == 0)
+        SetSelectedHotImage(pstrValue);
+    else if (wcscmp(pstrName, L"selectedpushedimage") == 0)
+        SetSelectedPushedImage(pstrValue);
+    else if (wcscmp(pstrName, L"selectedforeimage") == 0)
+        SetSelectedForedImage(pstrValue);
+    else if (wcscmp(pstrName, L"selectedbkcolor") == 0)
+        SetSelectedBkColor(ParseColorValue(pstrValue));
+    else if (wcscmp(pstrName, L"selectedtextcolor") == 0)
+        SetSelectedTextColor(ParseColorValue(pstrValue));
+    else
+        CButtonUI::SetAttribute(pstrName, pstrValue);
 }
 
 void COptionUI::PaintStatusImage(HDC hDC)
@@ -172,8 +215,10 @@ void COptionUI::PaintStatusImage(HDC hDC)
         }
     }
     if (pChosen != NULL && DrawImage(hDC, *pChosen)) {
-        if (m_bSelected && m_diSelectedFore.IsLoadSuccess()) DrawImage(hDC, m_diSelectedFore);
-        else if (m_diFore.IsLoadSuccess()) DrawImage(hDC, m_diFore);
+        if (m_bSelected && m_diSelectedFore.IsLoadSuccess())
+            DrawImage(hDC, m_diSelectedFore);
+        else if (m_diFore.IsLoadSuccess())
+            DrawImage(hDC, m_diFore);
         return;
     }
     // The button's look already carries the fore image: a second draw would darken a

@@ -5,8 +5,7 @@ namespace SkinUI {
 
 // A button that can be selected. Options sharing a group name are mutually exclusive (the
 // group is kept by the paint manager); without a group an option toggles.
-class SKINUI_API COptionUI : public CButtonUI
-{
+class SKINUI_API COptionUI : public CButtonUI {
 public:
     COptionUI();
     ~COptionUI() override;

@@ -37,17 +37,15 @@ void InitProcessOnce()
 } // namespace
 
 CPaintManagerUI::CPaintManagerUI()
-    : m_hWndPaint(NULL), m_nOpacity(255), m_hDcPaint(NULL), m_hDcOffscreen(NULL),
-      m_hbmpOffscreen(NULL), m_pOffscreenBits(NULL), m_bLayered(false), m_bLayeredChanged(false),
-      m_bUseGdiplusText(false), m_bCaretActive(false), m_bCaretShowing(false),
-      m_currentCaretObject(NULL), m_hwndTooltip(NULL), m_pRoot(NULL), m_pFocus(NULL),
-      m_pEventHover(NULL), m_pEventClick(NULL), m_pEventKey(NULL), m_uTimerID(0x1000),
+    : m_hWndPaint(NULL), m_nOpacity(255), m_hDcPaint(NULL), m_hDcOffscreen(NULL), m_hbmpOffscreen(NULL),
+      m_pOffscreenBits(NULL), m_bLayered(false), m_bLayeredChanged(false), m_bUseGdiplusText(false),
+      m_bCaretActive(false), m_bCaretShowing(false), m_currentCaretObject(NULL), m_hwndTooltip(NULL), m_pRoot(NULL),
+      m_pFocus(NULL), m_pEventHover(NULL), m_pEventClick(NULL), m_pEventKey(NULL), m_uTimerID(0x1000),
       m_bFirstLayout(true), m_bUpdateNeeded(false), m_bFocusNeeded(false), m_bMouseTracking(false),
       m_bMouseCapture(false), m_bUsedVirtualWnd(false), m_bOffscreenPaint(false), m_pCaretControl(NULL),
       m_dwPaintThread(0), m_lForeignInvalidate(0), m_pLifeToken(new TLifeToken()), m_pParentResourcePM(NULL),
-      m_dwDefaultDisabledColor(0xFFA7A6AA), m_dwDefaultFontColor(0xFF000001),
-      m_dwDefaultLinkFontColor(0xFF0000FF), m_dwDefaultLinkHoverFontColor(0xFFD3215F),
-      m_dwDefaultSelectedBkColor(0xFFBAE4FF)
+      m_dwDefaultDisabledColor(0xFFA7A6AA), m_dwDefaultFontColor(0xFF000001), m_dwDefaultLinkFontColor(0xFF0000FF),
+      m_dwDefaultLinkHoverFontColor(0xFFD3215F), m_dwDefaultSelectedBkColor(0xFFBAE4FF)
 {
     InitProcessOnce();
     m_pLifeToken->refs = 1;
@@ -147,12 +145,30 @@ void CPaintManagerUI::InvalidateWhole()
     Invalidate(rc);
 }
 
-HWND CPaintManagerUI::GetPaintWindow() const { return m_hWndPaint; }
-HDC CPaintManagerUI::GetPaintDC() const { return m_hDcPaint; }
-CControlUI* CPaintManagerUI::GetRoot() const { return m_pRoot; }
-HWND CPaintManagerUI::GetTooltipWindow() const { return m_hwndTooltip; }
-CShadowUI* CPaintManagerUI::GetShadow() { return &m_shadow; }
-POINT CPaintManagerUI::GetMousePos() const { return m_ptLastMousePos; }
+HWND CPaintManagerUI::GetPaintWindow() const
+{
+    return m_hWndPaint;
+}
+HDC CPaintManagerUI::GetPaintDC() const
+{
+    return m_hDcPaint;
+}
+CControlUI* CPaintManagerUI::GetRoot() const
+{
+    return m_pRoot;
+}
+HWND CPaintManagerUI::GetTooltipWindow() const
+{
+    return m_hwndTooltip;
+}
+CShadowUI* CPaintManagerUI::GetShadow()
+{
+    return &m_shadow;
+}
+POINT CPaintManagerUI::GetMousePos() const
+{
+    return m_ptLastMousePos;
+}
 
 SIZE CPaintManagerUI::GetClientSize() const
 {
@@ -162,7 +178,10 @@ SIZE CPaintManagerUI::GetClientSize() const
     return sz;
 }
 
-SIZE CPaintManagerUI::GetInitSize() { return m_szInitWindowSize; }
+SIZE CPaintManagerUI::GetInitSize()
+{
+    return m_szInitWindowSize;
+}
 
 void CPaintManagerUI::SetInitSize(int cx, int cy)
 {
@@ -173,23 +192,77 @@ void CPaintManagerUI::SetInitSize(int cx, int cy)
     }
 }
 
-RECT& CPaintManagerUI::GetSizeBox() { return m_rcSizeBox; }
-void CPaintManagerUI::SetSizeBox(const RECT& rcSizeBox) { m_rcSizeBox = rcSizeBox; }
-RECT& CPaintManagerUI::GetCaptionRect() { return m_rcCaption; }
-void CPaintManagerUI::SetCaptionRect(const RECT& rcCaption) { m_rcCaption = rcCaption; }
-SIZE CPaintManagerUI::GetRoundCorner() const { return m_szRoundCorner; }
-void CPaintManagerUI::SetRoundCorner(int cx, int cy) { m_szRoundCorner.cx = cx; m_szRoundCorner.cy = cy; }
-SIZE CPaintManagerUI::GetMinInfo() const { return m_szMinWindow; }
-void CPaintManagerUI::SetMinInfo(int cx, int cy) { m_szMinWindow.cx = cx; m_szMinWindow.cy = cy; }
-SIZE CPaintManagerUI::GetMaxInfo() const { return m_szMaxWindow; }
-void CPaintManagerUI::SetMaxInfo(int cx, int cy) { m_szMaxWindow.cx = cx; m_szMaxWindow.cy = cy; }
-RECT& CPaintManagerUI::GetRichEditCorner() { return m_rcRichEditCorner; }
-void CPaintManagerUI::SetRichEditCorner(const RECT& rcCorner) { m_rcRichEditCorner = rcCorner; }
-int CPaintManagerUI::GetTransparent() const { return m_nOpacity; }
-bool CPaintManagerUI::IsLayeredWindow() const { return m_bLayered; }
-bool CPaintManagerUI::IsUseGdiplusText() const { return m_bUseGdiplusText; }
-void CPaintManagerUI::SetUseGdiplusText(bool bUse) { m_bUseGdiplusText = bUse; }
-void CPaintManagerUI::UsedVirtualWnd(bool bUsed) { m_bUsedVirtualWnd = bUsed; }
+RECT& CPaintManagerUI::GetSizeBox()
+{
+    return m_rcSizeBox;
+}
+void CPaintManagerUI::SetSizeBox(const RECT& rcSizeBox)
+{
+    m_rcSizeBox = rcSizeBox;
+}
+RECT& CPaintManagerUI::GetCaptionRect()
+{
+    return m_rcCaption;
+}
+void CPaintManagerUI::SetCaptionRect(const RECT& rcCaption)
+{
+    m_rcCaption = rcCaption;
+}
+SIZE CPaintManagerUI::GetRoundCorner() const
+{
+    return m_szRoundCorner;
+}
+void CPaintManagerUI::SetRoundCorner(int cx, int cy)
+{
+    m_szRoundCorner.cx = cx;
+    m_szRoundCorner.cy = cy;
+}
+SIZE CPaintManagerUI::GetMinInfo() const
+{
+    return m_szMinWindow;
+}
+void CPaintManagerUI::SetMinInfo(int cx, int cy)
+{
+    m_szMinWindow.cx = cx;
+    m_szMinWindow.cy = cy;
+}
+SIZE CPaintManagerUI::GetMaxInfo() const
+{
+    return m_szMaxWindow;
+}
+void CPaintManagerUI::SetMaxInfo(int cx, int cy)
+{
+    m_szMaxWindow.cx = cx;
+    m_szMaxWindow.cy = cy;
+}
+RECT& CPaintManagerUI::GetRichEditCorner()
+{
+    return m_rcRichEditCorner;
+}
+void CPaintManagerUI::SetRichEditCorner(const RECT& rcCorner)
+{
+    m_rcRichEditCorner = rcCorner;
+}
+int CPaintManagerUI::GetTransparent() const
+{
+    return m_nOpacity;
+}
+bool CPaintManagerUI::IsLayeredWindow() const
+{
+    return m_bLayered;
+}
+bool CPaintManagerUI::IsUseGdiplusText() const
+{
+    return m_bUseGdiplusText;
+}
+void CPaintManagerUI::SetUseGdiplusText(bool bUse)
+{
+    m_bUseGdiplusText = bUse;
+}
+void CPaintManagerUI::UsedVirtualWnd(bool bUsed)
+{
+    m_bUsedVirtualWnd = bUsed;
+}
 
 void CPaintManagerUI::SetUseLayeredWindow(bool bLayered)
 {
@@ -199,7 +272,8 @@ void CPaintManagerUI::SetUseLayeredWindow(bool bLayered)
     // the layered paint adds it back.
     if (bLayered && m_hWndPaint != NULL) {
         LONG_PTR ex = ::GetWindowLongPtrW(m_hWndPaint, GWL_EXSTYLE);
-        if (ex & WS_EX_LAYERED) ::SetWindowLongPtrW(m_hWndPaint, GWL_EXSTYLE, ex & ~static_cast<LONG_PTR>(WS_EX_LAYERED));
+        if (ex & WS_EX_LAYERED)
+            ::SetWindowLongPtrW(m_hWndPaint, GWL_EXSTYLE, ex & ~static_cast<LONG_PTR>(WS_EX_LAYERED));
     }
 }
 
@@ -231,7 +305,10 @@ void CPaintManagerUI::SetTransparent(int nOpacity)
 
 // ---- toolkit-wide settings ----
 
-HINSTANCE CPaintManagerUI::GetInstance() { return m_hInstance; }
+HINSTANCE CPaintManagerUI::GetInstance()
+{
+    return m_hInstance;
+}
 
 void CPaintManagerUI::SetInstance(HINSTANCE hInst)
 {
@@ -276,16 +353,25 @@ CSkinString CPaintManagerUI::GetCurrentPath()
     return CSkinString(szPath);
 }
 
-void CPaintManagerUI::SetCurrentPath(LPCTSTR pStrPath) { ::SetCurrentDirectoryW(pStrPath); }
+void CPaintManagerUI::SetCurrentPath(LPCTSTR pStrPath)
+{
+    ::SetCurrentDirectoryW(pStrPath);
+}
 
 HINSTANCE CPaintManagerUI::GetResourceDll()
 {
     return m_hResourceInstance != NULL ? m_hResourceInstance : m_hInstance;
 }
 
-void CPaintManagerUI::SetResourceDll(HINSTANCE hInst) { m_hResourceInstance = hInst; }
+void CPaintManagerUI::SetResourceDll(HINSTANCE hInst)
+{
+    m_hResourceInstance = hInst;
+}
 
-const CSkinString& CPaintManagerUI::GetResourcePath() { return m_pStrResourcePath; }
+const CSkinString& CPaintManagerUI::GetResourcePath()
+{
+    return m_pStrResourcePath;
+}
 
 void CPaintManagerUI::SetResourcePath(LPCTSTR pStrPath)
 {
@@ -296,9 +382,18 @@ void CPaintManagerUI::SetResourcePath(LPCTSTR pStrPath)
     if (cEnd != L'\\' && cEnd != L'/') m_pStrResourcePath += L'\\';
 }
 
-const CSkinString& CPaintManagerUI::GetResourceZip() { return m_pStrResourceZip; }
-bool CPaintManagerUI::IsCachedResourceZip() { return m_bCachedResourceZip; }
-HANDLE CPaintManagerUI::GetResourceZipHandle() { return m_hResourceZip; }
+const CSkinString& CPaintManagerUI::GetResourceZip()
+{
+    return m_pStrResourceZip;
+}
+bool CPaintManagerUI::IsCachedResourceZip()
+{
+    return m_bCachedResourceZip;
+}
+HANDLE CPaintManagerUI::GetResourceZipHandle()
+{
+    return m_hResourceZip;
+}
 
 void CPaintManagerUI::SetResourceZip(UINT nResID)
 {
@@ -358,7 +453,10 @@ bool CPaintManagerUI::LoadPlugin(LPCTSTR pstrModuleName)
     return true;
 }
 
-CStdPtrArray* CPaintManagerUI::GetPlugins() { return &m_aPlugins; }
+CStdPtrArray* CPaintManagerUI::GetPlugins()
+{
+    return &m_aPlugins;
+}
 
 bool CPaintManagerUI::UseParentResource(CPaintManagerUI* pm)
 {
@@ -369,7 +467,10 @@ bool CPaintManagerUI::UseParentResource(CPaintManagerUI* pm)
     return true;
 }
 
-CPaintManagerUI* CPaintManagerUI::GetParentResource() const { return m_pParentResourcePM; }
+CPaintManagerUI* CPaintManagerUI::GetParentResource() const
+{
+    return m_pParentResourcePM;
+}
 
 CPaintManagerUI* CPaintManagerUI::GetLastResourceManager()
 {
@@ -385,16 +486,46 @@ const CPaintManagerUI* CPaintManagerUI::GetLastResourceManager() const
     return p;
 }
 
-DWORD CPaintManagerUI::GetDefaultDisabledColor() const { return GetLastResourceManager()->m_dwDefaultDisabledColor; }
-void CPaintManagerUI::SetDefaultDisabledColor(DWORD dwColor) { m_dwDefaultDisabledColor = dwColor; }
-DWORD CPaintManagerUI::GetDefaultFontColor() const { return GetLastResourceManager()->m_dwDefaultFontColor; }
-void CPaintManagerUI::SetDefaultFontColor(DWORD dwColor) { m_dwDefaultFontColor = dwColor; }
-DWORD CPaintManagerUI::GetDefaultLinkFontColor() const { return GetLastResourceManager()->m_dwDefaultLinkFontColor; }
-void CPaintManagerUI::SetDefaultLinkFontColor(DWORD dwColor) { m_dwDefaultLinkFontColor = dwColor; }
-DWORD CPaintManagerUI::GetDefaultLinkHoverFontColor() const { return GetLastResourceManager()->m_dwDefaultLinkHoverFontColor; }
-void CPaintManagerUI::SetDefaultLinkHoverFontColor(DWORD dwColor) { m_dwDefaultLinkHoverFontColor = dwColor; }
-DWORD CPaintManagerUI::GetDefaultSelectedBkColor() const { return GetLastResourceManager()->m_dwDefaultSelectedBkColor; }
-void CPaintManagerUI::SetDefaultSelectedBkColor(DWORD dwColor) { m_dwDefaultSelectedBkColor = dwColor; }
+DWORD CPaintManagerUI::GetDefaultDisabledColor() const
+{
+    return GetLastResourceManager()->m_dwDefaultDisabledColor;
+}
+void CPaintManagerUI::SetDefaultDisabledColor(DWORD dwColor)
+{
+    m_dwDefaultDisabledColor = dwColor;
+}
+DWORD CPaintManagerUI::GetDefaultFontColor() const
+{
+    return GetLastResourceManager()->m_dwDefaultFontColor;
+}
+void CPaintManagerUI::SetDefaultFontColor(DWORD dwColor)
+{
+    m_dwDefaultFontColor = dwColor;
+}
+DWORD CPaintManagerUI::GetDefaultLinkFontColor() const
+{
+    return GetLastResourceManager()->m_dwDefaultLinkFontColor;
+}
+void CPaintManagerUI::SetDefaultLinkFontColor(DWORD dwColor)
+{
+    m_dwDefaultLinkFontColor = dwColor;
+}
+DWORD CPaintManagerUI::GetDefaultLinkHoverFontColor() const
+{
+    return GetLastResourceManager()->m_dwDefaultLinkHoverFontColor;
+}
+void CPaintManagerUI::SetDefaultLinkHoverFontColor(DWORD dwColor)
+{
+    m_dwDefaultLinkHoverFontColor = dwColor;
+}
+DWORD CPaintManagerUI::GetDefaultSelectedBkColor() const
+{
+    return GetLastResourceManager()->m_dwDefaultSelectedBkColor;
+}
+void CPaintManagerUI::SetDefaultSelectedBkColor(DWORD dwColor)
+{
+    m_dwDefaultSelectedBkColor = dwColor;
+}
 
 // ---- default attribute lists ----
 
@@ -425,7 +556,10 @@ bool CPaintManagerUI::RemoveDefaultAttributeList(LPCTSTR pStrControlName)
     return m_DefaultAttrHash.Remove(pStrControlName);
 }
 
-const CStdStringPtrMap& CPaintManagerUI::GetDefaultAttribultes() const { return m_DefaultAttrHash; }
+const CStdStringPtrMap& CPaintManagerUI::GetDefaultAttribultes() const
+{
+    return m_DefaultAttrHash;
+}
 
 void CPaintManagerUI::RemoveAllDefaultAttributeList()
 {
@@ -492,17 +626,50 @@ bool RemoveFirst(CStdPtrArray& a, void* p)
 }
 } // namespace
 
-bool CPaintManagerUI::AddNotifier(INotifyUI* pNotifier) { return m_aNotifiers.Add(pNotifier); }
-bool CPaintManagerUI::RemoveNotifier(INotifyUI* pNotifier) { return RemoveFirst(m_aNotifiers, pNotifier); }
-bool CPaintManagerUI::AddPreMessageFilter(IMessageFilterUI* pFilter) { return m_aPreMessageFilters.Add(pFilter); }
-bool CPaintManagerUI::RemovePreMessageFilter(IMessageFilterUI* pFilter) { return RemoveFirst(m_aPreMessageFilters, pFilter); }
-bool CPaintManagerUI::AddMessageFilter(IMessageFilterUI* pFilter) { return m_aMessageFilters.Add(pFilter); }
-bool CPaintManagerUI::RemoveMessageFilter(IMessageFilterUI* pFilter) { return RemoveFirst(m_aMessageFilters, pFilter); }
-bool CPaintManagerUI::AddTranslateAccelerator(ITranslateAccelerator* p) { return m_aTranslateAccelerator.Add(p); }
-bool CPaintManagerUI::RemoveTranslateAccelerator(ITranslateAccelerator* p) { return RemoveFirst(m_aTranslateAccelerator, p); }
-int CPaintManagerUI::GetPostPaintCount() const { return m_aPostPaintControls.GetSize(); }
-bool CPaintManagerUI::AddPostPaint(CControlUI* pControl) { return m_aPostPaintControls.Add(pControl); }
-bool CPaintManagerUI::RemovePostPaint(CControlUI* pControl) { return RemoveFirst(m_aPostPaintControls, pControl); }
+bool CPaintManagerUI::AddNotifier(INotifyUI* pNotifier)
+{
+    return m_aNotifiers.Add(pNotifier);
+}
+bool CPaintManagerUI::RemoveNotifier(INotifyUI* pNotifier)
+{
+    return RemoveFirst(m_aNotifiers, pNotifier);
+}
+bool CPaintManagerUI::AddPreMessageFilter(IMessageFilterUI* pFilter)
+{
+    return m_aPreMessageFilters.Add(pFilter);
+}
+bool CPaintManagerUI::RemovePreMessageFilter(IMessageFilterUI* pFilter)
+{
+    return RemoveFirst(m_aPreMessageFilters, pFilter);
+}
+bool CPaintManagerUI::AddMessageFilter(IMessageFilterUI* pFilter)
+{
+    return m_aMessageFilters.Add(pFilter);
+}
+bool CPaintManagerUI::RemoveMessageFilter(IMessageFilterUI* pFilter)
+{
+    return RemoveFirst(m_aMessageFilters, pFilter);
+}
+bool CPaintManagerUI::AddTranslateAccelerator(ITranslateAccelerator* p)
+{
+    return m_aTranslateAccelerator.Add(p);
+}
+bool CPaintManagerUI::RemoveTranslateAccelerator(ITranslateAccelerator* p)
+{
+    return RemoveFirst(m_aTranslateAccelerator, p);
+}
+int CPaintManagerUI::GetPostPaintCount() const
+{
+    return m_aPostPaintControls.GetSize();
+}
+bool CPaintManagerUI::AddPostPaint(CControlUI* pControl)
+{
+    return m_aPostPaintControls.Add(pControl);
+}
+bool CPaintManagerUI::RemovePostPaint(CControlUI* pControl)
+{
+    return RemoveFirst(m_aPostPaintControls, pControl);
+}
 
 bool CPaintManagerUI::SetPostPaintIndex(CControlUI* pControl, int iIndex)
 {

@@ -45,11 +45,11 @@ enum UIEVENT_TYPE {
 typedef struct tagTFontInfo {
     HFONT hFont;
     CSkinString faceName;
-    int size;              // the LOGFONT height is minus this
+    int size; // the LOGFONT height is minus this
     bool bold;
     bool underline;
     bool italic;
-    TEXTMETRICW tm;        // all zero until measured with a paint DC
+    TEXTMETRICW tm; // all zero until measured with a paint DC
 } TFontInfo;
 
 // A decoded image: 32-bit top-down DIB with premultiplied alpha, owned by the image cache.
@@ -58,7 +58,7 @@ typedef struct tagTImageInfo {
     int width;
     int height;
     bool hasAlpha;
-    CSkinString resType;   // empty for files and zip entries
+    CSkinString resType; // empty for files and zip entries
     DWORD mask;
 } TImageInfo;
 
@@ -111,7 +111,7 @@ public:
 };
 
 // Signature of the control-tree search callbacks (non-null stops the search).
-typedef CControlUI* (CALLBACK* FINDCONTROLPROC)(CControlUI*, LPVOID);
+typedef CControlUI*(CALLBACK* FINDCONTROLPROC)(CControlUI*, LPVOID);
 
 // One per toolkit window: owns the control tree, the caches and the observer lists, and
 // holds the toolkit-wide settings as class members. Single-threaded.
@@ -285,7 +285,8 @@ public:
 
     // Notifications and observers.
     void SendNotify(tagTNotifyUI& Msg, bool bAsync = false);
-    void SendNotify(CControlUI* pControl, LPCTSTR pstrMessage, WPARAM wParam = 0, LPARAM lParam = 0, bool bAsync = false);
+    void SendNotify(CControlUI* pControl, LPCTSTR pstrMessage, WPARAM wParam = 0, LPARAM lParam = 0,
+                    bool bAsync = false);
     bool AddNotifier(INotifyUI* pControl);
     bool RemoveNotifier(INotifyUI* pControl);
     bool AddPreMessageFilter(IMessageFilterUI* pFilter);
@@ -419,12 +420,12 @@ private:
     bool m_bMouseTracking;
     bool m_bMouseCapture;
     bool m_bUsedVirtualWnd;
-    bool m_bOffscreenPaint;       // full repaint on restore (layered windows)
-    SIZE m_szOffscreen;           // size of the kept back buffer
-    CSkinString m_sToolTip;       // the text the tool info points at
-    CControlUI* m_pCaretControl;  // the caret owner as a control
-    DWORD m_dwPaintThread;        // thread of the paint window
-    volatile LONG m_lForeignInvalidate;  // set by Invalidate from other threads
+    bool m_bOffscreenPaint;             // full repaint on restore (layered windows)
+    SIZE m_szOffscreen;                 // size of the kept back buffer
+    CSkinString m_sToolTip;             // the text the tool info points at
+    CControlUI* m_pCaretControl;        // the caret owner as a control
+    DWORD m_dwPaintThread;              // thread of the paint window
+    volatile LONG m_lForeignInvalidate; // set by Invalidate from other threads
     TLifeToken* m_pLifeToken;
     CStdPtrArray m_aNotifiers;
     CStdPtrArray m_aTimers;

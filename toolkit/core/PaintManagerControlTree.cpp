@@ -123,7 +123,10 @@ CStdPtrArray* CPaintManagerUI::FindSubControlsByClass(CControlUI* pParent, LPCTS
     return &m_aFoundControls;
 }
 
-CStdPtrArray* CPaintManagerUI::GetSubControlsByClass() { return &m_aFoundControls; }
+CStdPtrArray* CPaintManagerUI::GetSubControlsByClass()
+{
+    return &m_aFoundControls;
+}
 
 CControlUI* CALLBACK CPaintManagerUI::__FindControlFromNameHash(CControlUI* pThis, LPVOID pData)
 {

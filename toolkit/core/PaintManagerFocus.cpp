@@ -36,7 +36,10 @@ void SendFocusEvent(CControlUI* pTarget, int type, CControlUI* pSender)
 
 // ---- focus and capture ----
 
-CControlUI* CPaintManagerUI::GetFocus() const { return m_pFocus; }
+CControlUI* CPaintManagerUI::GetFocus() const
+{
+    return m_pFocus;
+}
 
 void CPaintManagerUI::SetFocus(CControlUI* pControl)
 {
@@ -68,9 +71,9 @@ void CPaintManagerUI::SetFocusNeeded(CControlUI* pControl)
         m_pFocus = NULL;
     }
     FINDTABINFO info = { pControl, NULL, false, false };
-    m_pFocus = m_pRoot != NULL
-                   ? m_pRoot->FindControl(__FindControlFromTab, &info, UIFIND_VISIBLE | UIFIND_ENABLED | UIFIND_SELF_FIRST)
-                   : NULL;
+    m_pFocus = m_pRoot != NULL ? m_pRoot->FindControl(__FindControlFromTab, &info,
+                                                      UIFIND_VISIBLE | UIFIND_ENABLED | UIFIND_SELF_FIRST)
+                               : NULL;
     m_bFocusNeeded = true;
     if (m_pRoot != NULL) m_pRoot->NeedUpdate();
 }
@@ -116,7 +119,10 @@ void CPaintManagerUI::ReleaseCapture()
     ::ReleaseCapture();
 }
 
-bool CPaintManagerUI::IsCaptured() { return m_bMouseCapture; }
+bool CPaintManagerUI::IsCaptured()
+{
+    return m_bMouseCapture;
+}
 
 // ---- Tab order and shortcuts ----
 
@@ -171,8 +177,8 @@ bool CPaintManagerUI::PreMessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam,
     case WM_SYSCHAR: {
         if (m_pRoot == NULL) break;
         FINDSHORTCUT fs = { static_cast<TCHAR>(towupper(static_cast<wint_t>(wParam))), false };
-        CControlUI* pControl = m_pRoot->FindControl(__FindControlFromShortcut, &fs,
-                                                    UIFIND_ENABLED | UIFIND_SELF_FIRST | UIFIND_REVERSE);
+        CControlUI* pControl =
+            m_pRoot->FindControl(__FindControlFromShortcut, &fs, UIFIND_ENABLED | UIFIND_SELF_FIRST | UIFIND_REVERSE);
         if (pControl != NULL) {
             pControl->SetFocus();
             pControl->Activate();
@@ -209,7 +215,10 @@ WORD CPaintManagerUI::KeyState()
     return wKeyState;
 }
 
-void CPaintManagerUI::SetWantTabQuery(WANTTABPROC pfn) { s_pfnWantTab = pfn; }
+void CPaintManagerUI::SetWantTabQuery(WANTTABPROC pfn)
+{
+    s_pfnWantTab = pfn;
+}
 
 bool CPaintManagerUI::TranslateMessage(const MSG* pMsg)
 {
@@ -225,7 +234,8 @@ bool CPaintManagerUI::TranslateMessage(const MSG* pMsg)
             HWND hPaint = pT->GetPaintWindow();
             if (hPaint == NULL) continue;
             bool bMatch = hPaint == msg.hwnd;
-            for (HWND hAncestor = ::GetParent(msg.hwnd); hAncestor != NULL && !bMatch; hAncestor = ::GetParent(hAncestor)) {
+            for (HWND hAncestor = ::GetParent(msg.hwnd); hAncestor != NULL && !bMatch;
+                 hAncestor = ::GetParent(hAncestor)) {
                 bMatch = hPaint == hAncestor;
             }
             if (!bMatch) continue;
@@ -254,6 +264,5 @@ void CPaintManagerUI::MessageLoop()
         }
     }
 }
-
 
 } // namespace SkinUI

@@ -69,8 +69,7 @@ HFONT CPaintManagerUI::AddFont(LPCTSTR pStrFontName, int nSize, bool bBold, bool
     return AddFontAt(m_aCustomFonts.GetSize(), pStrFontName, nSize, bBold, bUnderline, bItalic);
 }
 
-HFONT CPaintManagerUI::AddFontAt(int index, LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline,
-                                 bool bItalic)
+HFONT CPaintManagerUI::AddFontAt(int index, LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic)
 {
     if (index < 0 || index > m_aCustomFonts.GetSize()) return NULL;
     HFONT hFont = CreateFontFrom(pStrFontName, nSize, bBold, bUnderline, bItalic, true);
@@ -183,8 +182,10 @@ tagTFontInfo* CPaintManagerUI::GetFontInfo(HFONT hFont)
             tagTFontInfo* p = static_cast<tagTFontInfo*>(pm->m_aCustomFonts[i]);
             if (p->hFont != hFont) continue;
             if (p->tm.tmHeight == 0) {
-                if (m_hDcPaint != NULL) MeasureFont(p);
-                else pm->MeasureFont(p);
+                if (m_hDcPaint != NULL)
+                    MeasureFont(p);
+                else
+                    pm->MeasureFont(p);
             }
             return p;
         }

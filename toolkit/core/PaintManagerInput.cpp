@@ -52,7 +52,8 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
 
     for (int i = 0; i < m_aMessageFilters.GetSize(); i++) {
         bool bHandled = false;
-        LRESULT lResult = static_cast<IMessageFilterUI*>(m_aMessageFilters[i])->MessageHandler(uMsg, wParam, lParam, bHandled);
+        LRESULT lResult =
+            static_cast<IMessageFilterUI*>(m_aMessageFilters[i])->MessageHandler(uMsg, wParam, lParam, bHandled);
         if (!guard.Alive()) return true;
         if (bHandled) {
             lRes = lResult;
@@ -175,7 +176,7 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
         }
         if (m_pEventClick == NULL) break;
         SetCapture();
-        const int type = uMsg == WM_LBUTTONDOWN ? UIEVENT_LBUTTONDOWN
+        const int type = uMsg == WM_LBUTTONDOWN   ? UIEVENT_LBUTTONDOWN
                          : uMsg == WM_RBUTTONDOWN ? UIEVENT_RBUTTONDOWN
                                                   : UIEVENT_LBUTTONDBLCLK;
         // Mouse-button events carry the raw MK_* word: 0x10 there is the middle button, so
@@ -314,9 +315,9 @@ bool CPaintManagerUI::OnMouseHover(LPARAM lParam)
     m_ToolTip.lpszText = const_cast<LPWSTR>(m_sToolTip.GetData());
     m_ToolTip.rect = pHover->GetPos();
     if (m_hwndTooltip == NULL) {
-        m_hwndTooltip = ::CreateWindowExW(0, TOOLTIPS_CLASSW, NULL, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWndPaint,
-                                          NULL, m_hInstance, NULL);
+        m_hwndTooltip =
+            ::CreateWindowExW(0, TOOLTIPS_CLASSW, NULL, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWndPaint, NULL, m_hInstance, NULL);
         if (m_hwndTooltip == NULL) return true;
         ::SendMessageW(m_hwndTooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&m_ToolTip));
     }

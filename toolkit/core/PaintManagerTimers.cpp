@@ -118,7 +118,10 @@ void CPaintManagerUI::OnTimer(WPARAM wParam)
 
 CPaintManagerUI::CARETCOLORPROC CPaintManagerUI::s_pfnCaretColor = NULL;
 
-void CPaintManagerUI::SetCaretColorQuery(CARETCOLORPROC pfn) { s_pfnCaretColor = pfn; }
+void CPaintManagerUI::SetCaretColorQuery(CARETCOLORPROC pfn)
+{
+    s_pfnCaretColor = pfn;
+}
 
 bool CPaintManagerUI::CreateCaret(HBITMAP hBmp, int nWidth, int nHeight)
 {
@@ -168,6 +171,9 @@ bool CPaintManagerUI::SetCaretPosOf(CRichEditUI* obj, CControlUI* pOwnerControl,
     return true;
 }
 
-CRichEditUI* CPaintManagerUI::GetCurrentCaretRichEdit() { return m_currentCaretObject; }
+CRichEditUI* CPaintManagerUI::GetCurrentCaretRichEdit()
+{
+    return m_currentCaretObject;
+}
 
 } // namespace SkinUI

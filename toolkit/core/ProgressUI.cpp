@@ -12,7 +12,10 @@ CProgressUI::CProgressUI() : m_bHorizontal(true), m_bStretchForeImage(true), m_n
     m_cxyFixed.cy = 12;
 }
 
-LPCTSTR CProgressUI::GetClass() const { return L"ProgressUI"; }
+LPCTSTR CProgressUI::GetClass() const
+{
+    return L"ProgressUI";
+}
 
 LPVOID CProgressUI::GetInterface(LPCTSTR pstrName)
 {
@@ -20,7 +23,10 @@ LPVOID CProgressUI::GetInterface(LPCTSTR pstrName)
     return CLabelUI::GetInterface(pstrName);
 }
 
-bool CProgressUI::IsHorizontal() const { return m_bHorizontal; }
+bool CProgressUI::IsHorizontal() const
+{
+    return m_bHorizontal;
+}
 
 void CProgressUI::SetHorizontal(bool bHorizontal)
 {
@@ -29,7 +35,10 @@ void CProgressUI::SetHorizontal(bool bHorizontal)
     Invalidate();
 }
 
-bool CProgressUI::IsStretchForeImage() const { return m_bStretchForeImage; }
+bool CProgressUI::IsStretchForeImage() const
+{
+    return m_bStretchForeImage;
+}
 
 void CProgressUI::SetStretchForeImage(bool bStretchForeImage)
 {
@@ -38,7 +47,10 @@ void CProgressUI::SetStretchForeImage(bool bStretchForeImage)
     Invalidate();
 }
 
-int CProgressUI::GetMinValue() const { return m_nMin; }
+int CProgressUI::GetMinValue() const
+{
+    return m_nMin;
+}
 
 void CProgressUI::SetMinValue(int nMin)
 {
@@ -46,7 +58,10 @@ void CProgressUI::SetMinValue(int nMin)
     Invalidate();
 }
 
-int CProgressUI::GetMaxValue() const { return m_nMax; }
+int CProgressUI::GetMaxValue() const
+{
+    return m_nMax;
+}
 
 void CProgressUI::SetMaxValue(int nMax)
 {
@@ -54,7 +69,10 @@ void CProgressUI::SetMaxValue(int nMax)
     Invalidate();
 }
 
-int CProgressUI::GetValue() const { return m_nValue; }
+int CProgressUI::GetValue() const
+{
+    return m_nValue;
+}
 
 void CProgressUI::SetValue(int nValue)
 {
@@ -80,12 +98,18 @@ long long CProgressUI::GeometryOffset() const
 void CProgressUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
     LPTSTR pEnd = NULL;
-    if (wcscmp(pstrName, L"hor") == 0) SetHorizontal(wcscmp(pstrValue, L"true") == 0);
-    else if (wcscmp(pstrName, L"min") == 0) SetMinValue(static_cast<int>(wcstol(pstrValue, &pEnd, 10)));
-    else if (wcscmp(pstrName, L"max") == 0) SetMaxValue(static_cast<int>(wcstol(pstrValue, &pEnd, 10)));
-    else if (wcscmp(pstrName, L"value") == 0) SetValue(static_cast<int>(wcstol(pstrValue, &pEnd, 10)));
-    else if (wcscmp(pstrName, L"isstretchfore") == 0) SetStretchForeImage(wcscmp(pstrValue, L"true") == 0);
-    else CLabelUI::SetAttribute(pstrName, pstrValue);
+    if (wcscmp(pstrName, L"hor") == 0)
+        SetHorizontal(wcscmp(pstrValue, L"true") == 0);
+    else if (wcscmp(pstrName, L"min") == 0)
+        SetMinValue(static_cast<int>(wcstol(pstrValue, &pEnd, 10)));
+    else if (wcscmp(pstrName, L"max") == 0)
+        SetMaxValue(static_cast<int>(wcstol(pstrValue, &pEnd, 10)));
+    else if (wcscmp(pstrName, L"value") == 0)
+        SetValue(static_cast<int>(wcstol(pstrValue, &pEnd, 10)));
+    else if (wcscmp(pstrName, L"isstretchfore") == 0)
+        SetStretchForeImage(wcscmp(pstrValue, L"true") == 0);
+    else
+        CLabelUI::SetAttribute(pstrName, pstrValue);
 }
 
 void CProgressUI::PaintStatusImage(HDC hDC)
@@ -132,13 +156,13 @@ void CProgressUI::PaintStatusImage(HDC hDC)
             rc.bottom -= cutY;
         }
         if (rcSource.right <= rcSource.left || rcSource.bottom <= rcSource.top) return;
-        nFormatted = m_sForeImageModify.SmallFormat(L"dest='%d,%d,%d,%d' source='%d,%d,%d,%d'", rc.left, rc.top,
-                                                    rc.right, rc.bottom, rcSource.left, rcSource.top,
-                                                    rcSource.right, rcSource.bottom);
+        nFormatted =
+            m_sForeImageModify.SmallFormat(L"dest='%d,%d,%d,%d' source='%d,%d,%d,%d'", rc.left, rc.top, rc.right,
+                                           rc.bottom, rcSource.left, rcSource.top, rcSource.right, rcSource.bottom);
         if (nFormatted < 0) {
-            nFormatted = m_sForeImageModify.Format(L"dest='%d,%d,%d,%d' source='%d,%d,%d,%d'", rc.left, rc.top,
-                                                   rc.right, rc.bottom, rcSource.left, rcSource.top,
-                                                   rcSource.right, rcSource.bottom);
+            nFormatted =
+                m_sForeImageModify.Format(L"dest='%d,%d,%d,%d' source='%d,%d,%d,%d'", rc.left, rc.top, rc.right,
+                                          rc.bottom, rcSource.left, rcSource.top, rcSource.right, rcSource.bottom);
         }
     }
     if (nFormatted < 0) return;

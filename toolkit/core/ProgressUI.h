@@ -5,8 +5,7 @@ namespace SkinUI {
 
 // Shows a value between a minimum and a maximum by drawing the fore image over the filled
 // part: from the left, or from the bottom; stretched into it or cut to it.
-class SKINUI_API CProgressUI : public CLabelUI
-{
+class SKINUI_API CProgressUI : public CLabelUI {
 public:
     CProgressUI();
 

@@ -43,8 +43,8 @@ void CRenderClip::GenerateRoundClip(HDC hDC, RECT rc, RECT rcItem, int width, in
     ::GetClipBox(hDC, &rcClip);
     clip.hOldRgn = ::CreateRectRgnIndirect(&rcClip);
     clip.hRgn = ::CreateRectRgnIndirect(&rc);
-    HRGN hRgnItem = ::CreateRoundRectRgn(rcItem.left, rcItem.top, rcItem.right + 1, rcItem.bottom + 1, width * 2,
-                                         height * 2);
+    HRGN hRgnItem =
+        ::CreateRoundRectRgn(rcItem.left, rcItem.top, rcItem.right + 1, rcItem.bottom + 1, width * 2, height * 2);
     if (hRgnItem != NULL) {
         ::CombineRgn(clip.hRgn, clip.hRgn, hRgnItem, RGN_AND);
         ::DeleteObject(hRgnItem);

@@ -9,8 +9,14 @@ namespace SkinUI {
 
 namespace {
 
-int Width(const RECT& rc) { return rc.right - rc.left; }
-int Height(const RECT& rc) { return rc.bottom - rc.top; }
+int Width(const RECT& rc)
+{
+    return rc.right - rc.left;
+}
+int Height(const RECT& rc)
+{
+    return rc.bottom - rc.top;
+}
 
 bool Touches(const RECT& a, const RECT& b)
 {
@@ -259,8 +265,8 @@ bool CRenderEngine::DrawImage(HDC hDC, CPaintManagerUI* pManager, const RECT& rc
     if (Touches(rcDest, rcPaint)) {
         const tagTImageInfo* data = image.m_imageInfo;
         DrawImage(hDC, data->hBitmap, rcDest, rcPaint, image.m_rcSource, image.m_rcCorner,
-                  pManager->IsLayeredWindow() ? true : data->hasAlpha, image.m_bFade, image.m_bHole,
-                  image.m_bTiledX, image.m_bTiledY);
+                  pManager->IsLayeredWindow() ? true : data->hasAlpha, image.m_bFade, image.m_bHole, image.m_bTiledX,
+                  image.m_bTiledY);
     }
     return true;
 }
@@ -291,9 +297,12 @@ DWORD CRenderEngine::AdjustColor(DWORD dwColor, short H, short S, short L)
         double dm = mx - mn;
         s = l <= 0.5 ? dm / (mx + mn) : dm / (2.0 - mx - mn);
         double v;
-        if (r == mn) v = 3.0 - (g - b) / dm;
-        else if (g == mn) v = 5.0 - (b - r) / dm;
-        else v = 1.0 - (r - g) / dm;
+        if (r == mn)
+            v = 3.0 - (g - b) / dm;
+        else if (g == mn)
+            v = 5.0 - (b - r) / dm;
+        else
+            v = 1.0 - (r - g) / dm;
         if (v >= 6.0) v -= 6.0;
         h = v * 60.0;
     }
@@ -305,13 +314,19 @@ DWORD CRenderEngine::AdjustColor(DWORD dwColor, short H, short S, short L)
     double q = l < 0.5 ? l * (1.0 + s) : l + s - l * s;
     double p = 2.0 * l - q;
     auto channel = [p, q](double t) -> BYTE {
-        if (t < 0) t += 1.0;
-        else if (t > 1) t -= 1.0;
+        if (t < 0)
+            t += 1.0;
+        else if (t > 1)
+            t -= 1.0;
         double v;
-        if (6.0 * t < 1.0) v = p + (q - p) * 6.0 * t;
-        else if (2.0 * t < 1.0) v = q;
-        else if (3.0 * t < 2.0) v = p + (q - p) * 6.0 * (2.0 / 3.0 - t);
-        else v = p;
+        if (6.0 * t < 1.0)
+            v = p + (q - p) * 6.0 * t;
+        else if (2.0 * t < 1.0)
+            v = q;
+        else if (3.0 * t < 2.0)
+            v = p + (q - p) * 6.0 * (2.0 / 3.0 - t);
+        else
+            v = p;
         v *= 255.0;
         if (v < 0) v = 0;
         if (v > 255) v = 255;

@@ -17,9 +17,9 @@ public:
     static HBITMAP CreateBitmap(HDC hDC, int cx, int cy, BYTE** pBits);
 
     // Nine-slice drawing of a bitmap with an optional hole, tiling of the middle and a fade.
-    static void DrawImage(HDC hDC, HBITMAP hBitmap, const RECT& rc, const RECT& rcPaint,
-                          const RECT& rcBmpPart, const RECT& rcCorners, bool bAlpha, BYTE uFade = 255,
-                          bool hole = false, bool xtiled = false, bool ytiled = false);
+    static void DrawImage(HDC hDC, HBITMAP hBitmap, const RECT& rc, const RECT& rcPaint, const RECT& rcBmpPart,
+                          const RECT& rcCorners, bool bAlpha, BYTE uFade = 255, bool hole = false, bool xtiled = false,
+                          bool ytiled = false);
     // The image of an attribute that was loaded before (CImageAttribute::LoadImage).
     static bool DrawImage(HDC hDC, CPaintManagerUI* pManager, const RECT& rcItem, const RECT& rcPaint,
                           CImageAttribute& image);
@@ -38,8 +38,8 @@ public:
     static void DrawRect(HDC hDC, const RECT& rc, int nSize, DWORD dwPenColor);
     static void DrawRoundRect(HDC hDC, const RECT& rc, int nSize, int width, int height, DWORD dwPenColor);
 
-    static void DrawText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, LPCTSTR pstrText, DWORD dwTextColor,
-                         int iFont, UINT uStyle);
+    static void DrawText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, LPCTSTR pstrText, DWORD dwTextColor, int iFont,
+                         UINT uStyle);
     // On entry nLinkRects is the capacity of the two link arrays, on return the links found.
     static void DrawHtmlText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, LPCTSTR pstrText, DWORD dwTextColor,
                              RECT* pLinks, CSkinString* sLinks, int& nLinkRects, UINT uStyle);

@@ -16,10 +16,22 @@ namespace SkinUI {
 
 namespace {
 
-bool IsTagOpen(wchar_t c) { return c == L'<' || c == L'{'; }
-bool IsTagClose(wchar_t c) { return c == L'>' || c == L'}'; }
-bool IsLower(wchar_t c) { return c >= L'a' && c <= L'z'; }
-bool IsAsciiLetter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
+bool IsTagOpen(wchar_t c)
+{
+    return c == L'<' || c == L'{';
+}
+bool IsTagClose(wchar_t c)
+{
+    return c == L'>' || c == L'}';
+}
+bool IsLower(wchar_t c)
+{
+    return c >= L'a' && c <= L'z';
+}
+bool IsAsciiLetter(wchar_t c)
+{
+    return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z');
+}
 
 // The end of a tag's body: its closing bracket, or the end of the text.
 const wchar_t* TagBodyEnd(const wchar_t* p)
@@ -173,12 +185,12 @@ private:
     int m_x = 0;
     int m_y = 0;
     int m_cyLine = 0;
-    bool m_bLineFixed = false;  // the drawing pass uses the measured line height
+    bool m_bLineFixed = false; // the drawing pass uses the measured line height
     bool m_bLineEnd = false;
     bool m_bStop = false;
-    std::vector<int> m_dx;  // partial extents of the run being fitted
+    std::vector<int> m_dx; // partial extents of the run being fitted
     int m_lineFirstLink = 0;
-    int m_cxMaxWidth = 0;  // the widest line's end; starts at the left edge
+    int m_cxMaxWidth = 0; // the widest line's end; starts at the left edge
     int m_cyMinHeight = 0;
     RECT m_rcInked;
 };
@@ -439,8 +451,10 @@ const wchar_t* HtmlPainter::Image(const wchar_t* tagStart, const wchar_t* body, 
         const wchar_t* q = body;
         CSkinString key, value;
         while (q < end && NextPair(q, end, key, value)) {
-            if (key == L"file" || key == L"res") sName = value;
-            else if (key == L"restype") sResType = value;
+            if (key == L"file" || key == L"res")
+                sName = value;
+            else if (key == L"restype")
+                sResType = value;
         }
     } else {
         const wchar_t* q = SkipBlanks(body);
@@ -492,8 +506,10 @@ const wchar_t* HtmlPainter::Run(const wchar_t* p, int nForced, bool bExact, bool
     auto scan = [&](int nWanted) {
         while (!bComplete && nRun < nWanted) {
             const wchar_t c = p[nRun];
-            if (c == L'\0' || c == L'\n' || (m_st.raw ? IsRawCloser(p + nRun) : IsTagOpen(c))) bComplete = true;
-            else nRun++;
+            if (c == L'\0' || c == L'\n' || (m_st.raw ? IsRawCloser(p + nRun) : IsTagOpen(c)))
+                bComplete = true;
+            else
+                nRun++;
         }
     };
 
@@ -502,7 +518,7 @@ const wchar_t* HtmlPainter::Run(const wchar_t* p, int nForced, bool bExact, bool
     //    doubles until the edge is passed or the run ends.
     const TEXTMETRICW& tm = Font()->tm;
     const int cxAvail = m_rc.right - m_x;
-    int nEstimated = 0;  // characters that fit by the estimate alone
+    int nEstimated = 0; // characters that fit by the estimate alone
     if (cxAvail > 0) nEstimated = tm.tmMaxCharWidth > 0 ? (cxAvail - 1) / tm.tmMaxCharWidth : INT_MAX - 1;
     scan(nEstimated + 1);
     if (nRun <= 0) return p;
@@ -580,8 +596,10 @@ void HtmlPainter::Print(const wchar_t* p, int n, int width, bool bDraw)
     int x = m_x;
     if (!(m_uStyle & DT_SINGLELINE)) {
         const int cxRc = m_rc.right - m_rc.left;
-        if (m_uStyle & DT_CENTER) x += (cxRc - width) / 2;
-        else if (m_uStyle & DT_RIGHT) x += cxRc - width;
+        if (m_uStyle & DT_CENTER)
+            x += (cxRc - width) / 2;
+        else if (m_uStyle & DT_RIGHT)
+            x += cxRc - width;
     }
     const int y = m_y + m_cyLine - tm.tmHeight - tm.tmExternalLeading;
     DWORD c = Color();

@@ -50,8 +50,8 @@ BYTE* ExtractWhole(HZIP hz, LPCTSTR pstrName, DWORD* pdwSize)
 BYTE* CRenderEngine::LoadFileBytes(LPCTSTR pstrPath, DWORD* pdwSize)
 {
     if (pstrPath == NULL || pdwSize == NULL) return NULL;
-    HANDLE hFile = ::CreateFileW(pstrPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE hFile =
+        ::CreateFileW(pstrPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     if (hFile == INVALID_HANDLE_VALUE) return NULL;
     BYTE* pData = NULL;
     DWORD dwSize = ::GetFileSize(hFile, NULL);

@@ -14,11 +14,16 @@ namespace {
 void FillBands(HDC hDC, const RECT& rc, DWORD dwFirst, DWORD dwSecond, bool bVertical, int nSteps)
 {
     int shift = 6;
-    if (nSteps < 4) shift = 1;
-    else if (nSteps < 8) shift = 2;
-    else if (nSteps < 16) shift = 3;
-    else if (nSteps < 32) shift = 4;
-    else if (nSteps < 64) shift = 5;
+    if (nSteps < 4)
+        shift = 1;
+    else if (nSteps < 8)
+        shift = 2;
+    else if (nSteps < 16)
+        shift = 3;
+    else if (nSteps < 32)
+        shift = 4;
+    else if (nSteps < 64)
+        shift = 5;
     const int lines = 1 << shift;
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
     for (int i = 0; i < lines; i++) {
@@ -57,8 +62,8 @@ void CRenderEngine::DrawGradient(HDC hDC, const RECT& rc, DWORD dwFirst, DWORD d
     DrawGradientWith(hDC, rc, dwFirst, dwSecond, bVertical, nSteps, GradientFillEntry() != NULL);
 }
 
-void CRenderEngine::DrawGradientWith(HDC hDC, const RECT& rc, DWORD dwFirst, DWORD dwSecond, bool bVertical,
-                                     int nSteps, bool bUseGradientFill)
+void CRenderEngine::DrawGradientWith(HDC hDC, const RECT& rc, DWORD dwFirst, DWORD dwSecond, bool bVertical, int nSteps,
+                                     bool bUseGradientFill)
 {
     if (hDC == NULL) return;
     PFN_ALPHABLEND pfnAlphaBlend = AlphaBlendEntry();
@@ -90,13 +95,12 @@ void CRenderEngine::DrawGradientWith(HDC hDC, const RECT& rc, DWORD dwFirst, DWO
     }
 
     if (pfnGradientFill != NULL) {
-        TRIVERTEX triv[2] = {
-            { rcPaint.left, rcPaint.top, static_cast<COLOR16>(((dwFirst >> 16) & 0xFF) << 8),
-              static_cast<COLOR16>(((dwFirst >> 8) & 0xFF) << 8), static_cast<COLOR16>((dwFirst & 0xFF) << 8), 0xFF00 },
-            { rcPaint.right, rcPaint.bottom, static_cast<COLOR16>(((dwSecond >> 16) & 0xFF) << 8),
-              static_cast<COLOR16>(((dwSecond >> 8) & 0xFF) << 8), static_cast<COLOR16>((dwSecond & 0xFF) << 8),
-              0xFF00 }
-        };
+        TRIVERTEX triv[2] = { { rcPaint.left, rcPaint.top, static_cast<COLOR16>(((dwFirst >> 16) & 0xFF) << 8),
+                                static_cast<COLOR16>(((dwFirst >> 8) & 0xFF) << 8),
+                                static_cast<COLOR16>((dwFirst & 0xFF) << 8), 0xFF00 },
+                              { rcPaint.right, rcPaint.bottom, static_cast<COLOR16>(((dwSecond >> 16) & 0xFF) << 8),
+                                static_cast<COLOR16>(((dwSecond >> 8) & 0xFF) << 8),
+                                static_cast<COLOR16>((dwSecond & 0xFF) << 8), 0xFF00 } };
         GRADIENT_RECT grc = { 0, 1 };
         pfnGradientFill(hPaintDC, triv, 2, &grc, 1, bVertical ? GRADIENT_FILL_RECT_V : GRADIENT_FILL_RECT_H);
     } else {
@@ -178,12 +182,18 @@ void CRenderEngine::DrawText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, LPCTS
                 if (uStyle & DT_NOCLIP) formatFlags |= Gdiplus::StringFormatFlagsNoClip;
                 if (uStyle & DT_SINGLELINE) formatFlags |= Gdiplus::StringFormatFlagsNoWrap;
                 pFormat->SetFormatFlags(formatFlags);
-                if (uStyle & DT_CENTER) pFormat->SetAlignment(Gdiplus::StringAlignmentCenter);
-                else if (uStyle & DT_RIGHT) pFormat->SetAlignment(Gdiplus::StringAlignmentFar);
-                else pFormat->SetAlignment(Gdiplus::StringAlignmentNear);
-                if (uStyle & DT_VCENTER) pFormat->SetLineAlignment(Gdiplus::StringAlignmentCenter);
-                else if (uStyle & DT_BOTTOM) pFormat->SetLineAlignment(Gdiplus::StringAlignmentFar);
-                else pFormat->SetLineAlignment(Gdiplus::StringAlignmentNear);
+                if (uStyle & DT_CENTER)
+                    pFormat->SetAlignment(Gdiplus::StringAlignmentCenter);
+                else if (uStyle & DT_RIGHT)
+                    pFormat->SetAlignment(Gdiplus::StringAlignmentFar);
+                else
+                    pFormat->SetAlignment(Gdiplus::StringAlignmentNear);
+                if (uStyle & DT_VCENTER)
+                    pFormat->SetLineAlignment(Gdiplus::StringAlignmentCenter);
+                else if (uStyle & DT_BOTTOM)
+                    pFormat->SetLineAlignment(Gdiplus::StringAlignmentFar);
+                else
+                    pFormat->SetLineAlignment(Gdiplus::StringAlignmentNear);
 
                 if (uStyle & DT_CALCRECT) {
                     Gdiplus::RectF bounds;
@@ -209,8 +219,10 @@ void CRenderEngine::DrawText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, LPCTS
         // Unclipped text may reach past rc: then all that may have been drawn on is repaired.
         RECT rcClip = {}, rcArea = {};
         if (::GetClipBox(hDC, &rcClip) == ERROR) return;
-        if (uStyle & DT_NOCLIP) rcArea = rcClip;
-        else if (!::IntersectRect(&rcArea, &rc, &rcClip)) return;
+        if (uStyle & DT_NOCLIP)
+            rcArea = rcClip;
+        else if (!::IntersectRect(&rcArea, &rc, &rcClip))
+            return;
         RepairTextAlpha(hDC, rcArea);
     }
 }

@@ -35,19 +35,9 @@ RECT RelativeTo(const RECT& rc, const RECT& rcOrigin)
 } // namespace
 
 CScrollBarUI::CScrollBarUI()
-    : m_bHorizontal(false),
-      m_nRange(100),
-      m_nScrollPos(0),
-      m_nLineSize(8),
-      m_pOwner(NULL),
-      m_nLastScrollPos(0),
-      m_nLastScrollOffset(0),
-      m_nScrollRepeatDelay(0),
-      m_bShowButton1(true),
-      m_uButton1State(0),
-      m_bShowButton2(true),
-      m_uButton2State(0),
-      m_uThumbState(0)
+    : m_bHorizontal(false), m_nRange(100), m_nScrollPos(0), m_nLineSize(8), m_pOwner(NULL), m_nLastScrollPos(0),
+      m_nLastScrollOffset(0), m_nScrollRepeatDelay(0), m_bShowButton1(true), m_uButton1State(0), m_bShowButton2(true),
+      m_uButton2State(0), m_uThumbState(0)
 {
     m_ptLastMouse.x = m_ptLastMouse.y = 0;
     ::SetRectEmpty(&m_rcButton1);
@@ -63,8 +53,7 @@ LPCTSTR CScrollBarUI::GetClass() const
 
 LPVOID CScrollBarUI::GetInterface(LPCTSTR pstrName)
 {
-    if (wcscmp(pstrName, L"ScrollBar") == 0)
-        return static_cast<CScrollBarUI*>(this);
+    if (wcscmp(pstrName, L"ScrollBar") == 0) return static_cast<CScrollBarUI*>(this);
     return CControlUI::GetInterface(pstrName);
 }
 
@@ -99,8 +88,7 @@ void CScrollBarUI::SetFocus()
 void CScrollBarUI::SetVisible(bool bVisible)
 {
     // Owners place their bars themselves: no layout request here.
-    if (m_bVisible == bVisible)
-        return;
+    if (m_bVisible == bVisible) return;
     m_bVisible = bVisible;
     m_bFocused = false;
 }
@@ -112,8 +100,7 @@ bool CScrollBarUI::IsHorizontal()
 
 void CScrollBarUI::SetHorizontal(bool bHorizontal)
 {
-    if (m_bHorizontal == bHorizontal)
-        return;
+    if (m_bHorizontal == bHorizontal) return;
     m_bHorizontal = bHorizontal;
     if (m_bHorizontal) {
         if (m_cxyFixed.cy == 0) {
@@ -139,11 +126,9 @@ int CScrollBarUI::GetScrollRange() const
 
 void CScrollBarUI::SetScrollRange(int nRange)
 {
-    if (m_nRange == nRange)
-        return;
+    if (m_nRange == nRange) return;
     m_nRange = nRange < 0 ? 0 : nRange;
-    if (m_nScrollPos > m_nRange)
-        m_nScrollPos = m_nRange;
+    if (m_nScrollPos > m_nRange) m_nScrollPos = m_nRange;
     SetPos(m_rcItem);
 }
 
@@ -154,12 +139,9 @@ int CScrollBarUI::GetScrollPos() const
 
 void CScrollBarUI::SetScrollPos(int nPos)
 {
-    if (m_nScrollPos == nPos)
-        return;
-    if (nPos < 0)
-        nPos = 0;
-    if (nPos > m_nRange)
-        nPos = m_nRange;
+    if (m_nScrollPos == nPos) return;
+    if (nPos < 0) nPos = 0;
+    if (nPos > m_nRange) nPos = m_nRange;
     m_nScrollPos = nPos;
     SetPos(m_rcItem);
 }
@@ -213,15 +195,15 @@ const RECT& CScrollBarUI::GetThumbRect() const
 
 // ---- images ----
 
-#define SKIN_SCROLLBAR_IMAGE(Name, member)              \
-    LPCTSTR CScrollBarUI::Get##Name()                   \
-    {                                                   \
-        return member.GetAttributeString();             \
-    }                                                   \
-    void CScrollBarUI::Set##Name(LPCTSTR pStrImage)     \
-    {                                                   \
-        member.SetAttributeString(pStrImage);           \
-        Invalidate();                                   \
+#define SKIN_SCROLLBAR_IMAGE(Name, member)                                                                             \
+    LPCTSTR CScrollBarUI::Get##Name()                                                                                  \
+    {                                                                                                                  \
+        return member.GetAttributeString();                                                                            \
+    }                                                                                                                  \
+    void CScrollBarUI::Set##Name(LPCTSTR pStrImage)                                                                    \
+    {                                                                                                                  \
+        member.SetAttributeString(pStrImage);                                                                          \
+        Invalidate();                                                                                                  \
     }
 
 SKIN_SCROLLBAR_IMAGE(Button1NormalImage, m_diButton1Normal)
@@ -265,17 +247,21 @@ void CScrollBarUI::SetPos(RECT rc)
 
     // 1. The track is what the shown buttons leave.
     int iTrack = iLength;
-    if (m_bShowButton1)
-        iTrack -= cxyButton;
-    if (m_bShowButton2)
-        iTrack -= cxyButton;
+    if (m_bShowButton1) iTrack -= cxyButton;
+    if (m_bShowButton2) iTrack -= cxyButton;
 
     auto makeRect = [bHor, iCrossStart](int a0, int a1, int cross) {
         RECT r;
         if (bHor) {
-            r.left = a0; r.right = a1; r.top = iCrossStart; r.bottom = iCrossStart + cross;
+            r.left = a0;
+            r.right = a1;
+            r.top = iCrossStart;
+            r.bottom = iCrossStart + cross;
         } else {
-            r.top = a0; r.bottom = a1; r.left = iCrossStart; r.right = iCrossStart + cross;
+            r.top = a0;
+            r.bottom = a1;
+            r.left = iCrossStart;
+            r.right = iCrossStart + cross;
         }
         return r;
     };
@@ -283,8 +269,7 @@ void CScrollBarUI::SetPos(RECT rc)
     // 2. Too short for a thumb: the buttons share the length and there is no thumb.
     const int cxyThickness = cxyButton;
     const bool bRoom = cxyButton < iTrack;
-    if (!bRoom)
-        cxyButton = (iLength / 2 < cxyButton) ? iLength / 2 : cxyButton;
+    if (!bRoom) cxyButton = (iLength / 2 < cxyButton) ? iLength / 2 : cxyButton;
 
     // 3. The buttons at the two ends (empty rectangles in the corners when hidden).
     m_rcButton1 = m_bShowButton1 ? makeRect(iStart, iStart + cxyButton, cxyThickness) : makeRect(iStart, iStart, 0);
@@ -305,8 +290,7 @@ void CScrollBarUI::SetPos(RECT rc)
     LONGLONG llThumb = static_cast<LONGLONG>(iLength) * iTrack / (static_cast<LONGLONG>(iLength) + m_nRange);
     const int iThumb = static_cast<int>(llThumb > cxyButton ? llThumb : cxyButton);
     int iThumbStart = static_cast<int>(static_cast<LONGLONG>(iTrack - iThumb) * m_nScrollPos / m_nRange) + iTrackStart;
-    if (iThumbStart + iThumb > iTrackEnd)
-        iThumbStart = iTrackEnd - iThumb;
+    if (iThumbStart + iThumb > iTrackEnd) iThumbStart = iTrackEnd - iThumb;
     m_rcThumb = makeRect(iThumbStart, iThumbStart + iThumb, cxyThickness);
 }
 
@@ -360,8 +344,7 @@ void CScrollBarUI::StepPageForward()
 void CScrollBarUI::NotifyScroll()
 {
     // Sent on every step, also when the position could not move.
-    if (m_pManager != NULL && m_pOwner == NULL)
-        m_pManager->SendNotify(this, L"scroll");
+    if (m_pManager != NULL && m_pOwner == NULL) m_pManager->SendNotify(this, L"scroll");
 }
 
 // ---- input ----
@@ -384,12 +367,10 @@ void CScrollBarUI::DoEvent(TEventUI& event)
 
     case UIEVENT_LBUTTONDOWN:
     case UIEVENT_LBUTTONDBLCLK: {
-        if (!IsEnabled())
-            return;
+        if (!IsEnabled()) return;
         m_nLastScrollOffset = 0;
         m_nScrollRepeatDelay = 0;
-        if (m_pManager != NULL)
-            m_pManager->SetTimer(this, kTimerId, kTimerPeriod);
+        if (m_pManager != NULL) m_pManager->SetTimer(this, kTimerId, kTimerPeriod);
         const POINT pt = event.mousePos;
         if (::PtInRect(&m_rcButton1, pt)) {
             m_uButton1State |= UISTATE_PUSHED;
@@ -413,8 +394,7 @@ void CScrollBarUI::DoEvent(TEventUI& event)
     case UIEVENT_LBUTTONUP:
         m_nScrollRepeatDelay = 0;
         m_nLastScrollOffset = 0;
-        if (m_pManager != NULL)
-            m_pManager->KillTimer(this, kTimerId);
+        if (m_pManager != NULL) m_pManager->KillTimer(this, kTimerId);
         if ((m_uThumbState & UISTATE_CAPTURED) != 0) {
             m_uThumbState &= ~(UISTATE_CAPTURED | UISTATE_PUSHED);
             Invalidate();
@@ -431,10 +411,9 @@ void CScrollBarUI::DoEvent(TEventUI& event)
         if ((m_uThumbState & UISTATE_CAPTURED) != 0) {
             // Scaled by the track the layout left beside the thumb (hidden buttons take
             // none); the position itself changes on the next tick.
-            const int iFree = GetTrackLength() - (m_bHorizontal ? m_rcThumb.right - m_rcThumb.left
-                                                                 : m_rcThumb.bottom - m_rcThumb.top);
-            if (iFree <= 0)
-                return;
+            const int iFree = GetTrackLength() -
+                              (m_bHorizontal ? m_rcThumb.right - m_rcThumb.left : m_rcThumb.bottom - m_rcThumb.top);
+            if (iFree <= 0) return;
             const int iTravel = m_bHorizontal ? event.mousePos.x - m_ptLastMouse.x : event.mousePos.y - m_ptLastMouse.y;
             m_nLastScrollOffset = static_cast<int>(static_cast<LONGLONG>(iTravel) * m_nRange / iFree);
         } else {
@@ -452,8 +431,7 @@ void CScrollBarUI::DoEvent(TEventUI& event)
         return;
 
     case UIEVENT_TIMER:
-        if (event.wParam != kTimerId)
-            break;
+        if (event.wParam != kTimerId) break;
         ++m_nScrollRepeatDelay;
         if ((m_uThumbState & UISTATE_CAPTURED) != 0) {
             const int iPos = m_nLastScrollPos + m_nLastScrollOffset;
@@ -470,14 +448,13 @@ void CScrollBarUI::DoEvent(TEventUI& event)
             Invalidate();
         } else {
             // Auto-repeat starts on the sixth tick, about 300 ms after the press.
-            if (m_nScrollRepeatDelay <= kRepeatDelayTicks)
-                return;
+            if (m_nScrollRepeatDelay <= kRepeatDelayTicks) return;
             if ((m_uButton1State & UISTATE_PUSHED) != 0) {
                 StepLineBack();
             } else if ((m_uButton2State & UISTATE_PUSHED) != 0) {
                 StepLineForward();
             } else if (m_pManager != NULL) {
-                POINT pt = {0, 0};
+                POINT pt = { 0, 0 };
                 ::GetCursorPos(&pt);
                 ::ScreenToClient(m_pManager->GetPaintWindow(), &pt);
                 if (m_bHorizontal ? pt.x < m_rcThumb.left : pt.y < m_rcThumb.top)
@@ -493,8 +470,7 @@ void CScrollBarUI::DoEvent(TEventUI& event)
         if (IsEnabled()) {
             m_uButton1State |= UISTATE_HOT;
             m_uButton2State |= UISTATE_HOT;
-            if (::PtInRect(&m_rcThumb, event.mousePos))
-                m_uThumbState |= UISTATE_HOT;
+            if (::PtInRect(&m_rcThumb, event.mousePos)) m_uThumbState |= UISTATE_HOT;
             Invalidate();
         }
         return;
@@ -527,26 +503,26 @@ void CScrollBarUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
         void (CScrollBarUI::*set)(LPCTSTR);
     };
     static const ImageSetter kImages[] = {
-        {L"button1normalimage", &CScrollBarUI::SetButton1NormalImage},
-        {L"button1hotimage", &CScrollBarUI::SetButton1HotImage},
-        {L"button1pushedimage", &CScrollBarUI::SetButton1PushedImage},
-        {L"button1disabledimage", &CScrollBarUI::SetButton1DisabledImage},
-        {L"button2normalimage", &CScrollBarUI::SetButton2NormalImage},
-        {L"button2hotimage", &CScrollBarUI::SetButton2HotImage},
-        {L"button2pushedimage", &CScrollBarUI::SetButton2PushedImage},
-        {L"button2disabledimage", &CScrollBarUI::SetButton2DisabledImage},
-        {L"thumbnormalimage", &CScrollBarUI::SetThumbNormalImage},
-        {L"thumbhotimage", &CScrollBarUI::SetThumbHotImage},
-        {L"thumbpushedimage", &CScrollBarUI::SetThumbPushedImage},
-        {L"thumbdisabledimage", &CScrollBarUI::SetThumbDisabledImage},
-        {L"railnormalimage", &CScrollBarUI::SetRailNormalImage},
-        {L"railhotimage", &CScrollBarUI::SetRailHotImage},
-        {L"railpushedimage", &CScrollBarUI::SetRailPushedImage},
-        {L"raildisabledimage", &CScrollBarUI::SetRailDisabledImage},
-        {L"bknormalimage", &CScrollBarUI::SetBkNormalImage},
-        {L"bkhotimage", &CScrollBarUI::SetBkHotImage},
-        {L"bkpushedimage", &CScrollBarUI::SetBkPushedImage},
-        {L"bkdisabledimage", &CScrollBarUI::SetBkDisabledImage},
+        { L"button1normalimage", &CScrollBarUI::SetButton1NormalImage },
+        { L"button1hotimage", &CScrollBarUI::SetButton1HotImage },
+        { L"button1pushedimage", &CScrollBarUI::SetButton1PushedImage },
+        { L"button1disabledimage", &CScrollBarUI::SetButton1DisabledImage },
+        { L"button2normalimage", &CScrollBarUI::SetButton2NormalImage },
+        { L"button2hotimage", &CScrollBarUI::SetButton2HotImage },
+        { L"button2pushedimage", &CScrollBarUI::SetButton2PushedImage },
+        { L"button2disabledimage", &CScrollBarUI::SetButton2DisabledImage },
+        { L"thumbnormalimage", &CScrollBarUI::SetThumbNormalImage },
+        { L"thumbhotimage", &CScrollBarUI::SetThumbHotImage },
+        { L"thumbpushedimage", &CScrollBarUI::SetThumbPushedImage },
+        { L"thumbdisabledimage", &CScrollBarUI::SetThumbDisabledImage },
+        { L"railnormalimage", &CScrollBarUI::SetRailNormalImage },
+        { L"railhotimage", &CScrollBarUI::SetRailHotImage },
+        { L"railpushedimage", &CScrollBarUI::SetRailPushedImage },
+        { L"raildisabledimage", &CScrollBarUI::SetRailDisabledImage },
+        { L"bknormalimage", &CScrollBarUI::SetBkNormalImage },
+        { L"bkhotimage", &CScrollBarUI::SetBkHotImage },
+        { L"bkpushedimage", &CScrollBarUI::SetBkPushedImage },
+        { L"bkdisabledimage", &CScrollBarUI::SetBkDisabledImage },
     };
     for (const ImageSetter& image : kImages) {
         if (wcscmp(pstrName, image.name) == 0) {
@@ -574,8 +550,7 @@ void CScrollBarUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 
 void CScrollBarUI::DoPaint(HDC hDC, const RECT& rcPaint)
 {
-    if (!::IntersectRect(&m_rcPaint, &rcPaint, &m_rcItem))
-        return;
+    if (!::IntersectRect(&m_rcPaint, &rcPaint, &m_rcItem)) return;
     PaintBk(hDC);
     PaintButton1(hDC);
     PaintButton2(hDC);
@@ -583,19 +558,16 @@ void CScrollBarUI::DoPaint(HDC hDC, const RECT& rcPaint)
     PaintRail(hDC);
 }
 
-bool CScrollBarUI::PaintPart(HDC hDC, const RECT& rcPart, UINT uState, CImageAttribute& normal,
-                             CImageAttribute& hot, CImageAttribute& pushed, CImageAttribute& disabled)
+bool CScrollBarUI::PaintPart(HDC hDC, const RECT& rcPart, UINT uState, CImageAttribute& normal, CImageAttribute& hot,
+                             CImageAttribute& pushed, CImageAttribute& disabled)
 {
     const RECT rcDest = RelativeTo(rcPart, m_rcItem);
     if ((uState & UISTATE_DISABLED) != 0) {
-        if (DrawImage(hDC, disabled, rcDest))
-            return true;
+        if (DrawImage(hDC, disabled, rcDest)) return true;
     } else if ((uState & UISTATE_PUSHED) != 0) {
-        if (DrawImage(hDC, pushed, rcDest))
-            return true;
+        if (DrawImage(hDC, pushed, rcDest)) return true;
     } else if ((uState & UISTATE_HOT) != 0) {
-        if (DrawImage(hDC, hot, rcDest))
-            return true;
+        if (DrawImage(hDC, hot, rcDest)) return true;
     }
     return DrawImage(hDC, normal, rcDest);
 }
@@ -604,22 +576,18 @@ void CScrollBarUI::PaintBk(HDC hDC)
 {
     SetDisabledBit(m_uThumbState, IsEnabled());
     if ((m_uThumbState & UISTATE_DISABLED) != 0) {
-        if (DrawImage(hDC, m_diDisabled))
-            return;
+        if (DrawImage(hDC, m_diDisabled)) return;
     } else if ((m_uThumbState & UISTATE_PUSHED) != 0) {
-        if (DrawImage(hDC, m_diPushed))
-            return;
+        if (DrawImage(hDC, m_diPushed)) return;
     } else if ((m_uThumbState & UISTATE_HOT) != 0) {
-        if (DrawImage(hDC, m_diHot))
-            return;
+        if (DrawImage(hDC, m_diHot)) return;
     }
     DrawImage(hDC, m_diNormal);
 }
 
 void CScrollBarUI::PaintButton1(HDC hDC)
 {
-    if (!m_bShowButton1)
-        return;
+    if (!m_bShowButton1) return;
     SetDisabledBit(m_uButton1State, IsEnabled());
     if (!PaintPart(hDC, m_rcButton1, m_uButton1State, m_diButton1Normal, m_diButton1Hot, m_diButton1Pushed,
                    m_diButton1Disabled))
@@ -628,8 +596,7 @@ void CScrollBarUI::PaintButton1(HDC hDC)
 
 void CScrollBarUI::PaintButton2(HDC hDC)
 {
-    if (!m_bShowButton2)
-        return;
+    if (!m_bShowButton2) return;
     SetDisabledBit(m_uButton2State, IsEnabled());
     if (!PaintPart(hDC, m_rcButton2, m_uButton2State, m_diButton2Normal, m_diButton2Hot, m_diButton2Pushed,
                    m_diButton2Disabled))
@@ -638,18 +605,15 @@ void CScrollBarUI::PaintButton2(HDC hDC)
 
 void CScrollBarUI::PaintThumb(HDC hDC)
 {
-    if (IsEmptyRect(m_rcThumb))
-        return;
+    if (IsEmptyRect(m_rcThumb)) return;
     SetDisabledBit(m_uThumbState, IsEnabled());
-    if (!PaintPart(hDC, m_rcThumb, m_uThumbState, m_diThumbNormal, m_diThumbHot, m_diThumbPushed,
-                   m_diThumbDisabled))
+    if (!PaintPart(hDC, m_rcThumb, m_uThumbState, m_diThumbNormal, m_diThumbHot, m_diThumbPushed, m_diThumbDisabled))
         CRenderEngine::DrawRect(hDC, m_rcThumb, 2, kOutlineColor);
 }
 
 void CScrollBarUI::PaintRail(HDC hDC)
 {
-    if (IsEmptyRect(m_rcThumb))
-        return;
+    if (IsEmptyRect(m_rcThumb)) return;
     SetDisabledBit(m_uThumbState, IsEnabled());
     // A square of the button size in the middle of the thumb.
     RECT rcRail = m_rcThumb;

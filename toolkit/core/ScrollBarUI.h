@@ -9,8 +9,7 @@ class CContainerUI;
 // Two arrow buttons, a track and a thumb sized by the visible share. An owned bar (a
 // container's) asks its owner to scroll; a bar without owner keeps its own position and
 // reports each step with the notification "scroll".
-class SKINUI_API CScrollBarUI : public CControlUI
-{
+class SKINUI_API CScrollBarUI : public CControlUI {
 public:
     CScrollBarUI();
 
@@ -112,8 +111,8 @@ protected:
     // Length of the track between the shown buttons along the bar.
     int GetTrackLength() const;
     // One part's image by its state: disabled, pushed, hot when usable, else normal.
-    bool PaintPart(HDC hDC, const RECT& rcPart, UINT uState, CImageAttribute& normal,
-                   CImageAttribute& hot, CImageAttribute& pushed, CImageAttribute& disabled);
+    bool PaintPart(HDC hDC, const RECT& rcPart, UINT uState, CImageAttribute& normal, CImageAttribute& hot,
+                   CImageAttribute& pushed, CImageAttribute& disabled);
 
     bool m_bHorizontal;
     int m_nRange;

@@ -39,9 +39,9 @@ struct Span {
 } // namespace
 
 CShadowUI::CShadowUI()
-    : m_pManager(NULL), m_hWnd(NULL), m_OriParentProc(NULL), m_Status(0), m_bIsImageMode(false),
-      m_bIsShowShadow(false), m_nDarkness(150), m_nSharpness(5), m_nSize(0), m_nxOffset(0), m_nyOffset(0),
-      m_WndSize(0), m_bUpdate(false), m_Color(0), m_hHost(NULL)
+    : m_pManager(NULL), m_hWnd(NULL), m_OriParentProc(NULL), m_Status(0), m_bIsImageMode(false), m_bIsShowShadow(false),
+      m_nDarkness(150), m_nSharpness(5), m_nSize(0), m_nxOffset(0), m_nyOffset(0), m_WndSize(0), m_bUpdate(false),
+      m_Color(0), m_hHost(NULL)
 {
     ::SetRectEmpty(&m_rcShadowCorner);
 }
@@ -67,8 +67,14 @@ bool CShadowUI::Initialize(HINSTANCE hInstance)
     return true;
 }
 
-void CShadowUI::ShowShadow(bool bShow) { m_bIsShowShadow = bShow; }
-bool CShadowUI::IsShowShadow() const { return m_bIsShowShadow; }
+void CShadowUI::ShowShadow(bool bShow)
+{
+    m_bIsShowShadow = bShow;
+}
+bool CShadowUI::IsShowShadow() const
+{
+    return m_bIsShowShadow;
+}
 
 POINT CShadowUI::ShadowOrigin(const RECT& rcHost) const
 {
@@ -98,8 +104,8 @@ void CShadowUI::Create(CPaintManagerUI* pManager)
     m_pManager = pManager;
     LONG_PTR lParentStyle = ::GetWindowLongPtrW(hParent, GWL_STYLE);
     m_hWnd = ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT, kShadowClass, NULL,
-                               WS_POPUPWINDOW | static_cast<DWORD>(lParentStyle & WS_DLGFRAME), CW_USEDEFAULT, 0, 0,
-                               0, hParent, NULL, CPaintManagerUI::GetInstance(), NULL);
+                               WS_POPUPWINDOW | static_cast<DWORD>(lParentStyle & WS_DLGFRAME), CW_USEDEFAULT, 0, 0, 0,
+                               hParent, NULL, CPaintManagerUI::GetInstance(), NULL);
     if (m_hWnd == NULL) return;
     m_hHost = hParent;
     GetShadowMap()[hParent] = this;

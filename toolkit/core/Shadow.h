@@ -44,11 +44,7 @@ public:
     static DWORD PreMultiply(DWORD dwColor, BYTE nAlpha);
 
 protected:
-    enum {
-        SS_ENABLED = 0x1,
-        SS_VISABLE = 0x2,
-        SS_PARENTVISIBLE = 0x4
-    };
+    enum { SS_ENABLED = 0x1, SS_VISABLE = 0x2, SS_PARENTVISIBLE = 0x4 };
 
     void Update(HWND hParent);
     // pixels: a bottom-up buffer of (W + 2*size) x (H + 2*size) 32-bit values.

@@ -3,8 +3,7 @@
 
 namespace SkinUI {
 
-class SKINUI_API CSkinRect : public tagRECT
-{
+class SKINUI_API CSkinRect : public tagRECT {
 public:
     CSkinRect();
     CSkinRect(const RECT& src);
@@ -24,8 +23,7 @@ public:
     bool Union(const RECT& rc);
 };
 
-class SKINUI_API CPoint : public tagPOINT
-{
+class SKINUI_API CPoint : public tagPOINT {
 public:
     CPoint();
     CPoint(const POINT& src);
@@ -34,8 +32,7 @@ public:
     CPoint(LPARAM lParam);
 };
 
-class SKINUI_API CSize : public tagSIZE
-{
+class SKINUI_API CSize : public tagSIZE {
 public:
     CSize();
     CSize(const SIZE& src);
@@ -44,8 +41,7 @@ public:
 };
 
 // Shows the hourglass for the lifetime of the object.
-class SKINUI_API CWaitCursor
-{
+class SKINUI_API CWaitCursor {
 public:
     CWaitCursor();
     ~CWaitCursor();
@@ -57,8 +53,7 @@ protected:
 };
 
 // A text or a 16-bit resource id, as the platform's resource functions take them.
-class SKINUI_API STRINGorID
-{
+class SKINUI_API STRINGorID {
 public:
     STRINGorID(LPCWSTR lpString) : m_lpstr(lpString) {}
     STRINGorID(UINT nID) : m_lpstr(reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(nID)))) {}

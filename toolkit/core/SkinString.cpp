@@ -19,8 +19,7 @@ wchar_t* WidenAnsi(LPCSTR lpStr)
     wchar_t* w = static_cast<wchar_t*>(malloc((n + 1) * sizeof(wchar_t)));
     if (w == NULL) return NULL;
     // Every byte gives at most one unit, so n + 1 units always hold the result.
-    if (::MultiByteToWideChar(::GetACP(), 0, lpStr, -1, w, static_cast<int>(n + 1)) == 0)
-        w[0] = L'\0';
+    if (::MultiByteToWideChar(::GetACP(), 0, lpStr, -1, w, static_cast<int>(n + 1)) == 0) w[0] = L'\0';
     return w;
 }
 
@@ -167,8 +166,10 @@ const CSkinString& CSkinString::operator=(const CSkinString& src)
 
 const CSkinString& CSkinString::operator=(LPCWSTR pstr)
 {
-    if (pstr == NULL) Empty();
-    else Assign(pstr);
+    if (pstr == NULL)
+        Empty();
+    else
+        Assign(pstr);
     return *this;
 }
 
@@ -238,12 +239,30 @@ const CSkinString& CSkinString::operator+=(const wchar_t ch)
     return *this;
 }
 
-bool CSkinString::operator==(LPCWSTR str) const { return Compare(str) == 0; }
-bool CSkinString::operator!=(LPCWSTR str) const { return Compare(str) != 0; }
-bool CSkinString::operator<=(LPCWSTR str) const { return Compare(str) <= 0; }
-bool CSkinString::operator<(LPCWSTR str) const { return Compare(str) < 0; }
-bool CSkinString::operator>=(LPCWSTR str) const { return Compare(str) >= 0; }
-bool CSkinString::operator>(LPCWSTR str) const { return Compare(str) > 0; }
+bool CSkinString::operator==(LPCWSTR str) const
+{
+    return Compare(str) == 0;
+}
+bool CSkinString::operator!=(LPCWSTR str) const
+{
+    return Compare(str) != 0;
+}
+bool CSkinString::operator<=(LPCWSTR str) const
+{
+    return Compare(str) <= 0;
+}
+bool CSkinString::operator<(LPCWSTR str) const
+{
+    return Compare(str) < 0;
+}
+bool CSkinString::operator>=(LPCWSTR str) const
+{
+    return Compare(str) >= 0;
+}
+bool CSkinString::operator>(LPCWSTR str) const
+{
+    return Compare(str) > 0;
+}
 
 int CSkinString::Compare(LPCWSTR pstr) const
 {

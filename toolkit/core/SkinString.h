@@ -7,8 +7,7 @@ namespace SkinUI {
 // UTF-16 string value. Short text (the common case: names, attribute values, notification
 // types) lives in the object itself; longer text goes to a heap block. The length is never
 // stored: it is counted each time.
-class SKINUI_API CSkinString
-{
+class SKINUI_API CSkinString {
 public:
     // Units of the inline buffer; text of up to MAX_LOCAL_STRING_LEN - 1 characters fits.
     enum { MAX_LOCAL_STRING_LEN = 63 };
@@ -85,9 +84,21 @@ private:
 };
 
 // Equality with the text on the left: without these, L"abc" == s would compare addresses.
-inline bool operator==(LPCWSTR str, const CSkinString& s) { return s == str; }
-inline bool operator!=(LPCWSTR str, const CSkinString& s) { return s != str; }
-inline bool operator==(const CSkinString& a, const CSkinString& b) { return a == b.GetData(); }
-inline bool operator!=(const CSkinString& a, const CSkinString& b) { return a != b.GetData(); }
+inline bool operator==(LPCWSTR str, const CSkinString& s)
+{
+    return s == str;
+}
+inline bool operator!=(LPCWSTR str, const CSkinString& s)
+{
+    return s != str;
+}
+inline bool operator==(const CSkinString& a, const CSkinString& b)
+{
+    return a == b.GetData();
+}
+inline bool operator!=(const CSkinString& a, const CSkinString& b)
+{
+    return a != b.GetData();
+}
 
 } // namespace SkinUI

@@ -11,7 +11,10 @@ CSliderUI::CSliderUI() : m_uButtonState(0), m_nStep(1), m_bSendMove(false)
     m_szThumb.cx = m_szThumb.cy = 10;
 }
 
-LPCTSTR CSliderUI::GetClass() const { return L"SliderUI"; }
+LPCTSTR CSliderUI::GetClass() const
+{
+    return L"SliderUI";
+}
 
 LPVOID CSliderUI::GetInterface(LPCTSTR pstrName)
 {
@@ -19,7 +22,10 @@ LPVOID CSliderUI::GetInterface(LPCTSTR pstrName)
     return CProgressUI::GetInterface(pstrName);
 }
 
-UINT CSliderUI::GetControlFlags() const { return IsEnabled() ? UIFLAG_SETCURSOR : 0; }
+UINT CSliderUI::GetControlFlags() const
+{
+    return IsEnabled() ? UIFLAG_SETCURSOR : 0;
+}
 
 void CSliderUI::SetEnabled(bool bEnable)
 {
@@ -27,7 +33,10 @@ void CSliderUI::SetEnabled(bool bEnable)
     if (!IsEnabled()) m_uButtonState = 0;
 }
 
-UINT CSliderUI::GetButtonState() const { return m_uButtonState; }
+UINT CSliderUI::GetButtonState() const
+{
+    return m_uButtonState;
+}
 
 void CSliderUI::SetValue(int nValue)
 {
@@ -35,13 +44,31 @@ void CSliderUI::SetValue(int nValue)
     CProgressUI::SetValue(nValue);
 }
 
-void CSliderUI::SetChangeStep(int step) { m_nStep = step; }
-int CSliderUI::GetChangeStep() const { return m_nStep; }
-void CSliderUI::SetThumbSize(SIZE szXY) { m_szThumb = szXY; }
-void CSliderUI::SetCanSendMove(bool bCanSend) { m_bSendMove = bCanSend; }
-bool CSliderUI::GetCanSendMove() const { return m_bSendMove; }
+void CSliderUI::SetChangeStep(int step)
+{
+    m_nStep = step;
+}
+int CSliderUI::GetChangeStep() const
+{
+    return m_nStep;
+}
+void CSliderUI::SetThumbSize(SIZE szXY)
+{
+    m_szThumb = szXY;
+}
+void CSliderUI::SetCanSendMove(bool bCanSend)
+{
+    m_bSendMove = bCanSend;
+}
+bool CSliderUI::GetCanSendMove() const
+{
+    return m_bSendMove;
+}
 
-LPCTSTR CSliderUI::GetThumbImage() const { return m_diThumb.GetAttributeString(); }
+LPCTSTR CSliderUI::GetThumbImage() const
+{
+    return m_diThumb.GetAttributeString();
+}
 
 void CSliderUI::SetThumbImage(LPCTSTR pStrImage)
 {
@@ -49,7 +76,10 @@ void CSliderUI::SetThumbImage(LPCTSTR pStrImage)
     Invalidate();
 }
 
-LPCTSTR CSliderUI::GetThumbHotImage() const { return m_diThumbHot.GetAttributeString(); }
+LPCTSTR CSliderUI::GetThumbHotImage() const
+{
+    return m_diThumbHot.GetAttributeString();
+}
 
 void CSliderUI::SetThumbHotImage(LPCTSTR pStrImage)
 {
@@ -57,7 +87,10 @@ void CSliderUI::SetThumbHotImage(LPCTSTR pStrImage)
     Invalidate();
 }
 
-LPCTSTR CSliderUI::GetThumbPushedImage() const { return m_diThumbPushed.GetAttributeString(); }
+LPCTSTR CSliderUI::GetThumbPushedImage() const
+{
+    return m_diThumbPushed.GetAttributeString();
+}
 
 void CSliderUI::SetThumbPushedImage(LPCTSTR pStrImage)
 {
@@ -108,8 +141,10 @@ int CSliderUI::ValueFromPoint(POINT pt) const
 void CSliderUI::DoEvent(TEventUI& event)
 {
     if (!IsMouseEnabled() && IsMouseEvent(event)) {
-        if (m_pParent != NULL) m_pParent->DoEvent(event);
-        else CProgressUI::DoEvent(event);
+        if (m_pParent != NULL)
+            m_pParent->DoEvent(event);
+        else
+            CProgressUI::DoEvent(event);
         return;
     }
     switch (event.type) {
@@ -161,8 +196,10 @@ void CSliderUI::DoEvent(TEventUI& event)
         const RECT rcThumb = GetThumbRect();
         const bool bHot = IsEnabled() && ::PtInRect(&rcThumb, event.mousePos);
         if (bHot != ((m_uButtonState & UISTATE_HOT) != 0)) {
-            if (bHot) m_uButtonState |= UISTATE_HOT;
-            else m_uButtonState &= ~UISTATE_HOT;
+            if (bHot)
+                m_uButtonState |= UISTATE_HOT;
+            else
+                m_uButtonState &= ~UISTATE_HOT;
             Invalidate();
         }
         return;
@@ -187,15 +224,21 @@ void CSliderUI::DoEvent(TEventUI& event)
 
 void CSliderUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
-    if (wcscmp(pstrName, L"thumbimage") == 0) SetThumbImage(pstrValue);
-    else if (wcscmp(pstrName, L"thumbhotimage") == 0) SetThumbHotImage(pstrValue);
-    else if (wcscmp(pstrName, L"thumbpushedimage") == 0) SetThumbPushedImage(pstrValue);
-    else if (wcscmp(pstrName, L"thumbsize") == 0) SetThumbSize(ParseAttributeSize(pstrValue));
+    if (wcscmp(pstrName, L"thumbimage") == 0)
+        SetThumbImage(pstrValue);
+    else if (wcscmp(pstrName, L"thumbhotimage") == 0)
+        SetThumbHotImage(pstrValue);
+    else if (wcscmp(pstrName, L"thumbpushedimage") == 0)
+        SetThumbPushedImage(pstrValue);
+    else if (wcscmp(pstrName, L"thumbsize") == 0)
+        SetThumbSize(ParseAttributeSize(pstrValue));
     else if (wcscmp(pstrName, L"step") == 0) {
         LPTSTR pEnd = NULL;
         SetChangeStep(static_cast<int>(wcstol(pstrValue, &pEnd, 10)));
-    } else if (wcscmp(pstrName, L"sendmove") == 0) SetCanSendMove(wcscmp(pstrValue, L"true") == 0);
-    else CProgressUI::SetAttribute(pstrName, pstrValue);
+    } else if (wcscmp(pstrName, L"sendmove") == 0)
+        SetCanSendMove(wcscmp(pstrValue, L"true") == 0);
+    else
+        CProgressUI::SetAttribute(pstrName, pstrValue);
 }
 
 void CSliderUI::PaintStatusImage(HDC hDC)
@@ -203,7 +246,8 @@ void CSliderUI::PaintStatusImage(HDC hDC)
     CProgressUI::PaintStatusImage(hDC);
 
     CImageAttribute* pThumb = &m_diThumb;
-    if ((m_uButtonState & UISTATE_CAPTURED) && m_diThumbPushed.IsLoadSuccess()) pThumb = &m_diThumbPushed;
+    if ((m_uButtonState & UISTATE_CAPTURED) && m_diThumbPushed.IsLoadSuccess())
+        pThumb = &m_diThumbPushed;
     else if (!(m_uButtonState & UISTATE_CAPTURED) && (m_uButtonState & UISTATE_HOT) && m_diThumbHot.IsLoadSuccess())
         pThumb = &m_diThumbHot;
     if (!pThumb->IsLoadSuccess()) return;

@@ -5,8 +5,7 @@ namespace SkinUI {
 
 // A progress bar with a draggable thumb and wheel steps; reports "valuechanged" when a drag
 // or a wheel notch ends and optionally "movevaluechanged" during a drag.
-class SKINUI_API CSliderUI : public CProgressUI
-{
+class SKINUI_API CSliderUI : public CProgressUI {
 public:
     CSliderUI();
 

@@ -59,8 +59,7 @@ bool CStdPtrArray::IsEmpty() const
 bool CStdPtrArray::Grow()
 {
     if (m_nCount + 1 < m_nAllocated) return true;
-    if (m_nAllocated > INT_MAX / 2 || static_cast<size_t>(m_nAllocated) * 2 > SIZE_MAX / sizeof(LPVOID))
-        return false;
+    if (m_nAllocated > INT_MAX / 2 || static_cast<size_t>(m_nAllocated) * 2 > SIZE_MAX / sizeof(LPVOID)) return false;
     const int nAllocated = m_nAllocated == 0 ? 11 : m_nAllocated * 2;
     LPVOID* p = static_cast<LPVOID*>(realloc(m_ppVoid, nAllocated * sizeof(LPVOID)));
     if (p == NULL) return false;
@@ -97,8 +96,7 @@ bool CStdPtrArray::SetAt(int iIndex, LPVOID pData)
 bool CStdPtrArray::Remove(int iIndex)
 {
     if (iIndex < 0 || iIndex >= m_nCount) return false;
-    if (iIndex < --m_nCount)
-        memmove(&m_ppVoid[iIndex], &m_ppVoid[iIndex + 1], (m_nCount - iIndex) * sizeof(LPVOID));
+    if (iIndex < --m_nCount) memmove(&m_ppVoid[iIndex], &m_ppVoid[iIndex + 1], (m_nCount - iIndex) * sizeof(LPVOID));
     return true;
 }
 

@@ -4,8 +4,7 @@
 namespace SkinUI {
 
 // Growable array of untyped pointers; it never owns what the pointers point at.
-class SKINUI_API CStdPtrArray
-{
+class SKINUI_API CStdPtrArray {
 public:
     CStdPtrArray(int iPreallocSize = 0);
     CStdPtrArray(const CStdPtrArray& src);

@@ -3,8 +3,7 @@
 
 namespace SkinUI {
 
-struct CStdStringPtrMap::TITEM
-{
+struct CStdStringPtrMap::TITEM {
     CSkinString Key;
     LPVOID Data;
     TITEM* pPrev;
@@ -124,8 +123,10 @@ bool CStdStringPtrMap::Remove(LPCWSTR key)
     const UINT slot = HashKey(key) % static_cast<UINT>(m_nBuckets);
     for (TITEM* pItem = m_aT[slot]; pItem != NULL; pItem = pItem->pNext) {
         if (pItem->Key != key) continue;
-        if (pItem->pPrev != NULL) pItem->pPrev->pNext = pItem->pNext;
-        else m_aT[slot] = pItem->pNext;
+        if (pItem->pPrev != NULL)
+            pItem->pPrev->pNext = pItem->pNext;
+        else
+            m_aT[slot] = pItem->pNext;
         if (pItem->pNext != NULL) pItem->pNext->pPrev = pItem->pPrev;
         delete pItem;
         m_nCount--;

@@ -6,8 +6,7 @@ namespace SkinUI {
 // Hash map from text to an untyped pointer. The map owns its items and their keys, never
 // the data. A hit moves the item to the front of its bucket, so repeated look-ups of the
 // same key stay short.
-class SKINUI_API CStdStringPtrMap
-{
+class SKINUI_API CStdStringPtrMap {
 public:
     CStdStringPtrMap(int nSize = 83);
     ~CStdStringPtrMap();

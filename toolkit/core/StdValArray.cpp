@@ -86,8 +86,10 @@ bool CStdValArray::Add(LPCVOID pData)
         m_nAllocated = nAllocated;
     }
     LPBYTE pSlot = m_pVoid + static_cast<size_t>(m_nCount) * m_iElementSize;
-    if (pData != NULL) memcpy(pSlot, pData, m_iElementSize);
-    else memset(pSlot, 0, m_iElementSize);
+    if (pData != NULL)
+        memcpy(pSlot, pData, m_iElementSize);
+    else
+        memset(pSlot, 0, m_iElementSize);
     m_nCount++;
     return true;
 }

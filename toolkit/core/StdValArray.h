@@ -4,8 +4,7 @@
 namespace SkinUI {
 
 // Growable array of values of one fixed size, copied in byte by byte.
-class SKINUI_API CStdValArray
-{
+class SKINUI_API CStdValArray {
 public:
     CStdValArray(int iElementSize, int iPreallocSize = 0);
     CStdValArray(const CStdValArray& src);

@@ -5,10 +5,7 @@
 
 namespace SkinUI {
 
-CTabLayoutUI::CTabLayoutUI()
-    : m_iCurSel(-1)
-{
-}
+CTabLayoutUI::CTabLayoutUI() : m_iCurSel(-1) {}
 
 LPCTSTR CTabLayoutUI::GetClass() const
 {
@@ -17,15 +14,13 @@ LPCTSTR CTabLayoutUI::GetClass() const
 
 LPVOID CTabLayoutUI::GetInterface(LPCTSTR pstrName)
 {
-    if (wcscmp(pstrName, L"TabLayout") == 0)
-        return static_cast<CTabLayoutUI*>(this);
+    if (wcscmp(pstrName, L"TabLayout") == 0) return static_cast<CTabLayoutUI*>(this);
     return CContainerUI::GetInterface(pstrName);
 }
 
 bool CTabLayoutUI::Add(CControlUI* pControl)
 {
-    if (!CContainerUI::Add(pControl))
-        return false;
+    if (!CContainerUI::Add(pControl)) return false;
     // The first visible page becomes the selection; every later one starts hidden.
     if (m_iCurSel == -1 && pControl->IsVisible())
         m_iCurSel = GetItemIndex(pControl);
@@ -36,16 +31,14 @@ bool CTabLayoutUI::Add(CControlUI* pControl)
 
 bool CTabLayoutUI::AddAt(CControlUI* pControl, int iIndex)
 {
-    if (!CContainerUI::AddAt(pControl, iIndex))
-        return false;
+    if (!CContainerUI::AddAt(pControl, iIndex)) return false;
     if (m_iCurSel == -1 && pControl->IsVisible()) {
         m_iCurSel = GetItemIndex(pControl);
         return true;
     }
     // A page inserted at or before the selection shifts it; like any page that is not
     // the selection it is hidden, so two pages never show at once.
-    if (m_iCurSel != -1 && iIndex <= m_iCurSel)
-        m_iCurSel += 1;
+    if (m_iCurSel != -1 && iIndex <= m_iCurSel) m_iCurSel += 1;
     pControl->SetVisible(false);
     return true;
 }
@@ -54,8 +47,7 @@ bool CTabLayoutUI::Remove(CControlUI* pControl)
 {
     // The index is taken first: the container's Remove may delete the page at once.
     const int iIndex = GetItemIndex(pControl);
-    if (iIndex < 0 || !CContainerUI::Remove(pControl))
-        return false;
+    if (iIndex < 0 || !CContainerUI::Remove(pControl)) return false;
     if (iIndex == m_iCurSel) {
         if (GetCount() > 0) {
             m_iCurSel = 0;
@@ -85,17 +77,14 @@ int CTabLayoutUI::GetCurSel() const
 bool CTabLayoutUI::SelectItem(CControlUI* pControl)
 {
     const int iIndex = GetItemIndex(pControl);
-    if (iIndex < 0)
-        return false;
+    if (iIndex < 0) return false;
     return SelectItem(iIndex);
 }
 
 bool CTabLayoutUI::SelectItem(int iIndex)
 {
-    if (iIndex < 0 || iIndex >= m_items.GetSize())
-        return false;
-    if (iIndex == m_iCurSel)
-        return true;
+    if (iIndex < 0 || iIndex >= m_items.GetSize()) return false;
+    if (iIndex == m_iCurSel) return true;
 
     const int iOldSel = m_iCurSel;
     m_iCurSel = iIndex;
@@ -127,14 +116,12 @@ void CTabLayoutUI::SetPos(RECT rc)
     // their anchors and the hidden pages stay where they were.
     for (int i = 0; i < m_items.GetSize(); i++) {
         CControlUI* pControl = static_cast<CControlUI*>(m_items[i]);
-        if (!pControl->IsVisible())
-            continue;
+        if (!pControl->IsVisible()) continue;
         if (pControl->IsFloat()) {
             SetFloatPos(i);
             continue;
         }
-        if (i != m_iCurSel)
-            continue;
+        if (i != m_iCurSel) continue;
 
         const RECT rcPadding = pControl->GetPadding();
         RECT rcPage = rc;
@@ -142,23 +129,20 @@ void CTabLayoutUI::SetPos(RECT rc)
         rcPage.top += rcPadding.top;
         rcPage.right -= rcPadding.right;
         rcPage.bottom -= rcPadding.bottom;
-        const SIZE szAvailable = {rcPage.right - rcPage.left, rcPage.bottom - rcPage.top};
+        const SIZE szAvailable = { rcPage.right - rcPage.left, rcPage.bottom - rcPage.top };
         SIZE sz = pControl->EstimateSize(szAvailable);
-        if (sz.cx == 0)
-            sz.cx = szAvailable.cx > 0 ? szAvailable.cx : 0;
-        if (sz.cy == 0)
-            sz.cy = szAvailable.cy > 0 ? szAvailable.cy : 0;
+        if (sz.cx == 0) sz.cx = szAvailable.cx > 0 ? szAvailable.cx : 0;
+        if (sz.cy == 0) sz.cy = szAvailable.cy > 0 ? szAvailable.cy : 0;
         sz.cx = ClampToLimits(sz.cx, pControl->GetMinWidth(), pControl->GetMaxWidth());
         sz.cy = ClampToLimits(sz.cy, pControl->GetMinHeight(), pControl->GetMaxHeight());
-        RECT rcCtrl = {rcPage.left, rcPage.top, rcPage.left + sz.cx, rcPage.top + sz.cy};
+        RECT rcCtrl = { rcPage.left, rcPage.top, rcPage.left + sz.cx, rcPage.top + sz.cy };
         pControl->SetPos(rcCtrl);
     }
 }
 
 void CTabLayoutUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
-    if (wcscmp(pstrName, L"selectedid") == 0)
-        SelectItem(_wtoi(pstrValue));
+    if (wcscmp(pstrName, L"selectedid") == 0) SelectItem(_wtoi(pstrValue));
     // Every pair also reaches the container ("selectedid" has no further effect there).
     CContainerUI::SetAttribute(pstrName, pstrValue);
 }

@@ -5,8 +5,7 @@ namespace SkinUI {
 
 // Shows exactly one child (page) at a time and reports a switch with "tabselect"
 // (wParam the new index, lParam the old one).
-class SKINUI_API CTabLayoutUI : public CContainerUI
-{
+class SKINUI_API CTabLayoutUI : public CContainerUI {
 public:
     CTabLayoutUI();
 

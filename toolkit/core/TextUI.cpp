@@ -13,7 +13,10 @@ CTextUI::CTextUI() : m_nLinks(0), m_nHoverLink(-1), m_dwShadowColor(0)
     for (int i = 0; i < MAX_LINK; i++) ::SetRectEmpty(&m_rcLinks[i]);
 }
 
-LPCTSTR CTextUI::GetClass() const { return L"TextUI"; }
+LPCTSTR CTextUI::GetClass() const
+{
+    return L"TextUI";
+}
 
 LPVOID CTextUI::GetInterface(LPCTSTR pstrName)
 {
@@ -45,9 +48,15 @@ void CTextUI::SetText(LPCTSTR pstrText)
     if (m_pParent != NULL) m_pParent->NeedUpdate();
 }
 
-void CTextUI::SetShadowColor(DWORD dwColor) { m_dwShadowColor = dwColor; }
+void CTextUI::SetShadowColor(DWORD dwColor)
+{
+    m_dwShadowColor = dwColor;
+}
 
-DWORD CTextUI::GetShadowColor() const { return m_dwShadowColor; }
+DWORD CTextUI::GetShadowColor() const
+{
+    return m_dwShadowColor;
+}
 
 CSkinString* CTextUI::GetLinkContent(int nIndex)
 {
@@ -66,8 +75,10 @@ int CTextUI::LinkAt(POINT pt) const
 void CTextUI::DoEvent(TEventUI& event)
 {
     if (!IsMouseEnabled() && IsMouseEvent(event)) {
-        if (m_pParent != NULL) m_pParent->DoEvent(event);
-        else CLabelUI::DoEvent(event);
+        if (m_pParent != NULL)
+            m_pParent->DoEvent(event);
+        else
+            CLabelUI::DoEvent(event);
         return;
     }
     switch (event.type) {
@@ -120,8 +131,10 @@ void CTextUI::DoEvent(TEventUI& event)
 
 void CTextUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
-    if (wcscmp(pstrName, L"shadowcolor") == 0) SetShadowColor(ParseColorValue(pstrValue));
-    else CLabelUI::SetAttribute(pstrName, pstrValue);
+    if (wcscmp(pstrName, L"shadowcolor") == 0)
+        SetShadowColor(ParseColorValue(pstrValue));
+    else
+        CLabelUI::SetAttribute(pstrName, pstrValue);
 }
 
 SIZE CTextUI::EstimateSize(SIZE szAvailable)
@@ -154,8 +167,7 @@ void CTextUI::PaintText(HDC hDC)
     const DWORD dwColor = IsEnabled() ? m_dwTextColor : m_dwDisabledTextColor;
     if (m_bShowHtml) {
         m_nLinks = MAX_LINK;
-        CRenderEngine::DrawHtmlText(hDC, m_pManager, rc, m_sText, dwColor, m_rcLinks, m_sLinks, m_nLinks,
-                                    m_uTextStyle);
+        CRenderEngine::DrawHtmlText(hDC, m_pManager, rc, m_sText, dwColor, m_rcLinks, m_sLinks, m_nLinks, m_uTextStyle);
         return;
     }
     // Plain text has no links: none may answer clicks or change the cursor.

@@ -5,8 +5,7 @@ namespace SkinUI {
 
 // A label for longer, word-wrapped text with clickable links (markup only) and an optional
 // drop shadow (plain text only).
-class SKINUI_API CTextUI : public CLabelUI
-{
+class SKINUI_API CTextUI : public CLabelUI {
 public:
     enum { MAX_LINK = 8 };
 

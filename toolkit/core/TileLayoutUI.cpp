@@ -7,8 +7,7 @@
 
 namespace SkinUI {
 
-CTileLayoutUI::CTileLayoutUI()
-    : m_nColumns(1)
+CTileLayoutUI::CTileLayoutUI() : m_nColumns(1)
 {
     m_szItem.cx = m_szItem.cy = 0;
 }
@@ -20,8 +19,7 @@ LPCTSTR CTileLayoutUI::GetClass() const
 
 LPVOID CTileLayoutUI::GetInterface(LPCTSTR pstrName)
 {
-    if (wcscmp(pstrName, L"TileLayout") == 0)
-        return static_cast<CTileLayoutUI*>(this);
+    if (wcscmp(pstrName, L"TileLayout") == 0) return static_cast<CTileLayoutUI*>(this);
     return CContainerUI::GetInterface(pstrName);
 }
 
@@ -32,8 +30,7 @@ SIZE CTileLayoutUI::GetItemSize() const
 
 void CTileLayoutUI::SetItemSize(SIZE szItem)
 {
-    if (m_szItem.cx == szItem.cx && m_szItem.cy == szItem.cy)
-        return;
+    if (m_szItem.cx == szItem.cx && m_szItem.cy == szItem.cy) return;
     m_szItem = szItem;
     NeedUpdate();
 }
@@ -45,8 +42,7 @@ int CTileLayoutUI::GetColumns() const
 
 void CTileLayoutUI::SetColumns(int nCols)
 {
-    if (nCols <= 0)
-        return;
+    if (nCols <= 0) return;
     m_nColumns = nCols;
     NeedUpdate();
 }
@@ -79,19 +75,16 @@ void CTileLayoutUI::SetPos(RECT rc)
     // 3. The column count follows the item width when one is given; never below 1 (a
     //    layout narrower than its insets and bars would give a negative count).
     const int cxWidth = rc.right - rc.left;
-    if (m_szItem.cx > 0)
-        m_nColumns = cxWidth / m_szItem.cx;
-    if (m_nColumns < 1)
-        m_nColumns = 1;
+    if (m_szItem.cx > 0) m_nColumns = cxWidth / m_szItem.cx;
+    if (m_nColumns < 1) m_nColumns = 1;
 
     // 4. Equal cells; a visible horizontal bar widens the content by its range.
     int cxCell = cxWidth / m_nColumns;
-    if (bHBar)
-        cxCell = (cxWidth + m_pHorizontalScrollBar->GetScrollRange()) / m_nColumns;
+    if (bHBar) cxCell = (cxWidth + m_pHorizontalScrollBar->GetScrollRange()) / m_nColumns;
 
     // 5. Rows from the top, shifted by the scroll positions.
     const int iRowLeft = rc.left - (bHBar ? m_pHorizontalScrollBar->GetScrollPos() : 0);
-    POINT ptTile = {iRowLeft, rc.top - (bVBar ? m_pVerticalScrollBar->GetScrollPos() : 0)};
+    POINT ptTile = { iRowLeft, rc.top - (bVBar ? m_pVerticalScrollBar->GetScrollPos() : 0) };
     int cyRow = 0;
     int iCount = 0;
     int cyNeeded = 0;
@@ -99,36 +92,32 @@ void CTileLayoutUI::SetPos(RECT rc)
 
     for (int i = 0; i < m_items.GetSize(); i++) {
         CControlUI* pControl = static_cast<CControlUI*>(m_items[i]);
-        if (!pControl->IsVisible())
-            continue;
+        if (!pControl->IsVisible()) continue;
         if (pControl->IsFloat()) {
             SetFloatPos(i);
             continue;
         }
 
-        RECT rcTile = {ptTile.x, ptTile.y, ptTile.x + cxCell, ptTile.y};
+        RECT rcTile = { ptTile.x, ptTile.y, ptTile.x + cxCell, ptTile.y };
 
         // 5a. A new row: its height is the tallest item of the row, with its padding.
         if (iCount % m_nColumns == 0) {
             int k = iCount;
             for (int j = i; j < m_items.GetSize(); j++) {
                 CControlUI* pRowItem = static_cast<CControlUI*>(m_items[j]);
-                if (!pRowItem->IsVisible() || pRowItem->IsFloat())
-                    continue;
+                if (!pRowItem->IsVisible() || pRowItem->IsFloat()) continue;
                 const RECT rcPadding = pRowItem->GetPadding();
                 const bool bOuter = k == iCount || (k + 1) % m_nColumns == 0;
                 const int iGap = bOuter ? iHalfPadding : m_iChildPadding;
                 int cx = rcTile.right - rcTile.left - rcPadding.left - rcPadding.right - iGap;
                 cx = ClampToLimits(cx, pRowItem->GetMinWidth(), pRowItem->GetMaxWidth());
-                SIZE szOffer = {cx, 9999};
+                SIZE szOffer = { cx, 9999 };
                 SIZE sz = pRowItem->EstimateSize(szOffer);
                 sz.cy = ClampToLimits(sz.cy, pRowItem->GetMinHeight(), pRowItem->GetMaxHeight());
                 const int cyItem = sz.cy + rcPadding.top + rcPadding.bottom;
-                if (cyItem > cyRow)
-                    cyRow = cyItem;
+                if (cyItem > cyRow) cyRow = cyItem;
                 k++;
-                if (k % m_nColumns == 0)
-                    break;
+                if (k % m_nColumns == 0) break;
             }
         }
 
@@ -138,18 +127,15 @@ void CTileLayoutUI::SetPos(RECT rc)
         rcTile.right -= rcPadding.right + iHalfPadding;
         rcTile.left = ptTile.x + rcPadding.left + (iCount % m_nColumns == 0 ? 0 : iHalfPadding);
         iCount++;
-        if (iCount % m_nColumns == 0)
-            rcTile.right += iHalfPadding;
+        if (iCount % m_nColumns == 0) rcTile.right += iHalfPadding;
         rcTile.top = ptTile.y + rcPadding.top;
         rcTile.bottom = ptTile.y + cyRow;
 
         // 5c. The item's size within the tile and its limits, centred in the tile.
-        SIZE szAvailable = {rcTile.right - rcTile.left, rcTile.bottom - rcTile.top};
+        SIZE szAvailable = { rcTile.right - rcTile.left, rcTile.bottom - rcTile.top };
         SIZE sz = pControl->EstimateSize(szAvailable);
-        if (sz.cx == 0)
-            sz.cx = szAvailable.cx;
-        if (sz.cy == 0)
-            sz.cy = szAvailable.cy;
+        if (sz.cx == 0) sz.cx = szAvailable.cx;
+        if (sz.cy == 0) sz.cy = szAvailable.cy;
         sz.cx = ClampToLimits(sz.cx, pControl->GetMinWidth(), pControl->GetMaxWidth());
         sz.cy = ClampToLimits(sz.cy, pControl->GetMinHeight(), pControl->GetMaxHeight());
         RECT rcPos;
@@ -167,8 +153,7 @@ void CTileLayoutUI::SetPos(RECT rc)
             ptTile.x = iRowLeft;
         }
         cyNeeded = rcTile.bottom - rc.top;
-        if (bVBar)
-            cyNeeded += m_pVerticalScrollBar->GetScrollPos();
+        if (bVBar) cyNeeded += m_pVerticalScrollBar->GetScrollPos();
     }
 
     // 6. Show, hide and range the vertical bar for the content height.

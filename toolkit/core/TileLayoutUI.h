@@ -5,8 +5,7 @@ namespace SkinUI {
 
 // A grid of equal-width columns; each row is as high as its tallest item and every item
 // is centred in its tile.
-class SKINUI_API CTileLayoutUI : public CContainerUI
-{
+class SKINUI_API CTileLayoutUI : public CContainerUI {
 public:
     CTileLayoutUI();
 

@@ -11,9 +11,9 @@ class ZipReader;
 
 // Kinds of source for OpenZipArchive and of target for ExtractZipEntry.
 enum ZipSourceKind {
-    ZIP_HANDLE = 1,    // an open file handle
-    ZIP_FILENAME = 2,  // a UTF-16 file name
-    ZIP_MEMORY = 3     // a memory block of the given length
+    ZIP_HANDLE = 1,   // an open file handle
+    ZIP_FILENAME = 2, // a UTF-16 file name
+    ZIP_MEMORY = 3    // a memory block of the given length
 };
 
 // Result codes (0 = success).
@@ -47,8 +47,8 @@ typedef ZipHandle* HZIP;
 // number of entries and everything else is zero.
 struct ZipEntry {
     int index;
-    wchar_t name[MAX_PATH];     // converted from the system ANSI code page, always terminated
-    DWORD attr;                 // platform file attributes
+    wchar_t name[MAX_PATH]; // converted from the system ANSI code page, always terminated
+    DWORD attr;             // platform file attributes
     FILETIME atime, ctime, mtime;
     int comp_size;
     int unc_size;

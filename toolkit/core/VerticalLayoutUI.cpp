@@ -13,11 +13,7 @@ const DWORD kGhostColor = 0xAA000000;
 
 } // namespace
 
-CVerticalLayoutUI::CVerticalLayoutUI()
-    : m_iSepHeight(0),
-      m_drag()
-{
-}
+CVerticalLayoutUI::CVerticalLayoutUI() : m_iSepHeight(0), m_drag() {}
 
 LPCTSTR CVerticalLayoutUI::GetClass() const
 {
@@ -26,8 +22,7 @@ LPCTSTR CVerticalLayoutUI::GetClass() const
 
 LPVOID CVerticalLayoutUI::GetInterface(LPCTSTR pstrName)
 {
-    if (wcscmp(pstrName, L"VerticalLayout") == 0)
-        return static_cast<CVerticalLayoutUI*>(this);
+    if (wcscmp(pstrName, L"VerticalLayout") == 0) return static_cast<CVerticalLayoutUI*>(this);
     return CContainerUI::GetInterface(pstrName);
 }
 
@@ -50,16 +45,13 @@ void CVerticalLayoutUI::SetPos(RECT rc)
     // 2. Room along both axes; a visible horizontal bar widens the content by its range.
     const bool bVBar = m_pVerticalScrollBar != NULL && m_pVerticalScrollBar->IsVisible();
     const bool bHBar = m_pHorizontalScrollBar != NULL && m_pHorizontalScrollBar->IsVisible();
-    SIZE szAvailable = {rc.right - rc.left, rc.bottom - rc.top};
-    if (bHBar)
-        szAvailable.cx += m_pHorizontalScrollBar->GetScrollRange();
+    SIZE szAvailable = { rc.right - rc.left, rc.bottom - rc.top };
+    if (bHBar) szAvailable.cx += m_pHorizontalScrollBar->GetScrollRange();
 
     // 3. Stack the children from the top, shifted by both scroll positions.
-    POINT ptStart = {rc.left, rc.top};
-    if (bHBar)
-        ptStart.x -= m_pHorizontalScrollBar->GetScrollPos();
-    if (bVBar)
-        ptStart.y -= m_pVerticalScrollBar->GetScrollPos();
+    POINT ptStart = { rc.left, rc.top };
+    if (bHBar) ptStart.x -= m_pHorizontalScrollBar->GetScrollPos();
+    if (bVBar) ptStart.y -= m_pVerticalScrollBar->GetScrollPos();
     const int cyNeeded = PlaceLine(szAvailable, ptStart, true);
 
     // 4. Show, hide and range the vertical bar for the content height.
@@ -80,8 +72,7 @@ int CVerticalLayoutUI::GetSepHeight() const
 
 void CVerticalLayoutUI::SetSepImmMode(bool bImmediately)
 {
-    if (m_drag.bImmMode == bImmediately)
-        return;
+    if (m_drag.bImmMode == bImmediately) return;
     if ((m_drag.uButtonState & UISTATE_CAPTURED) != 0 && !m_drag.bImmMode && m_pManager != NULL)
         m_pManager->RemovePostPaint(this);
     m_drag.bImmMode = bImmediately;
@@ -110,12 +101,10 @@ RECT CVerticalLayoutUI::SeparatorStrip(const RECT& rc, int iSepSize, bool bVerti
             rcStrip.right = rc.left - iSepSize;
     } else if (iSepSize > 0) {
         rcStrip.top = rc.bottom - iSepSize;
-        if (rcStrip.top < rc.top)
-            rcStrip.top = rc.top;
+        if (rcStrip.top < rc.top) rcStrip.top = rc.top;
     } else {
         rcStrip.bottom = rc.top - iSepSize;
-        if (rcStrip.bottom > rc.bottom)
-            rcStrip.bottom = rc.bottom;
+        if (rcStrip.bottom > rc.bottom) rcStrip.bottom = rc.bottom;
     }
     return rcStrip;
 }
@@ -125,13 +114,13 @@ namespace {
 // x and y exchanged: a horizontal drag runs through the vertical rules.
 RECT Transposed(const RECT& rc)
 {
-    RECT r = {rc.top, rc.left, rc.bottom, rc.right};
+    RECT r = { rc.top, rc.left, rc.bottom, rc.right };
     return r;
 }
 
 POINT Transposed(const POINT& pt)
 {
-    POINT p = {pt.y, pt.x};
+    POINT p = { pt.y, pt.x };
     return p;
 }
 
@@ -140,39 +129,32 @@ POINT Transposed(const POINT& pt)
 bool DragAlongY(int iSepSize, const RECT& rcNew, POINT ptLast, POINT pt, int iMin, int iMax, RECT& rcResult)
 {
     // A drag to 0 would store fixed size 0, which means "automatic": never below 1.
-    if (iMin < 1)
-        iMin = 1;
+    if (iMin < 1) iMin = 1;
     const int d = pt.y - ptLast.y;
     const int cyOld = rcNew.bottom - rcNew.top;
     RECT r = rcNew;
     // The strip follows the mouse only while the pointer is on the side it moves to; the
     // thresholds are the same for both layouts (the strip never lags behind the pointer).
     if (iSepSize < 0) {
-        if ((d > 0 && pt.y < rcNew.top) || (d < 0 && pt.y > rcNew.top - iSepSize))
-            return false;
+        if ((d > 0 && pt.y < rcNew.top) || (d < 0 && pt.y > rcNew.top - iSepSize)) return false;
         r.top += d;
         if (r.bottom - r.top <= iMin) {
-            if (cyOld <= iMin)
-                return false;
+            if (cyOld <= iMin) return false;
             r.top = r.bottom - iMin;
         }
         if (r.bottom - r.top >= iMax) {
-            if (cyOld >= iMax)
-                return false;
+            if (cyOld >= iMax) return false;
             r.top = r.bottom - iMax;
         }
     } else {
-        if ((d > 0 && pt.y < rcNew.bottom - iSepSize) || (d < 0 && pt.y > rcNew.bottom))
-            return false;
+        if ((d > 0 && pt.y < rcNew.bottom - iSepSize) || (d < 0 && pt.y > rcNew.bottom)) return false;
         r.bottom += d;
         if (r.bottom - r.top <= iMin) {
-            if (cyOld <= iMin)
-                return false;
+            if (cyOld <= iMin) return false;
             r.bottom = r.top + iMin;
         }
         if (r.bottom - r.top >= iMax) {
-            if (cyOld >= iMax)
-                return false;
+            if (cyOld >= iMax) return false;
             r.bottom = r.top + iMax;
         }
     }
@@ -182,8 +164,8 @@ bool DragAlongY(int iSepSize, const RECT& rcNew, POINT ptLast, POINT pt, int iMi
 
 } // namespace
 
-bool CVerticalLayoutUI::SeparatorEvent(CControlUI* pLayout, TEventUI& event, int iSepSize, bool bVertical,
-                                       RECT& rcItem, LONG& cxyFixed, TSeparatorDrag& drag)
+bool CVerticalLayoutUI::SeparatorEvent(CControlUI* pLayout, TEventUI& event, int iSepSize, bool bVertical, RECT& rcItem,
+                                       LONG& cxyFixed, TSeparatorDrag& drag)
 {
     CPaintManagerUI* pManager = pLayout->GetManager();
     const bool bCaptured = (drag.uButtonState & UISTATE_CAPTURED) != 0;
@@ -206,8 +188,7 @@ bool CVerticalLayoutUI::SeparatorEvent(CControlUI* pLayout, TEventUI& event, int
     if (event.type == UIEVENT_LBUTTONUP && bCaptured) {
         drag.uButtonState &= ~UISTATE_CAPTURED;
         rcItem = drag.rcNewPos;
-        if (!drag.bImmMode && pManager != NULL)
-            pManager->RemovePostPaint(pLayout);
+        if (!drag.bImmMode && pManager != NULL) pManager->RemovePostPaint(pLayout);
         pLayout->NeedParentUpdate();
         return true;
     }
@@ -216,16 +197,14 @@ bool CVerticalLayoutUI::SeparatorEvent(CControlUI* pLayout, TEventUI& event, int
     if (event.type == UIEVENT_MOUSEMOVE && bCaptured) {
         const POINT ptLast = drag.ptLastMouse;
         drag.ptLastMouse = event.mousePos;
-        RECT rcMoved = {0, 0, 0, 0};
-        const bool bMoved = bVertical
-            ? DragAlongY(iSepSize, drag.rcNewPos, ptLast, event.mousePos, pLayout->GetMinHeight(),
-                         pLayout->GetMaxHeight(), rcMoved)
-            : DragAlongY(iSepSize, Transposed(drag.rcNewPos), Transposed(ptLast), Transposed(event.mousePos),
-                         pLayout->GetMinWidth(), pLayout->GetMaxWidth(), rcMoved);
-        if (!bMoved)
-            return true;
-        if (!bVertical)
-            rcMoved = Transposed(rcMoved);
+        RECT rcMoved = { 0, 0, 0, 0 };
+        const bool bMoved =
+            bVertical ? DragAlongY(iSepSize, drag.rcNewPos, ptLast, event.mousePos, pLayout->GetMinHeight(),
+                                   pLayout->GetMaxHeight(), rcMoved)
+                      : DragAlongY(iSepSize, Transposed(drag.rcNewPos), Transposed(ptLast), Transposed(event.mousePos),
+                                   pLayout->GetMinWidth(), pLayout->GetMaxWidth(), rcMoved);
+        if (!bMoved) return true;
+        if (!bVertical) rcMoved = Transposed(rcMoved);
         CSkinRect rcInvalidate = SeparatorStrip(drag.rcNewPos, iSepSize, bVertical);
         drag.rcNewPos = rcMoved;
         cxyFixed = bVertical ? rcMoved.bottom - rcMoved.top : rcMoved.right - rcMoved.left;
@@ -235,8 +214,7 @@ bool CVerticalLayoutUI::SeparatorEvent(CControlUI* pLayout, TEventUI& event, int
         } else {
             rcInvalidate.Join(SeparatorStrip(drag.rcNewPos, iSepSize, bVertical));
             rcInvalidate.Join(rcStrip);
-            if (pManager != NULL)
-                pManager->Invalidate(rcInvalidate);
+            if (pManager != NULL) pManager->Invalidate(rcInvalidate);
         }
         return true;
     }
@@ -251,8 +229,7 @@ bool CVerticalLayoutUI::SeparatorEvent(CControlUI* pLayout, TEventUI& event, int
 
 void CVerticalLayoutUI::DoEvent(TEventUI& event)
 {
-    if (m_iSepHeight != 0 && SeparatorEvent(this, event, m_iSepHeight, true, m_rcItem, m_cxyFixed.cy, m_drag))
-        return;
+    if (m_iSepHeight != 0 && SeparatorEvent(this, event, m_iSepHeight, true, m_rcItem, m_cxyFixed.cy, m_drag)) return;
     CContainerUI::DoEvent(event);
 }
 

@@ -14,8 +14,7 @@ struct TSeparatorDrag {
 
 // Stacks its children from top to bottom. With a separator ("sepheight") the strip at one
 // edge is a splitter that resizes the layout itself.
-class SKINUI_API CVerticalLayoutUI : public CContainerUI
-{
+class SKINUI_API CVerticalLayoutUI : public CContainerUI {
 public:
     CVerticalLayoutUI();
 
@@ -43,8 +42,8 @@ public:
     // Press, release, move and cursor on the strip of pLayout; answers true when the event
     // was the separator's. The fixed length along the axis is stored directly (the setter
     // would lay the parent out during a ghost drag).
-    static bool SeparatorEvent(CControlUI* pLayout, TEventUI& event, int iSepSize, bool bVertical,
-                               RECT& rcItem, LONG& cxyFixed, TSeparatorDrag& drag);
+    static bool SeparatorEvent(CControlUI* pLayout, TEventUI& event, int iSepSize, bool bVertical, RECT& rcItem,
+                               LONG& cxyFixed, TSeparatorDrag& drag);
 
 protected:
     int m_iSepHeight;

@@ -16,7 +16,7 @@ const LONG kStyleWithoutCaption = static_cast<LONG>(0xFF3FFFFF);
 // drags the window.
 bool TakesCaptionClicks(LPCTSTR pstrClass)
 {
-    static const wchar_t* const kClasses[] = {L"ButtonUI", L"OptionUI", L"TextUI", L"SliderUI"};
+    static const wchar_t* const kClasses[] = { L"ButtonUI", L"OptionUI", L"TextUI", L"SliderUI" };
     for (const wchar_t* pstr : kClasses) {
         if (_wcsicmp(pstrClass, pstr) == 0) return true;
     }
@@ -61,17 +61,35 @@ LRESULT WindowImplBase::ResponseDefaultKeyEvent(WPARAM wParam)
     return wParam == VK_ESCAPE ? TRUE : FALSE;
 }
 
-CSkinString WindowImplBase::GetSkinFolder() { return CSkinString(); }
+CSkinString WindowImplBase::GetSkinFolder()
+{
+    return CSkinString();
+}
 
-LPCTSTR WindowImplBase::GetSkinType() { return NULL; }
+LPCTSTR WindowImplBase::GetSkinType()
+{
+    return NULL;
+}
 
-CControlUI* WindowImplBase::CreateControl(LPCTSTR /*pstrClass*/) { return NULL; }
+CControlUI* WindowImplBase::CreateControl(LPCTSTR /*pstrClass*/)
+{
+    return NULL;
+}
 
-void WindowImplBase::Notify(TNotifyUI& msg) { NotifyPump(msg); }
+void WindowImplBase::Notify(TNotifyUI& msg)
+{
+    NotifyPump(msg);
+}
 
-CPaintManagerUI* WindowImplBase::GetPaintManager() { return &m_PaintManager; }
+CPaintManagerUI* WindowImplBase::GetPaintManager()
+{
+    return &m_PaintManager;
+}
 
-UINT WindowImplBase::GetClassStyle() const { return CS_DBLCLKS; }
+UINT WindowImplBase::GetClassStyle() const
+{
+    return CS_DBLCLKS;
+}
 
 LONG WindowImplBase::GetStyle()
 {
@@ -91,9 +109,15 @@ void WindowImplBase::OnFinalMessage(HWND /*hWnd*/)
     m_PaintManager.ReapObjects(m_PaintManager.GetRoot());
 }
 
-LRESULT WindowImplBase::OnClose(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
+LRESULT WindowImplBase::OnClose(UINT, WPARAM, LPARAM, BOOL& bHandled)
+{
+    return PassOn(bHandled);
+}
 
-LRESULT WindowImplBase::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
+LRESULT WindowImplBase::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
+{
+    return PassOn(bHandled);
+}
 
 LRESULT WindowImplBase::OnNcActivate(UINT, WPARAM wParam, LPARAM, BOOL& bHandled)
 {
@@ -101,9 +125,15 @@ LRESULT WindowImplBase::OnNcActivate(UINT, WPARAM wParam, LPARAM, BOOL& bHandled
     return wParam == 0 ? TRUE : FALSE;
 }
 
-LRESULT WindowImplBase::OnNcCalcSize(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
+LRESULT WindowImplBase::OnNcCalcSize(UINT, WPARAM, LPARAM, BOOL&)
+{
+    return 0;
+}
 
-LRESULT WindowImplBase::OnNcPaint(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
+LRESULT WindowImplBase::OnNcPaint(UINT, WPARAM, LPARAM, BOOL&)
+{
+    return 0;
+}
 
 LRESULT WindowImplBase::OnWindowPosChanging(UINT, WPARAM, LPARAM lParam, BOOL& bHandled)
 {
@@ -112,7 +142,7 @@ LRESULT WindowImplBase::OnWindowPosChanging(UINT, WPARAM, LPARAM lParam, BOOL& b
     LPWINDOWPOS pPos = reinterpret_cast<LPWINDOWPOS>(lParam);
     if (pPos == NULL || !::IsZoomed(m_hWnd) || (pPos->flags & SWP_FRAMECHANGED) == 0) return 0;
     HMONITOR hMonitor = ::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTONEAREST);
-    POINT ptOrigin = {0, 0};
+    POINT ptOrigin = { 0, 0 };
     if (hMonitor == NULL || hMonitor == ::MonitorFromPoint(ptOrigin, MONITOR_DEFAULTTOPRIMARY)) return 0;
     MONITORINFO mi = {};
     mi.cbSize = sizeof(mi);
@@ -126,7 +156,7 @@ LRESULT WindowImplBase::OnWindowPosChanging(UINT, WPARAM, LPARAM lParam, BOOL& b
 
 LRESULT WindowImplBase::OnNcHitTest(UINT, WPARAM, LPARAM lParam, BOOL&)
 {
-    POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    POINT pt = { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) };
     ::ScreenToClient(m_hWnd, &pt);
     RECT rcClient = {};
     ::GetClientRect(m_hWnd, &rcClient);
@@ -179,9 +209,15 @@ LRESULT WindowImplBase::OnGetMinMaxInfo(UINT, WPARAM, LPARAM lParam, BOOL& bHand
     return 0;
 }
 
-LRESULT WindowImplBase::OnMouseWheel(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
+LRESULT WindowImplBase::OnMouseWheel(UINT, WPARAM, LPARAM, BOOL& bHandled)
+{
+    return PassOn(bHandled);
+}
 
-LRESULT WindowImplBase::OnMouseHover(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
+LRESULT WindowImplBase::OnMouseHover(UINT, WPARAM, LPARAM, BOOL& bHandled)
+{
+    return PassOn(bHandled);
+}
 
 LRESULT WindowImplBase::OnSize(UINT, WPARAM, LPARAM, BOOL& bHandled)
 {
@@ -191,14 +227,17 @@ LRESULT WindowImplBase::OnSize(UINT, WPARAM, LPARAM, BOOL& bHandled)
     RECT rcWnd = {};
     ::GetWindowRect(m_hWnd, &rcWnd);
     SIZE szRound = m_PaintManager.GetRoundCorner();
-    HRGN hRgn = ::CreateRoundRectRgn(0, 0, rcWnd.right - rcWnd.left + 1, rcWnd.bottom - rcWnd.top + 1, szRound.cx,
-                                     szRound.cy);
+    HRGN hRgn =
+        ::CreateRoundRectRgn(0, 0, rcWnd.right - rcWnd.left + 1, rcWnd.bottom - rcWnd.top + 1, szRound.cx, szRound.cy);
     // The window owns the region once it is set.
     if (hRgn != NULL && !::SetWindowRgn(m_hWnd, hRgn, TRUE)) ::DeleteObject(hRgn);
     return 0;
 }
 
-LRESULT WindowImplBase::OnChar(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
+LRESULT WindowImplBase::OnChar(UINT, WPARAM, LPARAM, BOOL& bHandled)
+{
+    return PassOn(bHandled);
+}
 
 LRESULT WindowImplBase::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
 {
@@ -261,19 +300,40 @@ LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
     return 0;
 }
 
-LRESULT WindowImplBase::OnKeyDown(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
+LRESULT WindowImplBase::OnKeyDown(UINT, WPARAM, LPARAM, BOOL& bHandled)
+{
+    return PassOn(bHandled);
+}
 
-LRESULT WindowImplBase::OnKillFocus(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
+LRESULT WindowImplBase::OnKillFocus(UINT, WPARAM, LPARAM, BOOL& bHandled)
+{
+    return PassOn(bHandled);
+}
 
-LRESULT WindowImplBase::OnSetFocus(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
+LRESULT WindowImplBase::OnSetFocus(UINT, WPARAM, LPARAM, BOOL& bHandled)
+{
+    return PassOn(bHandled);
+}
 
-LRESULT WindowImplBase::OnLButtonDown(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
+LRESULT WindowImplBase::OnLButtonDown(UINT, WPARAM, LPARAM, BOOL& bHandled)
+{
+    return PassOn(bHandled);
+}
 
-LRESULT WindowImplBase::OnLButtonUp(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
+LRESULT WindowImplBase::OnLButtonUp(UINT, WPARAM, LPARAM, BOOL& bHandled)
+{
+    return PassOn(bHandled);
+}
 
-LRESULT WindowImplBase::OnMouseMove(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
+LRESULT WindowImplBase::OnMouseMove(UINT, WPARAM, LPARAM, BOOL& bHandled)
+{
+    return PassOn(bHandled);
+}
 
-LRESULT WindowImplBase::HandleCustomMessage(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
+LRESULT WindowImplBase::HandleCustomMessage(UINT, WPARAM, LPARAM, BOOL& bHandled)
+{
+    return PassOn(bHandled);
+}
 
 LRESULT WindowImplBase::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
@@ -281,27 +341,69 @@ LRESULT WindowImplBase::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
     LRESULT lRes = 0;
     BOOL bHandled = TRUE;
     switch (uMsg) {
-    case WM_CREATE: lRes = OnCreate(uMsg, wParam, lParam, bHandled); break;
-    case WM_DESTROY: lRes = OnDestroy(uMsg, wParam, lParam, bHandled); break;
-    case WM_SIZE: lRes = OnSize(uMsg, wParam, lParam, bHandled); break;
-    case WM_SETFOCUS: lRes = OnSetFocus(uMsg, wParam, lParam, bHandled); break;
-    case WM_KILLFOCUS: lRes = OnKillFocus(uMsg, wParam, lParam, bHandled); break;
-    case WM_CLOSE: lRes = OnClose(uMsg, wParam, lParam, bHandled); break;
-    case WM_GETMINMAXINFO: lRes = OnGetMinMaxInfo(uMsg, wParam, lParam, bHandled); break;
-    case WM_WINDOWPOSCHANGING: lRes = OnWindowPosChanging(uMsg, wParam, lParam, bHandled); break;
-    case WM_NCCALCSIZE: lRes = OnNcCalcSize(uMsg, wParam, lParam, bHandled); break;
-    case WM_NCHITTEST: lRes = OnNcHitTest(uMsg, wParam, lParam, bHandled); break;
-    case WM_NCPAINT: lRes = OnNcPaint(uMsg, wParam, lParam, bHandled); break;
-    case WM_NCACTIVATE: lRes = OnNcActivate(uMsg, wParam, lParam, bHandled); break;
-    case WM_KEYDOWN: lRes = OnKeyDown(uMsg, wParam, lParam, bHandled); break;
-    case WM_CHAR: lRes = OnChar(uMsg, wParam, lParam, bHandled); break;
-    case WM_SYSCOMMAND: lRes = OnSysCommand(uMsg, wParam, lParam, bHandled); break;
-    case WM_MOUSEMOVE: lRes = OnMouseMove(uMsg, wParam, lParam, bHandled); break;
-    case WM_LBUTTONDOWN: lRes = OnLButtonDown(uMsg, wParam, lParam, bHandled); break;
-    case WM_LBUTTONUP: lRes = OnLButtonUp(uMsg, wParam, lParam, bHandled); break;
-    case WM_MOUSEWHEEL: lRes = OnMouseWheel(uMsg, wParam, lParam, bHandled); break;
-    case WM_MOUSEHOVER: lRes = OnMouseHover(uMsg, wParam, lParam, bHandled); break;
-    default: bHandled = FALSE; break;
+    case WM_CREATE:
+        lRes = OnCreate(uMsg, wParam, lParam, bHandled);
+        break;
+    case WM_DESTROY:
+        lRes = OnDestroy(uMsg, wParam, lParam, bHandled);
+        break;
+    case WM_SIZE:
+        lRes = OnSize(uMsg, wParam, lParam, bHandled);
+        break;
+    case WM_SETFOCUS:
+        lRes = OnSetFocus(uMsg, wParam, lParam, bHandled);
+        break;
+    case WM_KILLFOCUS:
+        lRes = OnKillFocus(uMsg, wParam, lParam, bHandled);
+        break;
+    case WM_CLOSE:
+        lRes = OnClose(uMsg, wParam, lParam, bHandled);
+        break;
+    case WM_GETMINMAXINFO:
+        lRes = OnGetMinMaxInfo(uMsg, wParam, lParam, bHandled);
+        break;
+    case WM_WINDOWPOSCHANGING:
+        lRes = OnWindowPosChanging(uMsg, wParam, lParam, bHandled);
+        break;
+    case WM_NCCALCSIZE:
+        lRes = OnNcCalcSize(uMsg, wParam, lParam, bHandled);
+        break;
+    case WM_NCHITTEST:
+        lRes = OnNcHitTest(uMsg, wParam, lParam, bHandled);
+        break;
+    case WM_NCPAINT:
+        lRes = OnNcPaint(uMsg, wParam, lParam, bHandled);
+        break;
+    case WM_NCACTIVATE:
+        lRes = OnNcActivate(uMsg, wParam, lParam, bHandled);
+        break;
+    case WM_KEYDOWN:
+        lRes = OnKeyDown(uMsg, wParam, lParam, bHandled);
+        break;
+    case WM_CHAR:
+        lRes = OnChar(uMsg, wParam, lParam, bHandled);
+        break;
+    case WM_SYSCOMMAND:
+        lRes = OnSysCommand(uMsg, wParam, lParam, bHandled);
+        break;
+    case WM_MOUSEMOVE:
+        lRes = OnMouseMove(uMsg, wParam, lParam, bHandled);
+        break;
+    case WM_LBUTTONDOWN:
+        lRes = OnLButtonDown(uMsg, wParam, lParam, bHandled);
+        break;
+    case WM_LBUTTONUP:
+        lRes = OnLButtonUp(uMsg, wParam, lParam, bHandled);
+        break;
+    case WM_MOUSEWHEEL:
+        lRes = OnMouseWheel(uMsg, wParam, lParam, bHandled);
+        break;
+    case WM_MOUSEHOVER:
+        lRes = OnMouseHover(uMsg, wParam, lParam, bHandled);
+        break;
+    default:
+        bHandled = FALSE;
+        break;
     }
     if (bHandled) return lRes;
 

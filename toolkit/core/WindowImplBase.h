@@ -17,8 +17,7 @@ class SKINUI_API WindowImplBase : public CWindowWnd,
                                   public CNotifyPump,
                                   public INotifyUI,
                                   public IMessageFilterUI,
-                                  public IDialogBuilderCallback
-{
+                                  public IDialogBuilderCallback {
 public:
     WindowImplBase();
     virtual ~WindowImplBase();

@@ -9,8 +9,14 @@ namespace {
 // class whose procedure they inherit.
 const wchar_t kObjectProperty[] = L"WndX";
 
-inline LONG_PTR WindowStyle(HWND hWnd) { return ::GetWindowLongPtrW(hWnd, GWL_STYLE); }
-inline LONG_PTR WindowExStyle(HWND hWnd) { return ::GetWindowLongPtrW(hWnd, GWL_EXSTYLE); }
+inline LONG_PTR WindowStyle(HWND hWnd)
+{
+    return ::GetWindowLongPtrW(hWnd, GWL_STYLE);
+}
+inline LONG_PTR WindowExStyle(HWND hWnd)
+{
+    return ::GetWindowLongPtrW(hWnd, GWL_EXSTYLE);
+}
 
 } // namespace
 
@@ -53,8 +59,7 @@ bool CWindowWnd::RegisterSuperclass()
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(WNDCLASSEXW);
     if (!::GetClassInfoExW(NULL, GetSuperClassName(), &wc)) {
-        if (!::GetClassInfoExW(CPaintManagerUI::GetInstance(), GetSuperClassName(), &wc))
-            return false;
+        if (!::GetClassInfoExW(CPaintManagerUI::GetInstance(), GetSuperClassName(), &wc)) return false;
     }
     m_OldWndProc = wc.lpfnWndProc;
     wc.lpfnWndProc = CWindowWnd::__ControlProc;
@@ -66,20 +71,19 @@ bool CWindowWnd::RegisterSuperclass()
 
 HWND CWindowWnd::Create(HWND hwndParent, LPCTSTR pstrName, DWORD dwStyle, DWORD dwExStyle, const RECT rc, HMENU hMenu)
 {
-    return Create(hwndParent, pstrName, dwStyle, dwExStyle, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, hMenu);
+    return Create(hwndParent, pstrName, dwStyle, dwExStyle, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                  hMenu);
 }
 
 HWND CWindowWnd::Create(HWND hwndParent, LPCTSTR pstrName, DWORD dwStyle, DWORD dwExStyle, int x, int y, int cx, int cy,
                         HMENU hMenu)
 {
-    if (GetSuperClassName() != NULL ? !RegisterSuperclass() : !RegisterWindowClass())
-        return NULL;
+    if (GetSuperClassName() != NULL ? !RegisterSuperclass() : !RegisterWindowClass()) return NULL;
     HWND hWnd = ::CreateWindowExW(dwExStyle, GetWindowClassName(), pstrName, dwStyle, x, y, cx, cy, hwndParent, hMenu,
                                   CPaintManagerUI::GetInstance(), this);
     // A window that failed during creation may already have deleted this object in its
     // final message: touch members only when the window exists.
-    if (hWnd == NULL)
-        return NULL;
+    if (hWnd == NULL) return NULL;
     m_hWnd = hWnd;
     return hWnd;
 }
@@ -107,8 +111,7 @@ HWND CWindowWnd::Subclass(HWND hWnd)
 
 void CWindowWnd::Unsubclass()
 {
-    if (!::IsWindow(m_hWnd) || !m_bSubclassed)
-        return;
+    if (!::IsWindow(m_hWnd) || !m_bSubclassed) return;
     ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_OldWndProc));
     m_OldWndProc = ::DefWindowProcW;
     m_bSubclassed = false;
@@ -116,8 +119,7 @@ void CWindowWnd::Unsubclass()
 
 void CWindowWnd::ShowWindow(bool bShow, bool bTakeFocus)
 {
-    if (!::IsWindow(m_hWnd))
-        return;
+    if (!::IsWindow(m_hWnd)) return;
     ::ShowWindow(m_hWnd, bShow ? (bTakeFocus ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE) : SW_HIDE);
 }
 
@@ -126,13 +128,11 @@ UINT CWindowWnd::ShowModal()
     // The object may be deleted by its final message inside the loop: from here on only
     // locals are used.
     HWND hWnd = m_hWnd;
-    if (!::IsWindow(hWnd))
-        return 0;
+    if (!::IsWindow(hWnd)) return 0;
     UINT nRet = 0;
     HWND hWndOwner = ::GetWindow(hWnd, GW_OWNER);
     ::ShowWindow(hWnd, SW_SHOWNORMAL);
-    if (hWndOwner != NULL)
-        ::EnableWindow(hWndOwner, FALSE);
+    if (hWndOwner != NULL) ::EnableWindow(hWndOwner, FALSE);
 
     MSG msg = {};
     bool bQuit = false;
@@ -160,22 +160,19 @@ UINT CWindowWnd::ShowModal()
         ::EnableWindow(hWndOwner, TRUE);
         ::SetFocus(hWndOwner);
     }
-    if (bQuit)
-        ::PostQuitMessage(static_cast<int>(msg.wParam));
+    if (bQuit) ::PostQuitMessage(static_cast<int>(msg.wParam));
     return nRet;
 }
 
 void CWindowWnd::Close(UINT nRet)
 {
-    if (!::IsWindow(m_hWnd))
-        return;
+    if (!::IsWindow(m_hWnd)) return;
     ::PostMessageW(m_hWnd, WM_CLOSE, static_cast<WPARAM>(nRet), 0L);
 }
 
 void CWindowWnd::CenterWindow()
 {
-    if (!::IsWindow(m_hWnd))
-        return;
+    if (!::IsWindow(m_hWnd)) return;
     RECT rcDlg = {};
     ::GetWindowRect(m_hWnd, &rcDlg);
     HWND hWndOwner = ::GetWindow(m_hWnd, GW_OWNER);
@@ -186,8 +183,7 @@ void CWindowWnd::CenterWindow()
     ::GetMonitorInfoW(::MonitorFromWindow(hWndRef, MONITOR_DEFAULTTONEAREST), &mi);
     RECT rcArea = mi.rcWork;
     RECT rcCenter = rcArea;
-    if (hWndOwner != NULL)
-        ::GetWindowRect(hWndOwner, &rcCenter);
+    if (hWndOwner != NULL) ::GetWindowRect(hWndOwner, &rcCenter);
 
     int width = rcDlg.right - rcDlg.left;
     int height = rcDlg.bottom - rcDlg.top;
@@ -230,17 +226,14 @@ LRESULT CWindowWnd::PostMessageW(UINT uMsg, WPARAM wParam, LPARAM lParam)
 void CWindowWnd::ResizeClient(int cx, int cy)
 {
     RECT rc = {};
-    if (!::GetClientRect(m_hWnd, &rc))
-        return;
-    if (cx != -1)
-        rc.right = cx;
-    if (cy != -1)
-        rc.bottom = cy;
+    if (!::GetClientRect(m_hWnd, &rc)) return;
+    if (cx != -1) rc.right = cx;
+    if (cy != -1) rc.bottom = cy;
     DWORD dwStyle = static_cast<DWORD>(WindowStyle(m_hWnd));
     BOOL bMenu = !(dwStyle & WS_CHILD) && ::GetMenu(m_hWnd) != NULL;
-    if (!::AdjustWindowRectEx(&rc, dwStyle, bMenu, static_cast<DWORD>(WindowExStyle(m_hWnd))))
-        return;
-    ::SetWindowPos(m_hWnd, NULL, 0, 0, rc.right - rc.left, rc.bottom - rc.top, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+    if (!::AdjustWindowRectEx(&rc, dwStyle, bMenu, static_cast<DWORD>(WindowExStyle(m_hWnd)))) return;
+    ::SetWindowPos(m_hWnd, NULL, 0, 0, rc.right - rc.left, rc.bottom - rc.top,
+                   SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
 LRESULT CWindowWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
@@ -265,15 +258,13 @@ LRESULT CALLBACK CWindowWnd::__WndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPAR
         if (uMsg == WM_NCDESTROY && pThis != NULL) {
             LRESULT lRes = ::CallWindowProcW(pThis->m_OldWndProc, hWnd, uMsg, wParam, lParam);
             ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, 0);
-            if (pThis->m_bSubclassed)
-                pThis->Unsubclass();
+            if (pThis->m_bSubclassed) pThis->Unsubclass();
             pThis->m_hWnd = NULL;
             pThis->OnFinalMessage(hWnd);
             return lRes;
         }
     }
-    if (pThis != NULL)
-        return pThis->HandleMessage(uMsg, wParam, lParam);
+    if (pThis != NULL) return pThis->HandleMessage(uMsg, wParam, lParam);
     return ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
 
@@ -291,16 +282,14 @@ LRESULT CALLBACK CWindowWnd::__ControlProc(HWND hWnd, UINT uMsg, WPARAM wParam, 
         pThis = static_cast<CWindowWnd*>(::GetPropW(hWnd, kObjectProperty));
         if (uMsg == WM_NCDESTROY && pThis != NULL) {
             LRESULT lRes = ::CallWindowProcW(pThis->m_OldWndProc, hWnd, uMsg, wParam, lParam);
-            if (pThis->m_bSubclassed)
-                pThis->Unsubclass();
+            if (pThis->m_bSubclassed) pThis->Unsubclass();
             ::RemovePropW(hWnd, kObjectProperty);
             pThis->m_hWnd = NULL;
             pThis->OnFinalMessage(hWnd);
             return lRes;
         }
     }
-    if (pThis != NULL)
-        return pThis->HandleMessage(uMsg, wParam, lParam);
+    if (pThis != NULL) return pThis->HandleMessage(uMsg, wParam, lParam);
     return ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
 

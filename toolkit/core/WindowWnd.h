@@ -9,8 +9,7 @@ namespace SkinUI {
 //
 // There is no virtual destructor: a window object is deleted through its most-derived type,
 // usually from its own OnFinalMessage.
-class SKINUI_API CWindowWnd
-{
+class SKINUI_API CWindowWnd {
 public:
     CWindowWnd();
 

@@ -17,8 +17,7 @@ using namespace SkinUI;
 
 namespace {
 
-class CGalleryWnd : public WindowImplBase
-{
+class CGalleryWnd : public WindowImplBase {
 public:
     CGalleryWnd(LPCTSTR pstrSkinFile, bool bCloseAtOnce) : m_sSkinFile(pstrSkinFile), m_bCloseAtOnce(bCloseAtOnce) {}
 
@@ -61,7 +60,7 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int)
     }
 
     // The skin's folder holds its images; the file name is what the builder reads there.
-    wchar_t szFull[MAX_PATH * 2] = {0};
+    wchar_t szFull[MAX_PATH * 2] = { 0 };
     LPWSTR pFilePart = NULL;
     DWORD n = ::GetFullPathNameW(sSkinPath.GetData(), MAX_PATH * 2, szFull, &pFilePart);
     if (n == 0 || n >= MAX_PATH * 2 || pFilePart == NULL) pFilePart = szFull;

@@ -33,248 +33,275 @@
 namespace {
 
 struct Options {
-  std::wstring log;
-  std::wstring cwd;
-  int press = IDOK;
-  double timeout = 120.0;
-  std::wstring commandLine;
+    std::wstring log;
+    std::wstring cwd;
+    int press = IDOK;
+    double timeout = 120.0;
+    std::wstring commandLine;
 };
 
-std::string ToUtf8(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
-  return out;
+std::string ToUtf8(const std::wstring& text)
+{
+    if (text.empty()) return std::string();
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
+    return out;
 }
 
-std::string Escape(const std::wstring& text) {
-  std::string out;
-  for (char c : ToUtf8(text)) {
-    switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      default: out += c;
+std::string Escape(const std::wstring& text)
+{
+    std::string out;
+    for (char c : ToUtf8(text)) {
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
+        }
     }
-  }
-  return out;
+    return out;
 }
 
 // Quotes one argument so that CommandLineToArgvW gives it back unchanged.
-std::wstring Quote(const std::wstring& arg) {
-  if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
-  std::wstring out = L"\"";
-  size_t slashes = 0;
-  for (wchar_t c : arg) {
-    if (c == L'\\') {
-      ++slashes;
-    } else if (c == L'"') {
-      out.append(slashes * 2 + 1, L'\\');
-      slashes = 0;
-    } else {
-      slashes = 0;
+std::wstring Quote(const std::wstring& arg)
+{
+    if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
+    std::wstring out = L"\"";
+    size_t slashes = 0;
+    for (wchar_t c : arg) {
+        if (c == L'\\') {
+            ++slashes;
+        } else if (c == L'"') {
+            out.append(slashes * 2 + 1, L'\\');
+            slashes = 0;
+        } else {
+            slashes = 0;
+        }
+        out += c;
     }
-    out += c;
-  }
-  out.append(slashes, L'\\');
-  return out + L"\"";
+    out.append(slashes, L'\\');
+    return out + L"\"";
 }
 
 class Record {
- public:
-  explicit Record(FILE* out) : m_out(out) {}
-  void Line(const std::string& line) {
-    std::fputs(line.c_str(), m_out);
-    std::fputc('\n', m_out);
-    std::fflush(m_out);
-  }
+public:
+    explicit Record(FILE* out) : m_out(out) {}
+    void Line(const std::string& line)
+    {
+        std::fputs(line.c_str(), m_out);
+        std::fputc('\n', m_out);
+        std::fflush(m_out);
+    }
 
- private:
-  FILE* m_out;
+private:
+    FILE* m_out;
 };
 
 struct Watched {
-  HANDLE process = nullptr;
-  bool ended = false;
+    HANDLE process = nullptr;
+    bool ended = false;
 };
 
 class Watcher {
- public:
-  Watcher(Record& record, int press) : m_record(record), m_press(press) {}
-  ~Watcher() {
-    for (auto& w : m_watched) {
-      if (w.second.process) CloseHandle(w.second.process);
+public:
+    Watcher(Record& record, int press) : m_record(record), m_press(press) {}
+    ~Watcher()
+    {
+        for (auto& w : m_watched) {
+            if (w.second.process) CloseHandle(w.second.process);
+        }
     }
-  }
-  Watcher(const Watcher&) = delete;
-  Watcher& operator=(const Watcher&) = delete;
+    Watcher(const Watcher&) = delete;
+    Watcher& operator=(const Watcher&) = delete;
 
-  void Add(DWORD pid, HANDLE process) { m_watched[pid].process = process; }
+    void Add(DWORD pid, HANDLE process) { m_watched[pid].process = process; }
 
-  // One round: ended processes, new descendants, new windows. False once all have ended.
-  // Descendants are looked for after the exits, so that a child started just before its
-  // parent ended is still found.
-  bool Poll() {
-    for (auto& w : m_watched) {
-      if (w.second.ended || !w.second.process) continue;
-      if (WaitForSingleObject(w.second.process, 0) == WAIT_OBJECT_0) {
-        DWORD code = 0;
-        GetExitCodeProcess(w.second.process, &code);
-        w.second.ended = true;
-        m_record.Line("exit\t" + std::to_string(w.first) + "\t" + std::to_string(static_cast<long>(code)));
-      }
+    // One round: ended processes, new descendants, new windows. False once all have ended.
+    // Descendants are looked for after the exits, so that a child started just before its
+    // parent ended is still found.
+    bool Poll()
+    {
+        for (auto& w : m_watched) {
+            if (w.second.ended || !w.second.process) continue;
+            if (WaitForSingleObject(w.second.process, 0) == WAIT_OBJECT_0) {
+                DWORD code = 0;
+                GetExitCodeProcess(w.second.process, &code);
+                w.second.ended = true;
+                m_record.Line("exit\t" + std::to_string(w.first) + "\t" + std::to_string(static_cast<long>(code)));
+            }
+        }
+        FindDescendants();
+        EnumWindows(&Watcher::EachWindow, reinterpret_cast<LPARAM>(this));
+        ForgetClosedWindows();
+        for (auto& w : m_watched) {
+            if (!w.second.ended && w.second.process) return true;
+        }
+        return false;
     }
-    FindDescendants();
-    EnumWindows(&Watcher::EachWindow, reinterpret_cast<LPARAM>(this));
-    ForgetClosedWindows();
-    for (auto& w : m_watched) {
-      if (!w.second.ended && w.second.process) return true;
+
+    void EndAll()
+    {
+        for (auto& w : m_watched) {
+            if (!w.second.ended && w.second.process) TerminateProcess(w.second.process, 1);
+        }
     }
-    return false;
-  }
 
-  void EndAll() {
-    for (auto& w : m_watched) {
-      if (!w.second.ended && w.second.process) TerminateProcess(w.second.process, 1);
+private:
+    void FindDescendants()
+    {
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        if (snapshot == INVALID_HANDLE_VALUE) return;
+        PROCESSENTRY32W entry;
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+            if (m_watched.count(entry.th32ProcessID) || !m_watched.count(entry.th32ParentProcessID)) continue;
+            HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE,
+                                         entry.th32ProcessID);
+            m_watched[entry.th32ProcessID].process = process;
+            m_record.Line("process\t" + std::to_string(entry.th32ProcessID) + "\t" +
+                          std::to_string(entry.th32ParentProcessID));
+        }
+        CloseHandle(snapshot);
     }
-  }
 
- private:
-  void FindDescendants() {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return;
-    PROCESSENTRY32W entry;
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-      if (m_watched.count(entry.th32ProcessID) || !m_watched.count(entry.th32ParentProcessID)) continue;
-      HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE,
-                                   entry.th32ProcessID);
-      m_watched[entry.th32ProcessID].process = process;
-      m_record.Line("process\t" + std::to_string(entry.th32ProcessID) + "\t" +
-                    std::to_string(entry.th32ParentProcessID));
+    static BOOL CALLBACK EachWindow(HWND hwnd, LPARAM self)
+    {
+        reinterpret_cast<Watcher*>(self)->Look(hwnd);
+        return TRUE;
     }
-    CloseHandle(snapshot);
-  }
 
-  static BOOL CALLBACK EachWindow(HWND hwnd, LPARAM self) {
-    reinterpret_cast<Watcher*>(self)->Look(hwnd);
-    return TRUE;
-  }
-
-  void Look(HWND hwnd) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (!m_watched.count(pid) || !IsWindowVisible(hwnd)) return;
-    wchar_t cls[256] = {};
-    GetClassNameW(hwnd, cls, 256);
-    wchar_t title[1024] = {};
-    GetWindowTextW(hwnd, title, 1024);
-    if (std::wstring(cls) != L"#32770") {
-      if (m_windows.insert(hwnd).second)
-        m_record.Line("window\t" + std::to_string(pid) + "\t" + Escape(cls) + "\t" + Escape(title));
-      return;
+    void Look(HWND hwnd)
+    {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        if (!m_watched.count(pid) || !IsWindowVisible(hwnd)) return;
+        wchar_t cls[256] = {};
+        GetClassNameW(hwnd, cls, 256);
+        wchar_t title[1024] = {};
+        GetWindowTextW(hwnd, title, 1024);
+        if (std::wstring(cls) != L"#32770") {
+            if (m_windows.insert(hwnd).second)
+                m_record.Line("window\t" + std::to_string(pid) + "\t" + Escape(cls) + "\t" + Escape(title));
+            return;
+        }
+        if (m_answered.count(hwnd)) return;
+        std::wstring text;
+        if (HWND label = GetDlgItem(hwnd, 0xFFFF)) {
+            int n = GetWindowTextLengthW(label);
+            text.assign(static_cast<size_t>(n) + 1, L'\0');
+            n = GetWindowTextW(label, &text[0], n + 1);
+            text.resize(static_cast<size_t>(n > 0 ? n : 0));
+        }
+        m_record.Line("box\t" + std::to_string(pid) + "\t" + Escape(title) + "\t" + Escape(text));
+        m_answered.insert(hwnd);
+        HWND button = GetDlgItem(hwnd, m_press);
+        PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(m_press, BN_CLICKED), reinterpret_cast<LPARAM>(button));
     }
-    if (m_answered.count(hwnd)) return;
-    std::wstring text;
-    if (HWND label = GetDlgItem(hwnd, 0xFFFF)) {
-      int n = GetWindowTextLengthW(label);
-      text.assign(static_cast<size_t>(n) + 1, L'\0');
-      n = GetWindowTextW(label, &text[0], n + 1);
-      text.resize(static_cast<size_t>(n > 0 ? n : 0));
+
+    // Window handles are reused: forget the ones that are gone.
+    void ForgetClosedWindows()
+    {
+        for (auto it = m_answered.begin(); it != m_answered.end();) it = IsWindow(*it) ? ++it : m_answered.erase(it);
+        for (auto it = m_windows.begin(); it != m_windows.end();) it = IsWindow(*it) ? ++it : m_windows.erase(it);
     }
-    m_record.Line("box\t" + std::to_string(pid) + "\t" + Escape(title) + "\t" + Escape(text));
-    m_answered.insert(hwnd);
-    HWND button = GetDlgItem(hwnd, m_press);
-    PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(m_press, BN_CLICKED), reinterpret_cast<LPARAM>(button));
-  }
 
-  // Window handles are reused: forget the ones that are gone.
-  void ForgetClosedWindows() {
-    for (auto it = m_answered.begin(); it != m_answered.end();) it = IsWindow(*it) ? ++it : m_answered.erase(it);
-    for (auto it = m_windows.begin(); it != m_windows.end();) it = IsWindow(*it) ? ++it : m_windows.erase(it);
-  }
-
-  Record& m_record;
-  int m_press;
-  std::map<DWORD, Watched> m_watched;
-  std::set<HWND> m_answered;
-  std::set<HWND> m_windows;
+    Record& m_record;
+    int m_press;
+    std::map<DWORD, Watched> m_watched;
+    std::set<HWND> m_answered;
+    std::set<HWND> m_windows;
 };
 
-bool ParseOptions(int argc, wchar_t** argv, Options& o) {
-  int i = 1;
-  for (; i < argc; ++i) {
-    std::wstring a = argv[i];
-    if (a == L"--") {
-      ++i;
-      break;
+bool ParseOptions(int argc, wchar_t** argv, Options& o)
+{
+    int i = 1;
+    for (; i < argc; ++i) {
+        std::wstring a = argv[i];
+        if (a == L"--") {
+            ++i;
+            break;
+        }
+        if (i + 1 >= argc) return false;
+        if (a == L"--log")
+            o.log = argv[++i];
+        else if (a == L"--cwd")
+            o.cwd = argv[++i];
+        else if (a == L"--press")
+            o.press = _wtoi(argv[++i]);
+        else if (a == L"--timeout")
+            o.timeout = _wtof(argv[++i]);
+        else
+            return false;
     }
-    if (i + 1 >= argc) return false;
-    if (a == L"--log") o.log = argv[++i];
-    else if (a == L"--cwd") o.cwd = argv[++i];
-    else if (a == L"--press") o.press = _wtoi(argv[++i]);
-    else if (a == L"--timeout") o.timeout = _wtof(argv[++i]);
-    else return false;
-  }
-  if (i >= argc) return false;
-  for (int k = i; k < argc; ++k) {
-    if (k > i) o.commandLine += L' ';
-    o.commandLine += Quote(argv[k]);
-  }
-  return true;
+    if (i >= argc) return false;
+    for (int k = i; k < argc; ++k) {
+        if (k > i) o.commandLine += L' ';
+        o.commandLine += Quote(argv[k]);
+    }
+    return true;
 }
 
-}  // namespace
+} // namespace
 
-int wmain(int argc, wchar_t** argv) {
-  Options options;
-  if (!ParseOptions(argc, argv, options)) {
-    std::fputs("usage: msgbox_driver [--log FILE] [--press ID] [--timeout SEC] [--cwd DIR] -- PROGRAM [ARGS...]\n",
-               stderr);
-    return 2;
-  }
-  FILE* out = stdout;
-  if (!options.log.empty() && !(out = _wfopen(options.log.c_str(), L"wb"))) {
-    std::fputs("msgbox_driver: cannot write the log\n", stderr);
-    return 2;
-  }
-  Record record(out);
-
-  STARTUPINFOW si = {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi = {};
-  std::vector<wchar_t> commandLine(options.commandLine.begin(), options.commandLine.end());
-  commandLine.push_back(L'\0');
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      options.cwd.empty() ? nullptr : options.cwd.c_str(), &si, &pi)) {
-    record.Line("error\tCreateProcess\t" + std::to_string(GetLastError()));
-    if (out != stdout) std::fclose(out);
-    return 2;
-  }
-  CloseHandle(pi.hThread);
-  record.Line("start\t" + std::to_string(pi.dwProcessId));
-
-  DWORD code = 0;
-  {
-    Watcher watcher(record, options.press);
-    HANDLE mine = nullptr;
-    DuplicateHandle(GetCurrentProcess(), pi.hProcess, GetCurrentProcess(), &mine, 0, FALSE, DUPLICATE_SAME_ACCESS);
-    watcher.Add(pi.dwProcessId, mine);
-    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(options.timeout * 1000.0);
-    while (watcher.Poll()) {
-      if (GetTickCount64() > deadline) {
-        record.Line("timeout");
-        watcher.EndAll();
-        watcher.Poll();
-        break;
-      }
-      Sleep(50);
+int wmain(int argc, wchar_t** argv)
+{
+    Options options;
+    if (!ParseOptions(argc, argv, options)) {
+        std::fputs("usage: msgbox_driver [--log FILE] [--press ID] [--timeout SEC] [--cwd DIR] -- PROGRAM [ARGS...]\n",
+                   stderr);
+        return 2;
     }
-    GetExitCodeProcess(pi.hProcess, &code);
-  }
-  CloseHandle(pi.hProcess);
-  if (out != stdout) std::fclose(out);
-  return static_cast<int>(code);
+    FILE* out = stdout;
+    if (!options.log.empty() && !(out = _wfopen(options.log.c_str(), L"wb"))) {
+        std::fputs("msgbox_driver: cannot write the log\n", stderr);
+        return 2;
+    }
+    Record record(out);
+
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::vector<wchar_t> commandLine(options.commandLine.begin(), options.commandLine.end());
+    commandLine.push_back(L'\0');
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        options.cwd.empty() ? nullptr : options.cwd.c_str(), &si, &pi)) {
+        record.Line("error\tCreateProcess\t" + std::to_string(GetLastError()));
+        if (out != stdout) std::fclose(out);
+        return 2;
+    }
+    CloseHandle(pi.hThread);
+    record.Line("start\t" + std::to_string(pi.dwProcessId));
+
+    DWORD code = 0;
+    {
+        Watcher watcher(record, options.press);
+        HANDLE mine = nullptr;
+        DuplicateHandle(GetCurrentProcess(), pi.hProcess, GetCurrentProcess(), &mine, 0, FALSE, DUPLICATE_SAME_ACCESS);
+        watcher.Add(pi.dwProcessId, mine);
+        const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(options.timeout * 1000.0);
+        while (watcher.Poll()) {
+            if (GetTickCount64() > deadline) {
+                record.Line("timeout");
+                watcher.EndAll();
+                watcher.Poll();
+                break;
+            }
+            Sleep(50);
+        }
+        GetExitCodeProcess(pi.hProcess, &code);
+    }
+    CloseHandle(pi.hProcess);
+    if (out != stdout) std::fclose(out);
+    return static_cast<int>(code);
 }

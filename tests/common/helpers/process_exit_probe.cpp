@@ -9,15 +9,16 @@
 namespace {
 
 struct Witness {
-  ~Witness() { std::printf("destructors ran\n"); }
+    ~Witness() { std::printf("destructors ran\n"); }
 } g_witness;
 
-}  // namespace
+} // namespace
 
-int main(int argc, char** argv) {
-  // Full buffering even on a console: nothing reaches the file unless it is flushed.
-  static char buffer[4096];
-  std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
-  std::printf("before the end\n");
-  EndProcessNow(argc > 1 ? static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10)) : 0u);
+int main(int argc, char** argv)
+{
+    // Full buffering even on a console: nothing reaches the file unless it is flushed.
+    static char buffer[4096];
+    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+    std::printf("before the end\n");
+    EndProcessNow(argc > 1 ? static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10)) : 0u);
 }

@@ -12,258 +12,283 @@
 
 namespace {
 
-std::wstring Library() { return ExeFolder() + L"7z.dll"; }
+std::wstring Library()
+{
+    return ExeFolder() + L"7z.dll";
+}
 
 class LastProgress final : public IExtractProgress {
 public:
-  void OnExtractProgress(UINT64 completed, UINT64 total) override {
-    this->completed = completed;
-    this->total = total;
-    ++calls;
-  }
-  std::atomic<UINT64> completed{0}, total{0};
-  std::atomic<int> calls{0};
+    void OnExtractProgress(UINT64 completed, UINT64 total) override
+    {
+        this->completed = completed;
+        this->total = total;
+        ++calls;
+    }
+    std::atomic<UINT64> completed{ 0 }, total{ 0 };
+    std::atomic<int> calls{ 0 };
 };
 
-std::string Narrow(const std::wstring& s) { return testing::PrintToString(s); }
-
-// Program arguments: quoted, and without the trailing backslash that would escape the quote.
-std::wstring Quoted(std::wstring path) {
-  if (!path.empty() && path.back() == L'\\') path.pop_back();
-  return L"\"" + path + L"\"";
+std::string Narrow(const std::wstring& s)
+{
+    return testing::PrintToString(s);
 }
 
-std::set<std::wstring> Names(const std::wstring& root) {
-  std::set<std::wstring> names;
-  for (const auto& entry : ReadTree(root)) names.insert(entry.first);
-  return names;
+// Program arguments: quoted, and without the trailing backslash that would escape the quote.
+std::wstring Quoted(std::wstring path)
+{
+    if (!path.empty() && path.back() == L'\\') path.pop_back();
+    return L"\"" + path + L"\"";
+}
+
+std::set<std::wstring> Names(const std::wstring& root)
+{
+    std::set<std::wstring> names;
+    for (const auto& entry : ReadTree(root)) names.insert(entry.first);
+    return names;
 }
 
 // The driver's result for an archive, extracted into a fresh folder of the test's name.
 class ExtractDriver : public testing::Test {
 protected:
-  void SetUp() override {
-    const char* name = testing::UnitTest::GetInstance()->current_test_info()->name();
-    out = FreshFolder(L"driver_" + std::wstring(name, name + strlen(name)));
-  }
-  ExtractResult Extract(const wchar_t* fixture) {
-    return ExtractArchive(Library(), Fixture(fixture), out, &progress);
-  }
-  std::wstring out;
-  LastProgress progress;
+    void SetUp() override
+    {
+        const char* name = testing::UnitTest::GetInstance()->current_test_info()->name();
+        out = FreshFolder(L"driver_" + std::wstring(name, name + strlen(name)));
+    }
+    ExtractResult Extract(const wchar_t* fixture)
+    {
+        return ExtractArchive(Library(), Fixture(fixture), out, &progress);
+    }
+    std::wstring out;
+    LastProgress progress;
 };
 
-TEST_F(ExtractDriver, GoodPackageEqualsReferenceTree) {
-  const ExtractResult r = Extract(L"good.7z");
-  EXPECT_EQ(r.status, ExtractStatus::Succeeded);
-  EXPECT_EQ(r.result, S_OK);
-  EXPECT_EQ(r.itemErrors, 0u);
+TEST_F(ExtractDriver, GoodPackageEqualsReferenceTree)
+{
+    const ExtractResult r = Extract(L"good.7z");
+    EXPECT_EQ(r.status, ExtractStatus::Succeeded);
+    EXPECT_EQ(r.result, S_OK);
+    EXPECT_EQ(r.itemErrors, 0u);
 
-  const auto expected = ReadTree(Fixture(L"ref\\good"));
-  const auto actual = ReadTree(out);
-  ASSERT_FALSE(expected.empty());
-  EXPECT_EQ(Names(out), Names(Fixture(L"ref\\good")));
-  for (const auto& e : expected) {
-    SCOPED_TRACE(Narrow(e.first));
-    auto a = actual.find(e.first);
-    ASSERT_NE(a, actual.end());
-    EXPECT_EQ(a->second.folder, e.second.folder);
-    if (e.second.folder) continue;
-    EXPECT_EQ(a->second.content, e.second.content);
-    EXPECT_EQ(CompareFileTime(&a->second.mtime, &e.second.mtime), 0);
-    EXPECT_EQ(a->second.attributes & 0x3FFF, e.second.attributes & 0x3FFF);
-    // A package made on Linux carries the Unix mode in the high bits; none reach the disk.
-    EXPECT_EQ(a->second.attributes & ~DWORD(0x3FFF), 0u);
-  }
-  EXPECT_TRUE(actual.at(L"locked.txt").attributes & FILE_ATTRIBUTE_READONLY);
-  EXPECT_TRUE(actual.at(L"emptydir").folder);
-  EXPECT_EQ(actual.at(L"bin\\data\\deep\\blob.bin").content.size(), 600000u);
-
-  // Progress ends at the total.
-  EXPECT_GT(progress.calls.load(), 0);
-  EXPECT_GT(progress.total.load(), 600000u);
-  EXPECT_EQ(progress.completed.load(), progress.total.load());
-}
-
-TEST_F(ExtractDriver, MultiThreadedDecodingEqualsReferenceTree) {
-  EXPECT_EQ(Extract(L"threads.7z").status, ExtractStatus::Succeeded);
-  const auto expected = ReadTree(Fixture(L"ref\\threads"));
-  const auto actual = ReadTree(out);
-  ASSERT_EQ(actual.size(), expected.size());
-  for (const auto& e : expected) {
-    SCOPED_TRACE(Narrow(e.first));
-    auto a = actual.find(e.first);
-    ASSERT_NE(a, actual.end());
-    EXPECT_EQ(a->second.content, e.second.content);
-    if (!e.second.folder) {
-      EXPECT_EQ(CompareFileTime(&a->second.mtime, &e.second.mtime), 0);
+    const auto expected = ReadTree(Fixture(L"ref\\good"));
+    const auto actual = ReadTree(out);
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(Names(out), Names(Fixture(L"ref\\good")));
+    for (const auto& e : expected) {
+        SCOPED_TRACE(Narrow(e.first));
+        auto a = actual.find(e.first);
+        ASSERT_NE(a, actual.end());
+        EXPECT_EQ(a->second.folder, e.second.folder);
+        if (e.second.folder) continue;
+        EXPECT_EQ(a->second.content, e.second.content);
+        EXPECT_EQ(CompareFileTime(&a->second.mtime, &e.second.mtime), 0);
+        EXPECT_EQ(a->second.attributes & 0x3FFF, e.second.attributes & 0x3FFF);
+        // A package made on Linux carries the Unix mode in the high bits; none reach the disk.
+        EXPECT_EQ(a->second.attributes & ~DWORD(0x3FFF), 0u);
     }
-  }
+    EXPECT_TRUE(actual.at(L"locked.txt").attributes & FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(actual.at(L"emptydir").folder);
+    EXPECT_EQ(actual.at(L"bin\\data\\deep\\blob.bin").content.size(), 600000u);
+
+    // Progress ends at the total.
+    EXPECT_GT(progress.calls.load(), 0);
+    EXPECT_GT(progress.total.load(), 600000u);
+    EXPECT_EQ(progress.completed.load(), progress.total.load());
 }
 
-TEST_F(ExtractDriver, ReadOnlyFileIsReplaced) {
-  WriteWholeFile(out + L"locked.txt", "old content");
-  ASSERT_TRUE(SetFileAttributesW((out + L"locked.txt").c_str(), FILE_ATTRIBUTE_READONLY));
-  EXPECT_EQ(Extract(L"good.7z").status, ExtractStatus::Succeeded);
-  EXPECT_EQ(ReadWholeFile(out + L"locked.txt"), "read only\r\n");
+TEST_F(ExtractDriver, MultiThreadedDecodingEqualsReferenceTree)
+{
+    EXPECT_EQ(Extract(L"threads.7z").status, ExtractStatus::Succeeded);
+    const auto expected = ReadTree(Fixture(L"ref\\threads"));
+    const auto actual = ReadTree(out);
+    ASSERT_EQ(actual.size(), expected.size());
+    for (const auto& e : expected) {
+        SCOPED_TRACE(Narrow(e.first));
+        auto a = actual.find(e.first);
+        ASSERT_NE(a, actual.end());
+        EXPECT_EQ(a->second.content, e.second.content);
+        if (!e.second.folder) {
+            EXPECT_EQ(CompareFileTime(&a->second.mtime, &e.second.mtime), 0);
+        }
+    }
 }
 
-TEST_F(ExtractDriver, ItemWithoutNameIsContent) {
-  EXPECT_EQ(Extract(L"unnamed.7z").status, ExtractStatus::Succeeded);
-  EXPECT_EQ(ReadWholeFile(out + L"[Content]"), "unnamed content\n");
-  EXPECT_EQ(Names(out), std::set<std::wstring>{L"[Content]"});
+TEST_F(ExtractDriver, ReadOnlyFileIsReplaced)
+{
+    WriteWholeFile(out + L"locked.txt", "old content");
+    ASSERT_TRUE(SetFileAttributesW((out + L"locked.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(Extract(L"good.7z").status, ExtractStatus::Succeeded);
+    EXPECT_EQ(ReadWholeFile(out + L"locked.txt"), "read only\r\n");
 }
 
-TEST_F(ExtractDriver, PathBeyondMaxPath) {
-  EXPECT_EQ(Extract(L"long.7z").status, ExtractStatus::Succeeded);
-  std::wstring path = L"\\\\?\\" + out;
-  for (int i = 0; i < 9; ++i) {
-    wchar_t part[64];
-    _snwprintf(part, 64, L"folder%02d_abcdefghijklmnopqrstuvwxyz\\", i);
-    path += part;
-  }
-  path += L"long.txt";
-  ASSERT_GT(path.size(), size_t(MAX_PATH));
-  EXPECT_EQ(ReadWholeFile(path), "far down\n");
+TEST_F(ExtractDriver, ItemWithoutNameIsContent)
+{
+    EXPECT_EQ(Extract(L"unnamed.7z").status, ExtractStatus::Succeeded);
+    EXPECT_EQ(ReadWholeFile(out + L"[Content]"), "unnamed content\n");
+    EXPECT_EQ(Names(out), std::set<std::wstring>{ L"[Content]" });
 }
 
-TEST_F(ExtractDriver, FailuresBeforeExtraction) {
-  const struct {
-    std::wstring library;
-    std::wstring archive;
-    ExtractStatus status;
-    HRESULT result;
-  } cases[] = {
-      {ExeFolder() + L"missing\\7z.dll", Fixture(L"good.7z"), ExtractStatus::LibraryNotLoaded, S_OK},
-      // A library without the entry point.
-      {L"kernel32.dll", Fixture(L"good.7z"), ExtractStatus::NoCreateObject, S_OK},
-      {Library(), Fixture(L"absent.7z"), ExtractStatus::ArchiveFileNotOpened, HRESULT(0x80070002)},
-      // An HTML error page in place of the package: the library says S_FALSE, not a failure code.
-      {Library(), Fixture(L"page.7z"), ExtractStatus::NotAnArchive, S_FALSE},
-      // Encrypted headers: the open callback has no password to give.
-      {Library(), Fixture(L"enchead.7z"), ExtractStatus::NotAnArchive, E_ABORT},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(Narrow(c.archive) + " with " + Narrow(c.library));
-    const ExtractResult r = ExtractArchive(c.library, c.archive, out, nullptr);
-    EXPECT_EQ(r.status, c.status);
-    EXPECT_EQ(r.result, c.result);
-    EXPECT_FALSE(r.Succeeded());
-    EXPECT_TRUE(ReadTree(out).empty());
-  }
+TEST_F(ExtractDriver, PathBeyondMaxPath)
+{
+    EXPECT_EQ(Extract(L"long.7z").status, ExtractStatus::Succeeded);
+    std::wstring path = L"\\\\?\\" + out;
+    for (int i = 0; i < 9; ++i) {
+        wchar_t part[64];
+        _snwprintf(part, 64, L"folder%02d_abcdefghijklmnopqrstuvwxyz\\", i);
+        path += part;
+    }
+    path += L"long.txt";
+    ASSERT_GT(path.size(), size_t(MAX_PATH));
+    EXPECT_EQ(ReadWholeFile(path), "far down\n");
 }
 
-TEST_F(ExtractDriver, MissingOutputFolderIsCreatedUnlessBlocked) {
-  EXPECT_EQ(ExtractArchive(Library(), Fixture(L"unnamed.7z"), out + L"new\\deeper", nullptr).status,
-            ExtractStatus::Succeeded);
-  EXPECT_TRUE(FileExists(out + L"new\\deeper\\[Content]"));
-
-  WriteWholeFile(out + L"file", "in the way");
-  const ExtractResult r = ExtractArchive(Library(), Fixture(L"unnamed.7z"), out + L"file\\below", nullptr);
-  EXPECT_EQ(r.status, ExtractStatus::OutputFolderNotCreated);
-  EXPECT_TRUE(FAILED(r.result));
-  EXPECT_EQ(ReadWholeFile(out + L"file"), "in the way");
+TEST_F(ExtractDriver, FailuresBeforeExtraction)
+{
+    const struct {
+        std::wstring library;
+        std::wstring archive;
+        ExtractStatus status;
+        HRESULT result;
+    } cases[] = {
+        { ExeFolder() + L"missing\\7z.dll", Fixture(L"good.7z"), ExtractStatus::LibraryNotLoaded, S_OK },
+        // A library without the entry point.
+        { L"kernel32.dll", Fixture(L"good.7z"), ExtractStatus::NoCreateObject, S_OK },
+        { Library(), Fixture(L"absent.7z"), ExtractStatus::ArchiveFileNotOpened, HRESULT(0x80070002) },
+        // An HTML error page in place of the package: the library says S_FALSE, not a failure code.
+        { Library(), Fixture(L"page.7z"), ExtractStatus::NotAnArchive, S_FALSE },
+        // Encrypted headers: the open callback has no password to give.
+        { Library(), Fixture(L"enchead.7z"), ExtractStatus::NotAnArchive, E_ABORT },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.archive) + " with " + Narrow(c.library));
+        const ExtractResult r = ExtractArchive(c.library, c.archive, out, nullptr);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.result, c.result);
+        EXPECT_FALSE(r.Succeeded());
+        EXPECT_TRUE(ReadTree(out).empty());
+    }
 }
 
-TEST_F(ExtractDriver, EncryptedDataStopsAtThePasswordRequest) {
-  const ExtractResult r = Extract(L"encdata.7z");
-  EXPECT_EQ(r.status, ExtractStatus::ExtractFailed);
-  EXPECT_EQ(r.result, E_ABORT);
-  EXPECT_NE(ReadWholeFile(out + L"secret.txt").find("top secret"), 0u);
+TEST_F(ExtractDriver, MissingOutputFolderIsCreatedUnlessBlocked)
+{
+    EXPECT_EQ(ExtractArchive(Library(), Fixture(L"unnamed.7z"), out + L"new\\deeper", nullptr).status,
+              ExtractStatus::Succeeded);
+    EXPECT_TRUE(FileExists(out + L"new\\deeper\\[Content]"));
+
+    WriteWholeFile(out + L"file", "in the way");
+    const ExtractResult r = ExtractArchive(Library(), Fixture(L"unnamed.7z"), out + L"file\\below", nullptr);
+    EXPECT_EQ(r.status, ExtractStatus::OutputFolderNotCreated);
+    EXPECT_TRUE(FAILED(r.result));
+    EXPECT_EQ(ReadWholeFile(out + L"file"), "in the way");
 }
 
-TEST_F(ExtractDriver, CorruptedItemFailsAndKeepsTheOldVersion) {
-  WriteWholeFile(out + L"ZelUpGame.ini", "[Version]\r\nVersion=1\r\n");
-  const ExtractResult r = Extract(L"broken.7z");
-  EXPECT_EQ(r.status, ExtractStatus::ItemErrors);
-  EXPECT_EQ(r.result, S_OK);
-  EXPECT_EQ(r.itemErrors, 1u);
-  EXPECT_EQ(ReadWholeFile(out + L"first.txt"), "first file\n");
-  EXPECT_EQ(ReadWholeFile(out + L"ZelUpGame.ini"), "[Version]\r\nVersion=1\r\n");
-  EXPECT_EQ(Names(out), (std::set<std::wstring>{L"ZelUpGame.ini", L"first.txt", L"payload.bin"}));
+TEST_F(ExtractDriver, EncryptedDataStopsAtThePasswordRequest)
+{
+    const ExtractResult r = Extract(L"encdata.7z");
+    EXPECT_EQ(r.status, ExtractStatus::ExtractFailed);
+    EXPECT_EQ(r.result, E_ABORT);
+    EXPECT_NE(ReadWholeFile(out + L"secret.txt").find("top secret"), 0u);
 }
 
-TEST_F(ExtractDriver, VersionFilesArePutInPlace) {
-  WriteWholeFile(out + L"ZelUpGame.ini", "[Version]\r\nVersion=1\r\n");
-  SetFileAttributesW((out + L"ZelUpGame.ini").c_str(), FILE_ATTRIBUTE_READONLY);
-  EXPECT_EQ(Extract(L"version.7z").status, ExtractStatus::Succeeded);
-  EXPECT_EQ(ReadWholeFile(out + L"ZelUpGame.ini"), "[Version]\r\nVersion=2\r\n");
-  EXPECT_EQ(ReadWholeFile(out + L"sub\\zelupgame.INI"), "sub v2\n");
-  EXPECT_EQ(Names(out), (std::set<std::wstring>{L"ZelUpGame.ini", L"game.txt", L"sub", L"sub\\zelupgame.INI"}));
-}
-
-TEST_F(ExtractDriver, HostileNamesAreRefused) {
-  const wchar_t* const kinds[] = {L"dotdot", L"inner_dotdot", L"trailing_dotdot", L"drive",
-                                  L"drive_relative", L"rooted", L"unc", L"long_prefix", L"stream",
-                                  L"device", L"device_ext", L"dots_only", L"backslash_drive"};
-  for (const wchar_t* kind : kinds) {
-    SCOPED_TRACE(Narrow(kind));
-    const std::wstring base = FreshFolder(std::wstring(L"hostile_") + kind);
-    const std::wstring target = base + L"out\\";
-    const ExtractResult r =
-        ExtractArchive(Library(), Fixture(std::wstring(L"hostile_") + kind + L".7z"), target, nullptr);
+TEST_F(ExtractDriver, CorruptedItemFailsAndKeepsTheOldVersion)
+{
+    WriteWholeFile(out + L"ZelUpGame.ini", "[Version]\r\nVersion=1\r\n");
+    const ExtractResult r = Extract(L"broken.7z");
     EXPECT_EQ(r.status, ExtractStatus::ItemErrors);
+    EXPECT_EQ(r.result, S_OK);
     EXPECT_EQ(r.itemErrors, 1u);
-    // Only the good neighbour was written, and nothing beside the output folder.
-    EXPECT_EQ(Names(base), (std::set<std::wstring>{L"out", L"out\\ok.txt"}));
-    EXPECT_EQ(ReadWholeFile(target + L"ok.txt"), "good neighbour\n");
-    EXPECT_FALSE(FileExists(L"C:\\zel_escaped.txt"));
-    EXPECT_FALSE(FileExists(out.substr(0, 2) + L"\\zel_escaped.txt"));
-  }
+    EXPECT_EQ(ReadWholeFile(out + L"first.txt"), "first file\n");
+    EXPECT_EQ(ReadWholeFile(out + L"ZelUpGame.ini"), "[Version]\r\nVersion=1\r\n");
+    EXPECT_EQ(Names(out), (std::set<std::wstring>{ L"ZelUpGame.ini", L"first.txt", L"payload.bin" }));
+}
+
+TEST_F(ExtractDriver, VersionFilesArePutInPlace)
+{
+    WriteWholeFile(out + L"ZelUpGame.ini", "[Version]\r\nVersion=1\r\n");
+    SetFileAttributesW((out + L"ZelUpGame.ini").c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(Extract(L"version.7z").status, ExtractStatus::Succeeded);
+    EXPECT_EQ(ReadWholeFile(out + L"ZelUpGame.ini"), "[Version]\r\nVersion=2\r\n");
+    EXPECT_EQ(ReadWholeFile(out + L"sub\\zelupgame.INI"), "sub v2\n");
+    EXPECT_EQ(Names(out), (std::set<std::wstring>{ L"ZelUpGame.ini", L"game.txt", L"sub", L"sub\\zelupgame.INI" }));
+}
+
+TEST_F(ExtractDriver, HostileNamesAreRefused)
+{
+    const wchar_t* const kinds[] = { L"dotdot",     L"inner_dotdot", L"trailing_dotdot", L"drive",  L"drive_relative",
+                                     L"rooted",     L"unc",          L"long_prefix",     L"stream", L"device",
+                                     L"device_ext", L"dots_only",    L"backslash_drive" };
+    for (const wchar_t* kind : kinds) {
+        SCOPED_TRACE(Narrow(kind));
+        const std::wstring base = FreshFolder(std::wstring(L"hostile_") + kind);
+        const std::wstring target = base + L"out\\";
+        const ExtractResult r =
+            ExtractArchive(Library(), Fixture(std::wstring(L"hostile_") + kind + L".7z"), target, nullptr);
+        EXPECT_EQ(r.status, ExtractStatus::ItemErrors);
+        EXPECT_EQ(r.itemErrors, 1u);
+        // Only the good neighbour was written, and nothing beside the output folder.
+        EXPECT_EQ(Names(base), (std::set<std::wstring>{ L"out", L"out\\ok.txt" }));
+        EXPECT_EQ(ReadWholeFile(target + L"ok.txt"), "good neighbour\n");
+        EXPECT_FALSE(FileExists(L"C:\\zel_escaped.txt"));
+        EXPECT_FALSE(FileExists(out.substr(0, 2) + L"\\zel_escaped.txt"));
+    }
 }
 
 // A backslash stored in a 7z name is not a separator to the library: such an item may be
 // written, but only as one file directly in the output folder.
-TEST_F(ExtractDriver, StoredBackslashesStayInside) {
-  const wchar_t* const kinds[] = {L"backslash_dotdot", L"backslash_rooted"};
-  for (const wchar_t* kind : kinds) {
-    SCOPED_TRACE(Narrow(kind));
-    const std::wstring base = FreshFolder(std::wstring(L"hostile_") + kind);
-    const std::wstring target = base + L"out\\";
-    ExtractArchive(Library(), Fixture(std::wstring(L"hostile_") + kind + L".7z"), target, nullptr);
-    EXPECT_EQ(ReadWholeFile(target + L"ok.txt"), "good neighbour\n");
-    for (const std::wstring& name : Names(base)) {
-      EXPECT_EQ(name.compare(0, 3, L"out"), 0) << Narrow(name);
-      EXPECT_EQ(name.find(L'\\', 4), std::wstring::npos) << Narrow(name);
+TEST_F(ExtractDriver, StoredBackslashesStayInside)
+{
+    const wchar_t* const kinds[] = { L"backslash_dotdot", L"backslash_rooted" };
+    for (const wchar_t* kind : kinds) {
+        SCOPED_TRACE(Narrow(kind));
+        const std::wstring base = FreshFolder(std::wstring(L"hostile_") + kind);
+        const std::wstring target = base + L"out\\";
+        ExtractArchive(Library(), Fixture(std::wstring(L"hostile_") + kind + L".7z"), target, nullptr);
+        EXPECT_EQ(ReadWholeFile(target + L"ok.txt"), "good neighbour\n");
+        for (const std::wstring& name : Names(base)) {
+            EXPECT_EQ(name.compare(0, 3, L"out"), 0) << Narrow(name);
+            EXPECT_EQ(name.find(L'\\', 4), std::wstring::npos) << Narrow(name);
+        }
+        EXPECT_FALSE(FileExists(base + L"escaped.txt"));
+        EXPECT_FALSE(FileExists(out.substr(0, 2) + L"\\zel_escaped.txt"));
     }
-    EXPECT_FALSE(FileExists(base + L"escaped.txt"));
-    EXPECT_FALSE(FileExists(out.substr(0, 2) + L"\\zel_escaped.txt"));
-  }
 }
 
 // The driver program, as the extraction benchmark and a shell would run it.
-TEST_F(ExtractDriver, ProgramReportsAndExits) {
-  const std::wstring exe = ExeFolder() + L"ZelExtract.exe";
-  std::string output;
-  EXPECT_EQ(RunProgram(exe, Quoted(Fixture(L"good.7z")) + L" " + Quoted(out), output), 0u);
-  EXPECT_NE(output.find("Result: Everything is Ok"), std::string::npos) << output;
-  EXPECT_EQ(ReadWholeFile(out + L"readme.txt"), "hello package\r\n");
+TEST_F(ExtractDriver, ProgramReportsAndExits)
+{
+    const std::wstring exe = ExeFolder() + L"ZelExtract.exe";
+    std::string output;
+    EXPECT_EQ(RunProgram(exe, Quoted(Fixture(L"good.7z")) + L" " + Quoted(out), output), 0u);
+    EXPECT_NE(output.find("Result: Everything is Ok"), std::string::npos) << output;
+    EXPECT_EQ(ReadWholeFile(out + L"readme.txt"), "hello package\r\n");
 
-  const struct {
-    const wchar_t* archive;
-    const char* text;
-  } failures[] = {
-      {L"page.7z", "Can not open file as archive"},
-      {L"encdata.7z", "Password is not defined"},
-      {L"broken.7z", "CRC Failed"},
-  };
-  for (const auto& f : failures) {
-    const std::wstring folder = FreshFolder(std::wstring(L"program_") + f.archive);
-    EXPECT_EQ(RunProgram(exe, Quoted(Fixture(f.archive)) + L" " + Quoted(folder), output), 1u);
-    EXPECT_NE(output.find(f.text), std::string::npos) << output;
-  }
-  EXPECT_EQ(RunProgram(exe, L"only-one-argument", output), 2u);
+    const struct {
+        const wchar_t* archive;
+        const char* text;
+    } failures[] = {
+        { L"page.7z", "Can not open file as archive" },
+        { L"encdata.7z", "Password is not defined" },
+        { L"broken.7z", "CRC Failed" },
+    };
+    for (const auto& f : failures) {
+        const std::wstring folder = FreshFolder(std::wstring(L"program_") + f.archive);
+        EXPECT_EQ(RunProgram(exe, Quoted(Fixture(f.archive)) + L" " + Quoted(folder), output), 1u);
+        EXPECT_NE(output.find(f.text), std::string::npos) << output;
+    }
+    EXPECT_EQ(RunProgram(exe, L"only-one-argument", output), 2u);
 }
 
-TEST_F(ExtractDriver, ProgramWithoutLibraryExtractsNothing) {
-  // A copy of the program alone in a folder: no 7z.dll beside it.
-  const std::wstring lonely = out + L"ZelExtract.exe";
-  ASSERT_TRUE(CopyFileW((ExeFolder() + L"ZelExtract.exe").c_str(), lonely.c_str(), FALSE));
-  const std::wstring target = out + L"target\\";
-  std::string output;
-  EXPECT_EQ(RunProgram(lonely, Quoted(Fixture(L"good.7z")) + L" " + Quoted(target), output), 1u);
-  EXPECT_NE(output.find("Can not load 7-zip library"), std::string::npos) << output;
-  EXPECT_EQ(Names(out), std::set<std::wstring>{L"ZelExtract.exe"});
+TEST_F(ExtractDriver, ProgramWithoutLibraryExtractsNothing)
+{
+    // A copy of the program alone in a folder: no 7z.dll beside it.
+    const std::wstring lonely = out + L"ZelExtract.exe";
+    ASSERT_TRUE(CopyFileW((ExeFolder() + L"ZelExtract.exe").c_str(), lonely.c_str(), FALSE));
+    const std::wstring target = out + L"target\\";
+    std::string output;
+    EXPECT_EQ(RunProgram(lonely, Quoted(Fixture(L"good.7z")) + L" " + Quoted(target), output), 1u);
+    EXPECT_NE(output.find("Can not load 7-zip library"), std::string::npos) << output;
+    EXPECT_EQ(Names(out), std::set<std::wstring>{ L"ZelExtract.exe" });
 }
 
-}  // namespace
+} // namespace

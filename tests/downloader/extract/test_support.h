@@ -20,10 +20,10 @@ std::string ReadWholeFile(const std::wstring& path);
 void WriteWholeFile(const std::wstring& path, const std::string& data);
 
 struct TreeEntry {
-  bool folder = false;
-  DWORD attributes = 0;
-  FILETIME mtime = {0, 0};
-  std::string content;
+    bool folder = false;
+    DWORD attributes = 0;
+    FILETIME mtime = { 0, 0 };
+    std::string content;
 };
 // Every file and folder below root, keyed by the relative path.
 std::map<std::wstring, TreeEntry> ReadTree(const std::wstring& root);

@@ -22,161 +22,176 @@ const wchar_t kClass[] = L"DesktopMainWnd";
 // run updaters at the same time.
 std::wstring g_exe;
 
-bool IsOfProgram(HWND window) {
-  if (g_exe.empty()) return true;
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-  if (!process) return false;
-  wchar_t path[32768];
-  DWORD size = 32768;
-  const bool ok = QueryFullProcessImageNameW(process, 0, path, &size) != 0;
-  CloseHandle(process);
-  return ok && _wcsicmp(path, g_exe.c_str()) == 0;
+bool IsOfProgram(HWND window)
+{
+    if (g_exe.empty()) return true;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process) return false;
+    wchar_t path[32768];
+    DWORD size = 32768;
+    const bool ok = QueryFullProcessImageNameW(process, 0, path, &size) != 0;
+    CloseHandle(process);
+    return ok && _wcsicmp(path, g_exe.c_str()) == 0;
 }
 
-HWND FindUpdater() {
-  for (HWND window = FindWindowExW(nullptr, nullptr, kClass, nullptr); window;
-       window = FindWindowExW(nullptr, window, kClass, nullptr)) {
-    if (IsOfProgram(window)) return window;
-  }
-  return nullptr;
+HWND FindUpdater()
+{
+    for (HWND window = FindWindowExW(nullptr, nullptr, kClass, nullptr); window;
+         window = FindWindowExW(nullptr, window, kClass, nullptr)) {
+        if (IsOfProgram(window)) return window;
+    }
+    return nullptr;
 }
 
-HWND WaitForUpdater(double seconds) {
-  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
-  for (;;) {
-    HWND window = FindUpdater();
-    if (window || GetTickCount64() >= end) return window;
-    Sleep(20);
-  }
+HWND WaitForUpdater(double seconds)
+{
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+    for (;;) {
+        HWND window = FindUpdater();
+        if (window || GetTickCount64() >= end) return window;
+        Sleep(20);
+    }
 }
 
-int Find(double seconds) {
-  HWND window = WaitForUpdater(seconds);
-  if (!window) {
-    std::puts("none");
-    return 1;
-  }
-  // Visible and laid out: wait until it is shown, up to the same limit.
-  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
-  while (!IsWindowVisible(window) && GetTickCount64() < end) Sleep(20);
-  RECT client;
-  GetClientRect(window, &client);
-  POINT origin = {0, 0};
-  ClientToScreen(window, &origin);
-  std::printf("window %d %ld %ld %ld %ld\n", IsWindowVisible(window) ? 1 : 0, origin.x, origin.y, client.right,
-              client.bottom);
-  return 0;
-}
-
-int WaitHidden(double seconds) {
-  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
-  for (;;) {
-    HWND window = FindUpdater();
+int Find(double seconds)
+{
+    HWND window = WaitForUpdater(seconds);
     if (!window) {
-      std::puts("gone");
-      return 0;
+        std::puts("none");
+        return 1;
     }
-    if (!IsWindowVisible(window)) {
-      std::puts("hidden");
-      return 0;
+    // Visible and laid out: wait until it is shown, up to the same limit.
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+    while (!IsWindowVisible(window) && GetTickCount64() < end) Sleep(20);
+    RECT client;
+    GetClientRect(window, &client);
+    POINT origin = { 0, 0 };
+    ClientToScreen(window, &origin);
+    std::printf("window %d %ld %ld %ld %ld\n", IsWindowVisible(window) ? 1 : 0, origin.x, origin.y, client.right,
+                client.bottom);
+    return 0;
+}
+
+int WaitHidden(double seconds)
+{
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+    for (;;) {
+        HWND window = FindUpdater();
+        if (!window) {
+            std::puts("gone");
+            return 0;
+        }
+        if (!IsWindowVisible(window)) {
+            std::puts("hidden");
+            return 0;
+        }
+        if (GetTickCount64() >= end) {
+            std::puts("visible");
+            return 1;
+        }
+        Sleep(20);
     }
-    if (GetTickCount64() >= end) {
-      std::puts("visible");
-      return 1;
+}
+
+int Click(int x, int y)
+{
+    // The window was seen a moment ago; a look-up that misses it once under load is looked at again.
+    HWND window = WaitForUpdater(5);
+    if (!window) {
+        std::puts("none");
+        return 1;
     }
-    Sleep(20);
-  }
+    const LPARAM at = MAKELPARAM(x, y);
+    PostMessageW(window, WM_MOUSEMOVE, 0, at);
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(window, WM_LBUTTONUP, 0, at);
+    std::puts("clicked");
+    return 0;
 }
 
-int Click(int x, int y) {
-  // The window was seen a moment ago; a look-up that misses it once under load is looked at again.
-  HWND window = WaitForUpdater(5);
-  if (!window) {
-    std::puts("none");
-    return 1;
-  }
-  const LPARAM at = MAKELPARAM(x, y);
-  PostMessageW(window, WM_MOUSEMOVE, 0, at);
-  PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  PostMessageW(window, WM_LBUTTONUP, 0, at);
-  std::puts("clicked");
-  return 0;
+int HitTest(int x, int y)
+{
+    HWND window = WaitForUpdater(5);
+    if (!window) {
+        std::puts("none");
+        return 1;
+    }
+    POINT p = { x, y };
+    ClientToScreen(window, &p);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y), SMTO_NORMAL, 5000, &result);
+    std::printf("hit %ld\n", static_cast<long>(result));
+    return 0;
 }
 
-int HitTest(int x, int y) {
-  HWND window = WaitForUpdater(5);
-  if (!window) {
-    std::puts("none");
-    return 1;
-  }
-  POINT p = {x, y};
-  ClientToScreen(window, &p);
-  DWORD_PTR result = 0;
-  SendMessageTimeoutW(window, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y), SMTO_NORMAL, 5000, &result);
-  std::printf("hit %ld\n", static_cast<long>(result));
-  return 0;
+int Shot(const wchar_t* file)
+{
+    HWND window = WaitForUpdater(5);
+    if (!window) {
+        std::puts("none");
+        return 1;
+    }
+    RECT r;
+    GetWindowRect(window, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    BITMAPFILEHEADER head = {};
+    head.bfType = 0x4D42;
+    head.bfOffBits = sizeof head + sizeof info.bmiHeader;
+    head.bfSize = head.bfOffBits + static_cast<DWORD>(w) * h * 4;
+    FILE* f = _wfopen(file, L"wb");
+    bool ok = f != nullptr;
+    if (f) {
+        ok = fwrite(&head, sizeof head, 1, f) == 1 && fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, f) == 1 &&
+             fwrite(bits, 4, static_cast<size_t>(w) * h, f) == static_cast<size_t>(w) * h;
+        fclose(f);
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    std::printf(ok ? "shot %d %d\n" : "failed\n", w, h);
+    return ok ? 0 : 1;
 }
 
-int Shot(const wchar_t* file) {
-  HWND window = WaitForUpdater(5);
-  if (!window) {
-    std::puts("none");
-    return 1;
-  }
-  RECT r;
-  GetWindowRect(window, &r);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = -h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-  GdiFlush();
-  BITMAPFILEHEADER head = {};
-  head.bfType = 0x4D42;
-  head.bfOffBits = sizeof head + sizeof info.bmiHeader;
-  head.bfSize = head.bfOffBits + static_cast<DWORD>(w) * h * 4;
-  FILE* f = _wfopen(file, L"wb");
-  bool ok = f != nullptr;
-  if (f) {
-    ok = fwrite(&head, sizeof head, 1, f) == 1 && fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, f) == 1 &&
-         fwrite(bits, 4, static_cast<size_t>(w) * h, f) == static_cast<size_t>(w) * h;
-    fclose(f);
-  }
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  std::printf(ok ? "shot %d %d\n" : "failed\n", w, h);
-  return ok ? 0 : 1;
-}
+} // namespace
 
-}  // namespace
-
-int wmain(int argc, wchar_t** argv) {
-  if (argc > 2 && std::wstring(argv[1]) == L"--exe") {
-    g_exe = argv[2];
-    argv += 2;
-    argc -= 2;
-  }
-  const std::wstring command = argc > 1 ? argv[1] : L"";
-  int rc = 2;
-  if (command == L"find" && argc == 3) rc = Find(_wtof(argv[2]));
-  else if (command == L"wait-hidden" && argc == 3) rc = WaitHidden(_wtof(argv[2]));
-  else if (command == L"click" && argc == 4) rc = Click(_wtoi(argv[2]), _wtoi(argv[3]));
-  else if (command == L"hittest" && argc == 4) rc = HitTest(_wtoi(argv[2]), _wtoi(argv[3]));
-  else if (command == L"shot" && argc == 3) rc = Shot(argv[2]);
-  else std::fputs("usage: road_driver find|wait-hidden SECONDS | click|hittest X Y | shot FILE\n", stderr);
-  std::fflush(stdout);
-  return rc;
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc > 2 && std::wstring(argv[1]) == L"--exe") {
+        g_exe = argv[2];
+        argv += 2;
+        argc -= 2;
+    }
+    const std::wstring command = argc > 1 ? argv[1] : L"";
+    int rc = 2;
+    if (command == L"find" && argc == 3)
+        rc = Find(_wtof(argv[2]));
+    else if (command == L"wait-hidden" && argc == 3)
+        rc = WaitHidden(_wtof(argv[2]));
+    else if (command == L"click" && argc == 4)
+        rc = Click(_wtoi(argv[2]), _wtoi(argv[3]));
+    else if (command == L"hittest" && argc == 4)
+        rc = HitTest(_wtoi(argv[2]), _wtoi(argv[3]));
+    else if (command == L"shot" && argc == 3)
+        rc = Shot(argv[2]);
+    else
+        std::fputs("usage: road_driver find|wait-hidden SECONDS | click|hittest X Y | shot FILE\n", stderr);
+    std::fflush(stdout);
+    return rc;
 }

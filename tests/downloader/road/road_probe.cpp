@@ -24,90 +24,98 @@
 
 namespace {
 
-void Line(const std::string& text) {
-  std::fputs((text + "\n").c_str(), stdout);
-  std::fflush(stdout);
+void Line(const std::string& text)
+{
+    std::fputs((text + "\n").c_str(), stdout);
+    std::fflush(stdout);
 }
 
-std::string Flag(bool on) { return on ? "1" : "0"; }
+std::string Flag(bool on)
+{
+    return on ? "1" : "0";
+}
 
 class ProbeView final : public IUpdateView {
- public:
-  explicit ProbeView(const std::wstring& stopOn) : m_stopOn(stopOn) {}
-  void ApplyViewChange(const ViewChange& c) override {
-    std::string line = "apply";
-    if (c.Has(ViewChange::kProgressVisible)) line += " progress_visible=" + Flag(c.progressVisible);
-    if (c.Has(ViewChange::kProgressValue)) line += " progress=" + std::to_string(c.progressValue);
-    if (c.Has(ViewChange::kPercentVisible)) line += " percent_visible=" + Flag(c.percentVisible);
-    if (c.Has(ViewChange::kPercentText)) line += " percent=" + WideToUtf8(c.percentText);
-    if (c.Has(ViewChange::kSpeedVisible)) line += " speed_visible=" + Flag(c.speedVisible);
-    if (c.Has(ViewChange::kSpeedText)) line += " speed=" + WideToUtf8(c.speedText);
-    if (c.Has(ViewChange::kMessageVisible)) line += " message_visible=" + Flag(c.messageVisible);
-    if (c.Has(ViewChange::kMessageText)) line += " message=" + WideToUtf8(c.messageText);
-    if (c.Has(ViewChange::kWindowVisible)) line += " window_visible=" + Flag(c.windowVisible);
-    Line(line);
-    if (!m_stopOn.empty() && c.Has(ViewChange::kPercentText) && c.percentText.compare(0, m_stopOn.size(), m_stopOn) == 0)
-      m_stopNow = true;
-  }
-  bool StopNow() const { return m_stopNow; }
+public:
+    explicit ProbeView(const std::wstring& stopOn) : m_stopOn(stopOn) {}
+    void ApplyViewChange(const ViewChange& c) override
+    {
+        std::string line = "apply";
+        if (c.Has(ViewChange::kProgressVisible)) line += " progress_visible=" + Flag(c.progressVisible);
+        if (c.Has(ViewChange::kProgressValue)) line += " progress=" + std::to_string(c.progressValue);
+        if (c.Has(ViewChange::kPercentVisible)) line += " percent_visible=" + Flag(c.percentVisible);
+        if (c.Has(ViewChange::kPercentText)) line += " percent=" + WideToUtf8(c.percentText);
+        if (c.Has(ViewChange::kSpeedVisible)) line += " speed_visible=" + Flag(c.speedVisible);
+        if (c.Has(ViewChange::kSpeedText)) line += " speed=" + WideToUtf8(c.speedText);
+        if (c.Has(ViewChange::kMessageVisible)) line += " message_visible=" + Flag(c.messageVisible);
+        if (c.Has(ViewChange::kMessageText)) line += " message=" + WideToUtf8(c.messageText);
+        if (c.Has(ViewChange::kWindowVisible)) line += " window_visible=" + Flag(c.windowVisible);
+        Line(line);
+        if (!m_stopOn.empty() && c.Has(ViewChange::kPercentText) &&
+            c.percentText.compare(0, m_stopOn.size(), m_stopOn) == 0)
+            m_stopNow = true;
+    }
+    bool StopNow() const { return m_stopNow; }
 
- private:
-  std::wstring m_stopOn;
-  bool m_stopNow = false;
+private:
+    std::wstring m_stopOn;
+    bool m_stopNow = false;
 };
 
 CUpdateFlow* g_flow = nullptr;
 
-LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (g_flow && g_flow->OnWindowMessage(message, wParam, lParam)) return 0;
-  return DefWindowProcW(window, message, wParam, lParam);
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (g_flow && g_flow->OnWindowMessage(message, wParam, lParam)) return 0;
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
-}  // namespace
+} // namespace
 
-int wmain(int argc, wchar_t** argv) {
-  if (argc < 4) {
-    std::fputs("usage: road_probe FOLDER LOGIN-URL REPORT-URL [STOP-ON-TEXT]\n", stderr);
-    return 2;
-  }
-  std::wstring folder = argv[1];
-  if (folder.back() != L'\\') folder += L'\\';
-  SetCurrentDirectoryW(folder.c_str());
-  UpdateInfo info;
-  RequestUpdateInfo(info, WideToAnsi(argv[2]));
-
-  WNDCLASSW wc = {};
-  wc.lpfnWndProc = WindowProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"RoadProbeWindow";
-  RegisterClassW(&wc);
-  HWND window = CreateWindowW(wc.lpszClassName, L"probe", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
-                              wc.hInstance, nullptr);
-  ProbeView view(argc > 4 ? argv[4] : L"");
-  CUpdateFlow flow(view, info, folder, WideToAnsi(argv[3]));
-  g_flow = &flow;
-  Line(std::string("update_running ") + (flow.Start(window) && flow.UpdateRunning() ? "1" : "0"));
-
-  MSG msg;
-  for (;;) {
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    if (view.StopNow()) {
-      flow.Close();
-      Line("wakes " + std::to_string(flow.WakeCount()));
-      Line("stopped");
-      EndProcessNow(4);
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc < 4) {
+        std::fputs("usage: road_probe FOLDER LOGIN-URL REPORT-URL [STOP-ON-TEXT]\n", stderr);
+        return 2;
     }
-    if (flow.WaitForWorker(0)) break;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-  Line("wakes " + std::to_string(flow.WakeCount()));
-  Line("worker-ended");
-  if (!flow.GameStarted()) EndProcessNow(3);
-  // A started game keeps us alive until the watchdog ends the process.
-  for (;;) {
-    if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 60000, QS_ALLINPUT) == WAIT_TIMEOUT) break;
+    std::wstring folder = argv[1];
+    if (folder.back() != L'\\') folder += L'\\';
+    SetCurrentDirectoryW(folder.c_str());
+    UpdateInfo info;
+    RequestUpdateInfo(info, WideToAnsi(argv[2]));
+
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"RoadProbeWindow";
+    RegisterClassW(&wc);
+    HWND window = CreateWindowW(wc.lpszClassName, L"probe", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                                wc.hInstance, nullptr);
+    ProbeView view(argc > 4 ? argv[4] : L"");
+    CUpdateFlow flow(view, info, folder, WideToAnsi(argv[3]));
+    g_flow = &flow;
+    Line(std::string("update_running ") + (flow.Start(window) && flow.UpdateRunning() ? "1" : "0"));
+
+    MSG msg;
+    for (;;) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        if (view.StopNow()) {
+            flow.Close();
+            Line("wakes " + std::to_string(flow.WakeCount()));
+            Line("stopped");
+            EndProcessNow(4);
+        }
+        if (flow.WaitForWorker(0)) break;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-  }
-  EndProcessNow(3);
+    Line("wakes " + std::to_string(flow.WakeCount()));
+    Line("worker-ended");
+    if (!flow.GameStarted()) EndProcessNow(3);
+    // A started game keeps us alive until the watchdog ends the process.
+    for (;;) {
+        if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 60000, QS_ALLINPUT) == WAIT_TIMEOUT) break;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
+    EndProcessNow(3);
 }

@@ -5,4 +5,7 @@
 
 extern "C" __declspec(dllimport) int ZelAbsentFunction(void);
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return ZelAbsentFunction(); }
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+{
+    return ZelAbsentFunction();
+}

@@ -67,7 +67,10 @@ void HostWindow::Post(UINT msg, WPARAM wParam, int x, int y)
     Pump();
 }
 
-void HostWindow::Move(int x, int y) { Post(WM_MOUSEMOVE, 0, x, y); }
+void HostWindow::Move(int x, int y)
+{
+    Post(WM_MOUSEMOVE, 0, x, y);
+}
 void HostWindow::MoveWithoutPaint(int x, int y)
 {
     ::PostMessageW(m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
@@ -75,9 +78,18 @@ void HostWindow::MoveWithoutPaint(int x, int y)
     while (::PeekMessageW(&msg, m_hWnd, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE)) ::DispatchMessageW(&msg);
 }
 
-void HostWindow::Down(int x, int y) { Post(WM_LBUTTONDOWN, MK_LBUTTON, x, y); }
-void HostWindow::Up(int x, int y) { Post(WM_LBUTTONUP, 0, x, y); }
-void HostWindow::DblClk(int x, int y) { Post(WM_LBUTTONDBLCLK, MK_LBUTTON, x, y); }
+void HostWindow::Down(int x, int y)
+{
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, x, y);
+}
+void HostWindow::Up(int x, int y)
+{
+    Post(WM_LBUTTONUP, 0, x, y);
+}
+void HostWindow::DblClk(int x, int y)
+{
+    Post(WM_LBUTTONDBLCLK, MK_LBUTTON, x, y);
+}
 
 void HostWindow::Click(int x, int y)
 {
@@ -152,7 +164,8 @@ void AddGradedImage(CPaintManagerUI& pm, LPCWSTR name, int w, int h)
 {
     std::vector<uint32_t> px(static_cast<size_t>(w) * h);
     for (int y = 0; y < h; y++)
-        for (int x = 0; x < w; x++) px[static_cast<size_t>(y) * w + x] = 0xFF000000u | (static_cast<uint32_t>(x & 0xFF) << 16);
+        for (int x = 0; x < w; x++)
+            px[static_cast<size_t>(y) * w + x] = 0xFF000000u | (static_cast<uint32_t>(x & 0xFF) << 16);
     pm.AddImage(name, painttest::MakeSourceBitmap(w, h, px), w, h, false);
 }
 

@@ -78,7 +78,10 @@ private:
 
 // The colour bytes of a pixel: opaque images are blitted without their alpha byte, which
 // only layered windows use.
-inline uint32_t Rgb(uint32_t v) { return v & 0x00FFFFFF; }
+inline uint32_t Rgb(uint32_t v)
+{
+    return v & 0x00FFFFFF;
+}
 
 // A w x h bitmap of one opaque colour (0xAARRGGBB) added to the manager's image cache.
 void AddSolidImage(SkinUI::CPaintManagerUI& pm, LPCWSTR name, uint32_t color, int w = 8, int h = 8);

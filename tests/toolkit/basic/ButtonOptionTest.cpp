@@ -304,7 +304,7 @@ protected:
         struct {
             LPCWSTR name;
             uint32_t colour;
-        } images[] = { { L"n", kNormal },   { L"h", kHot },     { L"p", kPushed },  { L"f", kFocused },
+        } images[] = { { L"n", kNormal },   { L"h", kHot },      { L"p", kPushed },  { L"f", kFocused },
                        { L"d", kDisabled }, { L"s", kSelected }, { L"sh", kSelHot }, { L"sp", kSelPushed } };
         for (const auto& i : images) AddSolidImage(m_win.pm(), i.name, 0xFF000000 | i.colour);
         // Fore images cover the right half only, so both layers can be read.
@@ -399,7 +399,10 @@ TEST_F(StateImageTest, OptionSelectedLooks)
     EXPECT_EQ(0x00A0A0u, Right(c));
 }
 
-bool IsColour(uint32_t v, uint32_t rgb) { return painttest::Near(v | 0xFF000000, rgb | 0xFF000000, 40); }
+bool IsColour(uint32_t v, uint32_t rgb)
+{
+    return painttest::Near(v | 0xFF000000, rgb | 0xFF000000, 40);
+}
 
 int CountColour(Canvas& c, const RECT& rc, uint32_t rgb)
 {

@@ -49,7 +49,7 @@ TEST(LabelFlags, AttributesSetTheStyleInOrder)
 {
     struct Case {
         const char* what;
-        int kind;  // 0 label, 1 text, 2 button
+        int kind; // 0 label, 1 text, 2 button
         LPCWSTR attributes;
         UINT style;
     } cases[] = {
@@ -239,11 +239,26 @@ TEST_F(LinkTest, PlainTextLeavesNoLinkBehind)
 
 // ---- pixels ----
 
-bool IsBluish(uint32_t v) { return Ch(v, 0) > 128 && Ch(v, 2) < 100; }
-bool IsReddish(uint32_t v) { return Ch(v, 2) > 128 && Ch(v, 0) < 100; }
-bool IsGreenish(uint32_t v) { return Ch(v, 1) > 100 && Ch(v, 2) < 100 && Ch(v, 0) < 100; }
-bool HasAlpha(uint32_t v) { return Ch(v, 3) != 0; }
-bool HasColour(uint32_t v) { return (v & 0x00FFFFFF) != 0; }
+bool IsBluish(uint32_t v)
+{
+    return Ch(v, 0) > 128 && Ch(v, 2) < 100;
+}
+bool IsReddish(uint32_t v)
+{
+    return Ch(v, 2) > 128 && Ch(v, 0) < 100;
+}
+bool IsGreenish(uint32_t v)
+{
+    return Ch(v, 1) > 100 && Ch(v, 2) < 100 && Ch(v, 0) < 100;
+}
+bool HasAlpha(uint32_t v)
+{
+    return Ch(v, 3) != 0;
+}
+bool HasColour(uint32_t v)
+{
+    return (v & 0x00FFFFFF) != 0;
+}
 
 TEST(LabelPixels, ShadowLiesOnePixelRightAndDown)
 {

@@ -56,9 +56,9 @@ const uint32_t kWhite = 0xFFFFFFFF, kFill = 0xFF00C000;
 
 struct FillCase {
     const char* what;
-    LPCWSTR attributes;  // pos, direction, image, value
-    int x, y;            // a pixel to read
-    int expectedRed;     // -1: the solid fill colour; -2: untouched (white); else the graded image's column
+    LPCWSTR attributes; // pos, direction, image, value
+    int x, y;           // a pixel to read
+    int expectedRed;    // -1: the solid fill colour; -2: untouched (white); else the graded image's column
 };
 
 class FillTest : public ::testing::TestWithParam<FillCase> {};
@@ -119,7 +119,10 @@ const FillCase kFillCases[] = {
 #undef CUT
 #undef CUTV
 
-void PrintTo(const FillCase& c, std::ostream* os) { *os << c.what; }
+void PrintTo(const FillCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
 
 INSTANTIATE_TEST_SUITE_P(Progress, FillTest, ::testing::ValuesIn(kFillCases),
                          [](const ::testing::TestParamInfo<FillCase>& info) { return std::string(info.param.what); });
@@ -194,12 +197,11 @@ TEST_F(SliderTest, DragReportsMovesThenOneChange)
     m_slider->SetValue(90);
     EXPECT_NE(90, m_slider->GetValue()) << "code cannot move a dragged thumb";
     m_win.Move(100, 10);
-    m_win.Move(300, 10);  // outside the window: captured, still followed
+    m_win.Move(300, 10); // outside the window: captured, still followed
     EXPECT_EQ(100, m_slider->GetValue());
     m_win.Up(100, 10);
     EXPECT_EQ(50, m_slider->GetValue());
-    EXPECT_EQ((Types{ L"movevaluechanged", L"movevaluechanged", L"movevaluechanged", L"valuechanged" }),
-              m_win.Types());
+    EXPECT_EQ((Types{ L"movevaluechanged", L"movevaluechanged", L"movevaluechanged", L"valuechanged" }), m_win.Types());
     m_slider->SetValue(90);
     EXPECT_EQ(90, m_slider->GetValue());
 }

@@ -37,8 +37,7 @@ std::vector<uint8_t> RampRgba(int w, int h)
 {
     std::vector<uint8_t> px;
     for (int y = 0; y < h; y++)
-        for (int x = 0; x < w; x++)
-            px.insert(px.end(), { 40, static_cast<uint8_t>(120 + x * 135 / w), 60, 255 });
+        for (int x = 0; x < w; x++) px.insert(px.end(), { 40, static_cast<uint8_t>(120 + x * 135 / w), 60, 255 });
     return px;
 }
 
@@ -106,8 +105,8 @@ void SavePng(HWND hWnd, const std::wstring& path)
     for (int y = 0; y < rc.bottom; y++) {
         for (int x = 0; x < rc.right; x++) {
             const uint32_t v = shot.At(x, y);
-            rgba.insert(rgba.end(), { static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8),
-                                      static_cast<uint8_t>(v), 255 });
+            rgba.insert(rgba.end(),
+                        { static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v), 255 });
         }
     }
     painttest::WriteFileBytes(path, painttest::EncodePng(rc.right, rc.bottom, rgba));

@@ -47,11 +47,18 @@ TEST_F(ContainerTest, RefusedAddsLeaveNoTrace)
 TEST_F(ContainerTest, SetItemIndexMovesOrChangesNothing)
 {
     CContainerUI c;
-    ProbeUI* p[3] = {new ProbeUI(L"0"), new ProbeUI(L"1"), new ProbeUI(L"2")};
+    ProbeUI* p[3] = { new ProbeUI(L"0"), new ProbeUI(L"1"), new ProbeUI(L"2") };
     for (ProbeUI* x : p) ASSERT_TRUE(c.Add(x));
 
-    struct Case { int index; bool ok; const wchar_t* order; } cases[] = {
-        {3, false, L"012"}, {-1, false, L"012"}, {2, true, L"120"}, {0, true, L"012"},
+    struct Case {
+        int index;
+        bool ok;
+        const wchar_t* order;
+    } cases[] = {
+        { 3, false, L"012" },
+        { -1, false, L"012" },
+        { 2, true, L"120" },
+        { 0, true, L"012" },
     };
     for (const Case& k : cases) {
         EXPECT_EQ(k.ok, c.SetItemIndex(p[0], k.index)) << k.index;
@@ -188,7 +195,7 @@ TEST_F(ContainerTest, ChildrenAreInitialisedBeforeTheirContainer)
     box->Add(new ProbeUI(L"first", &log));
     box->Add(new ProbeUI(L"second", &log));
     root->Add(box);
-    EXPECT_EQ((std::vector<std::wstring>{L"first", L"second", L"container"}), log);
+    EXPECT_EQ((std::vector<std::wstring>{ L"first", L"second", L"container" }), log);
 }
 
 // ---- scrolling ----
@@ -203,7 +210,7 @@ struct ScrollRig {
     {
         root->Add(child);
         floating->SetFloat(true);
-        floating->SetFixedXY(SIZE{10, 10});
+        floating->SetFixedXY(SIZE{ 10, 10 });
         floating->SetFixedWidth(20);
         floating->SetFixedHeight(20);
         root->Add(floating);
@@ -228,7 +235,7 @@ TEST_F(ContainerTest, LineAndPageStepSizes)
     c->LineRight();
     EXPECT_EQ(8, c->GetScrollPos().cx);
     c->SetScrollStepSize(30);
-    c->SetScrollStepSize(0);  // ignored
+    c->SetScrollStepSize(0); // ignored
     c->LineDown();
     c->LineRight();
     EXPECT_EQ(30, c->GetScrollPos().cy);
@@ -258,30 +265,39 @@ TEST_F(ContainerTest, ScrollingMovesOnlyVisibleNonFloatingChildren)
     ScrollRig rig(true, false);
     const RECT child0 = rig.child->GetPos();
     const RECT float0 = rig.floating->GetPos();
-    rig.root->SetScrollPos(SIZE{0, 40});
+    rig.root->SetScrollPos(SIZE{ 0, 40 });
     EXPECT_EQ(child0.top - 40, rig.child->GetPos().top);
     EXPECT_EQ(Str(float0), Str(rig.floating->GetPos()));
     // With no bar for x, only y moves.
-    rig.root->SetScrollPos(SIZE{50, 40});
+    rig.root->SetScrollPos(SIZE{ 50, 40 });
     EXPECT_EQ(child0.left, rig.child->GetPos().left);
 }
 
 TEST_F(ContainerTest, KeysAndWheelScrollTheBarThereIs)
 {
-    struct Case { bool vertical; int type; WPARAM key; int dx; int dy; } cases[] = {
-        {true, UIEVENT_KEYDOWN, VK_DOWN, 0, 8},
-        {true, UIEVENT_KEYDOWN, VK_END, 0, 1000},
-        {true, UIEVENT_MOUSEWHEEL, 1, 0, 8},
-        {false, UIEVENT_KEYDOWN, VK_DOWN, 8, 0},  // Up/Down go sideways with only a horizontal bar
-        {false, UIEVENT_KEYDOWN, VK_NEXT, 400 - 5 - 7, 0},
-        {false, UIEVENT_MOUSEWHEEL, 1, 8, 0},
+    struct Case {
+        bool vertical;
+        int type;
+        WPARAM key;
+        int dx;
+        int dy;
+    } cases[] = {
+        { true, UIEVENT_KEYDOWN, VK_DOWN, 0, 8 },
+        { true, UIEVENT_KEYDOWN, VK_END, 0, 1000 },
+        { true, UIEVENT_MOUSEWHEEL, 1, 0, 8 },
+        { false, UIEVENT_KEYDOWN, VK_DOWN, 8, 0 }, // Up/Down go sideways with only a horizontal bar
+        { false, UIEVENT_KEYDOWN, VK_NEXT, 400 - 5 - 7, 0 },
+        { false, UIEVENT_MOUSEWHEEL, 1, 8, 0 },
     };
     for (const Case& k : cases) {
         ScrollRig rig(k.vertical, !k.vertical);
         rig.root->SetScrollStepSize(8);
         TEventUI ev = {};
         ev.type = k.type;
-        if (k.type == UIEVENT_KEYDOWN) ev.key = static_cast<TCHAR>(k.key); else ev.wParam = k.key;
+        if (k.type == UIEVENT_KEYDOWN)
+            ev.key = static_cast<TCHAR>(k.key);
+        else
+            ev.wParam = k.key;
         rig.root->DoEvent(ev);
         EXPECT_EQ(k.dx, rig.root->GetScrollPos().cx) << k.vertical << " " << k.key;
         EXPECT_EQ(k.dy, rig.root->GetScrollPos().cy) << k.vertical << " " << k.key;
@@ -309,7 +325,7 @@ TEST_F(ContainerTest, PointSearchRespectsOrderScrollingAndMouseChild)
     root->Add(over);
     w.Attach(root);
     const UINT hit = UIFIND_VISIBLE | UIFIND_HITTEST;
-    POINT pt = {50, 50};
+    POINT pt = { 50, 50 };
     EXPECT_EQ(over, root->FindControl(TakeFirst, &pt, hit | UIFIND_REVERSE));
     EXPECT_EQ(under, root->FindControl(TakeFirst, &pt, hit));
 
@@ -317,7 +333,7 @@ TEST_F(ContainerTest, PointSearchRespectsOrderScrollingAndMouseChild)
     root->SetInset(Rc(0, 0, 0, 100));
     under->SetPos(Rc(0, 220, 400, 300));
     over->SetPos(Rc(0, 220, 400, 300));
-    POINT below = {50, 250};
+    POINT below = { 50, 250 };
     EXPECT_EQ(root, root->FindControl(TakeFirst, &below, hit | UIFIND_REVERSE));
     // ...a floating one there is.
     over->SetFloat(true);
@@ -331,7 +347,7 @@ TEST_F(ContainerTest, PointSearchRespectsOrderScrollingAndMouseChild)
     root->GetVerticalScrollBar()->SetPos(Rc(384, 0, 400, 300));
     root->SetMouseChildEnabled(false);
     EXPECT_EQ(root, root->FindControl(TakeFirst, &pt, hit | UIFIND_REVERSE));
-    POINT onBar = {390, 100};
+    POINT onBar = { 390, 100 };
     EXPECT_EQ(root->GetVerticalScrollBar(), root->FindControl(TakeFirst, &onBar, hit | UIFIND_REVERSE));
 }
 
@@ -342,10 +358,10 @@ TEST_F(ContainerTest, SelfFirstOffersTheContainerBeforeItsChildren)
     c.Add(a);
     std::vector<CControlUI*> visits;
     c.FindControl(RecordVisit, &visits, UIFIND_ALL);
-    EXPECT_EQ((std::vector<CControlUI*>{a, &c}), visits);
+    EXPECT_EQ((std::vector<CControlUI*>{ a, &c }), visits);
     visits.clear();
     c.FindControl(RecordVisit, &visits, UIFIND_SELF_FIRST);
-    EXPECT_EQ((std::vector<CControlUI*>{&c, a}), visits);
+    EXPECT_EQ((std::vector<CControlUI*>{ &c, a }), visits);
 }
 
 TEST_F(ContainerTest, FindSelectableSkipsWhatIsNoListItem)
@@ -358,12 +374,12 @@ TEST_F(ContainerTest, FindSelectableSkipsWhatIsNoListItem)
     };
     CContainerUI c;
     EXPECT_EQ(-1, c.FindSelectable(0, true));
-    c.Add(new ProbeUI);       // 0: not an item
-    c.Add(new ItemUI);        // 1
+    c.Add(new ProbeUI); // 0: not an item
+    c.Add(new ItemUI);  // 1
     ItemUI* hidden = new ItemUI;
-    c.Add(hidden);            // 2
+    c.Add(hidden); // 2
     hidden->SetVisible(false);
-    c.Add(new ProbeUI);       // 3
+    c.Add(new ProbeUI); // 3
     EXPECT_EQ(1, c.FindSelectable(0, true));
     EXPECT_EQ(-1, c.FindSelectable(2, true));
     EXPECT_EQ(1, c.FindSelectable(99, false));
@@ -374,11 +390,11 @@ TEST_F(ContainerTest, FindSelectableSkipsWhatIsNoListItem)
 
 TEST_F(ContainerTest, FloatingChildrenKeepTheirAnchors)
 {
-    ManagedWindow w(300, 200);  // the first placement records this size
+    ManagedWindow w(300, 200); // the first placement records this size
     CContainerUI* root = new CContainerUI;
     ProbeUI* corner = new ProbeUI(L"corner");
     corner->SetAttribute(L"float", L"true");
-    corner->SetAttribute(L"pos", L"-30,-20,-10,-5");  // right and bottom anchored, 20 x 15
+    corner->SetAttribute(L"pos", L"-30,-20,-10,-5"); // right and bottom anchored, 20 x 15
     ProbeUI* half = new ProbeUI(L"half");
     half->SetAttribute(L"float", L"true");
     half->SetAttribute(L"pos", L"10,10,50,30");
@@ -399,7 +415,7 @@ TEST_F(ContainerTest, FloatingChildrenKeepTheirAnchors)
     EXPECT_EQ(Str(Rc(110, 10, 150, 30)), Str(half->GetPos()));
 
     // Code that moves the child starts a new recording from there.
-    half->SetFixedXY(SIZE{0, 0});
+    half->SetFixedXY(SIZE{ 0, 0 });
     root->SetPos(Rc(0, 0, 500, 260));
     root->SetPos(Rc(0, 0, 520, 260));
     EXPECT_EQ(Str(Rc(10, 0, 50, 20)), Str(half->GetPos()));
@@ -421,8 +437,8 @@ TEST_F(ContainerTest, FloatingChildPaintsOverTheInsetOthersAreClipped)
     root->Add(floating);
     w.Attach(root);
     root->SetPos(Rc(0, 0, 100, 100));
-    plain->SetPos(Rc(0, 0, 50, 100));        // reaches into the left inset
-    floating->SetPos(Rc(50, 0, 100, 100));   // reaches into the right inset
+    plain->SetPos(Rc(0, 0, 50, 100));      // reaches into the left inset
+    floating->SetPos(Rc(50, 0, 100, 100)); // reaches into the right inset
 
     painttest::Canvas canvas(100, 100, 0xFFFFFFFF);
     RECT all = Rc(0, 0, 100, 100);

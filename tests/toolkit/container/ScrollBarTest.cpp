@@ -23,8 +23,16 @@ struct ScrollCounter : INotifyUI {
 struct CountingOwner : CContainerUI {
     int lineDown = 0;
     int pageUp = 0;
-    void LineDown() override { ++lineDown; CContainerUI::LineDown(); }
-    void PageUp() override { ++pageUp; CContainerUI::PageUp(); }
+    void LineDown() override
+    {
+        ++lineDown;
+        CContainerUI::LineDown();
+    }
+    void PageUp() override
+    {
+        ++pageUp;
+        CContainerUI::PageUp();
+    }
 };
 
 TEventUI Ev(int type, int x = 0, int y = 0, WPARAM wParam = 0)
@@ -60,19 +68,53 @@ TEST(ScrollBarGeometry, Table)
         int length;
         bool show1, show2;
         int range, pos;
-        RECT button1, button2, thumb;  // along the bar; across it always 0..16
+        RECT button1, button2, thumb; // along the bar; across it always 0..16
     } cases[] = {
-        {"both buttons, top", false, 100, true, true, 100, 0, {0, 0, 16, 16}, {0, 84, 16, 100}, {0, 16, 16, 50}},
-        {"both buttons, end", false, 100, true, true, 100, 100, {0, 0, 16, 16}, {0, 84, 16, 100}, {0, 50, 16, 84}},
-        {"too short", false, 30, true, true, 100, 0, {0, 0, 16, 15}, {0, 15, 16, 30}, {0, 0, 0, 0}},
-        {"no buttons", false, 100, false, false, 100, 100, {0, 0, 0, 0}, {0, 100, 0, 100}, {0, 50, 16, 100}},
-        {"range 0", false, 100, true, true, 0, 0, {0, 0, 16, 16}, {0, 84, 16, 100}, {0, 16, 16, 84}},
-        {"horizontal", true, 100, true, true, 100, 100, {0, 0, 16, 16}, {84, 0, 100, 16}, {50, 0, 84, 16}},
+        { "both buttons, top",
+          false,
+          100,
+          true,
+          true,
+          100,
+          0,
+          { 0, 0, 16, 16 },
+          { 0, 84, 16, 100 },
+          { 0, 16, 16, 50 } },
+        { "both buttons, end",
+          false,
+          100,
+          true,
+          true,
+          100,
+          100,
+          { 0, 0, 16, 16 },
+          { 0, 84, 16, 100 },
+          { 0, 50, 16, 84 } },
+        { "too short", false, 30, true, true, 100, 0, { 0, 0, 16, 15 }, { 0, 15, 16, 30 }, { 0, 0, 0, 0 } },
+        { "no buttons", false, 100, false, false, 100, 100, { 0, 0, 0, 0 }, { 0, 100, 0, 100 }, { 0, 50, 16, 100 } },
+        { "range 0", false, 100, true, true, 0, 0, { 0, 0, 16, 16 }, { 0, 84, 16, 100 }, { 0, 16, 16, 84 } },
+        { "horizontal", true, 100, true, true, 100, 100, { 0, 0, 16, 16 }, { 84, 0, 100, 16 }, { 50, 0, 84, 16 } },
         // (468 - 16) * 5,000,000 does not fit 32 bits; the thumb keeps its minimum size.
-        {"range 10,000,000", false, 500, true, true, 10000000, 5000000, {0, 0, 16, 16}, {0, 484, 16, 500},
-         {0, 242, 16, 258}},
-        {"3,000,000 over 700", false, 732, true, true, 3000000, 3000000, {0, 0, 16, 16}, {0, 716, 16, 732},
-         {0, 700, 16, 716}},
+        { "range 10,000,000",
+          false,
+          500,
+          true,
+          true,
+          10000000,
+          5000000,
+          { 0, 0, 16, 16 },
+          { 0, 484, 16, 500 },
+          { 0, 242, 16, 258 } },
+        { "3,000,000 over 700",
+          false,
+          732,
+          true,
+          true,
+          3000000,
+          3000000,
+          { 0, 0, 16, 16 },
+          { 0, 716, 16, 732 },
+          { 0, 700, 16, 716 } },
     };
     for (const Case& c : cases) {
         CScrollBarUI bar;
@@ -167,13 +209,18 @@ TEST_F(ScrollBarInput, RealTimerRepeatsUntilRelease)
 
 TEST_F(ScrollBarInput, ThumbDragMovesOnTicksByTheLaidOutTrack)
 {
-    struct Case { bool show1; int pressY; int moveY; int expect; } cases[] = {
+    struct Case {
+        bool show1;
+        int pressY;
+        int moveY;
+        int expect;
+    } cases[] = {
         // Both buttons: track 68, thumb 34, free 34: 17 px of travel is half the range.
-        {true, 20, 37, 50},
+        { true, 20, 37, 50 },
         // Button 1 hidden: track 84, thumb 42, free 42: 21 px is half the range.
-        {false, 5, 26, 50},
+        { false, 5, 26, 50 },
         // Dragged far past the end: clamped, never backwards.
-        {true, 20, 500, 100},
+        { true, 20, 500, 100 },
     };
     for (const Case& c : cases) {
         bar->SetShowButton1(c.show1);
@@ -189,7 +236,7 @@ TEST_F(ScrollBarInput, ThumbDragMovesOnTicksByTheLaidOutTrack)
 
 TEST_F(ScrollBarInput, LargeRangeDragDoesNotOverflow)
 {
-    bar->SetPos(Rc(0, 0, 16, 732));  // a 700 px track
+    bar->SetPos(Rc(0, 0, 16, 732)); // a 700 px track
     bar->SetScrollRange(3000000);
     // Thumb 16 px at the top, free track 684.
     Send(*bar, UIEVENT_LBUTTONDOWN, 8, 20);
@@ -215,7 +262,7 @@ TEST_F(ScrollBarInput, AnOwnedBarAsksItsOwnerAndSendsNothing)
     vbar->SetScrollPos(200);
     Send(*vbar, UIEVENT_LBUTTONDOWN, 190, 95);
     Send(*vbar, UIEVENT_LBUTTONUP, 190, 95);
-    Send(*vbar, UIEVENT_LBUTTONDOWN, 190, 17);  // in the track above the thumb
+    Send(*vbar, UIEVENT_LBUTTONDOWN, 190, 17); // in the track above the thumb
     Send(*vbar, UIEVENT_LBUTTONUP, 190, 17);
     EXPECT_EQ(1, owner->lineDown);
     EXPECT_EQ(1, owner->pageUp);
@@ -226,7 +273,7 @@ TEST_F(ScrollBarInput, PagingTowardTheCursorAfterTheDelay)
 {
     // A press in the track pages once at once; held, it pages toward the cursor.
     bar->SetScrollRange(1000);
-    POINT pt = {8, 95};
+    POINT pt = { 8, 95 };
     ::ClientToScreen(w.hwnd(), &pt);
     ::SetCursorPos(pt.x, pt.y);
     Send(*bar, UIEVENT_LBUTTONDOWN, 8, 80);
@@ -248,7 +295,7 @@ TEST(ScrollBarPaint, WithoutImagesTheOutlinesLieOnTheParts)
     RECT all = Rc(0, 0, 40, 100);
     bar->DoPaint(canvas.dc(), all);
     const uint32_t outline = 0xFF85E4FF;
-    for (const RECT& part : {bar->GetButton1Rect(), bar->GetButton2Rect(), bar->GetThumbRect()}) {
+    for (const RECT& part : { bar->GetButton1Rect(), bar->GetButton2Rect(), bar->GetThumbRect() }) {
         EXPECT_TRUE(painttest::Near(outline, canvas.At(part.left, part.top), 1)) << Str(part);
         EXPECT_TRUE(painttest::Near(outline, canvas.At(part.right - 1, part.bottom - 1), 1)) << Str(part);
         EXPECT_EQ(0xFFFFFFFFu, canvas.At((part.left + part.right) / 2, (part.top + part.bottom) / 2)) << Str(part);

@@ -5,7 +5,6 @@ using namespace SkinUI;
 
 namespace treetest {
 
-
 int ProbeUI::s_destroyed = 0;
 
 ManagedWindow::ManagedWindow(int w, int h, bool bShow) : m_hwnd(NULL)
@@ -21,8 +20,8 @@ ManagedWindow::ManagedWindow(int w, int h, bool bShow) : m_hwnd(NULL)
         registered = true;
     }
     // A popup has no frame, so the client area is the whole window.
-    m_hwnd = ::CreateWindowExW(0, L"TreeTestHost", L"tree", WS_POPUP, 0, 0, w, h, NULL, NULL,
-                               ::GetModuleHandleW(NULL), NULL);
+    m_hwnd = ::CreateWindowExW(0, L"TreeTestHost", L"tree", WS_POPUP, 0, 0, w, h, NULL, NULL, ::GetModuleHandleW(NULL),
+                               NULL);
     ::SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&m_pm));
     m_pm.Init(m_hwnd);
     if (bShow) {
@@ -54,8 +53,7 @@ LRESULT CALLBACK ManagedWindow::WndProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPA
 {
     CPaintManagerUI* pm = reinterpret_cast<CPaintManagerUI*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     LRESULT lRes = 0;
-    if (pm != NULL && pm->MessageHandler(uMsg, wParam, lParam, lRes))
-        return lRes;
+    if (pm != NULL && pm->MessageHandler(uMsg, wParam, lParam, lRes)) return lRes;
     return ::DefWindowProcW(hwnd, uMsg, wParam, lParam);
 }
 
@@ -66,15 +64,13 @@ ProbeUI::ProbeUI(const wchar_t* name, std::vector<std::wstring>* log) : m_log(lo
 
 ProbeUI::~ProbeUI()
 {
-    if (m_onDestroy != nullptr)
-        m_onDestroy(this);
+    if (m_onDestroy != nullptr) m_onDestroy(this);
     ++s_destroyed;
 }
 
 void ProbeUI::DoInit()
 {
-    if (m_log != nullptr)
-        m_log->push_back(GetName().GetData());
+    if (m_log != nullptr) m_log->push_back(GetName().GetData());
 }
 
 ProbeUI* Fixed(int cx, int cy, const wchar_t* name)

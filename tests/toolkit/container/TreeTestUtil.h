@@ -36,8 +36,7 @@ bool PumpUntil(Pred pred, DWORD timeoutMs = 3000)
 {
     const DWORD start = ::GetTickCount();
     while (!pred()) {
-        if (::GetTickCount() - start > timeoutMs)
-            return false;
+        if (::GetTickCount() - start > timeoutMs) return false;
         MSG msg;
         while (::PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE)) {
             ::TranslateMessage(&msg);
@@ -76,7 +75,7 @@ SkinUI::CControlUI* CALLBACK TakeFirst(SkinUI::CControlUI* pThis, LPVOID pData);
 
 inline RECT Rc(int l, int t, int r, int b)
 {
-    RECT rc = {l, t, r, b};
+    RECT rc = { l, t, r, b };
     return rc;
 }
 

@@ -133,7 +133,7 @@ TEST_F(EditTest, ClickOnEmptyEditSelectsZeroToOneAndFocusMovesBetweenEdits)
     DWORD start = 9, end = 9;
     ::SendMessageW(hEdit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     EXPECT_EQ(start, 0u);
-    EXPECT_EQ(end, 0u);  // the platform clamps 0..1 of an empty text to 0..0
+    EXPECT_EQ(end, 0u); // the platform clamps 0..1 of an empty text to 0..0
     m_win.Click(50, 75);
     EXPECT_FALSE(::IsWindow(hEdit));
     EXPECT_EQ(m_edit->GetNativeWindow(), nullptr);
@@ -207,9 +207,19 @@ TEST_F(EditTest, DisabledEditOpensNothingAndHidingCloses)
 
 TEST(EditMask, SurrogatePairIsOneCharacter)
 {
-    struct Case { LPCWSTR text; LPCWSTR masked; } cases[] = {
-        { L"", L"" }, { L"a", L"*" }, { L"ab", L"**" }, { L"\xD83D\xDE00", L"*" },
-        { L"a\xD83D\xDE00" L"b", L"***" }, { L"\xD83D", L"*" }, { L"\xDE00\xD83D", L"**" },
+    struct Case {
+        LPCWSTR text;
+        LPCWSTR masked;
+    } cases[] = {
+        { L"", L"" },
+        { L"a", L"*" },
+        { L"ab", L"**" },
+        { L"\xD83D\xDE00", L"*" },
+        { L"a\xD83D\xDE00"
+          L"b",
+          L"***" },
+        { L"\xD83D", L"*" },
+        { L"\xDE00\xD83D", L"**" },
     };
     for (const Case& c : cases) EXPECT_STREQ(CEditUI::MaskText(c.text, L'*').GetData(), c.masked) << c.text;
 }
@@ -266,7 +276,8 @@ TEST_F(EditPaintTest, HintPaintsInTipColourForEmptyTextOrTextEqualToTip)
     EXPECT_FALSE(Has(own, 0xFF0000));
     EXPECT_TRUE(Has(own, 0x0000FF));
     // Disabled: the hint takes the disabled colour.
-    const auto disabled = TextPixels((std::wstring(tip) + L"enabled=\"false\" disabledtextcolor=\"#FF00FF00\"").c_str());
+    const auto disabled =
+        TextPixels((std::wstring(tip) + L"enabled=\"false\" disabledtextcolor=\"#FF00FF00\"").c_str());
     EXPECT_FALSE(Has(disabled, 0xFF0000));
     EXPECT_TRUE(Has(disabled, 0x00FF00));
 }

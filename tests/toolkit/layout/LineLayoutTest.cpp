@@ -16,15 +16,15 @@ namespace {
 struct Kid {
     int length, thickness;
     int minLength, maxLength;
-    RECT padding;  // along/across already mirrored by the case
+    RECT padding; // along/across already mirrored by the case
 };
 
 struct DistCase {
     const char* what;
-    int size;          // the layout's length along its axis (the other side is 100)
+    int size; // the layout's length along its axis (the other side is 100)
     int childPadding;
     std::vector<Kid> kids;
-    std::vector<RECT> expect;  // for the vertical layout; mirrored for the horizontal one
+    std::vector<RECT> expect; // for the vertical layout; mirrored for the horizontal one
 };
 
 RECT Mirror(const RECT& rc)
@@ -34,18 +34,33 @@ RECT Mirror(const RECT& rc)
 
 std::vector<DistCase> DistributionCases()
 {
-    const RECT none = {0, 0, 0, 0};
+    const RECT none = { 0, 0, 0, 0 };
     return {
-        {"automatic share", 200, 5, {{0, 0, 0, 9999, none}, {40, 0, 0, 9999, none}, {0, 0, 0, 9999, none}},
-         {Rc(0, 0, 100, 75), Rc(0, 80, 100, 120), Rc(0, 125, 100, 200)}},
-        {"remainder stays empty", 201, 5, {{0, 0, 0, 9999, none}, {40, 0, 0, 9999, none}, {0, 0, 0, 9999, none}},
-         {Rc(0, 0, 100, 75), Rc(0, 80, 100, 120), Rc(0, 125, 100, 200)}},
-        {"minimum beats the share", 100, 0, {{0, 0, 80, 9999, none}, {0, 0, 0, 9999, none}},
-         {Rc(0, 0, 100, 80), Rc(0, 80, 100, 130)}},
-        {"maximum clamps", 100, 0, {{0, 0, 0, 30, none}, {60, 0, 0, 40, none}},
-         {Rc(0, 0, 100, 30), Rc(0, 30, 100, 70)}},
-        {"padding", 100, 0, {{20, 0, 0, 9999, Rc(3, 4, 5, 6)}, {0, 50, 0, 9999, Rc(0, 0, 0, 0)}},
-         {Rc(3, 4, 95, 24), Rc(0, 30, 50, 100)}},
+        { "automatic share",
+          200,
+          5,
+          { { 0, 0, 0, 9999, none }, { 40, 0, 0, 9999, none }, { 0, 0, 0, 9999, none } },
+          { Rc(0, 0, 100, 75), Rc(0, 80, 100, 120), Rc(0, 125, 100, 200) } },
+        { "remainder stays empty",
+          201,
+          5,
+          { { 0, 0, 0, 9999, none }, { 40, 0, 0, 9999, none }, { 0, 0, 0, 9999, none } },
+          { Rc(0, 0, 100, 75), Rc(0, 80, 100, 120), Rc(0, 125, 100, 200) } },
+        { "minimum beats the share",
+          100,
+          0,
+          { { 0, 0, 80, 9999, none }, { 0, 0, 0, 9999, none } },
+          { Rc(0, 0, 100, 80), Rc(0, 80, 100, 130) } },
+        { "maximum clamps",
+          100,
+          0,
+          { { 0, 0, 0, 30, none }, { 60, 0, 0, 40, none } },
+          { Rc(0, 0, 100, 30), Rc(0, 30, 100, 70) } },
+        { "padding",
+          100,
+          0,
+          { { 20, 0, 0, 9999, Rc(3, 4, 5, 6) }, { 0, 50, 0, 9999, Rc(0, 0, 0, 0) } },
+          { Rc(3, 4, 95, 24), Rc(0, 30, 50, 100) } },
     };
 }
 
@@ -86,8 +101,14 @@ void RunDistribution(bool vertical)
     }
 }
 
-TEST(LineLayout, VerticalDistribution) { RunDistribution<CVerticalLayoutUI>(true); }
-TEST(LineLayout, HorizontalDistribution) { RunDistribution<CHorizontalLayoutUI>(false); }
+TEST(LineLayout, VerticalDistribution)
+{
+    RunDistribution<CVerticalLayoutUI>(true);
+}
+TEST(LineLayout, HorizontalDistribution)
+{
+    RunDistribution<CHorizontalLayoutUI>(false);
+}
 
 TEST(LineLayout, InsetAndFloatingChildren)
 {
@@ -97,7 +118,7 @@ TEST(LineLayout, InsetAndFloatingChildren)
     ProbeUI* a = Fixed(0, 50);
     ProbeUI* floating = Fixed(20, 20);
     floating->SetFloat(true);
-    floating->SetFixedXY(SIZE{-25, 5});
+    floating->SetFixedXY(SIZE{ -25, 5 });
     ProbeUI* b = Fixed(0, 0);
     layout->Add(a);
     layout->Add(floating);
@@ -132,7 +153,7 @@ TEST(LineLayout, VerticalBarComesAndGoesWithTheContent)
     EXPECT_EQ(Str(Rc(184, 0, 200, 250)), Str(bar->GetPos()));
     EXPECT_EQ(Str(Rc(0, 0, 184, 100)), Str(kids[0]->GetPos())) << "children leave room for the bar";
 
-    layout->SetScrollPos(SIZE{0, 30});
+    layout->SetScrollPos(SIZE{ 0, 30 });
     EXPECT_EQ(Str(Rc(0, 70, 184, 170)), Str(kids[1]->GetPos()));
     layout->SetPos(Rc(0, 0, 200, 250));
     EXPECT_EQ(Str(Rc(0, 70, 184, 170)), Str(kids[1]->GetPos())) << "a layout pass keeps the offset";
@@ -168,7 +189,7 @@ TEST(LineLayout, HorizontalBarRangesTheRowAndIgnoresTheVerticalOffset)
     EXPECT_EQ(Str(Rc(0, 0, 150, 100)), Str(a->GetPos())) << "the bar's height is not taken from the children";
     EXPECT_EQ(Str(Rc(0, 84, 200, 100)), Str(bar->GetPos()));
 
-    layout->SetScrollPos(SIZE{40, 0});
+    layout->SetScrollPos(SIZE{ 40, 0 });
     layout->SetPos(Rc(0, 0, 200, 100));
     EXPECT_EQ(Str(Rc(-40, 0, 110, 84)), Str(a->GetPos()));
 
@@ -188,10 +209,14 @@ TEST(LineLayout, SeparatorFlagsAndCursor)
     v.SetEnabled(false);
     EXPECT_EQ(0u, v.GetControlFlags());
 
-    struct Strip { int sep; RECT expectV; RECT expectH; } strips[] = {
-        {4, Rc(10, 46, 60, 50), Rc(56, 20, 60, 50)},
-        {-4, Rc(10, 20, 60, 24), Rc(10, 20, 14, 50)},
-        {40, Rc(10, 20, 60, 50), Rc(20, 20, 60, 50)},  // the vertical strip stays inside
+    struct Strip {
+        int sep;
+        RECT expectV;
+        RECT expectH;
+    } strips[] = {
+        { 4, Rc(10, 46, 60, 50), Rc(56, 20, 60, 50) },
+        { -4, Rc(10, 20, 60, 24), Rc(10, 20, 14, 50) },
+        { 40, Rc(10, 20, 60, 50), Rc(20, 20, 60, 50) }, // the vertical strip stays inside
     };
     for (const Strip& s : strips) {
         CVerticalLayoutUI vl;
@@ -219,7 +244,7 @@ TEST(LineLayout, SeparatorFlagsAndCursor)
 
 // A window with a vertical layout of two panes whose upper pane has a separator.
 struct SplitRig {
-    ManagedWindow w{200, 300, true};
+    ManagedWindow w{ 200, 300, true };
     CVerticalLayoutUI* root = new CVerticalLayoutUI;
     CVerticalLayoutUI* top = new CVerticalLayoutUI;
     CControlUI* rest = new ProbeUI(L"rest");
@@ -248,7 +273,7 @@ TEST(LineLayoutDrag, GhostModeChangesNothingUntilRelease)
 {
     SplitRig rig(L"sepheight=\"6\" minheight=\"30\"");
     rig.Layout();
-    rig.Drag(50, 97, {110, 130}, false);
+    rig.Drag(50, 97, { 110, 130 }, false);
     EXPECT_EQ(1, rig.w.pm().GetPostPaintCount());
     EXPECT_EQ(Str(Rc(0, 0, 200, 100)), Str(rig.top->GetPos())) << "ghost mode moves nothing before release";
     EXPECT_EQ(Str(Rc(0, 127, 200, 133)), Str(rig.top->GetThumbRect(true)));
@@ -281,9 +306,9 @@ TEST(LineLayoutDrag, GhostModeChangesNothingUntilRelease)
 TEST(LineLayoutDrag, GhostStripOnTheLayeredBackBuffer)
 {
     SplitRig rig(L"sepheight=\"6\"", true);
-    rig.Drag(50, 97, {130}, false);
+    rig.Drag(50, 97, { 130 }, false);
     ::RedrawWindow(rig.w.hwnd(), NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW);
-    SIZE size = {0, 0};
+    SIZE size = { 0, 0 };
     const uint32_t* bits = reinterpret_cast<const uint32_t*>(rig.w.pm().GetLayeredBits(&size));
     ASSERT_NE(nullptr, bits);
     ASSERT_EQ(200, size.cx);
@@ -307,7 +332,7 @@ TEST(LineLayoutDrag, ImmediateModeFollowsEveryMove)
     SplitRig rig(L"sepheight=\"6\" sepimm=\"true\"");
     rig.Layout();
     // The strip follows from the first pixel, in both directions.
-    rig.Drag(50, 97, {98}, false);
+    rig.Drag(50, 97, { 98 }, false);
     EXPECT_EQ(101, rig.top->GetFixedHeight());
     rig.w.Mouse(WM_MOUSEMOVE, 50, 97, MK_LBUTTON);
     EXPECT_EQ(100, rig.top->GetFixedHeight());
@@ -321,13 +346,17 @@ TEST(LineLayoutDrag, ImmediateModeFollowsEveryMove)
 
 TEST(LineLayoutDrag, LimitsStopTheDragAndZeroIsNeverReached)
 {
-    struct Case { const wchar_t* attrs; std::vector<int> ys; int height; } cases[] = {
-        {L"sepheight=\"6\" minheight=\"60\"", {80, 20}, 60},
-        {L"sepheight=\"6\" maxheight=\"150\"", {200, 280}, 150},
+    struct Case {
+        const wchar_t* attrs;
+        std::vector<int> ys;
+        int height;
+    } cases[] = {
+        { L"sepheight=\"6\" minheight=\"60\"", { 80, 20 }, 60 },
+        { L"sepheight=\"6\" maxheight=\"150\"", { 200, 280 }, 150 },
         // Without a minimum the floor is 1 px: 0 would turn the pane automatic.
-        {L"sepheight=\"6\"", {50, 0, -10}, 1},
+        { L"sepheight=\"6\"", { 50, 0, -10 }, 1 },
         // A strip at the top edge moves the top.
-        {L"sepheight=\"-6\" minheight=\"20\"", {40, 90}, 20},
+        { L"sepheight=\"-6\" minheight=\"20\"", { 40, 90 }, 20 },
     };
     for (const Case& c : cases) {
         SplitRig rig(c.attrs);

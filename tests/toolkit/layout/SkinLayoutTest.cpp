@@ -34,36 +34,50 @@ TEST(SkinLayout, TableOfSkins)
         int cx, cy;
         std::vector<std::pair<const wchar_t*, RECT>> expect;
     } cases[] = {
-        {"vertical share",
-         L"<Window><VerticalLayout childpadding=\"5\"><Control name=\"a\"/><Control name=\"b\" height=\"40\"/>"
-         L"<Control name=\"c\"/></VerticalLayout></Window>",
-         100, 200, {{L"a", Rc(0, 0, 100, 75)}, {L"b", Rc(0, 80, 100, 120)}, {L"c", Rc(0, 125, 100, 200)}}},
-        {"horizontal with inset and padding",
-         L"<Window><HorizontalLayout inset=\"10,5,10,5\"><Control name=\"a\" width=\"30\" padding=\"2,0,3,0\"/>"
-         L"<Control name=\"b\" maxwidth=\"50\"/><Control name=\"c\" height=\"20\"/></HorizontalLayout></Window>",
-         300, 100,
-         {{L"a", Rc(12, 5, 42, 95)}, {L"b", Rc(45, 5, 95, 95)}, {L"c", Rc(95, 5, 217, 25)}}},
-        {"nested with min and max",
-         L"<Window><VerticalLayout><HorizontalLayout name=\"row\" height=\"50\"><Control name=\"l\" minwidth=\"120\"/>"
-         L"<Control name=\"r\"/></HorizontalLayout><Control name=\"rest\" maxheight=\"30\"/></VerticalLayout></Window>",
-         200, 200,
-         {{L"row", Rc(0, 0, 200, 50)}, {L"l", Rc(0, 0, 120, 50)}, {L"r", Rc(120, 0, 220, 50)},
-          {L"rest", Rc(0, 50, 200, 80)}}},
-        {"tile columns and centring",
-         L"<Window><TileLayout itemsize=\"100,0\" childpadding=\"10\"><Control name=\"a\" width=\"40\" height=\"20\"/>"
-         L"<Control name=\"b\" height=\"30\"/><Control name=\"c\"/><Control name=\"d\" height=\"10\"/>"
-         L"</TileLayout></Window>",
-         250, 300,
-         {{L"a", Rc(40, 5, 80, 25)}, {L"b", Rc(130, 0, 250, 30)}, {L"c", Rc(0, 40, 120, 50)},
-          {L"d", Rc(130, 40, 250, 50)}}},
-        {"tab selectedid after its pages",
-         L"<Window><TabLayout name=\"tab\" selectedid=\"2\" inset=\"4,4,4,4\"><Control name=\"p0\"/>"
-         L"<Control name=\"p1\"/><Control name=\"p2\"/></TabLayout></Window>",
-         100, 100, {{L"p2", Rc(4, 4, 96, 96)}, {L"p0", Rc(0, 0, 0, 0)}}},
-        {"scrolled vertical layout",
-         L"<Window><VerticalLayout vscrollbar=\"true\"><Control name=\"a\" height=\"80\"/>"
-         L"<Control name=\"b\" height=\"80\"/></VerticalLayout></Window>",
-         100, 100, {{L"a", Rc(0, 0, 84, 80)}, {L"b", Rc(0, 80, 84, 160)}}},
+        { "vertical share",
+          L"<Window><VerticalLayout childpadding=\"5\"><Control name=\"a\"/><Control name=\"b\" height=\"40\"/>"
+          L"<Control name=\"c\"/></VerticalLayout></Window>",
+          100,
+          200,
+          { { L"a", Rc(0, 0, 100, 75) }, { L"b", Rc(0, 80, 100, 120) }, { L"c", Rc(0, 125, 100, 200) } } },
+        { "horizontal with inset and padding",
+          L"<Window><HorizontalLayout inset=\"10,5,10,5\"><Control name=\"a\" width=\"30\" padding=\"2,0,3,0\"/>"
+          L"<Control name=\"b\" maxwidth=\"50\"/><Control name=\"c\" height=\"20\"/></HorizontalLayout></Window>",
+          300,
+          100,
+          { { L"a", Rc(12, 5, 42, 95) }, { L"b", Rc(45, 5, 95, 95) }, { L"c", Rc(95, 5, 217, 25) } } },
+        { "nested with min and max",
+          L"<Window><VerticalLayout><HorizontalLayout name=\"row\" height=\"50\"><Control name=\"l\" minwidth=\"120\"/>"
+          L"<Control name=\"r\"/></HorizontalLayout><Control name=\"rest\" "
+          L"maxheight=\"30\"/></VerticalLayout></Window>",
+          200,
+          200,
+          { { L"row", Rc(0, 0, 200, 50) },
+            { L"l", Rc(0, 0, 120, 50) },
+            { L"r", Rc(120, 0, 220, 50) },
+            { L"rest", Rc(0, 50, 200, 80) } } },
+        { "tile columns and centring",
+          L"<Window><TileLayout itemsize=\"100,0\" childpadding=\"10\"><Control name=\"a\" width=\"40\" height=\"20\"/>"
+          L"<Control name=\"b\" height=\"30\"/><Control name=\"c\"/><Control name=\"d\" height=\"10\"/>"
+          L"</TileLayout></Window>",
+          250,
+          300,
+          { { L"a", Rc(40, 5, 80, 25) },
+            { L"b", Rc(130, 0, 250, 30) },
+            { L"c", Rc(0, 40, 120, 50) },
+            { L"d", Rc(130, 40, 250, 50) } } },
+        { "tab selectedid after its pages",
+          L"<Window><TabLayout name=\"tab\" selectedid=\"2\" inset=\"4,4,4,4\"><Control name=\"p0\"/>"
+          L"<Control name=\"p1\"/><Control name=\"p2\"/></TabLayout></Window>",
+          100,
+          100,
+          { { L"p2", Rc(4, 4, 96, 96) }, { L"p0", Rc(0, 0, 0, 0) } } },
+        { "scrolled vertical layout",
+          L"<Window><VerticalLayout vscrollbar=\"true\"><Control name=\"a\" height=\"80\"/>"
+          L"<Control name=\"b\" height=\"80\"/></VerticalLayout></Window>",
+          100,
+          100,
+          { { L"a", Rc(0, 0, 84, 80) }, { L"b", Rc(0, 80, 84, 160) } } },
     };
     for (const Case& c : cases) {
         ManagedWindow w(400, 400);
@@ -80,7 +94,10 @@ TEST(SkinLayout, TableOfSkins)
 
 TEST(SkinLayout, TabSelectionFromTheSkin)
 {
-    struct Case { const wchar_t* id; const char* shown; } cases[] = {{L"2", "001"}, {L"5", "100"}, {L"x", "100"}};
+    struct Case {
+        const wchar_t* id;
+        const char* shown;
+    } cases[] = { { L"2", "001" }, { L"5", "100" }, { L"x", "100" } };
     for (const Case& c : cases) {
         std::wstring xml = L"<Window><TabLayout name=\"tab\" selectedid=\"";
         xml += c.id;
@@ -99,10 +116,11 @@ TEST(SkinLayout, TabSelectionFromTheSkin)
 TEST(SkinLayout, ScrollBarStyleFromTheSkin)
 {
     ManagedWindow w;
-    CControlUI* root = BuildInto(w,
-        L"<Window><Default name=\"VScrollBar\" value=\"width=&quot;10&quot; linesize=&quot;3&quot;\"/>"
-        L"<VerticalLayout vscrollbar=\"true\"><Control height=\"300\"/></VerticalLayout></Window>",
-        100, 100);
+    CControlUI* root =
+        BuildInto(w,
+                  L"<Window><Default name=\"VScrollBar\" value=\"width=&quot;10&quot; linesize=&quot;3&quot;\"/>"
+                  L"<VerticalLayout vscrollbar=\"true\"><Control height=\"300\"/></VerticalLayout></Window>",
+                  100, 100);
     ASSERT_NE(nullptr, root);
     CContainerUI* layout = static_cast<CContainerUI*>(root->GetInterface(L"Container"));
     ASSERT_NE(nullptr, layout);
@@ -132,10 +150,11 @@ TEST_F(ChildLayoutTest, BuildsItsFileAsTheOnlyChild)
     Write(L"part.xml", "<Window><HorizontalLayout name=\"partroot\"><Control name=\"inner\" width=\"30\"/>"
                        "</HorizontalLayout></Window>");
     ManagedWindow w;
-    CControlUI* root = BuildInto(w,
-        L"<Window><VerticalLayout><ChildLayout name=\"child\" xmlfile=\"part.xml\" height=\"60\"/>"
-        L"<ChildLayout name=\"missing\" xmlfile=\"nothere.xml\"/></VerticalLayout></Window>",
-        200, 200);
+    CControlUI* root =
+        BuildInto(w,
+                  L"<Window><VerticalLayout><ChildLayout name=\"child\" xmlfile=\"part.xml\" height=\"60\"/>"
+                  L"<ChildLayout name=\"missing\" xmlfile=\"nothere.xml\"/></VerticalLayout></Window>",
+                  200, 200);
     ASSERT_NE(nullptr, root);
     CChildLayoutUI* child = static_cast<CChildLayoutUI*>(w.pm().FindControl(L"child"));
     ASSERT_NE(nullptr, child);
@@ -165,9 +184,9 @@ TEST_F(ChildLayoutTest, SelfAndMutualInclusionEnd)
     Write(L"b.xml", "<Window><VerticalLayout><ChildLayout name=\"toA\" xmlfile=\"A.XML\"/></VerticalLayout></Window>");
     ManagedWindow w;
     CControlUI* root = BuildInto(w,
-        L"<Window><VerticalLayout><ChildLayout name=\"s\" xmlfile=\"self.xml\"/>"
-        L"<ChildLayout name=\"a\" xmlfile=\"a.xml\"/></VerticalLayout></Window>",
-        200, 200);
+                                 L"<Window><VerticalLayout><ChildLayout name=\"s\" xmlfile=\"self.xml\"/>"
+                                 L"<ChildLayout name=\"a\" xmlfile=\"a.xml\"/></VerticalLayout></Window>",
+                                 200, 200);
     ASSERT_NE(nullptr, root);
     // self.xml is built once; its own child layout naming it again stays empty.
     CChildLayoutUI* s = static_cast<CChildLayoutUI*>(w.pm().FindControl(L"s"));
@@ -192,8 +211,8 @@ TEST_F(ChildLayoutTest, DeepNestingIsCapped)
         Write(L"f" + std::to_wstring(i) + L".xml", xml);
     }
     ManagedWindow w;
-    CControlUI* root = BuildInto(w, L"<Window><VerticalLayout><ChildLayout xmlfile=\"f0.xml\"/></VerticalLayout></Window>",
-                                 100, 100);
+    CControlUI* root =
+        BuildInto(w, L"<Window><VerticalLayout><ChildLayout xmlfile=\"f0.xml\"/></VerticalLayout></Window>", 100, 100);
     ASSERT_NE(nullptr, root);
     EXPECT_NE(nullptr, w.pm().FindControl(L"level7"));
     EXPECT_EQ(nullptr, w.pm().FindControl(L"level8")) << "at most 8 child layouts build inside each other";

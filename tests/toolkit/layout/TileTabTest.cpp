@@ -14,12 +14,15 @@ namespace {
 
 TEST(TileLayout, ColumnsFollowTheItemWidth)
 {
-    struct Case { int width; const wchar_t* itemsize; const wchar_t* columns; int cols; int cell; } cases[] = {
-        {300, L"100,80", nullptr, 3, 100},
-        {250, L"100,80", nullptr, 2, 125},
-        {80, L"100,80", nullptr, 1, 80},
-        {300, nullptr, L"4", 4, 75},
-        {300, nullptr, L"0", 1, 300},  // refused: the default single column stays
+    struct Case {
+        int width;
+        const wchar_t* itemsize;
+        const wchar_t* columns;
+        int cols;
+        int cell;
+    } cases[] = {
+        { 300, L"100,80", nullptr, 3, 100 }, { 250, L"100,80", nullptr, 2, 125 }, { 80, L"100,80", nullptr, 1, 80 },
+        { 300, nullptr, L"4", 4, 75 },       { 300, nullptr, L"0", 1, 300 }, // refused: the default single column stays
     };
     for (const Case& c : cases) {
         ManagedWindow w;
@@ -40,7 +43,7 @@ TEST(TileLayout, NegativeRoomStillGivesOneColumn)
     ManagedWindow w;
     CTileLayoutUI* tile = new CTileLayoutUI;
     tile->SetAttribute(L"itemsize", L"50,50");
-    tile->SetInset(Rc(60, 0, 60, 0));  // -60 px of room
+    tile->SetInset(Rc(60, 0, 60, 0)); // -60 px of room
     tile->Add(new ProbeUI);
     w.Attach(tile);
     tile->SetPos(Rc(0, 0, 60, 100));
@@ -53,8 +56,8 @@ TEST(TileLayout, RowsTakeTheTallestItemAndItemsAreCentred)
     CTileLayoutUI* tile = new CTileLayoutUI;
     tile->SetColumns(3);
     tile->SetChildPadding(10);
-    ProbeUI* k[5] = {Fixed(40, 20), Fixed(0, 50), Fixed(60, 0), Fixed(20, 10), Fixed(0, 0)};
-    k[1]->SetPadding(Rc(0, 5, 0, 5));  // the tallest of row 1: 50 + 10
+    ProbeUI* k[5] = { Fixed(40, 20), Fixed(0, 50), Fixed(60, 0), Fixed(20, 10), Fixed(0, 0) };
+    k[1]->SetPadding(Rc(0, 5, 0, 5)); // the tallest of row 1: 50 + 10
     for (ProbeUI* p : k) tile->Add(p);
     w.Attach(tile);
     tile->SetPos(Rc(0, 0, 300, 500));
@@ -75,8 +78,7 @@ struct TabWatcher : INotifyUI {
     std::vector<std::pair<int, int>> selects;
     void Notify(TNotifyUI& msg) override
     {
-        if (msg.type == L"tabselect")
-            selects.emplace_back(static_cast<int>(msg.wParam), static_cast<int>(msg.lParam));
+        if (msg.type == L"tabselect") selects.emplace_back(static_cast<int>(msg.wParam), static_cast<int>(msg.lParam));
     }
 };
 
@@ -214,7 +216,10 @@ TEST(TabLayout, ListChangesKeepTheSelection)
 
 TEST(TabLayout, SelectedIdFromAttributes)
 {
-    struct Case { const wchar_t* value; int sel; } cases[] = {{L"2", 2}, {L"7", 0}, {L"-1", 0}};
+    struct Case {
+        const wchar_t* value;
+        int sel;
+    } cases[] = { { L"2", 2 }, { L"7", 0 }, { L"-1", 0 } };
     for (const Case& c : cases) {
         TabRig rig;
         rig.tab->SetAttribute(L"selectedid", c.value);

@@ -32,8 +32,7 @@ bool LoadUtf8(CMarkup& m, const std::string& text)
 int CountChildren(CMarkupNode node)
 {
     int n = 0;
-    for (CMarkupNode c = node.GetChild(); c.IsValid(); c = c.GetSibling())
-        ++n;
+    for (CMarkupNode c = node.GetChild(); c.IsValid(); c = c.GetSibling()) ++n;
     return n;
 }
 
@@ -45,7 +44,7 @@ TEST(Markup, ByteOrderMarkDoesNotChangeTheDocument)
     CMarkup plain, marked;
     ASSERT_TRUE(LoadUtf8(plain, doc));
     ASSERT_TRUE(LoadUtf8(marked, "\xEF\xBB\xBF" + doc));
-    for (CMarkup* m : {&plain, &marked}) {
+    for (CMarkup* m : { &plain, &marked }) {
         CMarkupNode root = m->GetRoot();
         EXPECT_STREQ(root.GetName(), L"Window");
         EXPECT_STREQ(root.GetAttributeValue(L"size"), L"800,600");
@@ -78,21 +77,21 @@ TEST(Markup, ErrorsNameTheirMessageAndLocation)
         const wchar_t* message;
         const wchar_t* location;
     } cases[] = {
-        {"text", L"Expected start tag", L"text"},
-        {"<a b='1'/>", L"Expected attribute value", L"'1'/>"},
-        {"<a><b></a>", L"Unmatched closing tag", L"a>"},
-        {"<a></a x>", L"Unmatched closing tag", L"x>"},
-        {"<a", L"Error parsing element name", L"a"},
-        {"<a b=\"1\"", L"Expected start-tag closing", L""},
-        {"<a/ >", L"Expected start-tag closing", L"/ >"},
-        {"<a b=\"1\" ?>", L"Error while parsing attributes", L"?>"},
-        {"<a b>", L"Error while parsing attributes", L">"},
-        {"<a b=\"1>", L"Error while parsing attribute string", L"b"},
+        { "text", L"Expected start tag", L"text" },
+        { "<a b='1'/>", L"Expected attribute value", L"'1'/>" },
+        { "<a><b></a>", L"Unmatched closing tag", L"a>" },
+        { "<a></a x>", L"Unmatched closing tag", L"x>" },
+        { "<a", L"Error parsing element name", L"a" },
+        { "<a b=\"1\"", L"Expected start-tag closing", L"" },
+        { "<a/ >", L"Expected start-tag closing", L"/ >" },
+        { "<a b=\"1\" ?>", L"Error while parsing attributes", L"?>" },
+        { "<a b>", L"Error while parsing attributes", L">" },
+        { "<a b=\"1>", L"Error while parsing attribute string", L"b" },
         // The document may end inside the root or one of its children, not deeper.
-        {"<r><a><b/>", L"Expected start tag", L""},
-        {"<r><a><b>text", L"Expected end-tag start", L""},
+        { "<r><a><b/>", L"Expected start tag", L"" },
+        { "<r><a><b>text", L"Expected end-tag start", L"" },
         // Text after a child element is not supported.
-        {"<r><a/>tail</r>", L"Expected start tag", L"tail</r>"},
+        { "<r><a/>tail</r>", L"Expected start tag", L"tail</r>" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.doc);
@@ -107,7 +106,7 @@ TEST(Markup, ErrorsNameTheirMessageAndLocation)
 
 TEST(Markup, TruncatedDocumentsThatStillParse)
 {
-    const char* docs[] = {"<r><a/>", "<r><a>text", "<r>", "  "};
+    const char* docs[] = { "<r><a/>", "<r><a>text", "<r>", "  " };
     for (const char* doc : docs) {
         SCOPED_TRACE(doc);
         CMarkup m;
@@ -140,11 +139,11 @@ TEST(Markup, EntitiesInValuesAndContent)
         const char* value;
         const wchar_t* expected;
     } cases[] = {
-        {"&amp;&lt;&gt;&quot;&apos;", L"&<>\"'"},
-        {"&copy;", L"&copy;"},
-        {"&#65;", L"&#65;"},
-        {"a&amp", L"a&amp"},
-        {"&", L"&"},
+        { "&amp;&lt;&gt;&quot;&apos;", L"&<>\"'" },
+        { "&copy;", L"&copy;" },
+        { "&#65;", L"&#65;" },
+        { "a&amp", L"a&amp" },
+        { "&", L"&" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);
@@ -192,8 +191,7 @@ TEST(Markup, CommentsAndDeclarationKeepSiblingChains)
 TEST(Markup, AtMostSixtyFourAttributesAreMapped)
 {
     std::string doc = "<r";
-    for (int i = 0; i < 70; ++i)
-        doc += " a" + std::to_string(i) + "=\"v" + std::to_string(i) + "\"";
+    for (int i = 0; i < 70; ++i) doc += " a" + std::to_string(i) + "=\"v" + std::to_string(i) + "\"";
     doc += "/>";
     CMarkup m;
     ASSERT_TRUE(LoadUtf8(m, doc));
@@ -222,15 +220,13 @@ TEST(Markup, LookupsAreCaseSensitive)
 TEST(Markup, ManyElementsGrowTheTable)
 {
     std::string doc = "<r>";
-    for (int i = 0; i < 5000; ++i)
-        doc += "<i n=\"" + std::to_string(i) + "\"/>";
+    for (int i = 0; i < 5000; ++i) doc += "<i n=\"" + std::to_string(i) + "\"/>";
     doc += "</r>";
     CMarkup m;
     ASSERT_TRUE(LoadUtf8(m, doc));
     CMarkupNode last;
     int n = 0;
-    for (CMarkupNode c = m.GetRoot().GetChild(); c.IsValid(); c = c.GetSibling(), ++n)
-        last = c;
+    for (CMarkupNode c = m.GetRoot().GetChild(); c.IsValid(); c = c.GetSibling(), ++n) last = c;
     EXPECT_EQ(n, 5000);
     EXPECT_STREQ(last.GetAttributeValue(L"n"), L"4999");
 }
@@ -238,18 +234,15 @@ TEST(Markup, ManyElementsGrowTheTable)
 TEST(Markup, DeepNestingFailsCleanly)
 {
     std::string doc;
-    for (int i = 0; i < 100000; ++i)
-        doc += "<a>";
+    for (int i = 0; i < 100000; ++i) doc += "<a>";
     CMarkup m;
     EXPECT_FALSE(LoadUtf8(m, doc));
     EXPECT_EQ(LastMessage(m), L"Element nesting too deep");
 
     // A thousand levels are still fine.
     doc.clear();
-    for (int i = 0; i < 1000; ++i)
-        doc += "<a>";
-    for (int i = 0; i < 1000; ++i)
-        doc += "</a>";
+    for (int i = 0; i < 1000; ++i) doc += "<a>";
+    for (int i = 0; i < 1000; ++i) doc += "</a>";
     EXPECT_TRUE(LoadUtf8(m, doc)) << testing::PrintToString(LastMessage(m));
 }
 
@@ -286,9 +279,9 @@ TEST(Markup, Utf16LittleEndianAndMissingMark)
     ASSERT_TRUE(m.LoadFromMem(reinterpret_cast<BYTE*>(const_cast<wchar_t*>(doc)), sizeof(doc) - 2, 1));
     EXPECT_STREQ(m.GetRoot().GetAttributeValue(L"a"), L"1");
 
-    BYTE noMark[] = {'<', 0, 'r', 0, '/', 0, '>', 0};
-    BYTE tiny[] = {0xFF};
-    for (auto input : {std::make_pair(noMark, DWORD(sizeof(noMark))), std::make_pair(tiny, DWORD(1))}) {
+    BYTE noMark[] = { '<', 0, 'r', 0, '/', 0, '>', 0 };
+    BYTE tiny[] = { 0xFF };
+    for (auto input : { std::make_pair(noMark, DWORD(sizeof(noMark))), std::make_pair(tiny, DWORD(1)) }) {
         EXPECT_FALSE(m.LoadFromMem(input.first, input.second, XMLFILE_ENCODING_UNICODE));
         EXPECT_EQ(LastMessage(m), L"Missing byte-order mark");
         EXPECT_EQ(LastLocation(m), L"");

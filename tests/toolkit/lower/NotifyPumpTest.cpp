@@ -85,18 +85,18 @@ TEST(NotifyPump, EntryPrecedence)
         SKIN_PMSG_NOTIFY expected;
     } cases[] = {
         // A named entry wins whether a generic one stands before or after it.
-        {L"click", L"closebtn", close},
-        {L"click", L"minbtn", min},
+        { L"click", L"closebtn", close },
+        { L"click", L"minbtn", min },
         // Otherwise the table's last generic entry.
-        {L"click", L"other", lastGeneric},
-        {L"click", nullptr, lastGeneric},
+        { L"click", L"other", lastGeneric },
+        { L"click", nullptr, lastGeneric },
         // Names and types are matched exactly.
-        {L"click", L"CloseBtn", lastGeneric},
-        {L"Click", L"closebtn", nullptr},
+        { L"click", L"CloseBtn", lastGeneric },
+        { L"Click", L"closebtn", nullptr },
         // The derived table decides before the base's, even over a base entry with the name.
-        {L"click", L"okbtn", lastGeneric},
-        {L"selectchanged", L"opt", baseSelect},
-        {L"tabselect", L"tab", nullptr},
+        { L"click", L"okbtn", lastGeneric },
+        { L"selectchanged", L"opt", baseSelect },
+        { L"tabselect", L"tab", nullptr },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.type) + L"/" + (c.sender ? c.sender : L"(none)")));
@@ -172,17 +172,16 @@ TEST(NotifyPump, TraceNamesMessages)
         UINT msg;
         const wchar_t* name;
     } cases[] = {
-        {WM_PAINT, L"WM_PAINT"},
-        {WM_SETCURSOR, L"WM_SETCURSOR"},
-        {WM_GETTEXTLENGTH, L"WM_GETTEXTLENGTH"},
-        {WM_NCDESTROY, L"WM_NCDESTROY"},
-        {WM_MOUSEHOVER, L"WM_MOUSEHOVER"},
-        {0x0401, L"0x0401"},
-        {0x0000, L"0x0000"},
-        {0xC123, L"0xC123"},
-        {0x12345, L"0x12345"},
+        { WM_PAINT, L"WM_PAINT" },
+        { WM_SETCURSOR, L"WM_SETCURSOR" },
+        { WM_GETTEXTLENGTH, L"WM_GETTEXTLENGTH" },
+        { WM_NCDESTROY, L"WM_NCDESTROY" },
+        { WM_MOUSEHOVER, L"WM_MOUSEHOVER" },
+        { 0x0401, L"0x0401" },
+        { 0x0000, L"0x0000" },
+        { 0xC123, L"0xC123" },
+        { 0x12345, L"0x12345" },
     };
-    for (const Case& c : cases)
-        EXPECT_STREQ(SKIN__TraceMsg(c.msg), c.name) << c.msg;
+    for (const Case& c : cases) EXPECT_STREQ(SKIN__TraceMsg(c.msg), c.name) << c.msg;
     SKIN__Trace(L"%s %d", L"ignored", 1);
 }

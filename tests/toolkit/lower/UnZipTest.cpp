@@ -26,8 +26,7 @@ std::vector<BYTE> ReadFileBytes(const std::wstring& path)
 {
     std::vector<BYTE> bytes;
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    if (h == INVALID_HANDLE_VALUE)
-        return bytes;
+    if (h == INVALID_HANDLE_VALUE) return bytes;
     bytes.resize(GetFileSize(h, NULL));
     DWORD got = 0;
     ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, NULL);
@@ -44,8 +43,7 @@ bool Exists(const std::wstring& path)
 std::vector<BYTE> Pattern(size_t n, int mul, int add)
 {
     std::vector<BYTE> v(n);
-    for (size_t i = 0; i < n; ++i)
-        v[i] = static_cast<BYTE>((i * mul + add) % 251);
+    for (size_t i = 0; i < n; ++i) v[i] = static_cast<BYTE>((i * mul + add) % 251);
     return v;
 }
 
@@ -62,7 +60,7 @@ ULONGLONG UnixAsFileTime(ULONGLONG t)
 // The fixtures' DOS time stamp, read as local time.
 ULONGLONG FixtureDosTime()
 {
-    SYSTEMTIME st = {2020, 1, 0, 2, 3, 4, 6, 0};
+    SYSTEMTIME st = { 2020, 1, 0, 2, 3, 4, 6, 0 };
     FILETIME local, utc;
     SystemTimeToFileTime(&st, &local);
     LocalFileTimeToFileTime(&local, &utc);
@@ -76,9 +74,8 @@ protected:
     void SetUp() override
     {
         GetCurrentDirectoryW(MAX_PATH, m_saved);
-        m_scratch = ExeFolder() + L"zipscratch-" +
-                    std::to_wstring(testing::UnitTest::GetInstance()->random_seed()) + L"-" +
-                    std::wstring(Widen(testing::UnitTest::GetInstance()->current_test_info()->name()));
+        m_scratch = ExeFolder() + L"zipscratch-" + std::to_wstring(testing::UnitTest::GetInstance()->random_seed()) +
+                    L"-" + std::wstring(Widen(testing::UnitTest::GetInstance()->current_test_info()->name()));
         RemoveTree(m_scratch);
         ASSERT_TRUE(CreateDirectoryW(m_scratch.c_str(), NULL));
         ASSERT_TRUE(SetCurrentDirectoryW(m_scratch.c_str()));
@@ -86,8 +83,7 @@ protected:
 
     void TearDown() override
     {
-        for (HZIP hz : m_open)
-            CloseZipArchive(hz);
+        for (HZIP hz : m_open) CloseZipArchive(hz);
         SetCurrentDirectoryW(m_saved);
         RemoveTree(m_scratch);
     }
@@ -96,16 +92,14 @@ protected:
     {
         std::wstring path = Fixture(fixture);
         HZIP hz = OpenZipArchive(const_cast<wchar_t*>(path.c_str()), 0, ZIP_FILENAME);
-        if (hz != NULL)
-            m_open.push_back(hz);
+        if (hz != NULL) m_open.push_back(hz);
         return hz;
     }
 
     void Forget(HZIP hz)
     {
         for (size_t i = 0; i < m_open.size(); ++i) {
-            if (m_open[i] == hz)
-                m_open.erase(m_open.begin() + i);
+            if (m_open[i] == hz) m_open.erase(m_open.begin() + i);
         }
     }
 
@@ -120,8 +114,7 @@ protected:
         if (h != INVALID_HANDLE_VALUE) {
             do {
                 std::wstring name = fd.cFileName;
-                if (name == L"." || name == L"..")
-                    continue;
+                if (name == L"." || name == L"..") continue;
                 std::wstring full = dir + L"\\" + name;
                 if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                     RemoveTree(full);
@@ -185,7 +178,7 @@ TEST_F(ZipTest, DescribesTheArchiveAndRefusesBadIndexes)
     EXPECT_EQ(GetZipEntry(hz, -2, &ze), ZR_ARGS);
 
     char buf[16];
-    for (int index : {-1, -5, 6}) {
+    for (int index : { -1, -5, 6 }) {
         EXPECT_EQ(ExtractZipEntry(hz, index, buf, sizeof(buf), ZIP_MEMORY), ZR_ARGS) << index;
         EXPECT_EQ(ExtractZipEntry(hz, index, const_cast<wchar_t*>(L"x.txt"), 0, ZIP_FILENAME), ZR_ARGS) << index;
     }
@@ -198,8 +191,7 @@ TEST_F(ZipTest, MemoryExtractionContinues)
     HZIP hz = Open(L"skin.zip");
     ASSERT_NE(hz, nullptr);
     std::vector<BYTE> expected(100);
-    for (int i = 0; i < 100; ++i)
-        expected[i] = static_cast<BYTE>(i);
+    for (int i = 0; i < 100; ++i) expected[i] = static_cast<BYTE>(i);
 
     // The whole entry in one buffer: "more" first, then the end.
     BYTE whole[100] = {};
@@ -251,18 +243,17 @@ TEST_F(ZipTest, ContinuedReadSurvivesAFailedLookup)
     m_open.push_back(crcMem);
 
     std::vector<BYTE> counting(100);
-    for (int i = 0; i < 100; ++i)
-        counting[i] = static_cast<BYTE>(i);
+    for (int i = 0; i < 100; ++i) counting[i] = static_cast<BYTE>(i);
     const struct {
         HZIP hz;
         int index;
         std::vector<BYTE> expected;
         ZRESULT tail;
     } cases[] = {
-        {skinMem, 1, counting, ZR_MORE},
-        {Open(L"skin.zip"), 1, counting, ZR_MORE},
-        {crcMem, 1, Pattern(100, 3, 1), ZR_MORE},
-        {crcMem, 0, {}, ZR_FLATE},  // byte 50 is damaged
+        { skinMem, 1, counting, ZR_MORE },
+        { Open(L"skin.zip"), 1, counting, ZR_MORE },
+        { crcMem, 1, Pattern(100, 3, 1), ZR_MORE },
+        { crcMem, 0, {}, ZR_FLATE }, // byte 50 is damaged
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.index);
@@ -275,8 +266,7 @@ TEST_F(ZipTest, ContinuedReadSurvivesAFailedLookup)
         EXPECT_EQ(index, -1);
         BYTE tail[40] = {};
         EXPECT_EQ(ExtractZipEntry(c.hz, c.index, tail, sizeof(tail), ZIP_MEMORY), c.tail);
-        if (c.tail != ZR_MORE)
-            continue;
+        if (c.tail != ZR_MORE) continue;
         std::vector<BYTE> got(head, head + 60);
         got.insert(got.end(), tail, tail + 40);
         EXPECT_EQ(got, c.expected);
@@ -348,8 +338,7 @@ TEST_F(ZipTest, RefusesPathsOutsideTheBaseFolder)
 
     // A path too long for the platform is refused as well.
     std::wstring deep;
-    while (deep.size() < MAX_PATH)
-        deep += L"folder/";
+    while (deep.size() < MAX_PATH) deep += L"folder/";
     deep += L"x.txt";
     EXPECT_EQ(ExtractZipEntry(hz, 4, const_cast<wchar_t*>(deep.c_str()), 0, ZIP_FILENAME), ZR_NOFILE);
     EXPECT_FALSE(Exists(Scratch(L"folder")));
@@ -391,7 +380,7 @@ TEST_F(ZipTest, OpensFromEverySource)
     ASSERT_NE(byHandle, nullptr);
     m_open.push_back(byHandle);
 
-    for (HZIP hz : {mem, byHandle}) {
+    for (HZIP hz : { mem, byHandle }) {
         int index;
         ZipEntry ze;
         EXPECT_EQ(FindZipEntry(hz, L"SKIN/MAIN.XML", true, &index, &ze), ZR_OK);
@@ -433,7 +422,7 @@ TEST_F(ZipTest, CloseCodes)
 {
     EXPECT_EQ(CloseZipArchive(nullptr), ZR_ARGS);
     EXPECT_EQ(GetZipLastError(), ZR_ARGS);
-    ZipHandle foreign = {2, nullptr};
+    ZipHandle foreign = { 2, nullptr };
     EXPECT_EQ(CloseZipArchive(&foreign), ZR_NOTZIPHANDLE);
     EXPECT_EQ(GetZipLastError(), ZR_NOTZIPHANDLE);
     int index;
@@ -460,14 +449,14 @@ TEST_F(ZipTest, AttributesFromDosAndUnixTools)
         const wchar_t* name;
         DWORD attr;
     } cases[] = {
-        {L"dos-plain.txt", N},
-        {L"dos-readonly.txt", N | FILE_ATTRIBUTE_READONLY},
-        {L"dos-hidden.txt", N | FILE_ATTRIBUTE_HIDDEN},
-        {L"dos-system.txt", N | FILE_ATTRIBUTE_SYSTEM},
-        {L"dos-archive.txt", N | FILE_ATTRIBUTE_ARCHIVE},
-        {L"unix-rw.txt", N},
-        {L"unix-ro.txt", N | FILE_ATTRIBUTE_READONLY},
-        {L"unix-dir/", N | FILE_ATTRIBUTE_DIRECTORY},
+        { L"dos-plain.txt", N },
+        { L"dos-readonly.txt", N | FILE_ATTRIBUTE_READONLY },
+        { L"dos-hidden.txt", N | FILE_ATTRIBUTE_HIDDEN },
+        { L"dos-system.txt", N | FILE_ATTRIBUTE_SYSTEM },
+        { L"dos-archive.txt", N | FILE_ATTRIBUTE_ARCHIVE },
+        { L"unix-rw.txt", N },
+        { L"unix-ro.txt", N | FILE_ATTRIBUTE_READONLY },
+        { L"unix-dir/", N | FILE_ATTRIBUTE_DIRECTORY },
     };
     for (const Case& c : cases) {
         int index;
@@ -494,12 +483,12 @@ TEST_F(ZipTest, ExtendedTimeStamps)
         const wchar_t* name;
         ULONGLONG mtime, atime, ctime;
     } cases[] = {
-        {L"all.txt", m, a, c},
-        {L"mtime.txt", m, dos, dos},
+        { L"all.txt", m, a, c },
+        { L"mtime.txt", m, dos, dos },
         // A block running past the field is not read at all.
-        {L"short.txt", dos, dos, dos},
-        {L"after.txt", m, a, c},
-        {L"dos.txt", dos, dos, dos},
+        { L"short.txt", dos, dos, dos },
+        { L"after.txt", m, a, c },
+        { L"dos.txt", dos, dos, dos },
     };
     for (const Case& t : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(t.name)));

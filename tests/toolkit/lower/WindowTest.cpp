@@ -27,8 +27,7 @@ public:
 
     LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override
     {
-        if (uMsg == WM_CREATE && failCreate)
-            return -1;
+        if (uMsg == WM_CREATE && failCreate) return -1;
         if (uMsg == WM_PROBE) {
             ownerEnabledInLoop = ::IsWindowEnabled(reinterpret_cast<HWND>(wParam)) != FALSE;
             return 0;
@@ -41,8 +40,7 @@ public:
             ::PostQuitMessage(7);
             return 0;
         }
-        if (uMsg == WM_SETTEXT)
-            ++setTextSeen;
+        if (uMsg == WM_SETTEXT) ++setTextSeen;
         return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
     }
 
@@ -52,8 +50,7 @@ public:
         handleNullAtFinal = m_hWnd == NULL;
         finalHandle = hWnd;
         userDataAtFinal = ::GetWindowLongPtrW(hWnd, GWLP_USERDATA);
-        if (deleteAtFinal)
-            delete this;
+        if (deleteAtFinal) delete this;
     }
 
     WNDPROC OldProc() const { return m_OldWndProc; }
@@ -76,8 +73,7 @@ public:
 
     LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override
     {
-        if (uMsg == WM_GETTEXT)
-            ++getTextSeen;
+        if (uMsg == WM_GETTEXT) ++getTextSeen;
         return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
     }
 
@@ -125,7 +121,7 @@ TEST(WindowWnd, TwoWindowsOfOneClass)
 
     DestroyWindow(ha);
     DestroyWindow(hb);
-    for (ProbeWnd* w : {&a, &b}) {
+    for (ProbeWnd* w : { &a, &b }) {
         EXPECT_EQ(w->finalCalls, 1);
         EXPECT_TRUE(w->handleNullAtFinal);
         EXPECT_EQ(w->GetHWND(), nullptr);
@@ -255,9 +251,9 @@ TEST(WindowWnd, CenterWindowStaysInTheWorkArea)
         int cx, cy;
         int x, y;
     } cases[] = {
-        {300, 200, area.left + areaWidth / 2 - 150, area.top + areaHeight / 2 - 100},
-        {areaWidth + 176, 200, area.left, area.top + areaHeight / 2 - 100},
-        {300, areaHeight + 50, area.left + areaWidth / 2 - 150, area.top},
+        { 300, 200, area.left + areaWidth / 2 - 150, area.top + areaHeight / 2 - 100 },
+        { areaWidth + 176, 200, area.left, area.top + areaHeight / 2 - 100 },
+        { 300, areaHeight + 50, area.left + areaWidth / 2 - 150, area.top },
     };
     for (const Case& c : cases) {
         ProbeWnd w;

@@ -52,17 +52,17 @@ TEST_F(HtmlText, EquivalentTextsDrawTheSameBytes)
         const wchar_t* b;
     } cases[] = {
         { L"{b}bold{/b} text", L"<b>bold</b> text" },
-        { L"{b}bold{/b} text", L"<b}bold{/b> text" },           // the bracket forms mix
-        { L"{d}plain", L"plain" },                              // an unknown tag has no effect
+        { L"{b}bold{/b} text", L"<b}bold{/b> text" }, // the bracket forms mix
+        { L"{d}plain", L"plain" },                    // an unknown tag has no effect
         { L"x{q some words}y", L"xy" },
-        { L"{1}x", L"{r}{1}x{/r}" },                            // a digit after a bracket is text
-        { L"{ a}x", L"{r}{ a}x{/r}" },                          // so is a blank and a letter
-        { L"a<{>b", L"a{r}{{/r}b" },                            // escapes print one bracket
+        { L"{1}x", L"{r}{1}x{/r}" },   // a digit after a bracket is text
+        { L"{ a}x", L"{r}{ a}x{/r}" }, // so is a blank and a letter
+        { L"a<{>b", L"a{r}{{/r}b" },   // escapes print one bracket
         { L"a{<}b", L"a{r}<{/r}b" },
         { L"a{>}b", L"a{r}>{/r}b" },
-        { L"{/b}{/c}{/a}{/f}{/p}{/u}{/i}x", L"x" },         // closers on empty stacks
-        { L"{c #FFFF0000}red{/c}", L"{c FFFF0000}red{/c}" },    // the '#' is optional
-        { L"{p}x{/p}", L"x" },                                  // a paragraph at the left edge
+        { L"{/b}{/c}{/a}{/f}{/p}{/u}{/i}x", L"x" },          // closers on empty stacks
+        { L"{c #FFFF0000}red{/c}", L"{c FFFF0000}red{/c}" }, // the '#' is optional
+        { L"{p}x{/p}", L"x" },                               // a paragraph at the left edge
     };
     for (const Case& k : cases) {
         std::vector<uint32_t> a = Render(pm, k.a), b = Render(pm, k.b);
@@ -205,7 +205,8 @@ TEST_F(HtmlText, LongTextFoldsWhereEachPrefixIsMeasured)
                 Canvas c(4, 4, 0);
                 RECT rc = { 0, 0, w, 1000000 };
                 int n = 0;
-                CRenderEngine::DrawHtmlText(c.dc(), &pm, rc, t->c_str(), 0xFF000000, NULL, NULL, n, style | DT_CALCRECT);
+                CRenderEngine::DrawHtmlText(c.dc(), &pm, rc, t->c_str(), 0xFF000000, NULL, NULL, n,
+                                            style | DT_CALCRECT);
                 EXPECT_EQ(want.lines * lineHeight, rc.bottom);
                 EXPECT_EQ(want.widest < w ? want.widest : w, rc.right);
             }
@@ -246,7 +247,8 @@ TEST_F(HtmlText, LinksAreCountedWithinCapacity)
         for (CSkinString& s : texts) s = L"untouched";
         RECT rc = { 0, 0, kW, kH };
         int n = k.capacity;
-        CRenderEngine::DrawHtmlText(c.dc(), &pm, rc, L"{a one}ab{/a} and {a two}cd{/a}", 0xFF000000, links, texts, n, 0);
+        CRenderEngine::DrawHtmlText(c.dc(), &pm, rc, L"{a one}ab{/a} and {a two}cd{/a}", 0xFF000000, links, texts, n,
+                                    0);
         EXPECT_EQ(k.found, n) << k.capacity;
         for (int i = 0; i < 3; i++) {
             if (i < k.found) continue;
@@ -289,8 +291,10 @@ TEST_F(HtmlText, ImageStripDrawsOneFrame)
     int frameInk = 0, beyond = 0;
     for (int y = 0; y < kH; y++)
         for (int x = 0; x < kW; x++) {
-            if (first[y * kW + x] == A) frameInk++;
-            else if (first[y * kW + x] != 0) beyond++;
+            if (first[y * kW + x] == A)
+                frameInk++;
+            else if (first[y * kW + x] != 0)
+                beyond++;
         }
     EXPECT_EQ(2 * 4, frameInk);
     EXPECT_EQ(0, beyond);
@@ -338,15 +342,50 @@ TEST_F(HtmlText, LayeredWindowsGetOpaqueText)
 TEST_F(HtmlText, MalformedTextEndsAndDrawsInside)
 {
     const wchar_t* texts[] = {
-        L"{", L"<", L"{a", L"{a foo", L"{/", L"{c", L"{c #", L"{f", L"{f 99", L"{f Arial", L"{i", L"{i file='",
-        L"{i file='x' restype='", L"{i res='70000' restype='PNG'}", L"{i 3 3}", L"{x", L"{x -100000}abc", L"{y",
-        L"{y -5}abc{n}def", L"{p", L"{p 100000}a{/p}b", L"{r}", L"{r}abc", L"</r>", L"{n}{n}{n}{n}{n}{n}{n}{n}",
-        L"{s}sel{/s}", L"{a x}{a y}{a z}nested{/a}", L"{b}{b}{b}x{/b}", L"{r}{/r", L"abc{",
+        L"{",
+        L"<",
+        L"{a",
+        L"{a foo",
+        L"{/",
+        L"{c",
+        L"{c #",
+        L"{f",
+        L"{f 99",
+        L"{f Arial",
+        L"{i",
+        L"{i file='",
+        L"{i file='x' restype='",
+        L"{i res='70000' restype='PNG'}",
+        L"{i 3 3}",
+        L"{x",
+        L"{x -100000}abc",
+        L"{y",
+        L"{y -5}abc{n}def",
+        L"{p",
+        L"{p 100000}a{/p}b",
+        L"{r}",
+        L"{r}abc",
+        L"</r>",
+        L"{n}{n}{n}{n}{n}{n}{n}{n}",
+        L"{s}sel{/s}",
+        L"{a x}{a y}{a z}nested{/a}",
+        L"{b}{b}{b}x{/b}",
+        L"{r}{/r",
+        L"abc{",
         L"averyveryveryverylongwordwithoutanybreakingopportunityatall",
-        L"{x 500}far away{n}back", L"<{", L"{<", L"{>", L"<}",
+        L"{x 500}far away{n}back",
+        L"<{",
+        L"{<",
+        L"{>",
+        L"<}",
     };
-    const UINT styles[] = { 0, DT_SINGLELINE, DT_WORDBREAK, DT_END_ELLIPSIS, DT_WORDBREAK | DT_END_ELLIPSIS,
-                            DT_SINGLELINE | DT_END_ELLIPSIS | DT_CENTER | DT_VCENTER, DT_RIGHT | DT_BOTTOM };
+    const UINT styles[] = { 0,
+                            DT_SINGLELINE,
+                            DT_WORDBREAK,
+                            DT_END_ELLIPSIS,
+                            DT_WORDBREAK | DT_END_ELLIPSIS,
+                            DT_SINGLELINE | DT_END_ELLIPSIS | DT_CENTER | DT_VCENTER,
+                            DT_RIGHT | DT_BOTTOM };
     const int widths[] = { 1, 7, 60, 400 };
     RECT links[2];
     CSkinString linkTexts[2];
@@ -362,7 +401,9 @@ TEST_F(HtmlText, MalformedTextEndsAndDrawsInside)
                     EXPECT_GE(n, 0);
                     EXPECT_LE(n, 2);
                     if (!calc && !(style & (DT_CENTER | DT_RIGHT | DT_VCENTER | DT_BOTTOM))) {
-                        RECT outside[] = { { 0, 0, kW, 20 }, { 0, 60, kW, kH }, { 0, 20, 20, 60 }, { 20 + w, 20, kW, 60 } };
+                        RECT outside[] = {
+                            { 0, 0, kW, 20 }, { 0, 60, kW, kH }, { 0, 20, 20, 60 }, { 20 + w, 20, kW, 60 }
+                        };
                         int ink = 0;
                         ::GdiFlush();
                         const uint32_t* px = reinterpret_cast<const uint32_t*>(c.bits());
@@ -370,7 +411,8 @@ TEST_F(HtmlText, MalformedTextEndsAndDrawsInside)
                             for (int y = o.top; y < o.bottom; y++)
                                 for (int x = o.left; x < o.right; x++)
                                     if (px[y * kW + x] != 0) ink++;
-                        ASSERT_EQ(0, ink) << testing::PrintToString(std::wstring(t)) << " style " << style << " w " << w;
+                        ASSERT_EQ(0, ink)
+                            << testing::PrintToString(std::wstring(t)) << " style " << style << " w " << w;
                     }
                 }
             }

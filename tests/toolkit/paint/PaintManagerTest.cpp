@@ -17,7 +17,10 @@ public:
 };
 ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new ToolkitEnvironment);
 
-std::vector<uint8_t> Rgba(std::initializer_list<uint8_t> v) { return std::vector<uint8_t>(v); }
+std::vector<uint8_t> Rgba(std::initializer_list<uint8_t> v)
+{
+    return std::vector<uint8_t>(v);
+}
 
 // A w x 1 opaque grey PNG: the width tells which copy of an image was loaded.
 std::string GreyPng(int w)
@@ -68,8 +71,8 @@ TEST_F(ResourceTest, DecodedPixelsArePremultipliedBgra)
         uint32_t magenta;
     } cases[] = {
         { 0, 0xFFFF00FF },
-        { 0xFFFF00FF, 0x00000000 },  // the opaque magenta pixel becomes transparent
-        { 0x00FF00FF, 0xFFFF00FF },  // a mask with alpha 0 matches no opaque pixel
+        { 0xFFFF00FF, 0x00000000 }, // the opaque magenta pixel becomes transparent
+        { 0x00FF00FF, 0xFFFF00FF }, // a mask with alpha 0 matches no opaque pixel
     };
     for (const Case& c : cases) {
         tagTImageInfo* img = CPaintManagerUI::LoadImage(L"p.png", NULL, c.mask);
@@ -189,8 +192,8 @@ TEST_F(ResourceTest, ResourcePathGetsOneSeparator)
         const wchar_t* in;
         const wchar_t* out;
     } cases[] = {
-        { L"skin", L"skin\\" }, { L"skin\\", L"skin\\" }, { L"skin/", L"skin/" }, { L"", L"" },
-        { L"C:\\a b\\c", L"C:\\a b\\c\\" },
+        { L"skin", L"skin\\" }, { L"skin\\", L"skin\\" },           { L"skin/", L"skin/" },
+        { L"", L"" },           { L"C:\\a b\\c", L"C:\\a b\\c\\" },
     };
     for (const Case& c : cases) {
         CPaintManagerUI::SetResourcePath(c.in);
@@ -210,14 +213,14 @@ TEST_F(ResourceTest, ZipEntryThenFileThenPlainPath)
         const wchar_t* zip;
         bool cached;
         std::wstring name;
-        int width;  // 0: not found
+        int width; // 0: not found
     } cases[] = {
         { L"", false, L"img.png", 3 },
         { L"skin.zip", false, L"img.png", 5 },
         { L"skin.zip", true, L"img.png", 5 },
         { L"skin.zip", true, L"sub\\deep.PNG", 6 },      // entries are found ignoring case
         { L"skin.zip", false, L"onlyfile.png", 0 },      // with a zip the folder is not searched
-        { L"skin.zip", false, other / L"plain.png", 8 },  // the name as a path by itself
+        { L"skin.zip", false, other / L"plain.png", 8 }, // the name as a path by itself
         { L"", false, other / L"plain.png", 8 },
         { L"missing.zip", false, L"img.png", 0 },
     };
@@ -291,8 +294,8 @@ TEST(PaintManagerFonts, IdsAndLookups)
         bool bold, underline, italic;
         int index;
     } cases[] = {
-        { L"Tahoma", 12, false, false, false, 0 }, { L"Tahoma", 12, true, false, false, 1 },
-        { L"tahoma", 12, false, false, false, -1 },  // faces match case-sensitively
+        { L"Tahoma", 12, false, false, false, 0 },  { L"Tahoma", 12, true, false, false, 1 },
+        { L"tahoma", 12, false, false, false, -1 }, // faces match case-sensitively
         { L"Tahoma", 13, false, false, false, -1 }, { L"Arial", 14, false, true, true, 2 },
         { L"Arial", 14, false, true, false, -1 },
     };
@@ -491,7 +494,7 @@ TEST(PaintManagerWindow, InitSizeAndClientSize)
         CPaintManagerUI pm;
         EXPECT_EQ(0, pm.GetClientSize().cx);
         pm.Init(hwnd);
-        pm.Init(hwnd);  // a second bind keeps one DC and one registration
+        pm.Init(hwnd); // a second bind keeps one DC and one registration
         EXPECT_NE(nullptr, pm.GetPaintDC());
         pm.SetInitSize(120, 80);
         EXPECT_EQ(120, pm.GetInitSize().cx);
@@ -626,8 +629,8 @@ namespace {
 
 TEST_F(ResourceTest, ImageAttributeLoadsThroughTheCache)
 {
-    Write(L"s.png", EncodePng(3, 2, Rgba({ 255, 0, 255, 255, 9, 9, 9, 255, 9, 9, 9, 255,
-                                           9, 9, 9, 255, 9, 9, 9, 255, 255, 0, 255, 255 })));
+    Write(L"s.png", EncodePng(3, 2, Rgba({ 255, 0, 255, 255, 9, 9, 9, 255, 9,   9, 9,   255,
+                                           9,   9, 9,   255, 9, 9, 9, 255, 255, 0, 255, 255 })));
     CPaintManagerUI pm;
     CImageAttribute whole, cut, masked;
     whole.SetAttributeString(L"s.png");
@@ -642,8 +645,8 @@ TEST_F(ResourceTest, ImageAttributeLoadsThroughTheCache)
 
     // The mask and the resource type reach the loader.
     masked.SetAttributeString(L"file='m.png' mask='#FFFF00FF'");
-    Write(L"m.png", EncodePng(3, 2, Rgba({ 255, 0, 255, 255, 9, 9, 9, 255, 9, 9, 9, 255,
-                                           9, 9, 9, 255, 9, 9, 9, 255, 255, 0, 255, 255 })));
+    Write(L"m.png", EncodePng(3, 2, Rgba({ 255, 0, 255, 255, 9, 9, 9, 255, 9,   9, 9,   255,
+                                           9,   9, 9,   255, 9, 9, 9, 255, 255, 0, 255, 255 })));
     ASSERT_TRUE(masked.LoadImageW(&pm));
     EXPECT_EQ(0u, Pixels(masked.m_imageInfo)[0]);
     EXPECT_TRUE(masked.m_imageInfo->hasAlpha);

@@ -40,7 +40,10 @@ private:
 HBITMAP MakeSourceBitmap(int w, int h, const std::vector<uint32_t>& pixels);
 
 // Channel of a packed 0xAARRGGBB value: 0 = blue, 1 = green, 2 = red, 3 = alpha.
-inline int Ch(uint32_t v, int i) { return static_cast<int>((v >> (i * 8)) & 0xFF); }
+inline int Ch(uint32_t v, int i)
+{
+    return static_cast<int>((v >> (i * 8)) & 0xFF);
+}
 // True when every channel is within tol.
 bool Near(uint32_t a, uint32_t b, int tol = 1);
 

@@ -56,8 +56,15 @@ TEST(RenderImage, NineSliceKeepsCornersAndStretchesTheRest)
         EXPECT_EQ(0, c.CountNot({ 20, 0, 24, 4 }, TR));
         EXPECT_EQ(0, c.CountNot({ 0, 20, 4, 24 }, BL));
         EXPECT_EQ(0, c.CountNot({ 20, 20, 24, 24 }, BR));
-        ExpectProbes(c, { { 6, 1, T }, { 17, 2, T }, { 1, 12, L }, { 22, 12, R }, { 12, 22, B }, { 6, 6, M },
-                          { 17, 17, M }, { 12, 12, M } },
+        ExpectProbes(c,
+                     { { 6, 1, T },
+                       { 17, 2, T },
+                       { 1, 12, L },
+                       { 22, 12, R },
+                       { 12, 22, B },
+                       { 6, 6, M },
+                       { 17, 17, M },
+                       { 12, 12, M } },
                      alpha ? "blended" : "stretched", alpha);
     }
     // With a hole the middle stays as it was.
@@ -74,7 +81,7 @@ TEST(RenderImage, OnlyPiecesTouchingThePaintRectAreDrawn)
     HBITMAP src = NineSliceSource();
     RECT corners = { 4, 4, 4, 4 }, part = { 0, 0, 12, 12 }, rc = { 0, 0, 24, 24 };
     Canvas c(24, 24, BG);
-    RECT paint = { 0, 0, 3, 3 };  // inside the top-left corner only
+    RECT paint = { 0, 0, 3, 3 }; // inside the top-left corner only
     CRenderEngine::DrawImage(c.dc(), src, rc, paint, part, corners, false);
     EXPECT_EQ(0, c.CountNot({ 0, 0, 4, 4 }, TL)) << "a touched piece is drawn whole";
     EXPECT_EQ(0, c.CountNot({ 4, 4, 20, 20 }, BG));
@@ -94,7 +101,9 @@ TEST(RenderImage, TilingCutsTheLastTile)
     struct Case {
         bool x, y;
         RECT rc;
-    } cases[] = { { true, false, { 0, 0, 10, 4 } }, { false, true, { 0, 0, 4, 10 } }, { true, true, { 0, 0, 10, 10 } } };
+    } cases[] = { { true, false, { 0, 0, 10, 4 } },
+                  { false, true, { 0, 0, 4, 10 } },
+                  { true, true, { 0, 0, 10, 10 } } };
     for (bool alpha : { false, true }) {
         for (const Case& k : cases) {
             Canvas c(12, 12, BG);
@@ -120,11 +129,12 @@ TEST(RenderImage, TilingCutsTheLastTile)
 TEST(RenderImage, TinyTilesMatchThePatternDrawnWhole)
 {
     struct Case {
-        int tw, th;  // the middle's tile
+        int tw, th; // the middle's tile
         bool x, y;
     } cases[] = {
         // A stretched axis is one pixel long, so stretching it is exact whatever the filter.
-        { 1, 1, true, true }, { 2, 3, true, true }, { 3, 1, true, false }, { 1, 2, false, true }, { 31, 1, true, true }, { 7, 5, true, true },
+        { 1, 1, true, true },  { 2, 3, true, true },  { 3, 1, true, false },
+        { 1, 2, false, true }, { 31, 1, true, true }, { 7, 5, true, true },
     };
     const int kCorner = 2;
     const RECT rc = { 5, 4, 5 + 2 * kCorner + 301, 4 + 2 * kCorner + 203 };
@@ -222,11 +232,11 @@ TEST(RenderImage, FadeBitBltAndDegenerateGeometry)
         RECT rc, corners, part;
         bool xt, yt;
     } cases[] = {
-        { { 10, 10, 16, 16 }, { 4, 4, 4, 4 }, { 0, 0, 4, 4 }, false, false },   // corners wider than the target
-        { { 10, 10, 20, 20 }, { 2, 2, 2, 2 }, { 0, 0, 4, 4 }, true, true },     // tiles of a 0-wide middle
+        { { 10, 10, 16, 16 }, { 4, 4, 4, 4 }, { 0, 0, 4, 4 }, false, false }, // corners wider than the target
+        { { 10, 10, 20, 20 }, { 2, 2, 2, 2 }, { 0, 0, 4, 4 }, true, true },   // tiles of a 0-wide middle
         { { 10, 10, 20, 20 }, { 3, 0, 3, 0 }, { 0, 0, 4, 4 }, true, false },
-        { { 10, 10, 20, 20 }, { 0, 0, 0, 0 }, { 3, 3, 1, 1 }, false, false },   // a reversed source
-        { { 20, 20, 10, 10 }, { 0, 0, 0, 0 }, { 0, 0, 4, 4 }, true, true },     // a reversed target
+        { { 10, 10, 20, 20 }, { 0, 0, 0, 0 }, { 3, 3, 1, 1 }, false, false }, // a reversed source
+        { { 20, 20, 10, 10 }, { 0, 0, 0, 0 }, { 0, 0, 4, 4 }, true, true },   // a reversed target
     };
     for (const Case& k : cases) {
         Canvas c(30, 30, BG);
@@ -255,7 +265,7 @@ TEST(RenderImage, AttributeDestIsCutToTheItem)
     info.width = info.height = 4;
     struct Case {
         const wchar_t* attr;
-        RECT drawn;  // empty: nothing
+        RECT drawn; // empty: nothing
     } cases[] = {
         { L"x.png", { 0, 0, 10, 10 } },
         { L"file='x.png' dest='2,2,6,6'", { 2, 2, 6, 6 } },
@@ -405,12 +415,12 @@ TEST(RenderShapes, AdjustColorGoldenValues)
         short h, s, l;
         DWORD out;
     } cases[] = {
-        { 0x7F123456, 180, 100, 100, 0x7F123456 },  // no change, alpha included
-        { 0xFF0000FF, 300, 100, 100, 0xFF00FF00 },  // +120 degrees: the low byte moves to the second
-        { 0xFF0000FF, 60, 100, 100, 0xFFFF0000 },   // -120 degrees: to the third
-        { 0x80808080, 0, 100, 200, 0x80FFFFFF },    // grey, doubled lightness, alpha kept
-        { 0xFF0000FF, 180, 100, 0, 0xFF000000 },    // no lightness
-        { 0xFF0000FF, 180, 0, 100, 0xFF7F7F7F },    // no saturation: grey of the same lightness
+        { 0x7F123456, 180, 100, 100, 0x7F123456 }, // no change, alpha included
+        { 0xFF0000FF, 300, 100, 100, 0xFF00FF00 }, // +120 degrees: the low byte moves to the second
+        { 0xFF0000FF, 60, 100, 100, 0xFFFF0000 },  // -120 degrees: to the third
+        { 0x80808080, 0, 100, 200, 0x80FFFFFF },   // grey, doubled lightness, alpha kept
+        { 0xFF0000FF, 180, 100, 0, 0xFF000000 },   // no lightness
+        { 0xFF0000FF, 180, 0, 100, 0xFF7F7F7F },   // no saturation: grey of the same lightness
     };
     for (const Case& k : cases) {
         EXPECT_EQ(k.out, CRenderEngine::AdjustColor(k.in, k.h, k.s, k.l))

@@ -34,8 +34,14 @@ TEST(Shadow, SettersKeepTheirRanges)
         { [](CShadowUI& x, int v) { return x.SetPosition(0, v); }, -20, true },
         { [](CShadowUI& x, int v) { return x.SetPosition(0, v); }, -21, false },
         { [](CShadowUI& x, int v) { return x.SetPosition(v, 0); }, 21, false },
-        { [](CShadowUI& x, int v) { return x.SetShadowCorner({ v, 0, 0, 0 }); }, -1, false },
-        { [](CShadowUI& x, int v) { return x.SetShadowCorner({ v, 0, 0, 0 }); }, 0, true },
+        { [](CShadowUI& x, int v) {
+             return x.SetShadowCorner({ v, 0, 0, 0 });
+         },
+          -1, false },
+        { [](CShadowUI& x, int v) {
+             return x.SetShadowCorner({ v, 0, 0, 0 });
+         },
+          0, true },
     };
     for (const Case& k : cases) EXPECT_EQ(k.ok, k.set(s, k.value)) << k.value;
     EXPECT_FALSE(s.SetImage(NULL));

@@ -107,7 +107,10 @@ protected:
         CPaintManagerUI::SetResourcePath(L"");
         EXPECT_EQ(0, g_live) << "counted controls left alive";
     }
-    void Write(const std::wstring& name, const std::string& text) { ASSERT_TRUE(painttest::WriteFileBytes(m_dir / name, text)); }
+    void Write(const std::wstring& name, const std::string& text)
+    {
+        ASSERT_TRUE(painttest::WriteFileBytes(m_dir / name, text));
+    }
 
     Owned Build(STRINGorID xml, CPaintManagerUI* pm = NULL, CControlUI* parent = NULL, LPCTSTR type = NULL)
     {
@@ -126,23 +129,23 @@ TEST_F(SkinBuilder, EveryTableNameMakesItsClass)
     struct Row {
         const wchar_t* element;
         const wchar_t* cls;
-        const wchar_t* iface;  // when it is not the element name
+        const wchar_t* iface; // when it is not the element name
     } rows[] = {
-        {L"Control", L"ControlUI", NULL},
-        {L"Container", L"ContainerUI", NULL},
-        {L"VerticalLayout", L"VerticalLayoutUI", NULL},
-        {L"HorizontalLayout", L"HorizontalLayoutUI", NULL},
-        {L"TileLayout", L"TileLayoutUI", NULL},
-        {L"TabLayout", L"TabLayoutUI", NULL},
-        {L"ChildLayout", L"ChildLayoutUI", NULL},
-        {L"Label", L"LabelUI", NULL},
-        {L"Text", L"TextUI", NULL},
-        {L"Button", L"ButtonUI", NULL},
-        {L"Option", L"OptionUI", NULL},
-        {L"CheckBox", L"CheckBoxUI", L"Option"},
-        {L"Progress", L"ProgressUI", NULL},
-        {L"Slider", L"SliderUI", NULL},
-        {L"ScrollBar", L"ScrollBarUI", NULL},
+        { L"Control", L"ControlUI", NULL },
+        { L"Container", L"ContainerUI", NULL },
+        { L"VerticalLayout", L"VerticalLayoutUI", NULL },
+        { L"HorizontalLayout", L"HorizontalLayoutUI", NULL },
+        { L"TileLayout", L"TileLayoutUI", NULL },
+        { L"TabLayout", L"TabLayoutUI", NULL },
+        { L"ChildLayout", L"ChildLayoutUI", NULL },
+        { L"Label", L"LabelUI", NULL },
+        { L"Text", L"TextUI", NULL },
+        { L"Button", L"ButtonUI", NULL },
+        { L"Option", L"OptionUI", NULL },
+        { L"CheckBox", L"CheckBoxUI", L"Option" },
+        { L"Progress", L"ProgressUI", NULL },
+        { L"Slider", L"SliderUI", NULL },
+        { L"ScrollBar", L"ScrollBarUI", NULL },
     };
     std::wstring xml = L"<Window><Container>";
     for (const Row& r : rows) xml += std::wstring(L"<") + r.element + L" name=\"" + r.element + L"\"/>";
@@ -168,9 +171,9 @@ TEST_F(SkinBuilder, NamesNothingMakesAreSkippedWithTheirSubtree)
                        L"<TreeNode><Counted/></TreeNode><Leaf name=\"kept\"/>"
                        L"</Counted></Window>");
     ASSERT_TRUE(root);
-    EXPECT_EQ((std::vector<std::wstring>{L"kept"}), ChildNames(root.get()));
+    EXPECT_EQ((std::vector<std::wstring>{ L"kept" }), ChildNames(root.get()));
     // The callback is asked for the skipped elements only, never for what lies inside them.
-    EXPECT_EQ((std::vector<std::wstring>{L"Counted", L"button", L"Widget", L"Gadget", L"Leaf"}), m_recorder.asked);
+    EXPECT_EQ((std::vector<std::wstring>{ L"Counted", L"button", L"Widget", L"Gadget", L"Leaf" }), m_recorder.asked);
     EXPECT_EQ(2, g_live);
 }
 
@@ -256,33 +259,43 @@ TEST_F(SkinBuilder, WindowAttributesNeedTheNativeWindow)
         const wchar_t* attributes;
         Check check;
     } rows[] = {
-        {L"size=\"800,600\"", [](CPaintManagerUI& m) { return m.GetInitSize().cx == 800 && m.GetInitSize().cy == 600; }},
-        {L"size=\"800 600\"", [](CPaintManagerUI& m) { return m.GetInitSize().cx == 800 && m.GetInitSize().cy == 600; }},
-        {L"size=\"800\"", [](CPaintManagerUI& m) { return m.GetInitSize().cx == 800 && m.GetInitSize().cy == 0; }},
-        {L"size=\"10,10\" size=\"20,30\"", [](CPaintManagerUI& m) { return m.GetInitSize().cx == 20 && m.GetInitSize().cy == 30; }},
-        {L"sizebox=\"1,2,3,4\"",
-         [](CPaintManagerUI& m) {
-             RECT r = m.GetSizeBox();
-             return r.left == 1 && r.top == 2 && r.right == 3 && r.bottom == 4;
-         }},
-        {L"caption=\"0,0,0,32\"", [](CPaintManagerUI& m) { return m.GetCaptionRect().bottom == 32; }},
-        {L"roundcorner=\"6,7\"", [](CPaintManagerUI& m) { return m.GetRoundCorner().cx == 6 && m.GetRoundCorner().cy == 7; }},
-        {L"mininfo=\"300,200\"", [](CPaintManagerUI& m) { return m.GetMinInfo().cx == 300 && m.GetMinInfo().cy == 200; }},
-        {L"maxinfo=\"1000,900\"", [](CPaintManagerUI& m) { return m.GetMaxInfo().cx == 1000 && m.GetMaxInfo().cy == 900; }},
-        {L"alpha=\"128\"", [](CPaintManagerUI& m) { return m.GetTransparent() == 128; }},
-        {L"bktrans=\"true\"", [](CPaintManagerUI& m) { return m.IsLayeredWindow(); }},
-        {L"bktrans=\"True\"", [](CPaintManagerUI& m) { return !m.IsLayeredWindow(); }},
-        {L"gdiplustext=\"true\"", [](CPaintManagerUI& m) { return m.IsUseGdiplusText(); }},
-        {L"richeditcorner=\"5,6,7,8\"", [](CPaintManagerUI& m) { return m.GetRichEditCorner().bottom == 8; }},
-        {L"defaultfontcolor=\"#FF112233\"", [](CPaintManagerUI& m) { return m.GetDefaultFontColor() == 0xFF112233; }},
-        {L"defaultfontcolor=\"FF112233\"", [](CPaintManagerUI& m) { return m.GetDefaultFontColor() == 0xFF112233; }},
-        {L"disabledfontcolor=\"#FF010203\"", [](CPaintManagerUI& m) { return m.GetDefaultDisabledColor() == 0xFF010203; }},
-        {L"linkfontcolor=\"#FF040506\"", [](CPaintManagerUI& m) { return m.GetDefaultLinkFontColor() == 0xFF040506; }},
-        {L"linkhoverfontcolor=\"#FF070809\"", [](CPaintManagerUI& m) { return m.GetDefaultLinkHoverFontColor() == 0xFF070809; }},
-        {L"selectedcolor=\"#FF0A0B0C\"", [](CPaintManagerUI& m) { return m.GetDefaultSelectedBkColor() == 0xFF0A0B0C; }},
-        {L"showshadow=\"true\" shadowsize=\"4\" shadowsharpness=\"3\" shadowdarkness=\"100\" shadowposition=\"1,1\" "
-         L"shadowcolor=\"#FF000000\" shadowcorner=\"2,2,2,2\" frobnicate=\"1\"",
-         [](CPaintManagerUI& m) { return m.GetShadow()->IsShowShadow(); }},
+        { L"size=\"800,600\"",
+          [](CPaintManagerUI& m) { return m.GetInitSize().cx == 800 && m.GetInitSize().cy == 600; } },
+        { L"size=\"800 600\"",
+          [](CPaintManagerUI& m) { return m.GetInitSize().cx == 800 && m.GetInitSize().cy == 600; } },
+        { L"size=\"800\"", [](CPaintManagerUI& m) { return m.GetInitSize().cx == 800 && m.GetInitSize().cy == 0; } },
+        { L"size=\"10,10\" size=\"20,30\"",
+          [](CPaintManagerUI& m) { return m.GetInitSize().cx == 20 && m.GetInitSize().cy == 30; } },
+        { L"sizebox=\"1,2,3,4\"",
+          [](CPaintManagerUI& m) {
+              RECT r = m.GetSizeBox();
+              return r.left == 1 && r.top == 2 && r.right == 3 && r.bottom == 4;
+          } },
+        { L"caption=\"0,0,0,32\"", [](CPaintManagerUI& m) { return m.GetCaptionRect().bottom == 32; } },
+        { L"roundcorner=\"6,7\"",
+          [](CPaintManagerUI& m) { return m.GetRoundCorner().cx == 6 && m.GetRoundCorner().cy == 7; } },
+        { L"mininfo=\"300,200\"",
+          [](CPaintManagerUI& m) { return m.GetMinInfo().cx == 300 && m.GetMinInfo().cy == 200; } },
+        { L"maxinfo=\"1000,900\"",
+          [](CPaintManagerUI& m) { return m.GetMaxInfo().cx == 1000 && m.GetMaxInfo().cy == 900; } },
+        { L"alpha=\"128\"", [](CPaintManagerUI& m) { return m.GetTransparent() == 128; } },
+        { L"bktrans=\"true\"", [](CPaintManagerUI& m) { return m.IsLayeredWindow(); } },
+        { L"bktrans=\"True\"", [](CPaintManagerUI& m) { return !m.IsLayeredWindow(); } },
+        { L"gdiplustext=\"true\"", [](CPaintManagerUI& m) { return m.IsUseGdiplusText(); } },
+        { L"richeditcorner=\"5,6,7,8\"", [](CPaintManagerUI& m) { return m.GetRichEditCorner().bottom == 8; } },
+        { L"defaultfontcolor=\"#FF112233\"", [](CPaintManagerUI& m) { return m.GetDefaultFontColor() == 0xFF112233; } },
+        { L"defaultfontcolor=\"FF112233\"", [](CPaintManagerUI& m) { return m.GetDefaultFontColor() == 0xFF112233; } },
+        { L"disabledfontcolor=\"#FF010203\"",
+          [](CPaintManagerUI& m) { return m.GetDefaultDisabledColor() == 0xFF010203; } },
+        { L"linkfontcolor=\"#FF040506\"",
+          [](CPaintManagerUI& m) { return m.GetDefaultLinkFontColor() == 0xFF040506; } },
+        { L"linkhoverfontcolor=\"#FF070809\"",
+          [](CPaintManagerUI& m) { return m.GetDefaultLinkHoverFontColor() == 0xFF070809; } },
+        { L"selectedcolor=\"#FF0A0B0C\"",
+          [](CPaintManagerUI& m) { return m.GetDefaultSelectedBkColor() == 0xFF0A0B0C; } },
+        { L"showshadow=\"true\" shadowsize=\"4\" shadowsharpness=\"3\" shadowdarkness=\"100\" shadowposition=\"1,1\" "
+          L"shadowcolor=\"#FF000000\" shadowcorner=\"2,2,2,2\" frobnicate=\"1\"",
+          [](CPaintManagerUI& m) { return m.GetShadow()->IsShowShadow(); } },
     };
     for (const Row& r : rows) {
         HostWindow host;
@@ -319,29 +332,29 @@ TEST_F(SkinBuilder, IncludeRepeatsInOrderAndRefusesCycles)
     Write(L"ping.xml", "<Window><Counted><Leaf name=\"ping\"/><Include source=\"pong.xml\"/></Counted></Window>");
     Write(L"pong.xml", "<Window><Leaf name=\"pong\"/><Include source=\"ping.xml\"/></Window>");
     for (int i = 0; i < 40; ++i)
-        Write(L"chain" + std::to_wstring(i) + L".xml",
-              "<Window><Leaf name=\"c" + std::to_string(i) + "\"/><Include source=\"chain" + std::to_string(i + 1) +
-                  ".xml\"/></Window>");
+        Write(L"chain" + std::to_wstring(i) + L".xml", "<Window><Leaf name=\"c" + std::to_string(i) +
+                                                           "\"/><Include source=\"chain" + std::to_string(i + 1) +
+                                                           ".xml\"/></Window>");
 
     {
         Owned root = Build(L"<Window><Counted><Leaf name=\"first\"/><Include source=\"part.xml\" count=\"3\"/>"
                            L"<Include/><Include count=\"0\" source=\"part.xml\"/>"
                            L"<Include count=\"-3\" source=\"part.xml\"/><Leaf name=\"last\"/></Counted></Window>");
         ASSERT_TRUE(root);
-        EXPECT_EQ((std::vector<std::wstring>{L"first", L"a", L"b", L"a", L"b", L"a", L"b", L"last"}),
+        EXPECT_EQ((std::vector<std::wstring>{ L"first", L"a", L"b", L"a", L"b", L"a", L"b", L"last" }),
                   ChildNames(root.get()));
     }
     {
         CDialogBuilder builder;
         Owned root(builder.Create(L"self.xml", NULL, &m_recorder));
         ASSERT_TRUE(root);
-        EXPECT_EQ((std::vector<std::wstring>{L"s"}), ChildNames(root.get()));
+        EXPECT_EQ((std::vector<std::wstring>{ L"s" }), ChildNames(root.get()));
     }
     {
         CDialogBuilder builder;
         Owned root(builder.Create(L"ping.xml", NULL, &m_recorder));
         ASSERT_TRUE(root);
-        EXPECT_EQ((std::vector<std::wstring>{L"ping", L"pong"}), ChildNames(root.get()));
+        EXPECT_EQ((std::vector<std::wstring>{ L"ping", L"pong" }), ChildNames(root.get()));
     }
     {
         // A chain of distinct files stops at the nesting limit.
@@ -364,8 +377,9 @@ TEST_F(SkinBuilder, AHugeIncludeCountStopsAtTheBuildLimit)
 
 TEST_F(SkinBuilder, TextFileZipAndResourceGiveTheSameTree)
 {
-    const std::string skin = "\xEF\xBB\xBF<Window><Counted name=\"root\"><Label name=\"l\" text=\"\xE4\xB8\xAD\xE6\x96\x87\"/>"
-                             "<Counted name=\"in\"><Leaf name=\"x\"/></Counted></Counted></Window>";
+    const std::string skin =
+        "\xEF\xBB\xBF<Window><Counted name=\"root\"><Label name=\"l\" text=\"\xE4\xB8\xAD\xE6\x96\x87\"/>"
+        "<Counted name=\"in\"><Leaf name=\"x\"/></Counted></Counted></Window>";
     Write(L"same.xml", skin);
     const std::wstring expected = L"CountedUI[root|]{LabelUI[l|\u4E2D\u6587],CountedUI[in|]{CountedLeafUI[x|]}}";
 
@@ -382,7 +396,7 @@ TEST_F(SkinBuilder, TextFileZipAndResourceGiveTheSameTree)
     EXPECT_TRUE(Build(999u, NULL, NULL, L"SKINXML") == NULL);
 
     // The resource zip: names are looked up ignoring case, the files beside it are not read.
-    ASSERT_TRUE(painttest::WriteFileBytes(m_dir / L"skin.zip", painttest::MakeZip({{"Zipped/Main.xml", skin}})));
+    ASSERT_TRUE(painttest::WriteFileBytes(m_dir / L"skin.zip", painttest::MakeZip({ { "Zipped/Main.xml", skin } })));
     CPaintManagerUI::SetResourceZip(L"skin.zip");
     Owned fromZip = Build(L"zipped\\main.xml");
     EXPECT_EQ(expected, Dump(fromZip.get()));
@@ -400,7 +414,7 @@ TEST_F(SkinBuilder, UnreadableDocumentsGiveNullWithTheReason)
     EXPECT_TRUE(missing.Create(L"nothing-here.xml", NULL, &m_recorder) == NULL);
     CDialogBuilder empty;
     EXPECT_TRUE(empty.Create(L"empty.xml", NULL, &m_recorder) == NULL);
-    for (const wchar_t* source : {L"cut.xml", L"<Window><Counted></Window>"}) {
+    for (const wchar_t* source : { L"cut.xml", L"<Window><Counted></Window>" }) {
         CDialogBuilder builder;
         EXPECT_TRUE(builder.Create(source, NULL, &m_recorder) == NULL) << source;
         wchar_t message[100] = {};
@@ -429,7 +443,7 @@ TEST_F(SkinBuilder, ControlsWithoutAnOwnerAreDeleted)
         Owned root = Build(L"<Window><Refusing><Counted><Leaf/></Counted><Leaf/></Refusing></Window>");
         ASSERT_TRUE(root);
         EXPECT_EQ(1, g_live);
-        EXPECT_EQ((std::vector<std::wstring>{L"Refusing", L"Counted", L"Leaf", L"Leaf"}), m_recorder.asked);
+        EXPECT_EQ((std::vector<std::wstring>{ L"Refusing", L"Counted", L"Leaf", L"Leaf" }), m_recorder.asked);
     }
     // Only the first top-level control is returned; the others, and what a top-level
     // "Include" makes, have no owner.
@@ -449,7 +463,7 @@ TEST_F(SkinBuilder, ControlsWithoutAnOwnerAreDeleted)
                                            NULL, parent.get());
         ASSERT_TRUE(first != NULL);
         EXPECT_STREQ(L"p", first->GetName().GetData());
-        EXPECT_EQ((std::vector<std::wstring>{L"p", L"q"}), ChildNames(parent.get()));
+        EXPECT_EQ((std::vector<std::wstring>{ L"p", L"q" }), ChildNames(parent.get()));
     }
 }
 
@@ -514,7 +528,8 @@ TEST_F(SkinBuilder, PluginsAreAskedBeforeTheCallback)
         reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"SkinPlugin.dll"), "PluginAskCount")));
     ASSERT_TRUE(asked != NULL);
 
-    Owned root = Build(L"<Window><Counted><PluginBox name=\"p\"/><Shared name=\"s\"/><button/><Label/></Counted></Window>");
+    Owned root =
+        Build(L"<Window><Counted><PluginBox name=\"p\"/><Shared name=\"s\"/><button/><Label/></Counted></Window>");
     ASSERT_TRUE(root);
     IContainerUI* c = Children(root.get());
     ASSERT_EQ(3, c->GetCount());
@@ -525,7 +540,7 @@ TEST_F(SkinBuilder, PluginsAreAskedBeforeTheCallback)
     // "button" went to the plug-in, then to the callback; table names go nowhere else.
     EXPECT_EQ(1, asked(L"button"));
     EXPECT_EQ(0, asked(L"Label"));
-    EXPECT_EQ((std::vector<std::wstring>{L"Counted", L"button"}), m_recorder.asked);
+    EXPECT_EQ((std::vector<std::wstring>{ L"Counted", L"button" }), m_recorder.asked);
 }
 
 } // namespace

@@ -30,7 +30,7 @@ std::wstring FromUtf8(const std::string& s)
 
 struct GalleryRun {
     DWORD exitCode = STILL_ACTIVE;
-    std::vector<std::pair<std::wstring, std::wstring>> boxes;  // caption, text
+    std::vector<std::pair<std::wstring, std::wstring>> boxes; // caption, text
     bool timedOut = false;
 };
 
@@ -60,30 +60,29 @@ GalleryRun RunGallery(const painttest::TempDir& dir, const std::wstring& args, F
         std::vector<std::string> fields;
         std::istringstream split(line);
         for (std::string field; std::getline(split, field, '\t');) fields.push_back(field);
-        if (fields.size() >= 4 && fields[0] == "box") run.boxes.push_back({FromUtf8(fields[2]), FromUtf8(fields[3])});
+        if (fields.size() >= 4 && fields[0] == "box") run.boxes.push_back({ FromUtf8(fields[2]), FromUtf8(fields[3]) });
         if (!fields.empty() && fields[0] == "timeout") run.timedOut = true;
     }
     return run;
 }
 
-const char kSkin[] =
-    "<Window size=\"320,200\" caption=\"0,0,0,30\">"
-    "<VerticalLayout bkcolor=\"#FFFFFFFF\"><HorizontalLayout height=\"30\" bkcolor=\"#FF3060A0\">"
-    "<Label text=\"Gallery\"/><Button name=\"closebtn\" width=\"30\" text=\"X\"/></HorizontalLayout>"
-    "<Label text=\"body\"/></VerticalLayout></Window>";
+const char kSkin[] = "<Window size=\"320,200\" caption=\"0,0,0,30\">"
+                     "<VerticalLayout bkcolor=\"#FFFFFFFF\"><HorizontalLayout height=\"30\" bkcolor=\"#FF3060A0\">"
+                     "<Label text=\"Gallery\"/><Button name=\"closebtn\" width=\"30\" text=\"X\"/></HorizontalLayout>"
+                     "<Label text=\"body\"/></VerticalLayout></Window>";
 
 TEST(Gallery, AMissingOrBrokenSkinShowsTheBoxAndEndsWithCodeOne)
 {
     painttest::TempDir dir;
     ASSERT_TRUE(painttest::WriteFileBytes(dir / L"broken.xml", "<Window><VerticalLayout"));
     ASSERT_TRUE(painttest::WriteFileBytes(dir / L"nocontrol.xml", "<Window><Font name=\"Arial\"/><Bogus/></Window>"));
-    for (const wchar_t* skin : {L"nothing-here.xml", L"broken.xml", L"nocontrol.xml"}) {
+    for (const wchar_t* skin : { L"nothing-here.xml", L"broken.xml", L"nocontrol.xml" }) {
         GalleryRun run = RunGallery(dir, L"\"" + dir.path() + skin + L"\"", [] {});
         EXPECT_FALSE(run.timedOut) << skin;
         EXPECT_EQ(1u, run.exitCode) << skin;
         ASSERT_EQ(1u, run.boxes.size()) << skin;
         EXPECT_EQ(L"SkinUI", run.boxes[0].first);
-        EXPECT_EQ(L"\u52A0\u8F7D\u8D44\u6E90\u6587\u4EF6\u5931\u8D25", run.boxes[0].second);  // 加载资源文件失败
+        EXPECT_EQ(L"\u52A0\u8F7D\u8D44\u6E90\u6587\u4EF6\u5931\u8D25", run.boxes[0].second); // 加载资源文件失败
     }
 }
 

@@ -61,7 +61,7 @@ public:
     // Client coordinates to the screen point WM_NCHITTEST carries.
     LRESULT HitTest(int x, int y)
     {
-        POINT pt = {x, y};
+        POINT pt = { x, y };
         ::ClientToScreen(m_hWnd, &pt);
         return SendMessageW(WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y));
     }
@@ -152,7 +152,7 @@ TEST(SkinWindow, CreateBuildsTheSkinAndReplacesTheFrame)
     EXPECT_EQ(rcWork.bottom - rcWork.top, mmi.ptMaxTrackSize.y);
 
     // No non-client area is computed or painted.
-    RECT rcCalc = {10, 10, 50, 50};
+    RECT rcCalc = { 10, 10, 50, 50 };
     EXPECT_EQ(0, w.wnd.SendMessageW(WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&rcCalc)));
     EXPECT_EQ(10, rcCalc.left);
     EXPECT_EQ(50, rcCalc.bottom);
@@ -210,30 +210,30 @@ TEST(SkinWindow, HitTestFollowsTheSizeBoxAndTheCaption)
     };
     const Row rows[] = {
         // The eight borders; a point on the inner edge is inside.
-        {1, 1, HTTOPLEFT, "top left"},
-        {200, 1, HTTOP, "top"},
-        {396, 1, HTTOPRIGHT, "top right"},
-        {1, 150, HTLEFT, "left"},
-        {3, 150, HTLEFT, "left border's last pixel"},
-        {4, 150, HTCLIENT, "left inner edge"},
-        {394, 150, HTRIGHT, "right border's first pixel"},
-        {393, 150, HTCLIENT, "right inner edge"},
-        {1, 297, HTBOTTOMLEFT, "bottom left"},
-        {200, 294, HTBOTTOM, "bottom border's first pixel"},
-        {200, 293, HTCLIENT, "bottom inner edge"},
-        {398, 298, HTBOTTOMRIGHT, "bottom right"},
+        { 1, 1, HTTOPLEFT, "top left" },
+        { 200, 1, HTTOP, "top" },
+        { 396, 1, HTTOPRIGHT, "top right" },
+        { 1, 150, HTLEFT, "left" },
+        { 3, 150, HTLEFT, "left border's last pixel" },
+        { 4, 150, HTCLIENT, "left inner edge" },
+        { 394, 150, HTRIGHT, "right border's first pixel" },
+        { 393, 150, HTCLIENT, "right inner edge" },
+        { 1, 297, HTBOTTOMLEFT, "bottom left" },
+        { 200, 294, HTBOTTOM, "bottom border's first pixel" },
+        { 200, 293, HTCLIENT, "bottom inner edge" },
+        { 398, 298, HTBOTTOMRIGHT, "bottom right" },
         // The caption: buttons, options, texts and sliders take the mouse.
-        {20, 20, HTCLIENT, "button"},
-        {60, 20, HTCLIENT, "option"},
-        {100, 20, HTCLIENT, "text"},
-        {140, 20, HTCLIENT, "slider"},
-        {180, 20, HTCAPTION, "label"},
-        {220, 20, HTCAPTION, "check box"},
-        {260, 20, HTCAPTION, "layout"},
-        {300, 39, HTCAPTION, "control, caption's last row"},
-        {350, 20, HTCLIENT, "no control"},
-        {300, 40, HTCLIENT, "below the caption"},
-        {200, 150, HTCLIENT, "body"},
+        { 20, 20, HTCLIENT, "button" },
+        { 60, 20, HTCLIENT, "option" },
+        { 100, 20, HTCLIENT, "text" },
+        { 140, 20, HTCLIENT, "slider" },
+        { 180, 20, HTCAPTION, "label" },
+        { 220, 20, HTCAPTION, "check box" },
+        { 260, 20, HTCAPTION, "layout" },
+        { 300, 39, HTCAPTION, "control, caption's last row" },
+        { 350, 20, HTCLIENT, "no control" },
+        { 300, 40, HTCLIENT, "below the caption" },
+        { 200, 150, HTCLIENT, "body" },
     };
     OpenWindow w(CaptionSkin(0));
     ASSERT_TRUE(w.hWnd != NULL);
@@ -354,7 +354,7 @@ TEST(SkinWindow, ReturnAndEscapeAreOfferedButNotConsumed)
     wnd->PostMessageW(WM_KEYDOWN, VK_RETURN);
     wnd->PostMessageW(WM_CLOSE, 5);
     EXPECT_EQ(5u, wnd->ShowModal());
-    EXPECT_EQ((std::vector<WPARAM>{VK_ESCAPE, VK_RETURN}), wnd->keys);
+    EXPECT_EQ((std::vector<WPARAM>{ VK_ESCAPE, VK_RETURN }), wnd->keys);
     bool dummy = false;
     EXPECT_EQ(TRUE, wnd->MessageHandler(WM_KEYDOWN, VK_ESCAPE, 0, dummy));
     EXPECT_EQ(FALSE, wnd->MessageHandler(WM_KEYDOWN, VK_RETURN, 0, dummy));

@@ -22,7 +22,10 @@ public:
 };
 ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new ToolkitEnvironment);
 
-std::string Sz(SIZE s) { return std::to_string(s.cx) + "x" + std::to_string(s.cy); }
+std::string Sz(SIZE s)
+{
+    return std::to_string(s.cx) + "x" + std::to_string(s.cy);
+}
 std::string Hex(DWORD v)
 {
     char buf[16];
@@ -47,7 +50,10 @@ TEST(ControlAttributes, ParsingTable)
         std::string expected;
     } cases[] = {
         { "pos anchored right", L"pos=\"-10,5,-2,25\"",
-          [](CControlUI& c) { return Sz(c.GetFixedXY()) + " " + std::to_string(c.GetFixedWidth()) + "x" + std::to_string(c.GetFixedHeight()); },
+          [](CControlUI& c) {
+              return Sz(c.GetFixedXY()) + " " + std::to_string(c.GetFixedWidth()) + "x" +
+                     std::to_string(c.GetFixedHeight());
+          },
           "-2x5 8x20" },
         { "padding any separator", L"padding=\"1;2;3;4\"", padding, "{1,2,3,4}" },
         { "padding blank before a number", L"padding=\"1, 2,3,4\"", padding, "{1,2,3,4}" },
@@ -58,26 +64,40 @@ TEST(ControlAttributes, ParsingTable)
         { "bordersize plain clears the sides", L"bordersize=\"1,1,1,1\" bordersize=\"2\"", sides, "2{0,0,0,0}" },
         { "bordersize list keeps the uniform size", L"bordersize=\"3\" bordersize=\"0,2,0,2\"", sides, "3{0,2,0,2}" },
         { "bordersize short list", L"bordersize=\"1,2\"", sides, "0{1,2,0,0}" },
-        { "bkcolor skips blanks", L"bkcolor=\" #FF112233\"", [](CControlUI& c) { return Hex(c.GetBkColor()); }, "FF112233" },
+        { "bkcolor skips blanks", L"bkcolor=\" #FF112233\"", [](CControlUI& c) { return Hex(c.GetBkColor()); },
+          "FF112233" },
         { "bkcolor all blank", L"bkcolor=\"  \"", [](CControlUI& c) { return Hex(c.GetBkColor()); }, "00000000" },
         { "bkcolor empty", L"bkcolor=\"\"", [](CControlUI& c) { return Hex(c.GetBkColor()); }, "00000000" },
-        { "bkcolor2 without hash", L"bkcolor2=\"80FF0000\"", [](CControlUI& c) { return Hex(c.GetBkColor2()); }, "80FF0000" },
-        { "bordercolor skips nothing", L"bordercolor=\" #FF112233\"", [](CControlUI& c) { return Hex(c.GetBorderColor()); }, "00000000" },
+        { "bkcolor2 without hash", L"bkcolor2=\"80FF0000\"", [](CControlUI& c) { return Hex(c.GetBkColor2()); },
+          "80FF0000" },
+        { "bordercolor skips nothing", L"bordercolor=\" #FF112233\"",
+          [](CControlUI& c) { return Hex(c.GetBorderColor()); }, "00000000" },
         { "borderround short", L"borderround=\"8\"", [](CControlUI& c) { return Sz(c.GetBorderRound()); }, "8x0" },
         { "booleans are exactly true", L"visible=\"True\" mouse=\"false\" menu=\"true\"",
-          [](CControlUI& c) { return std::to_string(c.IsVisible()) + std::to_string(c.IsMouseEnabled()) + std::to_string(c.IsContextMenuUsed()); },
+          [](CControlUI& c) {
+              return std::to_string(c.IsVisible()) + std::to_string(c.IsMouseEnabled()) +
+                     std::to_string(c.IsContextMenuUsed());
+          },
           "001" },
-        { "unknown names are ignored", L"nosuch=\"1\" name=\"n\"", [](CControlUI& c) { return std::string(c.GetName() == L"n" ? "n" : "?"); }, "n" },
-        { "tooltip line breaks", L"tooltip=\"a<n>b\"", [](CControlUI& c) { return std::string(c.GetToolTip() == L"a\r\nb" ? "crlf" : "?"); }, "crlf" },
+        { "unknown names are ignored", L"nosuch=\"1\" name=\"n\"",
+          [](CControlUI& c) { return std::string(c.GetName() == L"n" ? "n" : "?"); }, "n" },
+        { "tooltip line breaks", L"tooltip=\"a<n>b\"",
+          [](CControlUI& c) { return std::string(c.GetToolTip() == L"a\r\nb" ? "crlf" : "?"); }, "crlf" },
         { "malformed second pair keeps the first", L"width=\"5\" height=7",
-          [](CControlUI& c) { return std::to_string(c.GetFixedWidth()) + "x" + std::to_string(c.GetFixedHeight()); }, "5x0" },
+          [](CControlUI& c) { return std::to_string(c.GetFixedWidth()) + "x" + std::to_string(c.GetFixedHeight()); },
+          "5x0" },
         { "unterminated value is not applied", L"width=\"5\" height=\"7",
-          [](CControlUI& c) { return std::to_string(c.GetFixedWidth()) + "x" + std::to_string(c.GetFixedHeight()); }, "5x0" },
+          [](CControlUI& c) { return std::to_string(c.GetFixedWidth()) + "x" + std::to_string(c.GetFixedHeight()); },
+          "5x0" },
         { "name without value", L"width", [](CControlUI& c) { return std::to_string(c.GetFixedWidth()); }, "0" },
         { "negative sizes are ignored", L"width=\"-4\" minwidth=\"-1\" maxheight=\"20\"",
-          [](CControlUI& c) { return std::to_string(c.GetFixedWidth()) + " " + std::to_string(c.GetMinWidth()) + " " + std::to_string(c.GetMaxHeight()); },
+          [](CControlUI& c) {
+              return std::to_string(c.GetFixedWidth()) + " " + std::to_string(c.GetMinWidth()) + " " +
+                     std::to_string(c.GetMaxHeight());
+          },
           "0 0 20" },
-        { "shortcut first character", L"shortcut=\"xy\"", [](CControlUI& c) { return std::string(1, static_cast<char>(c.GetShortcut())); }, "x" },
+        { "shortcut first character", L"shortcut=\"xy\"",
+          [](CControlUI& c) { return std::string(1, static_cast<char>(c.GetShortcut())); }, "x" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -264,8 +284,7 @@ TEST(ControlEvents, ChainVetoBubblingTimerAndMenu)
     TEventUI menu = {};
     menu.type = UIEVENT_CONTEXTMENU;
     c->Event(menu);
-    EXPECT_EQ("timer: p:menu", log.Joined())
-        << "without \"menu\" the context menu bubbles";
+    EXPECT_EQ("timer: p:menu", log.Joined()) << "without \"menu\" the context menu bubbles";
     c->SetContextMenuUsed(true);
     c->Event(menu);
     ASSERT_EQ(2u, notes.records.size());
@@ -351,7 +370,7 @@ TEST(ControlPaint, RoundClipAndBorders)
         p.control.SetBorderColor(0xFF0000FF);
         RECT sides = { 0, 2, 0, 0 };
         p.control.SetBorderSize(sides);
-        p.control.SetBorderStyle(9);  // outside 0..4: solid
+        p.control.SetBorderStyle(9); // outside 0..4: solid
         p.control.DoPaint(p.canvas.dc(), Rc(0, 0, 30, 30));
         EXPECT_TRUE(Near(0xFF0000FF, p.canvas.At(15, 0), 2)) << std::hex << p.canvas.At(15, 0);
         EXPECT_TRUE(Near(0xFF000000, p.canvas.At(0, 15)));

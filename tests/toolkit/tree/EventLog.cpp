@@ -17,26 +17,46 @@ std::string EventLog::Joined() const
 const char* EventName(int type)
 {
     switch (type) {
-    case UIEVENT_KEYDOWN: return "keydown";
-    case UIEVENT_KEYUP: return "keyup";
-    case UIEVENT_CHAR: return "char";
-    case UIEVENT_SYSKEYDOWN: return "syskey";
-    case UIEVENT_MOUSEMOVE: return "move";
-    case UIEVENT_MOUSELEAVE: return "leave";
-    case UIEVENT_MOUSEENTER: return "enter";
-    case UIEVENT_MOUSEHOVER: return "hover";
-    case UIEVENT_LBUTTONDOWN: return "down";
-    case UIEVENT_LBUTTONUP: return "up";
-    case UIEVENT_RBUTTONDOWN: return "rdown";
-    case UIEVENT_LBUTTONDBLCLK: return "dbl";
-    case UIEVENT_CONTEXTMENU: return "menu";
-    case UIEVENT_MOUSEWHEEL: return "wheel";
-    case UIEVENT_KILLFOCUS: return "killfocus";
-    case UIEVENT_SETFOCUS: return "setfocus";
-    case UIEVENT_SIZE: return "size";
-    case UIEVENT_SETCURSOR: return "cursor";
-    case UIEVENT_TIMER: return "timer";
-    default: return "?";
+    case UIEVENT_KEYDOWN:
+        return "keydown";
+    case UIEVENT_KEYUP:
+        return "keyup";
+    case UIEVENT_CHAR:
+        return "char";
+    case UIEVENT_SYSKEYDOWN:
+        return "syskey";
+    case UIEVENT_MOUSEMOVE:
+        return "move";
+    case UIEVENT_MOUSELEAVE:
+        return "leave";
+    case UIEVENT_MOUSEENTER:
+        return "enter";
+    case UIEVENT_MOUSEHOVER:
+        return "hover";
+    case UIEVENT_LBUTTONDOWN:
+        return "down";
+    case UIEVENT_LBUTTONUP:
+        return "up";
+    case UIEVENT_RBUTTONDOWN:
+        return "rdown";
+    case UIEVENT_LBUTTONDBLCLK:
+        return "dbl";
+    case UIEVENT_CONTEXTMENU:
+        return "menu";
+    case UIEVENT_MOUSEWHEEL:
+        return "wheel";
+    case UIEVENT_KILLFOCUS:
+        return "killfocus";
+    case UIEVENT_SETFOCUS:
+        return "setfocus";
+    case UIEVENT_SIZE:
+        return "size";
+    case UIEVENT_SETCURSOR:
+        return "cursor";
+    case UIEVENT_TIMER:
+        return "timer";
+    default:
+        return "?";
     }
 }
 

@@ -80,7 +80,8 @@ TEST(InputMouse, CaptureHoldsTheButtonAndIsReleased)
     EXPECT_EQ(static_cast<WORD>(MK_LBUTTON), r.a->m_last.keyState);
     r.w.Mouse(WM_MOUSEMOVE, 120, 10, MK_LBUTTON);
     r.w.Mouse(WM_LBUTTONUP, 120, 10);
-    EXPECT_EQ("a:setfocus a:down c:enter a:move a:up", r.log.Joined()) << "moves and the release go to the pressed control";
+    EXPECT_EQ("a:setfocus a:down c:enter a:move a:up", r.log.Joined())
+        << "moves and the release go to the pressed control";
     EXPECT_EQ(NULL, ::GetCapture());
     EXPECT_FALSE(r.w.pm().IsCaptured());
 }
@@ -97,7 +98,8 @@ TEST(InputMouse, CaptureEndsWhenItsControlIsRemovedOrTheCaptureIsTaken)
         EXPECT_EQ(NULL, ::GetCapture());
         r.w.Mouse(WM_LBUTTONUP, 10, 10);
         LRESULT lRes = 0;
-        EXPECT_FALSE(r.w.pm().MessageHandler(WM_SETCURSOR, reinterpret_cast<WPARAM>(r.w.hwnd()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE), lRes))
+        EXPECT_FALSE(r.w.pm().MessageHandler(WM_SETCURSOR, reinterpret_cast<WPARAM>(r.w.hwnd()),
+                                             MAKELPARAM(HTCLIENT, WM_MOUSEMOVE), lRes))
             << "no stale capture answers for the cursor";
     }
     {
@@ -292,7 +294,10 @@ TEST(InputKeyboard, TabWaitsForAPendingLayout)
     EXPECT_EQ(r.a, r.w.pm().GetFocus());
 }
 
-bool WantsTab(CControlUI*) { return true; }
+bool WantsTab(CControlUI*)
+{
+    return true;
+}
 
 TEST(InputKeyboard, RichEditThatWantsTabKeepsIt)
 {
@@ -316,7 +321,7 @@ TEST(InputKeyboard, ShortcutTable)
         wchar_t a, b, c;
         bool labelC, disableA, hideC;
         wchar_t typed;
-        const char* expected;  // focused control after the key, "-" for none
+        const char* expected; // focused control after the key, "-" for none
     } cases[] = {
         { "letter, case-insensitive", L'Q', 0, 0, false, false, false, L'q', "a" },
         { "label passes on to the next in search order", 0, 0, L'X', true, false, false, L'x', "b" },

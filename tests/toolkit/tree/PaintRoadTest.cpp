@@ -186,7 +186,10 @@ TEST(PaintRoad, LayeredBufferPixels)
 }
 
 DWORD g_caretColor = 0;
-DWORD CaretColor(CControlUI*) { return g_caretColor; }
+DWORD CaretColor(CControlUI*)
+{
+    return g_caretColor;
+}
 
 TEST(PaintRoad, ManagerDrawnCaret)
 {

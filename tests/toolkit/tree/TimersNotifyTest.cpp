@@ -91,7 +91,7 @@ TEST(Timers, RealTicksReachTheControl)
     ASSERT_TRUE(t.w.pm().SetTimer(t.a, 3, 10));
     EXPECT_TRUE(PumpUntil([&] { return t.log.lines.size() >= 2; }));
     EXPECT_EQ(3u, t.a->m_last.wParam);
-    t.root->Remove(t.a);  // reaping kills its timers
+    t.root->Remove(t.a); // reaping kills its timers
     t.log.Clear();
     ::Sleep(50);
     painttest::PumpMessages();
@@ -106,7 +106,9 @@ public:
     void Notify(TNotifyUI& msg) override
     {
         if (msg.type == L"first") m_pm->SendNotify(msg.sender, L"second", 0, 0, true);
-        m_log->lines.push_back(std::string("seen:") + (msg.type == L"first" ? "first" : msg.type == L"second" ? "second" : "other"));
+        m_log->lines.push_back(std::string("seen:") + (msg.type == L"first"    ? "first"
+                                                       : msg.type == L"second" ? "second"
+                                                                               : "other"));
     }
 
 private:
@@ -263,10 +265,29 @@ struct SourceCase : Poisoned {
 std::string g_trace;
 CEventSource* g_source = nullptr;
 SourceCase* g_owner = nullptr;
-bool First(void*) { g_trace += "1"; return true; }
-bool Second(void*) { g_trace += "2"; return true; }
-bool RemovesItself(void*) { g_trace += "R"; *g_source -= RemovesItself; return true; }
-bool DeletesOwner(void*) { g_trace += "D"; delete g_owner; g_owner = nullptr; return true; }
+bool First(void*)
+{
+    g_trace += "1";
+    return true;
+}
+bool Second(void*)
+{
+    g_trace += "2";
+    return true;
+}
+bool RemovesItself(void*)
+{
+    g_trace += "R";
+    *g_source -= RemovesItself;
+    return true;
+}
+bool DeletesOwner(void*)
+{
+    g_trace += "D";
+    delete g_owner;
+    g_owner = nullptr;
+    return true;
+}
 
 TEST(EventSourceCalls, EveryHandlerOfTheStartRunsOnce)
 {

@@ -11,14 +11,12 @@ using SkinUI::CStdValArray;
 namespace {
 
 // Reads the capacity, which the arrays keep to themselves.
-struct PtrArray : CStdPtrArray
-{
+struct PtrArray : CStdPtrArray {
     using CStdPtrArray::CStdPtrArray;
     int Capacity() const { return m_nAllocated; }
 };
 
-struct ValArray : CStdValArray
-{
+struct ValArray : CStdValArray {
     using CStdValArray::CStdValArray;
     int Capacity() const { return m_nAllocated; }
 };
@@ -37,7 +35,9 @@ std::vector<INT_PTR> Items(const CStdPtrArray& a)
 
 TEST(StdPtrArray, GrowsFrom0To11ThenDoubles)
 {
-    const struct { int adds, capacity; } cases[] = {
+    const struct {
+        int adds, capacity;
+    } cases[] = {
         { 0, 0 }, { 1, 11 }, { 10, 11 }, { 11, 22 }, { 21, 22 }, { 22, 44 },
     };
     for (const auto& c : cases) {
@@ -57,12 +57,13 @@ TEST(StdPtrArray, GrowsFrom0To11ThenDoubles)
 
 TEST(StdPtrArray, InsertAt)
 {
-    const struct { int index; bool ok; std::vector<INT_PTR> expected; } cases[] = {
-        { 0, true, { 9, 1, 2, 3 } },
-        { 1, true, { 1, 9, 2, 3 } },
-        { 3, true, { 1, 2, 3, 9 } },
-        { 4, false, { 1, 2, 3 } },
-        { -1, false, { 1, 2, 3 } },
+    const struct {
+        int index;
+        bool ok;
+        std::vector<INT_PTR> expected;
+    } cases[] = {
+        { 0, true, { 9, 1, 2, 3 } }, { 1, true, { 1, 9, 2, 3 } }, { 3, true, { 1, 2, 3, 9 } },
+        { 4, false, { 1, 2, 3 } },   { -1, false, { 1, 2, 3 } },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.index);
@@ -80,8 +81,12 @@ TEST(StdPtrArray, InsertAt)
 
 TEST(StdPtrArray, RemoveSetAtGetAtFind)
 {
-    const struct { int index; bool ok; std::vector<INT_PTR> expected; } cases[] = {
-        { 0, true, { 2, 3 } }, { 1, true, { 1, 3 } }, { 2, true, { 1, 2 } },
+    const struct {
+        int index;
+        bool ok;
+        std::vector<INT_PTR> expected;
+    } cases[] = {
+        { 0, true, { 2, 3 } },     { 1, true, { 1, 3 } },      { 2, true, { 1, 2 } },
         { 3, false, { 1, 2, 3 } }, { -1, false, { 1, 2, 3 } },
     };
     for (const auto& c : cases) {
@@ -146,8 +151,7 @@ TEST(StdPtrArray, ResizeEmptyAndCopies)
     EXPECT_EQ(nullptr, src.GetData());
 }
 
-struct Value
-{
+struct Value {
     int id;
     double weight;
     char tag[5];
@@ -160,7 +164,7 @@ TEST(StdValArray, CopiesValuesAndGrowsLikeThePointerArray)
     for (int i = 0; i < 23; i++) {
         Value v = { i, i * 0.5, "abcd" };
         ASSERT_TRUE(a.Add(&v));
-        v.id = -1;  // the array holds its own copy
+        v.id = -1; // the array holds its own copy
         if (i == 0) {
             EXPECT_EQ(11, a.Capacity());
         }
@@ -184,8 +188,12 @@ TEST(StdValArray, CopiesValuesAndGrowsLikeThePointerArray)
 
 TEST(StdValArray, RemoveEmptyAndCopies)
 {
-    const struct { int index; bool ok; std::vector<int> expected; } cases[] = {
-        { 0, true, { 20, 30 } }, { 1, true, { 10, 30 } }, { 2, true, { 10, 20 } },
+    const struct {
+        int index;
+        bool ok;
+        std::vector<int> expected;
+    } cases[] = {
+        { 0, true, { 20, 30 } },      { 1, true, { 10, 30 } },       { 2, true, { 10, 20 } },
         { 3, false, { 10, 20, 30 } }, { -1, false, { 10, 20, 30 } },
     };
     auto ints = [](const CStdValArray& a) {
@@ -226,7 +234,9 @@ TEST(StdValArray, RemoveEmptyAndCopies)
 // pages of its own, which are unmapped when it moves, so a read from there cannot go unseen.
 TEST(StdValArray, AddOfItsOwnElementWhileGrowing)
 {
-    const struct { int elementSize, source; } cases[] = {
+    const struct {
+        int elementSize, source;
+    } cases[] = {
         { 4, 0 }, { 4, 5 }, { 4, 9 }, { 0x10000, 0 }, { 0x10000, 9 },
     };
     for (const auto& c : cases) {
@@ -237,7 +247,7 @@ TEST(StdValArray, AddOfItsOwnElementWhileGrowing)
             for (int b = 0; b < c.elementSize; b++) element[b] = static_cast<BYTE>(i * 31 + b * 7);
             ASSERT_TRUE(a.Add(element.data()));
         }
-        ASSERT_EQ(11, a.Capacity());  // the next add grows the block
+        ASSERT_EQ(11, a.Capacity()); // the next add grows the block
         std::vector<BYTE> expected(static_cast<BYTE*>(a[c.source]), static_cast<BYTE*>(a[c.source]) + c.elementSize);
         ASSERT_TRUE(a.Add(a.GetAt(c.source)));
         EXPECT_EQ(22, a.Capacity());

@@ -11,25 +11,49 @@ using SkinUI::CEventSource;
 
 namespace {
 
-std::string g_calls;  // which handlers ran, in order
+std::string g_calls; // which handlers ran, in order
 
-bool A(void*) { g_calls += "A"; return true; }
-bool B(void*) { g_calls += "B"; return false; }
-bool C(void*) { g_calls += "C"; return true; }
-bool Tag(void* p) { g_calls += static_cast<const char*>(p); return true; }
-
-struct Counter
+bool A(void*)
 {
+    g_calls += "A";
+    return true;
+}
+bool B(void*)
+{
+    g_calls += "B";
+    return false;
+}
+bool C(void*)
+{
+    g_calls += "C";
+    return true;
+}
+bool Tag(void* p)
+{
+    g_calls += static_cast<const char*>(p);
+    return true;
+}
+
+struct Counter {
     int hits = 0;
     bool result = true;
-    bool On(void*) { ++hits; return result; }
+    bool On(void*)
+    {
+        ++hits;
+        return result;
+    }
     bool Other(void*) { return true; }
 };
 
 TEST(EventSource, SubscriptionTable)
 {
     typedef bool (*Fn)(void*);
-    const struct { const char* name; std::vector<Fn> added, removed; bool result; const char* calls; } cases[] = {
+    const struct {
+        const char* name;
+        std::vector<Fn> added, removed;
+        bool result;
+        const char* calls;
+    } cases[] = {
         { "empty", {}, {}, true, "" },
         { "same function twice", { A, A }, {}, true, "A" },
         { "added twice removed once", { A, A }, { A }, true, "" },
@@ -87,24 +111,33 @@ TEST(EventSource, MemberDelegatesAreToldApartByObjectAndFunction)
 
 // A handler in a second base sits at a non-zero offset inside the object: its member
 // pointer carries a this-adjustment that must survive the delegate.
-struct Padding
-{
+struct Padding {
     virtual ~Padding() {}
     int pad[5] = { 1, 2, 3, 4, 5 };
 };
 
-struct Handler
-{
+struct Handler {
     Handler* seen = nullptr;
-    bool OnPlain(void*) { seen = this; return true; }
-    virtual bool OnVirtual(void*) { seen = this; return false; }
+    bool OnPlain(void*)
+    {
+        seen = this;
+        return true;
+    }
+    virtual bool OnVirtual(void*)
+    {
+        seen = this;
+        return false;
+    }
     virtual ~Handler() {}
 };
 
-struct Window : Padding, Handler
-{
+struct Window : Padding, Handler {
     int overridden = 0;
-    bool OnVirtual(void*) override { ++overridden; return true; }
+    bool OnVirtual(void*) override
+    {
+        ++overridden;
+        return true;
+    }
 };
 
 TEST(Delegate, TargetsInABaseAtAnOffset)
@@ -132,8 +165,7 @@ TEST(Delegate, TargetsInABaseAtAnOffset)
 }
 
 // Counts live delegate objects, to see which ones the source owns.
-struct CountedDelegate : CDelegateStatic
-{
+struct CountedDelegate : CDelegateStatic {
     static int alive;
     CountedDelegate(Fn f) : CDelegateStatic(f) { ++alive; }
     CountedDelegate(const CountedDelegate& rhs) : CDelegateStatic(rhs) { ++alive; }
@@ -173,15 +205,42 @@ TEST(EventSource, OwnsOnlyItsCopies)
 
 // Handlers that change the list while it is being called.
 CEventSource* g_source = nullptr;
-bool RemovesItself(void*) { g_calls += "R"; *g_source -= RemovesItself; return true; }
-bool RemovesC(void*) { g_calls += "X"; *g_source -= C; return true; }
-bool RemovesAll(void*) { g_calls += "Z"; *g_source -= A; *g_source -= RemovesAll; *g_source -= C; return true; }
-bool AddsC(void*) { g_calls += "+"; *g_source += C; return true; }
+bool RemovesItself(void*)
+{
+    g_calls += "R";
+    *g_source -= RemovesItself;
+    return true;
+}
+bool RemovesC(void*)
+{
+    g_calls += "X";
+    *g_source -= C;
+    return true;
+}
+bool RemovesAll(void*)
+{
+    g_calls += "Z";
+    *g_source -= A;
+    *g_source -= RemovesAll;
+    *g_source -= C;
+    return true;
+}
+bool AddsC(void*)
+{
+    g_calls += "+";
+    *g_source += C;
+    return true;
+}
 
 TEST(EventSource, HandlersMayChangeTheListDuringACall)
 {
     typedef bool (*Fn)(void*);
-    const struct { const char* name; std::vector<Fn> added; const char* first; const char* second; } cases[] = {
+    const struct {
+        const char* name;
+        std::vector<Fn> added;
+        const char* first;
+        const char* second;
+    } cases[] = {
         { "removes itself", { A, RemovesItself }, "AR", "A" },
         { "removes a later one", { A, RemovesC, C }, "AX", "AX" },
         { "removes every one", { A, RemovesAll, C }, "AZ", "" },

@@ -21,7 +21,12 @@ void ExpectRect(const RECT& expected, const RECT& got)
 TEST(SkinRect, InPlaceOperations)
 {
     enum Op { kJoin, kIntersect, kUnion, kOffset, kInflate, kDeflate, kResetOffset, kNormalize };
-    const struct { const char* name; Op op; RECT start, arg, expected; bool result; } cases[] = {
+    const struct {
+        const char* name;
+        Op op;
+        RECT start, arg, expected;
+        bool result;
+    } cases[] = {
         { "join", kJoin, { 10, 10, 20, 20 }, { 5, 15, 30, 18 }, { 5, 10, 30, 20 }, true },
         { "intersect", kIntersect, { 0, 0, 10, 10 }, { 5, 5, 20, 20 }, { 5, 5, 10, 10 }, true },
         { "intersect disjoint", kIntersect, { 0, 0, 10, 10 }, { 20, 20, 30, 30 }, { 0, 0, 0, 0 }, false },
@@ -37,14 +42,30 @@ TEST(SkinRect, InPlaceOperations)
         CSkinRect r(c.start);
         bool result = true;
         switch (c.op) {
-        case kJoin: r.Join(c.arg); break;
-        case kIntersect: result = r.Intersect(c.arg); break;
-        case kUnion: result = r.Union(c.arg); break;
-        case kOffset: result = r.Offset(c.arg.left, c.arg.top); break;
-        case kInflate: result = r.Inflate(c.arg.left, c.arg.top); break;
-        case kDeflate: result = r.Deflate(c.arg.left, c.arg.top); break;
-        case kResetOffset: r.ResetOffset(); break;
-        case kNormalize: r.Normalize(); break;
+        case kJoin:
+            r.Join(c.arg);
+            break;
+        case kIntersect:
+            result = r.Intersect(c.arg);
+            break;
+        case kUnion:
+            result = r.Union(c.arg);
+            break;
+        case kOffset:
+            result = r.Offset(c.arg.left, c.arg.top);
+            break;
+        case kInflate:
+            result = r.Inflate(c.arg.left, c.arg.top);
+            break;
+        case kDeflate:
+            result = r.Deflate(c.arg.left, c.arg.top);
+            break;
+        case kResetOffset:
+            r.ResetOffset();
+            break;
+        case kNormalize:
+            r.Normalize();
+            break;
         }
         EXPECT_EQ(c.result, result);
         ExpectRect(c.expected, r);
@@ -72,7 +93,9 @@ TEST(SkinRect, SizesAndEmptiness)
 
 TEST(Point, FromMessageParameter)
 {
-    const struct { int x, y; } cases[] = { { 100, 200 }, { -5, -7 }, { 32767, -32768 }, { 0, 0 } };
+    const struct {
+        int x, y;
+    } cases[] = { { 100, 200 }, { -5, -7 }, { 32767, -32768 }, { 0, 0 } };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
         const CPoint p(MAKELPARAM(c.x, c.y));

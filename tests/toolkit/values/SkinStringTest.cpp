@@ -61,7 +61,9 @@ TEST(SkinStringStorage, AssignMovesBetweenHeapAndInline)
 
 TEST(SkinStringStorage, AppendKeepsOrderAcrossTheInlineLimit)
 {
-    const struct { int before, added; } cases[] = {
+    const struct {
+        int before, added;
+    } cases[] = {
         { 62, 1 }, { 30, 40 }, { 61, 1 }, { 0, 63 }, { 100, 5 }, { 62, 100 },
     };
     for (const auto& c : cases) {
@@ -136,9 +138,9 @@ TEST(SkinString, NarrowTextIsReadInTheAnsiCodePage)
 {
     ASSERT_EQ(936u, GetACP()) << "the tests run with LANG=zh_CN.UTF-8";
     CSkinString s;
-    s = "\xD6\xD0\xCE\xC4 ok";  // "中文 ok" in code page 936
+    s = "\xD6\xD0\xCE\xC4 ok"; // "中文 ok" in code page 936
     EXPECT_STREQ(L"\x4E2D\x6587 ok", s.GetData());
-    s += "\xCC\xE1\xCA\xBE";  // "提示"
+    s += "\xCC\xE1\xCA\xBE"; // "提示"
     EXPECT_STREQ(L"\x4E2D\x6587 ok\x63D0\x793A", s.GetData());
     std::string longText(100, 'x');
     s = longText.c_str();
@@ -147,12 +149,12 @@ TEST(SkinString, NarrowTextIsReadInTheAnsiCodePage)
 
 TEST(SkinString, Comparisons)
 {
-    const struct { LPCWSTR a, b; int sign, signNoCase; } cases[] = {
-        { L"abc", L"abc", 0, 0 },
-        { L"abc", L"abd", -1, -1 },
-        { L"abd", L"abc", 1, 1 },
-        { L"ABC", L"abc", -1, 0 },
-        { L"", L"a", -1, -1 },
+    const struct {
+        LPCWSTR a, b;
+        int sign, signNoCase;
+    } cases[] = {
+        { L"abc", L"abc", 0, 0 },  { L"abc", L"abd", -1, -1 }, { L"abd", L"abc", 1, 1 },
+        { L"ABC", L"abc", -1, 0 }, { L"", L"a", -1, -1 },
     };
     auto sign = [](int v) { return (v > 0) - (v < 0); };
     for (const auto& c : cases) {
@@ -184,15 +186,21 @@ TEST(SkinString, Comparisons)
 TEST(SkinString, Find)
 {
     const CSkinString s(L"abcabc");
-    const struct { LPCWSTR what; int start, expected; } texts[] = {
-        { L"bc", 0, 1 }, { L"bc", 2, 4 }, { L"bc", 5, -1 }, { L"", 6, 6 }, { L"", 2, 2 }, { L"c", 6, -1 },
-        { L"b", 7, -1 }, { L"b", -1, -1 }, { L"x", 0, -1 }, { nullptr, 0, -1 },
+    const struct {
+        LPCWSTR what;
+        int start, expected;
+    } texts[] = {
+        { L"bc", 0, 1 }, { L"bc", 2, 4 }, { L"bc", 5, -1 }, { L"", 6, 6 },   { L"", 2, 2 },
+        { L"c", 6, -1 }, { L"b", 7, -1 }, { L"b", -1, -1 }, { L"x", 0, -1 }, { nullptr, 0, -1 },
     };
     for (const auto& t : texts) {
         SCOPED_TRACE(testing::Message() << (t.what ? t.what : L"(null)") << " from " << t.start);
         EXPECT_EQ(t.expected, s.Find(t.what, t.start));
     }
-    const struct { wchar_t what; int start, expected; } chars[] = {
+    const struct {
+        wchar_t what;
+        int start, expected;
+    } chars[] = {
         { L'c', 0, 2 }, { L'c', 3, 5 }, { L'c', 6, -1 }, { L'a', -1, -1 }, { L'x', 0, -1 },
     };
     for (const auto& c : chars) {
@@ -206,7 +214,11 @@ TEST(SkinString, Find)
 TEST(SkinString, Slices)
 {
     const CSkinString s(L"abc");
-    const struct { const char* op; CSkinString got; LPCWSTR expected; } cases[] = {
+    const struct {
+        const char* op;
+        CSkinString got;
+        LPCWSTR expected;
+    } cases[] = {
         { "Left(2)", s.Left(2), L"ab" },
         { "Left(10)", s.Left(10), L"abc" },
         { "Left(-1)", s.Left(-1), L"" },
@@ -235,7 +247,10 @@ TEST(SkinString, Slices)
 
 TEST(SkinString, Replace)
 {
-    const struct { LPCWSTR text, from, to, expected; int count; } cases[] = {
+    const struct {
+        LPCWSTR text, from, to, expected;
+        int count;
+    } cases[] = {
         { L"a", L"a", L"aa", L"aa", 1 },
         { L"aaa", L"a", L"aa", L"aaaaaa", 3 },
         { L"abcabc", L"bc", L"", L"aa", 2 },
@@ -245,7 +260,8 @@ TEST(SkinString, Replace)
         { L"abc", L"b", nullptr, L"ac", 1 },
         { L"x-x-x", L"x", L"0123456789012345678901234567890123456789",
           L"0123456789012345678901234567890123456789-0123456789012345678901234567890123456789-"
-          L"0123456789012345678901234567890123456789", 3 },
+          L"0123456789012345678901234567890123456789",
+          3 },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -301,7 +317,9 @@ TEST(SkinStringFormat, WideArgumentsAndLongResults)
 
 TEST(SkinStringFormat, SmallFormatCutsAt63Characters)
 {
-    const struct { int length, result; } cases[] = {
+    const struct {
+        int length, result;
+    } cases[] = {
         { 10, 10 }, { 62, 62 }, { 63, 63 }, { 64, -1 }, { 200, -1 },
     };
     for (const auto& c : cases) {

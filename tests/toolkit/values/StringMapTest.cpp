@@ -8,8 +8,7 @@ using SkinUI::CStdStringPtrMap;
 
 namespace {
 
-struct Map : CStdStringPtrMap
-{
+struct Map : CStdStringPtrMap {
     using CStdStringPtrMap::CStdStringPtrMap;
     int Buckets() const { return m_nBuckets; }
 };
@@ -32,8 +31,13 @@ const LPCWSTR kA = L"a", kQ = L"q", kX = L"\x0081";
 
 TEST(StdStringPtrMap, BucketCounts)
 {
-    const struct { int requested, buckets; } cases[] = {
-        { 5, 16 }, { -1, 16 }, { 16, 16 }, { 100, 100 },
+    const struct {
+        int requested, buckets;
+    } cases[] = {
+        { 5, 16 },
+        { -1, 16 },
+        { 16, 16 },
+        { 100, 100 },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.requested);
@@ -118,7 +122,7 @@ TEST(StdStringPtrMap, HitsMoveToTheFrontOfTheirBucket)
     ASSERT_EQ(16, m.Buckets());
     m.Insert(kA, P(1));
     m.Insert(kQ, P(2));
-    m.Insert(L"b", P(3));  // bucket 2, walked first
+    m.Insert(L"b", P(3)); // bucket 2, walked first
     EXPECT_EQ((std::vector<std::wstring>{ L"b", kQ, kA }), Keys(m));
 
     EXPECT_EQ(P(1), m.Find(kA, false));
@@ -131,7 +135,7 @@ TEST(StdStringPtrMap, HitsMoveToTheFrontOfTheirBucket)
 
 TEST(StdStringPtrMap, RemoveKeepsTheBucketChainIntact)
 {
-    const LPCWSTR keys[] = { kA, kQ, kX };  // bucket order after inserting: X, Q, A
+    const LPCWSTR keys[] = { kA, kQ, kX }; // bucket order after inserting: X, Q, A
     for (LPCWSTR gone : keys) {
         SCOPED_TRACE(static_cast<int>(gone[0]));
         CStdStringPtrMap m(16);
