@@ -1,5 +1,6 @@
 #include <windows.h>
 #include <stdio.h>
+#include "../BenchClock.h"
 #include <string>
 #include "core/LabelUI.h"
 #include "core/ButtonUI.h"
@@ -10,15 +11,6 @@ using namespace SkinUI;
 using namespace basictest;
 
 namespace {
-
-double Now()
-{
-    static LARGE_INTEGER freq = {};
-    if (freq.QuadPart == 0) ::QueryPerformanceFrequency(&freq);
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
-}
 
 void Row(const char* what, double figure, const char* unit, const char* note)
 {
@@ -48,12 +40,12 @@ void LayoutAndPaint(const char* kind, int count, bool bGdiPlus)
     double bestLayout = 1e30, bestPaint = 1e30;
     painttest::Canvas canvas(rcAll.right, rcAll.bottom);
     for (int run = 0; run < 3; run++) {
-        double t0 = Now();
+        double t0 = BenchNowMs();
         root->SetPos(rcAll);
-        double t1 = Now();
+        double t1 = BenchNowMs();
         root->DoPaint(canvas.dc(), rcAll);
         ::GdiFlush();
-        double t2 = Now();
+        double t2 = BenchNowMs();
         if (t1 - t0 < bestLayout) bestLayout = t1 - t0;
         if (t2 - t1 < bestPaint) bestPaint = t2 - t1;
     }
@@ -86,9 +78,9 @@ void ProgressPerChunk()
         if (TakeInvalidation(win.GetHWND())) invalidations++;
     }
     p->SetValue(0);
-    const double t0 = Now();
+    const double t0 = BenchNowMs();
     for (long long i = 1; i <= chunks; i++) p->SetValue(static_cast<int>(i * 512 * 100 / total));
-    const double t1 = Now();
+    const double t1 = BenchNowMs();
     Row("SetValue per 512-byte chunk of 100 MB: invalidations", invalidations, "count",
         "204800 calls; one per changed percentage");
     Row("SetValue per 512-byte chunk of 100 MB: time", (t1 - t0) * 1e6 / static_cast<double>(chunks), "ns/call",
@@ -109,13 +101,13 @@ void HoverAcrossButtons()
     HostWindow win;
     win.Open(root, 2000, 40);
     int moves = 0, invalidations = 0;
-    const double t0 = Now();
+    const double t0 = BenchNowMs();
     for (int x = 1; x < 2000; x += 2) {
         win.MoveWithoutPaint(x, 10);
         moves++;
         if (TakeInvalidation(win.GetHWND())) invalidations++;
     }
-    const double t1 = Now();
+    const double t1 = BenchNowMs();
     Row("hover across 200 buttons: moves", moves, "count", "2 px steps");
     Row("hover across 200 buttons: moves that invalidated", invalidations, "count", "enter and leave only");
     Row("hover across 200 buttons: time per move", (t1 - t0) * 1000.0 / moves, "us", "posted WM_MOUSEMOVE, no paint");

@@ -1,5 +1,6 @@
 #include <windows.h>
 #include <stdio.h>
+#include "../BenchClock.h"
 #include <vector>
 #include "core/TabLayoutUI.h"
 #include "core/TileLayoutUI.h"
@@ -11,15 +12,6 @@ using namespace SkinUI;
 using namespace treetest;
 
 namespace {
-
-double Now()
-{
-    static LARGE_INTEGER freq = {};
-    if (freq.QuadPart == 0) ::QueryPerformanceFrequency(&freq);
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
-}
 
 void Row(const char* what, double figure, const char* unit, const char* note)
 {
@@ -44,9 +36,9 @@ double Best(int runs, F f)
 {
     double best = 1e30;
     for (int i = 0; i < runs; i++) {
-        const double t0 = Now();
+        const double t0 = BenchNowMs();
         f();
-        const double t = Now() - t0;
+        const double t = BenchNowMs() - t0;
         if (t < best) best = t;
     }
     return best;

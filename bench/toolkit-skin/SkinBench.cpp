@@ -3,6 +3,7 @@
 // switching between pages and a tile layout, both built from skins. Best of three runs.
 #include <windows.h>
 #include <stdio.h>
+#include "../BenchClock.h"
 
 #include <string>
 #include <vector>
@@ -20,15 +21,6 @@
 using namespace SkinUI;
 
 namespace {
-
-double Now()
-{
-    static LARGE_INTEGER freq = {};
-    if (freq.QuadPart == 0) ::QueryPerformanceFrequency(&freq);
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
-}
 
 void Row(const std::string& what, double figure, const char* unit, const char* note)
 {
@@ -108,36 +100,36 @@ Timing BuildLayoutPaint(const painttest::TempDir& dir, const std::string& skin)
     const int elements = CountElements(skin);
     for (int run = 0; run < 3; ++run) {
         {
-            double l0 = Now();
+            double l0 = BenchNowMs();
             CDialogBuilder builder;
             builder.Create(L"bench-parse.xml");
-            double l1 = Now();
+            double l1 = BenchNowMs();
             if (l1 - l0 < t.load) t.load = l1 - l0;
         }
         {
             // What the platform's allocator alone costs for that many control-sized objects.
             std::vector<void*> blocks(static_cast<size_t>(elements));
-            double a0 = Now();
+            double a0 = BenchNowMs();
             for (void*& p : blocks) p = ::operator new(sizeof(CLabelUI));
-            double a1 = Now();
+            double a1 = BenchNowMs();
             for (void* p : blocks) ::operator delete(p);
             if (a1 - a0 < t.alloc) t.alloc = a1 - a0;
         }
         DWORD size = 0;
         BYTE* bytes = CRenderEngine::LoadFileBytes((dir / L"bench.xml").c_str(), &size);
-        double t0 = Now();
+        double t0 = BenchNowMs();
         CMarkup markup;
         markup.LoadFromMem(bytes, size);
-        double t1 = Now();
+        double t1 = BenchNowMs();
         delete[] bytes;
         if (t1 - t0 < t.parse) t.parse = t1 - t0;
 
         {
             // The same build without a window's manager: controls only.
-            double b0 = Now();
+            double b0 = BenchNowMs();
             CDialogBuilder builder;
             CControlUI* root = builder.Create(L"bench.xml");
-            double b1 = Now();
+            double b1 = BenchNowMs();
             delete root;
             if (b1 - b0 < t.bare) t.bare = b1 - b0;
         }
@@ -145,20 +137,20 @@ Timing BuildLayoutPaint(const painttest::TempDir& dir, const std::string& skin)
         {
             CPaintManagerUI pm;
             pm.Init(hWnd);
-            double t2 = Now();
+            double t2 = BenchNowMs();
             CDialogBuilder builder;
             CControlUI* root = builder.Create(L"bench.xml", NULL, NULL, &pm);
-            double t3 = Now();
+            double t3 = BenchNowMs();
             pm.AttachDialog(root);
             RECT rc = { 0, 0, 800, 600 };
-            double t4 = Now();
+            double t4 = BenchNowMs();
             root->SetPos(rc);
-            double t5 = Now();
+            double t5 = BenchNowMs();
             painttest::Canvas canvas(800, 600);
-            double t6 = Now();
+            double t6 = BenchNowMs();
             root->DoPaint(canvas.dc(), rc);
             ::GdiFlush();
-            double t7 = Now();
+            double t7 = BenchNowMs();
             if (t3 - t2 < t.build) t.build = t3 - t2;
             if (t5 - t4 < t.layout) t.layout = t5 - t4;
             if (t7 - t6 < t.paint) t.paint = t7 - t6;
@@ -232,14 +224,14 @@ void TabSwitch(const painttest::TempDir& dir)
     painttest::Canvas canvas(800, 600);
     double best = 1e30;
     for (int run = 0; run < 3; ++run) {
-        double t0 = Now();
+        double t0 = BenchNowMs();
         for (int page = 1; page <= 10; ++page) {
             tabs->SelectItem(page % 10);
             w.root->SetPos(rc);
             w.root->DoPaint(canvas.dc(), rc);
         }
         ::GdiFlush();
-        double t1 = Now();
+        double t1 = BenchNowMs();
         if ((t1 - t0) / 10 < best) best = (t1 - t0) / 10;
     }
     Row("tab switch, 10 pages of 500", best, "ms", "SelectItem + layout + paint, per switch");
@@ -254,9 +246,9 @@ void Tiles(const painttest::TempDir& dir)
     double best = 1e30;
     for (int run = 0; run < 3; ++run) {
         RECT rc = { 0, 0, 800 - run, 600 };
-        double t0 = Now();
+        double t0 = BenchNowMs();
         w.root->SetPos(rc);
-        double t1 = Now();
+        double t1 = BenchNowMs();
         if (t1 - t0 < best) best = t1 - t0;
     }
     Row("tile layout of 1,000", best, "ms", "root SetPos, 10 columns of 80x30");

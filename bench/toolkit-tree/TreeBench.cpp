@@ -1,5 +1,6 @@
 #include <windows.h>
 #include <stdio.h>
+#include "../BenchClock.h"
 #include <string>
 #include "core/VerticalLayoutUI.h"
 #include "core/ScrollBarUI.h"
@@ -10,23 +11,14 @@ using namespace treetest;
 
 namespace {
 
-double Now()
-{
-    static LARGE_INTEGER freq = {};
-    if (freq.QuadPart == 0) ::QueryPerformanceFrequency(&freq);
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
-}
-
 template <class F>
 double Best(int runs, F f)
 {
     double best = 1e30;
     for (int i = 0; i < runs; i++) {
-        const double t0 = Now();
+        const double t0 = BenchNowMs();
         f();
-        const double t = Now() - t0;
+        const double t = BenchNowMs() - t0;
         if (t < best) best = t;
     }
     return best;
@@ -149,15 +141,15 @@ Figures Measure(int n, bool nested)
     f.build = f.attach = 1e30;
     for (int run = 0; run < 3; run++) {
         ManagedWindow scratch(800, 600);
-        const double t0 = Now();
+        const double t0 = BenchNowMs();
         GroupUI* tree = new GroupUI;
         tree->EnableScrollBar(true, false);
         int made = 0;
         Fill(tree, n, nested, made);
         tree->SetFixedHeight(0);
-        const double tAttach = Now();
+        const double tAttach = BenchNowMs();
         scratch.pm().AttachDialog(tree);
-        const double tEnd = Now();
+        const double tEnd = BenchNowMs();
         if (tEnd - t0 < f.build) f.build = tEnd - t0;
         if (tEnd - tAttach < f.attach) f.attach = tEnd - tAttach;
     }
