@@ -1,4 +1,4 @@
-# zel_add_gtest(<name> SOURCES <files...> [LIBS <targets...>] [TIMEOUT <s>] [LABELS <labels...>])
+# zel_add_gtest(<name> SOURCES <files...> [LIBS <targets...>] [TIMEOUT <s>] [LABELS <labels...>] [RUN_SERIAL])
 # builds a Windows console test program and lets ctest run each of its cases under Wine.
 #
 # With ZEL_WINE_TESTS off (a tree whose programs this machine cannot run) the program is still
@@ -6,7 +6,7 @@
 option(ZEL_WINE_TESTS "register the Wine-run tests of this tree" ON)
 
 function(zel_add_gtest name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "RUN_SERIAL" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 60)
   endif()
@@ -18,6 +18,6 @@ function(zel_add_gtest name)
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 120
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}"
+    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}" RUN_SERIAL ${T_RUN_SERIAL}
     WORKING_DIRECTORY $<TARGET_FILE_DIR:${name}>)
 endfunction()
