@@ -36,4 +36,15 @@ SIZE ParseAttributeSize(LPCTSTR pstrValue)
     return sz;
 }
 
+DWORD ParseAttributeColor(LPCTSTR pstrValue, bool bSkipBlanks)
+{
+    LPCTSTR p = pstrValue;
+    // Blanks are the units 1..32; the terminator of an empty value is never passed.
+    if (bSkipBlanks) {
+        while (*p > L'\0' && *p <= L' ') p++;
+    }
+    if (*p == L'#') p++;
+    return static_cast<DWORD>(wcstoul(p, NULL, 16));
+}
+
 } // namespace SkinUI

@@ -12,4 +12,8 @@ int ParseAttributeInts(LPCTSTR pstrValue, int* pValues, int nCount);
 RECT ParseAttributeRect(LPCTSTR pstrValue);
 SIZE ParseAttributeSize(LPCTSTR pstrValue);
 
+// AARRGGBB in hexadecimal after an optional "#"; with bSkipBlanks, blanks before the "#" are
+// passed over too. Text that is no number gives 0.
+DWORD ParseAttributeColor(LPCTSTR pstrValue, bool bSkipBlanks = false);
+
 } // namespace SkinUI

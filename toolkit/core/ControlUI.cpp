@@ -10,19 +10,6 @@ namespace SkinUI {
 
 namespace {
 
-// AARRGGBB after an optional "#", optionally after blanks.
-DWORD ParseColor(LPCTSTR pstrValue, bool bSkipBlanks)
-{
-    LPCTSTR p = pstrValue;
-    // Blanks are the units 1..32; the terminator of an empty value is never passed.
-    if (bSkipBlanks) {
-        while (*p > L'\0' && *p <= L' ') p++;
-    }
-    if (*p == L'#') p++;
-    LPTSTR pEnd = NULL;
-    return static_cast<DWORD>(wcstoul(p, &pEnd, 16));
-}
-
 int ParseInt(LPCTSTR pstrValue)
 {
     LPTSTR pEnd = NULL;
@@ -527,15 +514,15 @@ void CControlUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
     } else if (wcscmp(pstrName, L"padding") == 0)
         SetPadding(ParseAttributeRect(pstrValue));
     else if (wcscmp(pstrName, L"bkcolor") == 0 || wcscmp(pstrName, L"bkcolor1") == 0)
-        SetBkColor(ParseColor(pstrValue, true));
+        SetBkColor(ParseAttributeColor(pstrValue, true));
     else if (wcscmp(pstrName, L"bkcolor2") == 0)
-        SetBkColor2(ParseColor(pstrValue, true));
+        SetBkColor2(ParseAttributeColor(pstrValue, true));
     else if (wcscmp(pstrName, L"bkcolor3") == 0)
-        SetBkColor3(ParseColor(pstrValue, true));
+        SetBkColor3(ParseAttributeColor(pstrValue, true));
     else if (wcscmp(pstrName, L"bordercolor") == 0)
-        SetBorderColor(ParseColor(pstrValue, false));
+        SetBorderColor(ParseAttributeColor(pstrValue, false));
     else if (wcscmp(pstrName, L"focusbordercolor") == 0)
-        SetFocusBorderColor(ParseColor(pstrValue, false));
+        SetFocusBorderColor(ParseAttributeColor(pstrValue, false));
     else if (wcscmp(pstrName, L"colorhsl") == 0)
         SetColorHSL(ParseBool(pstrValue));
     else if (wcscmp(pstrName, L"bordersize") == 0) {

@@ -23,12 +23,6 @@ bool IsTrue(LPCTSTR pstrValue)
     return wcscmp(pstrValue, L"true") == 0;
 }
 
-DWORD ParseColor(LPCTSTR p)
-{
-    if (*p == L'#') ++p;
-    return static_cast<DWORD>(wcstoul(p, NULL, 16));
-}
-
 // The identity under which a document is remembered while it is being built: file names
 // ignoring case, resource ids with their type.
 CSkinString SourceKey(STRINGorID xml, LPCTSTR type)
@@ -147,7 +141,7 @@ void CDialogBuilder::RegisterResources(CMarkupNode& root, CPaintManagerUI* pMana
                 else if (wcscmp(pstrName, L"restype") == 0)
                     pImageResType = pstrValue;
                 else if (wcscmp(pstrName, L"mask") == 0)
-                    mask = ParseColor(pstrValue);
+                    mask = ParseAttributeColor(pstrValue);
             }
             if (pImageName != NULL && *pImageName != 0) pManager->AddImage(pImageName, pImageResType, mask);
         } else if (wcscmp(pstrClass, L"Font") == 0) {
@@ -223,15 +217,15 @@ void CDialogBuilder::ApplyWindowAttributes(CMarkupNode& root, CPaintManagerUI* p
         } else if (wcscmp(pstrName, L"richeditcorner") == 0) {
             pManager->SetRichEditCorner(ParseAttributeRect(pstrValue));
         } else if (wcscmp(pstrName, L"disabledfontcolor") == 0) {
-            pManager->SetDefaultDisabledColor(ParseColor(pstrValue));
+            pManager->SetDefaultDisabledColor(ParseAttributeColor(pstrValue));
         } else if (wcscmp(pstrName, L"defaultfontcolor") == 0) {
-            pManager->SetDefaultFontColor(ParseColor(pstrValue));
+            pManager->SetDefaultFontColor(ParseAttributeColor(pstrValue));
         } else if (wcscmp(pstrName, L"linkfontcolor") == 0) {
-            pManager->SetDefaultLinkFontColor(ParseColor(pstrValue));
+            pManager->SetDefaultLinkFontColor(ParseAttributeColor(pstrValue));
         } else if (wcscmp(pstrName, L"linkhoverfontcolor") == 0) {
-            pManager->SetDefaultLinkHoverFontColor(ParseColor(pstrValue));
+            pManager->SetDefaultLinkHoverFontColor(ParseAttributeColor(pstrValue));
         } else if (wcscmp(pstrName, L"selectedcolor") == 0) {
-            pManager->SetDefaultSelectedBkColor(ParseColor(pstrValue));
+            pManager->SetDefaultSelectedBkColor(ParseAttributeColor(pstrValue));
         } else if (wcscmp(pstrName, L"shadowsize") == 0) {
             pShadow->SetSize(_wtoi(pstrValue));
         } else if (wcscmp(pstrName, L"shadowsharpness") == 0) {
@@ -242,7 +236,7 @@ void CDialogBuilder::ApplyWindowAttributes(CMarkupNode& root, CPaintManagerUI* p
             SIZE sz = ParseAttributeSize(pstrValue);
             pShadow->SetPosition(sz.cx, sz.cy);
         } else if (wcscmp(pstrName, L"shadowcolor") == 0) {
-            pShadow->SetColor(ParseColor(pstrValue));
+            pShadow->SetColor(ParseAttributeColor(pstrValue));
         } else if (wcscmp(pstrName, L"shadowcorner") == 0) {
             pShadow->SetShadowCorner(ParseAttributeRect(pstrValue));
         } else if (wcscmp(pstrName, L"shadowimage") == 0) {

@@ -1,4 +1,6 @@
 #include "core/ImageAttribute.h"
+
+#include "core/AttributeValue.h"
 #include "core/Blanks.h"
 
 #include <stdlib.h>
@@ -173,8 +175,7 @@ void CImageAttribute::ApplyPair(const CSkinString& key, const CSkinString& value
     } else if (key == L"corner") {
         ParseRect(v, m_rcCorner);
     } else if (key == L"mask") {
-        if (*v == L'#') ++v;
-        m_dwMask = static_cast<DWORD>(wcstoul(v, NULL, 16));
+        m_dwMask = ParseAttributeColor(v);
     } else if (key == L"fade") {
         // Out-of-range opacities are held at the nearest end instead of wrapping.
         m_bFade = static_cast<BYTE>(Clamp(wcstol(v, NULL, 10), 0, 255));

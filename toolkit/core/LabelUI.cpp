@@ -112,9 +112,7 @@ void CLabelUI::SetAutoCalcWidth(bool bAutoCalcWidth)
 
 DWORD CLabelUI::ParseColorValue(LPCTSTR pstrValue)
 {
-    if (*pstrValue == L'#') pstrValue++;
-    LPTSTR pEnd = NULL;
-    return static_cast<DWORD>(wcstoul(pstrValue, &pEnd, 16));
+    return ParseAttributeColor(pstrValue);
 }
 
 bool CLabelUI::IsMouseEvent(const TEventUI& event)
