@@ -2,10 +2,12 @@
 #include <wchar.h>
 #include "controls/ListContainerElementUI.h"
 #include "controls/ListElementUI.h"
+#include "core/RenderEngine.h"
 
 namespace SkinUI {
 
-CListContainerElementUI::CListContainerElementUI() : m_iIndex(-1), m_bSelected(false), m_uButtonState(0), m_pOwner(NULL)
+CListContainerElementUI::CListContainerElementUI()
+    : m_iIndex(-1), m_bSelected(false), m_uButtonState(0), m_pOwner(NULL), m_pOwnerControl(NULL)
 {
 }
 
@@ -16,50 +18,125 @@ LPCTSTR CListContainerElementUI::GetClass() const
 
 LPVOID CListContainerElementUI::GetInterface(LPCTSTR pstrName)
 {
-    if (pstrName != NULL && wcscmp(pstrName, L"ListItem") == 0) return static_cast<IListItemUI*>(this);
-    if (pstrName != NULL && wcscmp(pstrName, L"ListContainerElement") == 0)
-        return static_cast<CListContainerElementUI*>(this);
+    if (wcscmp(pstrName, L"ListItem") == 0) return static_cast<IListItemUI*>(this);
+    if (wcscmp(pstrName, L"ListContainerElement") == 0) return static_cast<CListContainerElementUI*>(this);
     return CContainerUI::GetInterface(pstrName);
 }
 
 UINT CListContainerElementUI::GetControlFlags() const
 {
+    // A row is reached through its owner's keys, never by tabbing.
     return 4;
 }
 
 bool CListContainerElementUI::Activate()
 {
-    return CContainerUI::Activate();
+    if (!CContainerUI::Activate()) return false;
+    if (m_pManager != NULL) m_pManager->SendNotify(this, L"itemactivate");
+    return true;
 }
 
 void CListContainerElementUI::SetPos(RECT rc)
 {
     CHorizontalLayoutUI::SetPos(rc);
+    FollowHeaderColumns();
+}
+
+void CListContainerElementUI::FollowHeaderColumns()
+{
+    // Only a plain list qualifies: trees and menus keep the layout's own positions.
+    if (m_pOwnerControl == NULL || wcscmp(m_pOwnerControl->GetClass(), L"ListUI") != 0) return;
 }
 
 void CListContainerElementUI::SetVisible(bool bVisible)
 {
     CContainerUI::SetVisible(bVisible);
+    if (!IsVisible() && m_bSelected) {
+        // The owner ends with no selection and says nothing; an unowned row only forgets it.
+        m_bSelected = false;
+        if (m_pOwner != NULL) m_pOwner->SelectItem(-1);
+    }
 }
 
 void CListContainerElementUI::SetEnabled(bool bEnable)
 {
     CContainerUI::SetEnabled(bEnable);
+    if (!IsEnabled()) m_uButtonState = 0;
 }
 
 void CListContainerElementUI::DoEvent(TEventUI& event)
 {
-    PassToOwner(event);
+    if (!IsMouseEnabled() && event.type >= UIEVENT__MOUSEBEGIN && event.type <= UIEVENT__MOUSEEND) {
+        PassToOwner(event, true);
+        return;
+    }
+    switch (event.type) {
+    case UIEVENT_LBUTTONDBLCLK:
+        if (IsEnabled()) {
+            Activate();
+            Invalidate();
+        }
+        return;
+    case UIEVENT_KEYDOWN:
+        if (IsEnabled() && event.key == VK_RETURN) {
+            Activate();
+            Invalidate();
+            return;
+        }
+        break;
+    case UIEVENT_LBUTTONDOWN:
+    case UIEVENT_RBUTTONDOWN:
+        if (IsEnabled()) {
+            Select();
+            Invalidate();
+        }
+        return;
+    case UIEVENT_LBUTTONUP:
+        if (IsEnabled() && m_pManager != NULL) m_pManager->SendNotify(this, L"itemclick");
+        return;
+    case UIEVENT_MOUSEMOVE:
+        return;
+    case UIEVENT_MOUSEENTER:
+        if (IsEnabled()) {
+            m_uButtonState |= UISTATE_HOT;
+            Invalidate();
+        }
+        return;
+    case UIEVENT_MOUSELEAVE:
+        if ((m_uButtonState & UISTATE_HOT) != 0) {
+            m_uButtonState &= ~UISTATE_HOT;
+            Invalidate();
+        }
+        return;
+    case UIEVENT_TIMER:
+        if (m_pManager != NULL) m_pManager->SendNotify(this, L"timer", event.wParam, event.lParam);
+        return;
+    case UIEVENT_CONTEXTMENU:
+        if (IsContextMenuUsed()) {
+            if (m_pManager != NULL) m_pManager->SendNotify(this, L"menu", event.wParam, event.lParam);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    PassToOwner(event, false);
 }
 
 void CListContainerElementUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
-    CHorizontalLayoutUI::SetAttribute(pstrName, pstrValue);
+    // Any value selects: skins written as selected="false" rely on it.
+    if (wcscmp(pstrName, L"selected") == 0)
+        Select();
+    else
+        CHorizontalLayoutUI::SetAttribute(pstrName, pstrValue);
 }
 
 void CListContainerElementUI::DoPaint(HDC hDC, const RECT& rcPaint)
 {
-    CContainerUI::DoPaint(hDC, rcPaint);
+    if (!::IntersectRect(&m_rcPaint, &rcPaint, &m_rcItem)) return;
+    DrawItemBk(hDC, m_rcItem);
+    CHorizontalLayoutUI::DoPaint(hDC, rcPaint);
 }
 
 int CListContainerElementUI::GetIndex() const
@@ -80,6 +157,7 @@ IListOwnerUI* CListContainerElementUI::GetOwner()
 void CListContainerElementUI::SetOwner(CControlUI* pOwner)
 {
     m_pOwner = pOwner != NULL ? static_cast<IListOwnerUI*>(pOwner->GetInterface(L"IListOwner")) : NULL;
+    m_pOwnerControl = m_pOwner != NULL ? pOwner : NULL;
 }
 
 bool CListContainerElementUI::IsSelected() const
@@ -89,7 +167,12 @@ bool CListContainerElementUI::IsSelected() const
 
 bool CListContainerElementUI::Select(bool bSelect)
 {
+    if (!IsEnabled()) return false;
+    if (bSelect == m_bSelected) return true;
     m_bSelected = bSelect;
+    // The owner selects this row in turn, which comes back here with the flag already set.
+    if (bSelect && m_pOwner != NULL) m_pOwner->SelectItem(m_iIndex);
+    Invalidate();
     return true;
 }
 
@@ -105,7 +188,26 @@ bool CListContainerElementUI::Expand(bool)
 
 void CListContainerElementUI::DrawItemText(HDC, const RECT&) {}
 
-void CListContainerElementUI::DrawItemBk(HDC, const RECT&) {}
+void CListContainerElementUI::DrawItemBk(HDC hDC, const RECT& rcItem)
+{
+    if (m_pOwner == NULL) return;
+    TListInfoUI* pInfo = m_pOwner->GetListInfo();
+    if (pInfo == NULL) return;
+    // 1. The state colour over the row.
+    const DWORD dwColor = CListRowPaint::BkColor(*pInfo, m_iIndex, m_uButtonState, IsSelected(), IsEnabled());
+    if (dwColor != 0) CRenderEngine::DrawColor(hDC, rcItem, GetAdjustColor(dwColor));
+    // 2. A state image ends the background.
+    if (CListRowPaint::DrawStateImage(this, hDC, *pInfo, m_uButtonState, IsSelected(), IsEnabled())) return;
+    // 3. The row's own image (on even rows only with the alternate background) lets the line
+    //    follow; without one the list's row image ends the background.
+    if (m_diBk.LoadImageW(m_pManager)) {
+        if (!pInfo->bAlternateBk || m_iIndex % 2 == 0) DrawImage(hDC, m_diBk);
+    } else if (DrawImage(hDC, pInfo->diBk)) {
+        return;
+    }
+    // 4. The line under the row.
+    CListRowPaint::DrawLine(this, hDC, *pInfo, rcItem);
+}
 
 void CListContainerElementUI::Invalidate()
 {
@@ -117,12 +219,14 @@ UINT CListContainerElementUI::GetButtonState() const
     return m_uButtonState;
 }
 
-void CListContainerElementUI::PassToOwner(TEventUI& event)
+void CListContainerElementUI::PassToOwner(TEventUI& event, bool bToContainer)
 {
     if (m_pOwner != NULL)
         m_pOwner->DoEvent(event);
-    else
+    else if (bToContainer)
         CContainerUI::DoEvent(event);
+    else
+        CControlUI::DoEvent(event);
 }
 
 } // namespace SkinUI

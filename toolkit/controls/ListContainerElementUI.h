@@ -42,13 +42,16 @@ public:
     UINT GetButtonState() const;
 
 protected:
-    // Hands an event the row does not handle to its owner, else to the control base.
-    void PassToOwner(TEventUI& event);
+    // Hands an event the row does not handle to its owner, else to the named base.
+    void PassToOwner(TEventUI& event, bool bToContainer);
+    // Moves the children onto the header's columns when the owner is a list showing its header.
+    void FollowHeaderColumns();
 
     int m_iIndex;
     bool m_bSelected;
     UINT m_uButtonState;
     IListOwnerUI* m_pOwner;
+    CControlUI* m_pOwnerControl; // the owner as the control it is
 };
 
 } // namespace SkinUI

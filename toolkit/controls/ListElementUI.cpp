@@ -1,30 +1,93 @@
 #include <windows.h>
 #include <wchar.h>
 #include "controls/ListElementUI.h"
+#include "core/ContainerUI.h"
+#include "core/RenderEngine.h"
+#include "core/ScrollBarUI.h"
 
 namespace SkinUI {
 
+namespace {
+
+bool IsMouseEventType(int type)
+{
+    return type >= UIEVENT__MOUSEBEGIN && type <= UIEVENT__MOUSEEND;
+}
+
+} // namespace
+
+// ---- helpers shared by all rows ----
+
 void CListRowPaint::InvalidateRow(CControlUI* pRow)
 {
-    pRow->Invalidate();
+    if (!pRow->IsVisible()) return;
+    CControlUI* pParent = pRow->GetParent();
+    CContainerUI* pContainer = pParent != NULL ? static_cast<CContainerUI*>(pParent->GetInterface(L"Container")) : NULL;
+    if (pContainer == NULL) {
+        pRow->Invalidate();
+        return;
+    }
+    CPaintManagerUI* pManager = pRow->GetManager();
+    if (pManager == NULL) return;
+    // 1. The container's inner area: its rectangle less the inset and the visible bars.
+    RECT rcParent = pContainer->GetPos();
+    const RECT rcInset = pContainer->GetInset();
+    rcParent.left += rcInset.left;
+    rcParent.top += rcInset.top;
+    rcParent.right -= rcInset.right;
+    rcParent.bottom -= rcInset.bottom;
+    CScrollBarUI* pVertical = pContainer->GetVerticalScrollBar();
+    if (pVertical != NULL && pVertical->IsVisible()) rcParent.right -= pVertical->GetFixedWidth();
+    CScrollBarUI* pHorizontal = pContainer->GetHorizontalScrollBar();
+    if (pHorizontal != NULL && pHorizontal->IsVisible()) rcParent.bottom -= pHorizontal->GetFixedHeight();
+    // 2. The row clipped to it and then to every further ancestor; nothing shown, nothing to paint.
+    RECT rcInvalidate;
+    const RECT rcRow = pRow->GetPos();
+    if (!::IntersectRect(&rcInvalidate, &rcRow, &rcParent)) return;
+    for (CControlUI* pAncestor = pContainer->GetParent(); pAncestor != NULL; pAncestor = pAncestor->GetParent()) {
+        RECT rcTemp = rcInvalidate;
+        const RECT& rcAncestor = pAncestor->GetPos();
+        if (!::IntersectRect(&rcInvalidate, &rcTemp, &rcAncestor)) return;
+    }
+    pManager->Invalidate(rcInvalidate);
 }
 
-DWORD CListRowPaint::BkColor(const TListInfoUI& info, int, UINT, bool, bool)
+DWORD CListRowPaint::BkColor(const TListInfoUI& info, int iIndex, UINT uButtonState, bool bSelected, bool bEnabled)
 {
-    return info.dwBkColor;
+    DWORD dwColor = info.dwBkColor;
+    if (info.bAlternateBk && iIndex % 2 != 0) dwColor = 0;
+    if ((uButtonState & UISTATE_HOT) != 0) dwColor = info.dwHotBkColor;
+    if (bSelected) dwColor = info.dwSelectedBkColor;
+    if (!bEnabled) dwColor = info.dwDisabledBkColor;
+    return dwColor;
 }
 
-DWORD CListRowPaint::TextColor(const TListInfoUI& info, UINT, bool, bool)
+DWORD CListRowPaint::TextColor(const TListInfoUI& info, UINT uButtonState, bool bSelected, bool bEnabled)
 {
-    return info.dwTextColor;
+    DWORD dwColor = info.dwTextColor;
+    if ((uButtonState & UISTATE_HOT) != 0) dwColor = info.dwHotTextColor;
+    if (bSelected) dwColor = info.dwSelectedTextColor;
+    if (!bEnabled) dwColor = info.dwDisabledTextColor;
+    return dwColor;
 }
 
-bool CListRowPaint::DrawStateImage(CControlUI*, HDC, TListInfoUI&, UINT, bool, bool)
+bool CListRowPaint::DrawStateImage(CControlUI* pRow, HDC hDC, TListInfoUI& info, UINT uButtonState, bool bSelected,
+                                   bool bEnabled)
 {
+    if (!bEnabled && pRow->DrawImage(hDC, info.diDisabled)) return true;
+    if (bSelected && pRow->DrawImage(hDC, info.diSelected)) return true;
+    if ((uButtonState & UISTATE_HOT) != 0 && pRow->DrawImage(hDC, info.diHot)) return true;
     return false;
 }
 
-void CListRowPaint::DrawLine(CControlUI*, HDC, const TListInfoUI&, const RECT&) {}
+void CListRowPaint::DrawLine(CControlUI* pRow, HDC hDC, const TListInfoUI& info, const RECT& rcItem)
+{
+    if (info.dwLineColor == 0) return;
+    RECT rcLine = { rcItem.left, rcItem.bottom - 1, rcItem.right, rcItem.bottom - 1 };
+    CRenderEngine::DrawLine(hDC, rcLine, 1, pRow->GetAdjustColor(info.dwLineColor));
+}
+
+// ---- CListElementUI ----
 
 CListElementUI::CListElementUI() : m_iIndex(-1), m_bSelected(false), m_uButtonState(0), m_pOwner(NULL) {}
 
@@ -35,39 +98,68 @@ LPCTSTR CListElementUI::GetClass() const
 
 LPVOID CListElementUI::GetInterface(LPCTSTR pstrName)
 {
-    if (pstrName != NULL && wcscmp(pstrName, L"ListItem") == 0) return static_cast<IListItemUI*>(this);
-    if (pstrName != NULL && wcscmp(pstrName, L"ListElement") == 0) return static_cast<CListElementUI*>(this);
+    if (wcscmp(pstrName, L"ListItem") == 0) return static_cast<IListItemUI*>(this);
+    if (wcscmp(pstrName, L"ListElement") == 0) return static_cast<CListElementUI*>(this);
     return CControlUI::GetInterface(pstrName);
 }
 
 UINT CListElementUI::GetControlFlags() const
 {
+    // A row is reached through its owner's keys, never by tabbing.
     return 4;
 }
 
 bool CListElementUI::Activate()
 {
-    return CControlUI::Activate();
+    if (!CControlUI::Activate()) return false;
+    if (m_pManager != NULL) m_pManager->SendNotify(this, L"itemactivate");
+    return true;
 }
 
 void CListElementUI::SetVisible(bool bVisible)
 {
     CControlUI::SetVisible(bVisible);
+    if (!IsVisible() && m_bSelected) {
+        // The owner ends with no selection and says nothing; an unowned row only forgets it.
+        m_bSelected = false;
+        if (m_pOwner != NULL) m_pOwner->SelectItem(-1);
+    }
 }
 
 void CListElementUI::SetEnabled(bool bEnable)
 {
     CControlUI::SetEnabled(bEnable);
+    if (!IsEnabled()) m_uButtonState = 0;
 }
 
 void CListElementUI::DoEvent(TEventUI& event)
 {
+    if (!IsMouseEnabled() && IsMouseEventType(event.type)) {
+        PassToOwner(event);
+        return;
+    }
+    if (event.type == UIEVENT_LBUTTONDBLCLK) {
+        if (IsEnabled()) {
+            Activate();
+            Invalidate();
+        }
+        return;
+    }
+    if (event.type == UIEVENT_KEYDOWN && IsEnabled() && event.key == VK_RETURN) {
+        Activate();
+        Invalidate();
+        return;
+    }
     PassToOwner(event);
 }
 
 void CListElementUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
-    CControlUI::SetAttribute(pstrName, pstrValue);
+    // Any value selects: skins written as selected="false" rely on it.
+    if (wcscmp(pstrName, L"selected") == 0)
+        Select();
+    else
+        CControlUI::SetAttribute(pstrName, pstrValue);
 }
 
 int CListElementUI::GetIndex() const
@@ -97,7 +189,12 @@ bool CListElementUI::IsSelected() const
 
 bool CListElementUI::Select(bool bSelect)
 {
+    if (!IsEnabled()) return false;
+    if (bSelect == m_bSelected) return true;
     m_bSelected = bSelect;
+    // The owner selects this row in turn, which comes back here with the flag already set.
+    if (bSelect && m_pOwner != NULL) m_pOwner->SelectItem(m_iIndex);
+    Invalidate();
     return true;
 }
 
@@ -116,7 +213,20 @@ void CListElementUI::Invalidate()
     CListRowPaint::InvalidateRow(this);
 }
 
-void CListElementUI::DrawItemBk(HDC, const RECT&) {}
+void CListElementUI::DrawItemBk(HDC hDC, const RECT& rcItem)
+{
+    if (m_pOwner == NULL) return;
+    TListInfoUI* pInfo = m_pOwner->GetListInfo();
+    if (pInfo == NULL) return;
+    // 1. The state colour over the row.
+    const DWORD dwColor = CListRowPaint::BkColor(*pInfo, m_iIndex, m_uButtonState, IsSelected(), IsEnabled());
+    if (dwColor != 0) CRenderEngine::DrawColor(hDC, rcItem, GetAdjustColor(dwColor));
+    // 2. A state image, else the list's row image, ends the background.
+    if (CListRowPaint::DrawStateImage(this, hDC, *pInfo, m_uButtonState, IsSelected(), IsEnabled())) return;
+    if (DrawImage(hDC, pInfo->diBk)) return;
+    // 3. The line under the row.
+    CListRowPaint::DrawLine(this, hDC, *pInfo, rcItem);
+}
 
 UINT CListElementUI::GetButtonState() const
 {

@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <wchar.h>
 #include "controls/ListLabelElementUI.h"
+#include "core/RenderEngine.h"
 
 namespace SkinUI {
 
@@ -13,22 +14,97 @@ LPCTSTR CListLabelElementUI::GetClass() const
 
 LPVOID CListLabelElementUI::GetInterface(LPCTSTR pstrName)
 {
-    if (pstrName != NULL && wcscmp(pstrName, L"ListLabelElement") == 0) return static_cast<CListLabelElementUI*>(this);
+    if (wcscmp(pstrName, L"ListLabelElement") == 0) return static_cast<CListLabelElementUI*>(this);
     return CListElementUI::GetInterface(pstrName);
 }
 
 void CListLabelElementUI::DoEvent(TEventUI& event)
 {
+    if (!IsMouseEnabled() && event.type >= UIEVENT__MOUSEBEGIN && event.type <= UIEVENT__MOUSEEND) {
+        CListElementUI::DoEvent(event);
+        return;
+    }
+    switch (event.type) {
+    case UIEVENT_LBUTTONDOWN:
+    case UIEVENT_RBUTTONDOWN:
+        if (IsEnabled()) {
+            Select();
+            Invalidate();
+        }
+        return;
+    case UIEVENT_LBUTTONUP:
+        if (IsEnabled() && m_pManager != NULL) m_pManager->SendNotify(this, L"itemclick");
+        return;
+    case UIEVENT_MOUSEMOVE:
+        return;
+    case UIEVENT_MOUSEENTER:
+        if (IsEnabled()) {
+            m_uButtonState |= UISTATE_HOT;
+            Invalidate();
+        }
+        return;
+    case UIEVENT_MOUSELEAVE:
+        if ((m_uButtonState & UISTATE_HOT) != 0) {
+            m_uButtonState &= ~UISTATE_HOT;
+            Invalidate();
+        }
+        return;
+    default:
+        break;
+    }
     CListElementUI::DoEvent(event);
 }
 
 SIZE CListLabelElementUI::EstimateSize(SIZE)
 {
-    return m_cxyFixed;
+    SIZE cXY = { 0, 0 };
+    if (m_pOwner == NULL) return cXY;
+    TListInfoUI* pInfo = m_pOwner->GetListInfo();
+    cXY = m_cxyFixed;
+    if (pInfo == NULL || m_pManager == NULL) return cXY;
+    const RECT rcPadding = pInfo->rcTextPadding;
+    if (cXY.cy == 0) cXY.cy = m_pManager->GetFontInfo(pInfo->nFont)->tm.tmHeight + 8 + rcPadding.top + rcPadding.bottom;
+    if (cXY.cx == 0) {
+        // The text's own width on one line, measured without the horizontal alignment.
+        RECT rcText = { 0, 0, 9999, cXY.cy };
+        const UINT uStyle = (pInfo->uTextStyle & ~(DT_CENTER | DT_RIGHT)) | DT_CALCRECT | DT_SINGLELINE;
+        if (pInfo->bShowHtml) {
+            int nLinks = 0;
+            CRenderEngine::DrawHtmlText(m_pManager->GetPaintDC(), m_pManager, rcText, m_sText, 0, NULL, NULL, nLinks,
+                                        uStyle);
+        } else {
+            CRenderEngine::DrawText(m_pManager->GetPaintDC(), m_pManager, rcText, m_sText, 0, pInfo->nFont, uStyle);
+        }
+        cXY.cx = rcText.right - rcText.left + rcPadding.left + rcPadding.right;
+    }
+    return cXY;
 }
 
-void CListLabelElementUI::DoPaint(HDC, const RECT&) {}
+void CListLabelElementUI::DoPaint(HDC hDC, const RECT& rcPaint)
+{
+    if (!::IntersectRect(&m_rcPaint, &rcPaint, &m_rcItem)) return;
+    DrawItemBk(hDC, m_rcItem);
+    DrawItemText(hDC, m_rcItem);
+}
 
-void CListLabelElementUI::DrawItemText(HDC, const RECT&) {}
+void CListLabelElementUI::DrawItemText(HDC hDC, const RECT& rcItem)
+{
+    if (m_sText.IsEmpty() || m_pOwner == NULL || m_pManager == NULL) return;
+    TListInfoUI* pInfo = m_pOwner->GetListInfo();
+    if (pInfo == NULL) return;
+    const DWORD dwColor = CListRowPaint::TextColor(*pInfo, m_uButtonState, IsSelected(), IsEnabled());
+    RECT rcText = rcItem;
+    rcText.left += pInfo->rcTextPadding.left;
+    rcText.right -= pInfo->rcTextPadding.right;
+    rcText.top += pInfo->rcTextPadding.top;
+    rcText.bottom -= pInfo->rcTextPadding.bottom;
+    const UINT uStyle = pInfo->uTextStyle | DT_SINGLELINE;
+    if (pInfo->bShowHtml) {
+        int nLinks = 0;
+        CRenderEngine::DrawHtmlText(hDC, m_pManager, rcText, m_sText, dwColor, NULL, NULL, nLinks, uStyle);
+    } else {
+        CRenderEngine::DrawText(hDC, m_pManager, rcText, m_sText, dwColor, pInfo->nFont, uStyle);
+    }
+}
 
 } // namespace SkinUI
