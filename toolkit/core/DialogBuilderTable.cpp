@@ -19,6 +19,9 @@
 #include "core/VerticalLayoutUI.h"
 #include "controls/DateTimeUI.h"
 #include "controls/EditUI.h"
+#include "controls/ListHeaderItemUI.h"
+#include "controls/ListHeaderUI.h"
+#include "controls/ListUI.h"
 
 namespace SkinUI {
 
@@ -48,6 +51,9 @@ const SkinControlEntry kControls[] = {
     { L"ScrollBar", &Make<CScrollBarUI> },
     { L"Edit", &Make<CEditUI> },
     { L"DateTime", &Make<CDateTimeUI> },
+    { L"List", &Make<CListUI> },
+    { L"ListHeader", &Make<CListHeaderUI> },
+    { L"ListHeaderItem", &Make<CListHeaderItemUI> },
 };
 
 // Filled in by the tree view; until then "TreeNode" elements are skipped.
