@@ -1,0 +1,41 @@
+#include <windows.h>
+#include "controls/WebBrowserSupport.h"
+
+namespace SkinUI {
+
+LRESULT TranslateHostedAccelerator(IUnknown* pObject, HWND hwndHost, MSG* pMsg)
+{
+    if (pMsg == NULL || pMsg->message < WM_KEYFIRST || pMsg->message > WM_KEYLAST) return S_FALSE;
+    if (pObject == NULL) return E_NOTIMPL;
+    if (hwndHost == NULL) return S_FALSE;
+    for (HWND hWnd = ::GetFocus(); hWnd != NULL; hWnd = ::GetParent(hWnd)) {
+        if (hWnd != hwndHost) continue;
+        IOleInPlaceActiveObject* pActive = NULL;
+        if (FAILED(pObject->QueryInterface(IID_IOleInPlaceActiveObject, reinterpret_cast<void**>(&pActive))) ||
+            pActive == NULL)
+            return S_FALSE;
+        const HRESULT hr = pActive->TranslateAccelerator(pMsg);
+        pActive->Release();
+        return hr;
+    }
+    return S_FALSE;
+}
+
+HRESULT CheckEventArguments(const DISPPARAMS* pDispParams, const VARTYPE* pTypes, UINT nCount, UINT* puArgErr)
+{
+    if (pDispParams == NULL || pDispParams->cArgs != nCount || (nCount > 0 && pDispParams->rgvarg == NULL))
+        return DISP_E_BADPARAMCOUNT;
+    for (UINT i = 0; i < nCount; i++) {
+        const UINT index = nCount - 1 - i;
+        const VARIANTARG& arg = pDispParams->rgvarg[index];
+        // A by-reference argument is written through by the handler.
+        const bool bFits = arg.vt == pTypes[i] && ((pTypes[i] & VT_BYREF) == 0 || arg.byref != NULL);
+        if (!bFits) {
+            if (puArgErr != NULL) *puArgErr = index;
+            return DISP_E_TYPEMISMATCH;
+        }
+    }
+    return S_OK;
+}
+
+} // namespace SkinUI
