@@ -19,6 +19,8 @@
 #include "core/VerticalLayoutUI.h"
 #include "controls/DateTimeUI.h"
 #include "controls/EditUI.h"
+#include "controls/FlashUI.h"
+#include "controls/WebBrowserUI.h"
 #include "controls/ListHeaderItemUI.h"
 #include "controls/ListHeaderUI.h"
 #include "controls/ListUI.h"
@@ -51,6 +53,8 @@ const SkinControlEntry kControls[] = {
     { L"ScrollBar", &Make<CScrollBarUI> },
     { L"Edit", &Make<CEditUI> },
     { L"DateTime", &Make<CDateTimeUI> },
+    { L"WebBrowser", &Make<CWebBrowserUI> },
+    { L"Flash", &Make<CFlashUI> },
     { L"List", &Make<CListUI> },
     { L"ListHeader", &Make<CListHeaderUI> },
     { L"ListHeaderItem", &Make<CListHeaderItemUI> },
