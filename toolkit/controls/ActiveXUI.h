@@ -80,8 +80,8 @@ protected:
     HWND m_hwndHost;
     // The module that served the object; freed after the object when it allows unloading.
     HMODULE m_hModule;
-    // Whether this control is in the manager's message filters (it is added once only).
-    bool m_bFilterAdded;
+    // The manager whose message filters list this control (once), or null.
+    CPaintManagerUI* m_pFilterManager;
 };
 
 } // namespace SkinUI
