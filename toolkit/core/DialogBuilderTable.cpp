@@ -17,6 +17,7 @@
 #include "core/TextUI.h"
 #include "core/TileLayoutUI.h"
 #include "core/VerticalLayoutUI.h"
+#include "controls/ActiveXUI.h"
 #include "controls/DateTimeUI.h"
 #include "controls/EditUI.h"
 #include "controls/FlashUI.h"
@@ -53,6 +54,7 @@ const SkinControlEntry kControls[] = {
     { L"ScrollBar", &Make<CScrollBarUI> },
     { L"Edit", &Make<CEditUI> },
     { L"DateTime", &Make<CDateTimeUI> },
+    { L"ActiveX", &Make<CActiveXUI> },
     { L"WebBrowser", &Make<CWebBrowserUI> },
     { L"Flash", &Make<CFlashUI> },
     { L"List", &Make<CListUI> },
