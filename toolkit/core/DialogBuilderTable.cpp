@@ -20,6 +20,10 @@
 #include "controls/ActiveXUI.h"
 #include "controls/DateTimeUI.h"
 #include "controls/EditUI.h"
+#include "controls/ComboUI.h"
+#include "controls/ListContainerElementUI.h"
+#include "controls/ListLabelElementUI.h"
+#include "controls/ListTextElementUI.h"
 #include "controls/FlashUI.h"
 #include "controls/WebBrowserUI.h"
 #include "controls/ListHeaderItemUI.h"
@@ -54,6 +58,10 @@ const SkinControlEntry kControls[] = {
     { L"ScrollBar", &Make<CScrollBarUI> },
     { L"Edit", &Make<CEditUI> },
     { L"DateTime", &Make<CDateTimeUI> },
+    { L"ListLabelElement", &Make<CListLabelElementUI> },
+    { L"ListTextElement", &Make<CListTextElementUI> },
+    { L"ListContainerElement", &Make<CListContainerElementUI> },
+    { L"Combo", &Make<CComboUI> },
     { L"ActiveX", &Make<CActiveXUI> },
     { L"WebBrowser", &Make<CWebBrowserUI> },
     { L"Flash", &Make<CFlashUI> },
