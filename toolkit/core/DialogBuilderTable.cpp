@@ -20,6 +20,7 @@
 #include "controls/ActiveXUI.h"
 #include "controls/DateTimeUI.h"
 #include "controls/EditUI.h"
+#include "controls/RichEditUI.h"
 #include "controls/ComboUI.h"
 #include "controls/ListContainerElementUI.h"
 #include "controls/ListLabelElementUI.h"
@@ -58,6 +59,7 @@ const SkinControlEntry kControls[] = {
     { L"ScrollBar", &Make<CScrollBarUI> },
     { L"Edit", &Make<CEditUI> },
     { L"DateTime", &Make<CDateTimeUI> },
+    { L"RichEdit", &Make<CRichEditUI> },
     { L"ListLabelElement", &Make<CListLabelElementUI> },
     { L"ListTextElement", &Make<CListTextElementUI> },
     { L"ListContainerElement", &Make<CListContainerElementUI> },
