@@ -20,6 +20,7 @@
 #include "controls/ActiveXUI.h"
 #include "controls/DateTimeUI.h"
 #include "controls/EditUI.h"
+#include "controls/GifAnimUI.h"
 #include "controls/RichEditUI.h"
 #include "controls/ComboUI.h"
 #include "controls/ListContainerElementUI.h"
@@ -59,6 +60,7 @@ const SkinControlEntry kControls[] = {
     { L"ScrollBar", &Make<CScrollBarUI> },
     { L"Edit", &Make<CEditUI> },
     { L"DateTime", &Make<CDateTimeUI> },
+    { L"GifAnim", &Make<CGifAnimUI> },
     { L"RichEdit", &Make<CRichEditUI> },
     { L"ListLabelElement", &Make<CListLabelElementUI> },
     { L"ListTextElement", &Make<CListTextElementUI> },
