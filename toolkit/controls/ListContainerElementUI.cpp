@@ -2,6 +2,7 @@
 #include <wchar.h>
 #include "controls/ListContainerElementUI.h"
 #include "controls/ListElementUI.h"
+#include "controls/ListHeaderUI.h"
 #include "core/RenderEngine.h"
 
 namespace SkinUI {
@@ -46,6 +47,20 @@ void CListContainerElementUI::FollowHeaderColumns()
 {
     // Only a plain list qualifies: trees and menus keep the layout's own positions.
     if (m_pOwnerControl == NULL || wcscmp(m_pOwnerControl->GetClass(), L"ListUI") != 0) return;
+    IListUI* pList = static_cast<IListUI*>(m_pOwnerControl->GetInterface(L"IList"));
+    CListHeaderUI* pHeader = pList != NULL ? pList->GetHeader() : NULL;
+    if (pHeader == NULL || !pHeader->IsVisible()) return;
+    // Children beyond the header's items keep the layout's positions.
+    const int nCount = m_items.GetSize();
+    for (int i = 0; i < nCount && i < pHeader->GetCount(); i++) {
+        const RECT rcHeaderItem = pHeader->GetItemAt(i)->GetPos();
+        if (rcHeaderItem.left == 0 && rcHeaderItem.right == 0) continue;
+        CControlUI* pChild = static_cast<CControlUI*>(m_items[i]);
+        RECT rcChild = pChild->GetPos();
+        rcChild.left = rcHeaderItem.left;
+        rcChild.right = rcHeaderItem.right;
+        pChild->SetPos(rcChild);
+    }
 }
 
 void CListContainerElementUI::SetVisible(bool bVisible)
