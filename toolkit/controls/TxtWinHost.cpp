@@ -131,6 +131,7 @@ bool CTxtWinHost::Init(CRichEditUI* pOwner, const CREATESTRUCTW* pcs)
     pUnknown->Release();
     if (FAILED(hr) || pServices == NULL) return false;
     m_pTextServices = static_cast<ITextServices*>(pServices);
+    ApplyMaxLength();
     // 8. The initial text.
     if (pcs != NULL && pcs->lpszName != NULL && pcs->lpszName[0] != L'\0') {
         if (FAILED(m_pTextServices->TxSetText(pcs->lpszName))) return false;
@@ -314,7 +315,13 @@ void CTxtWinHost::TxViewChange(WINBOOL /*fUpdate*/)
 WINBOOL CTxtWinHost::TxCreateCaret(HBITMAP hbmp, INT xWidth, INT yHeight)
 {
     CPaintManagerUI* pManager = m_pOwner->GetManager();
-    if (pManager->IsLayeredWindow()) return pManager->CreateCaret(hbmp, xWidth, yHeight) ? TRUE : FALSE;
+    if (pManager->IsLayeredWindow()) {
+        // A size of 0 is the platform's "border width", which the engine asks for; the
+        // manager draws the caret itself and needs the real size.
+        if (xWidth == 0) xWidth = ::GetSystemMetrics(SM_CXBORDER);
+        if (yHeight == 0) yHeight = ::GetSystemMetrics(SM_CYBORDER);
+        return pManager->CreateCaret(hbmp, xWidth, yHeight) ? TRUE : FALSE;
+    }
     return ::CreateCaret(pManager->GetPaintWindow(), hbmp, xWidth, yHeight);
 }
 
@@ -553,7 +560,17 @@ RECT CTxtWinHost::GetControlRect() const
 void CTxtWinHost::LimitText(LONG nChars)
 {
     m_cchTextMost = nChars > 0 ? nChars : kDefaultMaxLength;
+    ApplyMaxLength();
+}
+
+void CTxtWinHost::ApplyMaxLength()
+{
+    // Some engines (Wine's) ignore the change notice and read no limit at creation; the
+    // limit message sets the same value on every engine.
     NotifyBits(TXTBIT_MAXLENGTHCHANGE, TXTBIT_MAXLENGTHCHANGE);
+    if (m_pTextServices == NULL) return;
+    LRESULT lResult = 0;
+    m_pTextServices->TxSendMessage(EM_EXLIMITTEXT, 0, static_cast<LPARAM>(m_cchTextMost), &lResult);
 }
 
 void CTxtWinHost::SetReadOnly(bool bReadOnly)

@@ -103,6 +103,8 @@ private:
     void SetFlag(DWORD dwFlag, bool bOn);
     bool HasFlag(DWORD dwFlag) const;
     void NotifyBits(DWORD dwMask, DWORD dwBits);
+    // Tells the engine the maximum length.
+    void ApplyMaxLength();
 
     CRichEditUI* m_pOwner;
     LONG m_cRef;
