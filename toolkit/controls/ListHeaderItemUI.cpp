@@ -212,9 +212,12 @@ void CListHeaderItemUI::DoEvent(TEventUI& event)
         return;
     case UIEVENT_MOUSEMOVE:
         if (m_uButtonState & UISTATE_CAPTURED) {
-            // A grip on the left edge widens the column when it moves left.
+            // A grip on the left edge widens the column when it moves left. The width set
+            // by an earlier move counts even when no layout has applied it yet: moves may
+            // arrive faster than the paints that lay the header out.
             const int dx = event.mousePos.x - m_ptLastMouse.x;
-            const int cxNew = GetWidth() + (m_iSepWidth >= 0 ? dx : -dx);
+            const int cxBase = m_cxyFixed.cx > 0 ? m_cxyFixed.cx : GetWidth();
+            const int cxNew = cxBase + (m_iSepWidth >= 0 ? dx : -dx);
             if (cxNew <= GetMinWidth()) return;
             m_cxyFixed.cx = cxNew;
             m_ptLastMouse = event.mousePos;

@@ -872,6 +872,12 @@ void CListUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
         SetItemLineColor(ParseAttributeColor(pstrValue));
     } else if (wcscmp(pstrName, L"itemshowhtml") == 0) {
         SetItemShowHtml(wcscmp(pstrValue, L"true") == 0);
+    } else if (wcscmp(pstrName, L"vscrollbar") == 0 || wcscmp(pstrName, L"vscrollbarstyle") == 0 ||
+               wcscmp(pstrName, L"hscrollbar") == 0 || wcscmp(pstrName, L"hscrollbarstyle") == 0 ||
+               wcscmp(pstrName, L"scrollstepsize") == 0) {
+        // The bars and their step are the body's: the container base would read the list's
+        // own (absent) bars.
+        m_pList->SetAttribute(pstrName, pstrValue);
     } else {
         CVerticalLayoutUI::SetAttribute(pstrName, pstrValue);
     }

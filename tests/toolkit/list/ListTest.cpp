@@ -1,0 +1,363 @@
+// The list: child routing, selection by mouse, keys and wheel (with rows that cannot be
+// selected), the selection fix-ups, scrolling into view, expansion and sorting.
+#include "ListTestUtil.h"
+#include <algorithm>
+#include <cstdlib>
+#include <set>
+#include "core/ScrollBarUI.h"
+
+using namespace SkinUI;
+using namespace listtest;
+
+namespace {
+
+// Six rows: 1 and 5 disabled, 3 hidden.
+const wchar_t* kMixedRows = L"<TestRow/><TestRow enabled=\"false\"/><TestRow/><TestRow visible=\"false\"/>"
+                            L"<TestRow/><TestRow enabled=\"false\"/>";
+
+std::wstring ListOf(const std::wstring& rows, const std::wstring& attributes = L"")
+{
+    return L"<List name=\"list\" vscrollbar=\"true\" " + attributes + L"><ListHeader height=\"24\">"
+           L"<ListHeaderItem width=\"100\"/><ListHeaderItem/></ListHeader>" + rows + L"</List>";
+}
+
+} // namespace
+
+typedef ListWindowTest ListSelection;
+
+TEST_F(ListSelection, RowsAreNumberedOwnedAndRoutedToTheBody)
+{
+    Open(ListOf(Rows(3)));
+    ASSERT_EQ(3, List()->GetCount());
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(i, Row(i)->GetIndex());
+        EXPECT_EQ(static_cast<IListOwnerUI*>(List()), Row(i)->GetOwner());
+        EXPECT_EQ(List()->GetList(), Row(i)->GetParent());
+        EXPECT_EQ(i, List()->GetItemIndex(Row(i)));
+    }
+    EXPECT_EQ(static_cast<IListUI*>(List()), List()->GetInterface(L"IList"));
+    EXPECT_EQ(static_cast<IListOwnerUI*>(List()), List()->GetInterface(L"IListOwner"));
+    EXPECT_EQ(static_cast<void*>(List()), List()->GetInterface(L"List"));
+    EXPECT_EQ(static_cast<UINT>(UIFLAG_TABSTOP), List()->GetControlFlags());
+    EXPECT_EQ(-1, List()->GetCurSel());
+    // Searches address the body's rows.
+    EXPECT_EQ(2, List()->FindSelectable(2, true));
+}
+
+TEST_F(ListSelection, ClickSelectsAndKeysFollowFromTheFocusedRow)
+{
+    Open(ListOf(kMixedRows));
+    const RECT rc2 = Row(2)->GetPos();
+    m_win.Click((rc2.left + rc2.right) / 2, (rc2.top + rc2.bottom) / 2);
+    EXPECT_EQ(2, List()->GetCurSel());
+    EXPECT_TRUE(Row(2)->IsSelected());
+    EXPECT_EQ((std::vector<std::pair<int, int>>{ { 2, -1 } }), Selects());
+    EXPECT_EQ(1, m_win.Count(L"itemclick", Row(2)));
+
+    // The clicked row has the focus and hands the arrow key to the list.
+    m_win.Clear();
+    m_win.Key(VK_DOWN);
+    EXPECT_EQ(4, List()->GetCurSel());
+    EXPECT_FALSE(Row(2)->IsSelected());
+    EXPECT_TRUE(Row(4)->IsSelected());
+    EXPECT_EQ((std::vector<std::pair<int, int>>{ { 4, 2 } }), Selects());
+
+    // Return activates the selected row.
+    m_win.Clear();
+    List()->SetFocus();
+    m_win.Key(VK_RETURN);
+    EXPECT_EQ(1, Row(4)->activations);
+    EXPECT_EQ(1, m_win.Count(L"itemactivate", Row(4)));
+}
+
+TEST_F(ListSelection, KeysSkipRowsThatCannotBeSelectedAndKeepTheSelectionAtTheEdges)
+{
+    struct Case {
+        int start;
+        UINT key;
+        int expected;
+        bool notified;
+    } cases[] = {
+        { 2, VK_DOWN, 4, true },  { 4, VK_DOWN, 4, false }, // only a disabled row lies ahead
+        { 4, VK_UP, 2, true },    { 2, VK_UP, 0, true },    { 0, VK_UP, 0, false },
+        { 4, VK_END, 4, false },                            // nothing selectable from the end on
+        { 4, VK_HOME, 0, true },  { 0, VK_HOME, 0, false },
+    };
+    Open(ListOf(kMixedRows));
+    for (const Case& c : cases) {
+        ASSERT_TRUE(List()->SelectItem(c.start));
+        List()->SetFocus();
+        m_win.Clear();
+        m_win.Key(c.key);
+        EXPECT_EQ(c.expected, List()->GetCurSel()) << "from " << c.start << " key " << c.key;
+        EXPECT_TRUE(Row(c.expected)->IsSelected()) << "from " << c.start << " key " << c.key;
+        EXPECT_EQ(c.notified ? 1u : 0u, Selects().size()) << "from " << c.start << " key " << c.key;
+    }
+}
+
+TEST_F(ListSelection, EndSelectsTheLastRowWhenItCanBeSelected)
+{
+    Open(ListOf(Rows(4)));
+    List()->SetFocus();
+    m_win.Key(VK_END);
+    EXPECT_EQ(3, List()->GetCurSel());
+    EXPECT_EQ((std::vector<std::pair<int, int>>{ { 3, -1 } }), Selects());
+}
+
+TEST_F(ListSelection, PageKeysScrollWithoutMovingTheSelection)
+{
+    Open(ListOf(Rows(30)));
+    ASSERT_TRUE(List()->SelectItem(0));
+    List()->SetFocus();
+    m_win.Clear();
+    const RECT rcBody = List()->GetList()->GetPos(); // 24..200: a page of 176 pixels
+    m_win.Key(VK_NEXT);
+    EXPECT_EQ(rcBody.bottom - rcBody.top, List()->GetScrollPos().cy);
+    m_win.Key(VK_PRIOR);
+    EXPECT_EQ(0, List()->GetScrollPos().cy);
+    EXPECT_EQ(0, List()->GetCurSel());
+    EXPECT_TRUE(Selects().empty());
+}
+
+TEST_F(ListSelection, WheelScrollsLinesOrMovesTheSelection)
+{
+    Open(ListOf(Rows(30)));
+    ASSERT_TRUE(List()->SelectItem(1));
+    m_win.Clear();
+    const RECT rc = Row(2)->GetPos();
+    const int x = (rc.left + rc.right) / 2, y = (rc.top + rc.bottom) / 2;
+    m_win.Wheel(x, y, -120);
+    const int iLine = m_win.pm().GetDefaultFontInfo()->tm.tmHeight + 8;
+    EXPECT_EQ(iLine, List()->GetScrollPos().cy);
+    EXPECT_EQ(1, List()->GetCurSel());
+    m_win.Wheel(x, y, 120);
+    EXPECT_EQ(0, List()->GetScrollPos().cy);
+    EXPECT_TRUE(Selects().empty());
+}
+
+TEST_F(ListSelection, WheelWithScrollSelectMovesTheSelectionOneSelectableRow)
+{
+    Open(ListOf(kMixedRows, L"scrollselect=\"true\""));
+    ASSERT_TRUE(List()->SelectItem(2));
+    m_win.Clear();
+    const RECT rc0 = Row(0)->GetPos();
+    m_win.Wheel(rc0.left + 5, rc0.top + 5, -120);
+    EXPECT_EQ(4, List()->GetCurSel());
+    m_win.Wheel(rc0.left + 5, rc0.top + 5, -120); // nothing selectable below: kept
+    EXPECT_EQ(4, List()->GetCurSel());
+    EXPECT_TRUE(Row(4)->IsSelected());
+    m_win.Wheel(rc0.left + 5, rc0.top + 5, 120);
+    EXPECT_EQ(2, List()->GetCurSel());
+    EXPECT_EQ((std::vector<std::pair<int, int>>{ { 4, 2 }, { 2, 4 } }), Selects());
+}
+
+TEST_F(ListSelection, RefusedTargetsLeaveTheSelectionAsItWas)
+{
+    Open(ListOf(kMixedRows));
+    ASSERT_TRUE(List()->SelectItem(2));
+    m_win.Clear();
+    EXPECT_FALSE(List()->SelectItem(1));  // disabled
+    EXPECT_FALSE(List()->SelectItem(99)); // no such row
+    EXPECT_EQ(2, List()->GetCurSel());
+    EXPECT_TRUE(Row(2)->IsSelected());
+    EXPECT_TRUE(List()->SelectItem(2)); // already selected
+    EXPECT_TRUE(Selects().empty());
+
+    // -1 clears, quietly.
+    EXPECT_FALSE(List()->SelectItem(-1));
+    EXPECT_EQ(-1, List()->GetCurSel());
+    EXPECT_FALSE(Row(2)->IsSelected());
+    EXPECT_TRUE(Selects().empty());
+
+    EXPECT_TRUE(List()->SelectItemActivate(4));
+    EXPECT_EQ(4, List()->GetCurSelActivate());
+    EXPECT_EQ(Row(4), m_win.pm().GetFocus());
+}
+
+TEST_F(ListSelection, RemovalsInsertionsAndMovesKeepTheSelectionOnItsRow)
+{
+    Open(ListOf(Rows(6)));
+    TestRow* sel = Row(3);
+    ASSERT_TRUE(List()->SelectItem(3));
+    m_win.Clear();
+
+    // A row before the selection: the number shrinks, nothing is sent.
+    EXPECT_TRUE(List()->RemoveAt(0));
+    EXPECT_EQ(2, List()->GetCurSel());
+    EXPECT_EQ(sel, List()->GetItemAt(2));
+    // A row inserted before it: the number grows; the rows are renumbered.
+    TestRow* added = new TestRow;
+    EXPECT_TRUE(List()->AddAt(added, 1));
+    EXPECT_EQ(3, List()->GetCurSel());
+    for (int i = 0; i < List()->GetCount(); ++i) EXPECT_EQ(i, Row(i)->GetIndex());
+    EXPECT_EQ(static_cast<IListOwnerUI*>(List()), added->GetOwner());
+    // A move: the selection follows its row.
+    EXPECT_TRUE(List()->SetItemIndex(sel, 0));
+    EXPECT_EQ(0, List()->GetCurSel());
+    EXPECT_EQ(0, sel->GetIndex());
+    for (int i = 0; i < List()->GetCount(); ++i) EXPECT_EQ(i, Row(i)->GetIndex());
+    EXPECT_TRUE(Selects().empty());
+    TestRow stranger;
+    EXPECT_FALSE(List()->Remove(&stranger));
+    EXPECT_FALSE(List()->SetItemIndex(&stranger, 0));
+
+    // The selected row itself: the nearest selectable row at its position (the one that
+    // moved up) or before it, with a notice.
+    ASSERT_TRUE(List()->SelectItem(3));
+    m_win.Clear();
+    TestRow* next = Row(4);
+    EXPECT_TRUE(List()->Remove(Row(3)));
+    EXPECT_EQ(3, List()->GetCurSel());
+    EXPECT_TRUE(next->IsSelected());
+    Row(2)->SetEnabled(false);
+    EXPECT_TRUE(List()->RemoveAt(3));
+    EXPECT_EQ(3, List()->GetCurSel()); // the last row, after the disabled one
+    TestRow* last = Row(3);
+    EXPECT_TRUE(last->IsSelected());
+    EXPECT_TRUE(List()->RemoveAt(3));
+    EXPECT_EQ(1, List()->GetCurSel()); // backwards past the disabled row
+    EXPECT_EQ((std::vector<std::pair<int, int>>{ { 3, -1 }, { 3, -1 }, { 1, -1 } }), Selects());
+
+    List()->RemoveAll();
+    EXPECT_EQ(-1, List()->GetCurSel());
+    EXPECT_EQ(0, List()->GetCount());
+}
+
+TEST_F(ListSelection, SelectingScrollsTheRowIntoViewByTheExactStep)
+{
+    Open(ListOf(Rows(20))); // rows of 20 in a body from 24 to 200
+    const RECT rcBody = List()->GetList()->GetPos();
+    ASSERT_EQ(24, rcBody.top);
+    ASSERT_EQ(200, rcBody.bottom);
+
+    // Without a selection nothing scrolls, even for a row out of view.
+    List()->EnsureVisible(15);
+    EXPECT_EQ(0, List()->GetScrollPos().cy);
+
+    ASSERT_TRUE(List()->SelectItem(15));
+    EXPECT_EQ(24 + 16 * 20 - 200, List()->GetScrollPos().cy);
+    EXPECT_EQ(200, Row(15)->GetPos().bottom);
+    ASSERT_TRUE(List()->SelectItem(0));
+    EXPECT_EQ(0, List()->GetScrollPos().cy);
+    EXPECT_EQ(24, Row(0)->GetPos().top);
+    // A row already in view does not scroll.
+    ASSERT_TRUE(List()->SelectItem(3));
+    EXPECT_EQ(0, List()->GetScrollPos().cy);
+}
+
+TEST_F(ListSelection, OnlyRowsThatAcceptItExpand)
+{
+    Open(ListOf(L"<TestRow/><TestRow expandable=\"true\"/><TestRow expandable=\"true\"/>"
+                L"<TestRow expandable=\"true\" visible=\"false\"/>"));
+    EXPECT_FALSE(List()->ExpandItem(0));
+    EXPECT_EQ(-1, List()->GetExpandedItem());
+    EXPECT_FALSE(List()->ExpandItem(3)); // hidden
+    EXPECT_FALSE(List()->ExpandItem(9)); // missing
+
+    EXPECT_TRUE(List()->ExpandItem(1));
+    EXPECT_EQ(1, List()->GetExpandedItem());
+    EXPECT_TRUE(Row(1)->IsExpanded());
+    // One expanded row at a time, unless several are allowed.
+    EXPECT_TRUE(List()->ExpandItem(2));
+    EXPECT_FALSE(Row(1)->IsExpanded());
+    EXPECT_TRUE(Row(2)->IsExpanded());
+    List()->SetMultiExpanding(true);
+    EXPECT_TRUE(List()->ExpandItem(1));
+    EXPECT_TRUE(Row(1)->IsExpanded());
+    EXPECT_TRUE(Row(2)->IsExpanded());
+    EXPECT_TRUE(List()->ExpandItem(1, false));
+}
+
+// ---- sorting ----
+
+namespace {
+
+int g_calls = 0;
+
+int CALLBACK ByKey(UINT_PTR a, UINT_PTR b, UINT_PTR descending)
+{
+    ++g_calls;
+    const int d = reinterpret_cast<TestRow*>(a)->key - reinterpret_cast<TestRow*>(b)->key;
+    return descending != 0 ? -d : d;
+}
+
+// Claims every pair is in the wrong order.
+int CALLBACK AlwaysLess(UINT_PTR, UINT_PTR, UINT_PTR)
+{
+    ++g_calls;
+    return -1;
+}
+
+// A cycle: 0 < 1 < 2 < 0 by key modulo 3.
+int CALLBACK Cyclic(UINT_PTR a, UINT_PTR b, UINT_PTR)
+{
+    ++g_calls;
+    const int ka = reinterpret_cast<TestRow*>(a)->key % 3, kb = reinterpret_cast<TestRow*>(b)->key % 3;
+    if (ka == kb) return 0;
+    return (ka + 1) % 3 == kb ? -1 : 1;
+}
+
+// A different answer on every call.
+int CALLBACK Random(UINT_PTR, UINT_PTR, UINT_PTR)
+{
+    ++g_calls;
+    return std::rand() % 3 - 1;
+}
+
+std::wstring KeyedRows(int n)
+{
+    std::wstring out;
+    for (int i = 0; i < n; ++i) out += L"<TestRow key=\"" + std::to_wstring((i * 7919) % n) + L"\"/>";
+    return out;
+}
+
+} // namespace
+
+TEST_F(ListSelection, SortingOrdersRenumbersAndLeavesNoSelection)
+{
+    Open(ListOf(KeyedRows(50)));
+    ASSERT_TRUE(List()->SelectItem(7));
+    TestRow* first = Row(0);
+    m_win.Clear();
+
+    EXPECT_FALSE(List()->SortItems(NULL, 0));
+    EXPECT_EQ(first, Row(0));
+    EXPECT_EQ(7, List()->GetCurSel());
+
+    EXPECT_TRUE(List()->SortItems(&ByKey, 1));
+    for (int i = 0; i < 50; ++i) {
+        EXPECT_EQ(49 - i, Row(i)->key);
+        EXPECT_EQ(i, Row(i)->GetIndex());
+        EXPECT_FALSE(Row(i)->IsSelected());
+    }
+    EXPECT_EQ(-1, List()->GetCurSel());
+    EXPECT_TRUE(Selects().empty());
+    // The rows were laid out in their new order.
+    EXPECT_EQ(24, Row(0)->GetPos().top);
+    EXPECT_EQ(44, Row(1)->GetPos().top);
+}
+
+TEST_F(ListSelection, InconsistentComparatorsEndInSomeOrderWithinBoundedWork)
+{
+    struct Case {
+        const char* name;
+        PListCompareFunc compare;
+    } cases[] = { { "always less", &AlwaysLess }, { "cyclic", &Cyclic }, { "random", &Random } };
+    const int n = 300;
+    Open(ListOf(KeyedRows(n)));
+    std::set<CControlUI*> before;
+    for (int i = 0; i < n; ++i) before.insert(List()->GetItemAt(i));
+    std::srand(12345);
+    for (const Case& c : cases) {
+        g_calls = 0;
+        EXPECT_TRUE(List()->SortItems(c.compare, 0)) << c.name;
+        std::set<CControlUI*> after;
+        for (int i = 0; i < n; ++i) {
+            after.insert(List()->GetItemAt(i));
+            EXPECT_EQ(i, Row(i)->GetIndex()) << c.name;
+        }
+        EXPECT_EQ(before, after) << c.name << ": every row once, no other pointer";
+        // A merge sort compares at most n per halving level.
+        EXPECT_LE(g_calls, n * 9) << c.name;
+    }
+}
