@@ -1,0 +1,421 @@
+#include <windows.h>
+#include <string>
+#include <vector>
+#include "../basic/BasicTestUtil.h"
+#include "GifBytes.h"
+#include "controls/GifAnimUI.h"
+#include "core/DialogBuilder.h"
+
+using namespace SkinUI;
+using basictest::HostWindow;
+using basictest::Make;
+using basictest::Rgb;
+using giftest::Frame;
+
+namespace {
+
+class ToolkitEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { CPaintManagerUI::SetInstance(::GetModuleHandleW(NULL)); }
+};
+::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new ToolkitEnvironment);
+
+// Opens the protected state the image never produces by itself.
+class ProbeGif : public CGifAnimUI {
+public:
+    void ForgetFrames() { m_nFrameCount = 0; }
+    void DropDelays()
+    {
+        delete[] m_pDelays;
+        m_pDelays = NULL;
+        m_nDelayCount = 0;
+    }
+    // Keeps only the first n delays of the loaded image.
+    void KeepDelays(UINT n)
+    {
+        if (n < m_nDelayCount) m_nDelayCount = n;
+    }
+};
+
+// A container that records the events reaching it.
+class RecordingRoot : public CContainerUI {
+public:
+    void DoEvent(TEventUI& event) override
+    {
+        events.push_back(event.type);
+        CContainerUI::DoEvent(event);
+    }
+    std::vector<int> events;
+};
+
+const uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF;
+
+// The image's pixels are 8 x 6; the control lies at (10,10) in a 40 x 30 window.
+class GifTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CPaintManagerUI::SetResourcePath(m_dir.path().c_str());
+        CPaintManagerUI::SetResourceZip(L"");
+        // Three frames of distinct colours shown for 0 (100 ms), 70 and 20 ms; a still image.
+        ASSERT_TRUE(painttest::WriteFileBytes(m_dir / L"anim.gif", giftest::MakeGif(8, 6, m_anim)));
+        ASSERT_TRUE(
+            painttest::WriteFileBytes(m_dir / L"still.gif", giftest::MakeGif(8, 6, { { giftest::WHITE, -1 } })));
+    }
+    void TearDown() override
+    {
+        CPaintManagerUI::SetResourceZip(L"");
+        CPaintManagerUI::SetResourcePath(L"");
+    }
+
+    ProbeGif* Open(const std::wstring& attributes, LPCWSTR pos = L"10,10,18,16")
+    {
+        m_gif = Make<ProbeGif>((L"float=\"true\" pos=\"" + std::wstring(pos) + L"\" " + attributes).c_str());
+        m_root = new RecordingRoot;
+        m_root->Add(m_gif);
+        m_win.Open(m_root, 40, 30);
+        return m_gif;
+    }
+
+    // The real frame timer must not step the frames behind the test's back: the test plays
+    // and ticks by itself and runs no messages afterwards.
+    void OpenAndPlay()
+    {
+        Open(L"bkimage=\"anim.gif\" autoplay=\"false\"");
+        m_gif->PlayGif();
+    }
+
+    // The colour the next paint leaves in the middle of the control.
+    uint32_t Shown()
+    {
+        painttest::Canvas canvas(40, 30);
+        m_win.PaintTo(canvas);
+        return Rgb(canvas.At(14, 13));
+    }
+
+    void Tick(WPARAM id = CGifAnimUI::GIF_TIMER_ID)
+    {
+        TEventUI event = {};
+        event.type = UIEVENT_TIMER;
+        event.sender = m_gif;
+        event.wParam = id;
+        event.timestamp = ::GetTickCount();
+        m_gif->Event(event);
+    }
+
+    // Whether the control's frame timer is armed, asked without changing it.
+    bool TimerArmed()
+    {
+        if (!m_win.pm().SetTimer(m_gif, CGifAnimUI::GIF_TIMER_ID, 60000)) return true;
+        m_win.pm().KillTimer(m_gif, CGifAnimUI::GIF_TIMER_ID);
+        return false;
+    }
+
+    const std::vector<Frame> m_anim = { { giftest::RED, 0 }, { giftest::GREEN, 7 }, { giftest::BLUE, 2 } };
+    painttest::TempDir m_dir;
+    HostWindow m_win;
+    ProbeGif* m_gif = nullptr;
+    RecordingRoot* m_root = nullptr;
+};
+
+TEST_F(GifTest, LoadsFramesAndDelaysAndPlaysByItself)
+{
+    Open(L"bkimage=\"anim.gif\"");
+    EXPECT_STREQ(m_gif->GetClass(), L"GifAnimUI");
+    EXPECT_EQ(m_gif->GetInterface(L"GifAnim"), static_cast<LPVOID>(static_cast<CGifAnimUI*>(m_gif)));
+    ASSERT_EQ(m_gif->GetFrameCount(), 3u);
+    EXPECT_EQ(m_gif->GetFrameDelay(0), 100u);
+    EXPECT_EQ(m_gif->GetFrameDelay(1), 70u);
+    EXPECT_EQ(m_gif->GetFrameDelay(2), 20u);
+    EXPECT_TRUE(m_gif->IsPlaying());
+    EXPECT_TRUE(TimerArmed());
+    // Only the image is painted: nothing outside it.
+    painttest::Canvas canvas(40, 30, 0xFF123456);
+    m_win.PaintTo(canvas);
+    EXPECT_EQ(canvas.At(5, 5), 0xFF123456u);
+    EXPECT_EQ(canvas.CountNot({ 10, 10, 18, 16 }, 0xFF123456u), 48);
+}
+
+TEST_F(GifTest, TicksStepAndWrapWhileEachPaintShowsTheFrameBeforeTheCurrentOne)
+{
+    Open(L"bkimage=\"anim.gif\" autoplay=\"false\"");
+    EXPECT_FALSE(m_gif->IsPlaying());
+    EXPECT_FALSE(TimerArmed());
+    EXPECT_EQ(Shown(), kRed);
+    m_gif->PlayGif();
+    EXPECT_TRUE(m_gif->IsPlaying());
+    EXPECT_TRUE(TimerArmed());
+    struct Step {
+        UINT current;
+        uint32_t shown;
+    } steps[] = { { 1, kRed }, { 2, kGreen }, { 0, kBlue }, { 1, kRed }, { 2, kGreen } };
+    for (const Step& s : steps) {
+        Tick();
+        EXPECT_EQ(m_gif->GetCurrentFrame(), s.current);
+        EXPECT_EQ(Shown(), s.shown) << "current frame " << s.current;
+    }
+    // A paint without a tick catches up with the current frame.
+    EXPECT_EQ(Shown(), kBlue);
+    EXPECT_TRUE(TimerArmed());
+}
+
+TEST_F(GifTest, PauseKeepsTheFrameAndStopAlsoAfterPauseReturnsToTheFirst)
+{
+    OpenAndPlay();
+    Tick();
+    ASSERT_EQ(m_gif->GetCurrentFrame(), 1u);
+    m_gif->PauseGif();
+    EXPECT_FALSE(m_gif->IsPlaying());
+    EXPECT_FALSE(TimerArmed());
+    EXPECT_EQ(m_gif->GetCurrentFrame(), 1u);
+    m_gif->PlayGif();
+    EXPECT_TRUE(TimerArmed());
+    Tick();
+    EXPECT_EQ(m_gif->GetCurrentFrame(), 2u);
+
+    m_gif->PauseGif();
+    m_gif->StopGif();
+    EXPECT_EQ(m_gif->GetCurrentFrame(), 0u);
+    EXPECT_FALSE(m_gif->IsPlaying());
+    m_gif->PlayGif();
+    Tick();
+    EXPECT_EQ(m_gif->GetCurrentFrame(), 1u);
+
+    m_gif->StopGif();
+    EXPECT_EQ(m_gif->GetCurrentFrame(), 0u);
+    EXPECT_FALSE(TimerArmed());
+    EXPECT_EQ(m_gif->GetFrameCount(), 3u); // stopping keeps the image
+}
+
+TEST_F(GifTest, HidingStopsAndShowingPlays)
+{
+    OpenAndPlay();
+    Tick();
+    m_gif->SetVisible(false);
+    EXPECT_FALSE(m_gif->IsPlaying());
+    EXPECT_FALSE(TimerArmed());
+    EXPECT_EQ(m_gif->GetCurrentFrame(), 0u);
+    EXPECT_EQ(m_gif->GetFrameCount(), 3u);
+    m_gif->SetVisible(true);
+    EXPECT_TRUE(m_gif->IsPlaying());
+    EXPECT_TRUE(TimerArmed());
+}
+
+TEST_F(GifTest, TheWindowsTimerMessageStepsTheFrameAndOtherEventsEndAtTheControl)
+{
+    OpenAndPlay();
+    // The window timer id behind local id 100 is the manager's; the one that moves the frame is it.
+    for (WPARAM id = 0; id < 240 && m_gif->GetCurrentFrame() == 0; id++) {
+        ::SendMessageW(m_win.GetHWND(), WM_TIMER, id, 0);
+    }
+    EXPECT_EQ(m_gif->GetCurrentFrame(), 1u);
+    EXPECT_TRUE(TimerArmed());
+
+    Tick(99);
+    EXPECT_EQ(m_gif->GetCurrentFrame(), 1u);
+    m_root->events.clear();
+    for (int type : { UIEVENT_LBUTTONDOWN, UIEVENT_MOUSEMOVE, UIEVENT_KEYDOWN, UIEVENT_SETCURSOR }) {
+        basictest::SendEvent(*m_gif, type, 14, 13);
+    }
+    EXPECT_TRUE(m_root->events.empty());
+    EXPECT_EQ(m_gif->GetCurrentFrame(), 1u);
+}
+
+TEST_F(GifTest, StillImagesShowTheirFirstFrameWithoutATimer)
+{
+    // A one-frame image, and an animated one whose delays the image does not give.
+    struct Case {
+        LPCWSTR file;
+        bool dropDelays;
+        UINT frames;
+        uint32_t colour;
+    } cases[] = { { L"still.gif", false, 1, kWhite }, { L"anim.gif", true, 3, kRed } };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.file);
+        HostWindow win;
+        m_gif = Make<ProbeGif>(
+            (L"float=\"true\" pos=\"10,10,18,16\" autoplay=\"false\" bkimage=\"" + std::wstring(c.file) + L"\"")
+                .c_str());
+        win.Open(basictest::Root({ m_gif }), 40, 30);
+        if (c.dropDelays) m_gif->DropDelays();
+        EXPECT_EQ(m_gif->GetFrameCount(), c.frames);
+        m_gif->PlayGif();
+        EXPECT_FALSE(m_gif->IsPlaying());
+        EXPECT_FALSE(win.pm().KillTimer(m_gif, CGifAnimUI::GIF_TIMER_ID));
+        painttest::Canvas canvas(40, 30);
+        win.PaintTo(canvas);
+        EXPECT_EQ(Rgb(canvas.At(14, 13)), c.colour);
+        win.PaintTo(canvas);
+        EXPECT_EQ(Rgb(canvas.At(14, 13)), c.colour);
+    }
+}
+
+TEST_F(GifTest, DelaysMissingForSomeFramesReadAsDefaultAndNoFramesNeverDivide)
+{
+    // Frames written without a delay of their own are shown for the default time.
+    ASSERT_TRUE(painttest::WriteFileBytes(m_dir / L"nodelay.gif",
+                                          giftest::MakeGif(8, 6, { { giftest::BLUE, -1 }, { giftest::RED, -1 } })));
+    Open(L"bkimage=\"nodelay.gif\"");
+    EXPECT_EQ(m_gif->GetFrameCount(), 2u);
+    EXPECT_EQ(m_gif->GetFrameDelay(0), 100u);
+    EXPECT_EQ(m_gif->GetFrameDelay(1), 100u);
+    EXPECT_TRUE(m_gif->IsPlaying());
+
+    m_gif->SetBkImage(L"anim.gif");
+    Shown();
+    // The property listing fewer delays than frames: the rest are never read.
+    m_gif->KeepDelays(2);
+    EXPECT_EQ(m_gif->GetFrameDelay(0), 100u);
+    EXPECT_EQ(m_gif->GetFrameDelay(1), 70u);
+    EXPECT_EQ(m_gif->GetFrameDelay(2), 100u);
+    EXPECT_EQ(m_gif->GetFrameDelay(0xFFFFFFFFu), 100u);
+    Tick();
+    Tick();
+    EXPECT_EQ(m_gif->GetCurrentFrame(), 2u);
+
+    m_gif->ForgetFrames();
+    Tick();
+    EXPECT_EQ(m_gif->GetCurrentFrame(), 2u);
+    Shown(); // draws without selecting a frame
+}
+
+TEST_F(GifTest, TheSameImageAgainChangesNothingAndANewOneLoadsAtTheNextPaint)
+{
+    OpenAndPlay();
+    Tick();
+    m_gif->SetBkImage(L"anim.gif");
+    EXPECT_TRUE(m_gif->IsPlaying());
+    EXPECT_EQ(m_gif->GetCurrentFrame(), 1u);
+    EXPECT_EQ(m_gif->GetFrameCount(), 3u);
+
+    m_gif->SetBkImage(L"still.gif");
+    EXPECT_STREQ(m_gif->GetBkImage(), L"still.gif");
+    EXPECT_FALSE(m_gif->IsPlaying());
+    EXPECT_FALSE(TimerArmed());
+    EXPECT_EQ(m_gif->GetFrameCount(), 0u);
+    EXPECT_EQ(m_gif->GetCurrentFrame(), 0u);
+    EXPECT_EQ(Shown(), kWhite);
+    EXPECT_EQ(m_gif->GetFrameCount(), 1u);
+
+    m_gif->SetBkImage(NULL);
+    EXPECT_STREQ(m_gif->GetBkImage(), L"still.gif");
+    EXPECT_EQ(m_gif->GetFrameCount(), 1u);
+}
+
+TEST_F(GifTest, AutoSizeTakesThePixelSizeOfTheImage)
+{
+    struct Case {
+        LPCWSTR autosize;
+        int width, height;
+    } cases[] = { { L"true", 8, 6 }, { L"false", 20, 15 } };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "autosize " << c.autosize);
+        HostWindow win;
+        CGifAnimUI* gif = Make<CGifAnimUI>(
+            (L"float=\"true\" pos=\"10,10,30,25\" bkimage=\"anim.gif\" autosize=\"" + std::wstring(c.autosize) + L"\"")
+                .c_str());
+        EXPECT_EQ(gif->IsAutoSize(), c.width == 8);
+        win.Open(basictest::Root({ gif }), 40, 30);
+        win.Update();
+        EXPECT_EQ(gif->GetFixedWidth(), c.width);
+        EXPECT_EQ(gif->GetFixedHeight(), c.height);
+        EXPECT_EQ(gif->GetPos().right - gif->GetPos().left, c.width);
+        EXPECT_EQ(gif->GetPos().bottom - gif->GetPos().top, c.height);
+    }
+}
+
+TEST_F(GifTest, AFailedLoadIsRememberedUntilTheNextImageAndBrokenFilesPaintNothing)
+{
+    Open(L"bkimage=\"late.gif\"");
+    EXPECT_EQ(Shown(), 0u);
+    EXPECT_EQ(m_gif->GetFrameCount(), 0u);
+    // The file arriving later is not looked for at every paint.
+    ASSERT_TRUE(painttest::WriteFileBytes(m_dir / L"late.gif", giftest::MakeGif(8, 6, m_anim)));
+    EXPECT_EQ(Shown(), 0u);
+    EXPECT_EQ(m_gif->GetFrameCount(), 0u);
+    m_gif->SetBkImage(L"still.gif");
+    m_gif->SetBkImage(L"late.gif");
+    EXPECT_EQ(Shown(), kRed);
+    EXPECT_EQ(m_gif->GetFrameCount(), 3u);
+    EXPECT_TRUE(m_gif->IsPlaying());
+
+    const std::string good = giftest::MakeGif(8, 6, m_anim);
+    struct Case {
+        LPCWSTR file;
+        std::string bytes;
+    } cases[] = { { L"empty.gif", "" },
+                  { L"noise.gif", "GIF89a\x08\x00\x06\x00 this is no image at all" },
+                  { L"cut.gif", good.substr(0, 12) } };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.file);
+        ASSERT_TRUE(painttest::WriteFileBytes(m_dir / c.file, c.bytes));
+        m_gif->SetBkImage(c.file);
+        EXPECT_FALSE(m_gif->IsPlaying());
+        EXPECT_EQ(Shown(), 0u);
+        EXPECT_EQ(m_gif->GetFrameCount(), 0u);
+        m_gif->PlayGif();
+        EXPECT_FALSE(m_gif->IsPlaying());
+        Tick();
+        EXPECT_EQ(m_gif->GetCurrentFrame(), 0u);
+    }
+}
+
+TEST_F(GifTest, ReadsFromTheResourceZipAndFallsBackToThePlainPath)
+{
+    const std::string zip = painttest::MakeZip({ { "img/anim.gif", giftest::MakeGif(8, 6, m_anim) } });
+    ASSERT_TRUE(painttest::WriteFileBytes(m_dir / L"skin.zip", zip));
+    // "still.gif" lies in the resource folder but not in the zip: only its full path finds it.
+    const std::wstring stillPath = m_dir / L"still.gif";
+    for (bool cached : { false, true }) {
+        SCOPED_TRACE(testing::Message() << "cached " << cached);
+        CPaintManagerUI::SetResourceZip(L"skin.zip", cached);
+        HostWindow win;
+        CGifAnimUI* fromZip =
+            Make<CGifAnimUI>(L"float=\"true\" pos=\"0,0,8,6\" autoplay=\"false\" bkimage=\"IMG/Anim.gif\"");
+        CGifAnimUI* plain =
+            Make<CGifAnimUI>((L"float=\"true\" pos=\"10,0,18,6\" bkimage=\"" + stillPath + L"\"").c_str());
+        CGifAnimUI* relative = Make<CGifAnimUI>(L"float=\"true\" pos=\"20,0,28,6\" bkimage=\"still.gif\"");
+        win.Open(basictest::Root({ fromZip, plain, relative }), 40, 30);
+        EXPECT_EQ(fromZip->GetFrameCount(), 3u);
+        EXPECT_EQ(plain->GetFrameCount(), 1u);
+        EXPECT_EQ(relative->GetFrameCount(), 0u);
+        painttest::Canvas canvas(40, 30);
+        win.PaintTo(canvas);
+        EXPECT_EQ(Rgb(canvas.At(4, 3)), kRed);
+        EXPECT_EQ(Rgb(canvas.At(14, 3)), kWhite);
+        EXPECT_EQ(Rgb(canvas.At(24, 3)), 0u);
+        CPaintManagerUI::SetResourceZip(L"");
+    }
+}
+
+TEST_F(GifTest, TheSkinElementMakesTheControlWithItsAttributes)
+{
+    CDialogBuilder builder;
+    CControlUI* root =
+        builder.Create(L"<Window><Container><GifAnim name=\"gif\" float=\"true\" pos=\"10,10,30,30\" "
+                       L"bkimage=\"anim.gif\" autoplay=\"false\" autosize=\"true\"/></Container></Window>",
+                       NULL, NULL, &m_win.pm(), NULL);
+    ASSERT_NE(root, nullptr);
+    m_win.Open(root, 40, 30);
+    ASSERT_NE(m_win.pm().FindControl(L"gif"), nullptr);
+    CGifAnimUI* gif = static_cast<CGifAnimUI*>(m_win.pm().FindControl(L"gif")->GetInterface(L"GifAnim"));
+    ASSERT_NE(gif, nullptr);
+    EXPECT_STREQ(gif->GetBkImage(), L"anim.gif");
+    EXPECT_FALSE(gif->IsAutoPlay());
+    EXPECT_FALSE(gif->IsPlaying());
+    EXPECT_EQ(gif->GetFrameCount(), 3u);
+    EXPECT_EQ(gif->GetFixedWidth(), 8);
+}
+
+TEST_F(GifTest, RemovingAPlayingControlLeavesNoTimerBehind)
+{
+    Open(L"bkimage=\"anim.gif\"");
+    ASSERT_TRUE(m_gif->IsPlaying());
+    ASSERT_TRUE(m_root->Remove(m_gif));
+    m_win.Pump();
+    // A timer message for every id finds nothing to step.
+    for (WPARAM id = 0; id < 240; id++) ::SendMessageW(m_win.GetHWND(), WM_TIMER, id, 0);
+    m_win.Pump();
+}
+
+} // namespace
