@@ -135,9 +135,13 @@ TEST_F(RichEditTest, ReadOnlyRefusesTypingUntilSwitchedOff)
     m_edit->SetSel(-1, -1);
     Type(L"x");
     EXPECT_EQ(Str(m_edit->GetText()), L"keep");
+    // Code still changes the text of a read-only box.
+    m_edit->SetText(L"code");
+    EXPECT_EQ(Str(m_edit->GetText()), L"code");
     m_edit->SetReadOnly(false);
+    m_edit->SetSel(-1, -1);
     Type(L"x");
-    EXPECT_EQ(Str(m_edit->GetText()), L"keepx");
+    EXPECT_EQ(Str(m_edit->GetText()), L"codex");
 }
 
 TEST_F(RichEditTest, LimitStopsTypingAndZeroRestoresTheDefault)
@@ -276,6 +280,23 @@ TEST_F(RichEditTest, VerticalBarFollowsTheEngine)
     EXPECT_GT(m_edit->CharFromPos(CPoint(20, 20)), 100);
     m_edit->HomeUp();
     EXPECT_EQ(pBar->GetScrollPos(), 0);
+    // The plain wheel scrolls through the container's steps; with Control it zooms instead.
+    m_win.Wheel(100, 60, -WHEEL_DELTA);
+    EXPECT_GT(pBar->GetScrollPos(), 0);
+    m_edit->HomeUp();
+    int num = 0, den = 0;
+    m_edit->GetZoom(num, den);
+    EXPECT_EQ(num, 0);
+    POINT ptScreen = { 100, 60 };
+    ::ClientToScreen(Wnd(), &ptScreen);
+    {
+        ControlHeld held(true);
+        ::SendMessageW(Wnd(), WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, WHEEL_DELTA), MAKELPARAM(ptScreen.x, ptScreen.y));
+    }
+    EXPECT_EQ(pBar->GetScrollPos(), 0);
+    m_edit->GetZoom(num, den);
+    EXPECT_NE(num, den);
+    EXPECT_TRUE(m_edit->SetZoomOff());
     // Short text again: no bar.
     m_edit->SetText(L"short");
     m_win.Update();
