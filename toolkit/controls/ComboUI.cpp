@@ -70,6 +70,11 @@ CVerticalLayoutUI* CComboWnd::GetLayout() const
     return m_pLayout;
 }
 
+bool CComboWnd::HoldsRows() const
+{
+    return m_pLayout != NULL && m_pLayout->GetCount() > 0;
+}
+
 CPaintManagerUI* CComboWnd::GetPaintManager()
 {
     return &m_pm;
@@ -204,9 +209,8 @@ LRESULT CComboWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
         ForwardToOwner(UIEVENT_KEYDOWN, wParam, lParam, static_cast<TCHAR>(wParam));
         return 0;
     case WM_LBUTTONUP: {
-        POINT pt = {};
-        ::GetCursorPos(&pt);
-        ::ScreenToClient(m_hWnd, &pt);
+        // The point of the release itself: the shared pointer may have moved on since.
+        POINT pt = { static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)) };
         // Leaving the popup by its own scroll bar would make it useless.
         CControlUI* pControl = m_pm.FindControl(pt);
         if (pControl != NULL && wcscmp(pControl->GetClass(), L"ScrollBarUI") != 0) PostMessageW(WM_KILLFOCUS);
@@ -361,7 +365,7 @@ CSkinString CComboUI::GetText() const
 void CComboUI::SetPos(RECT rc)
 {
     // Closed, the rows are never laid out inside the combo; open, they are the popup's.
-    if (m_pWindow == NULL) {
+    if (m_pWindow == NULL || !m_pWindow->HoldsRows()) {
         RECT rcNull = { 0, 0, 0, 0 };
         for (int i = 0; i < m_items.GetSize(); i++) static_cast<CControlUI*>(m_items[i])->SetPos(rcNull);
     }

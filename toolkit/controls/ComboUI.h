@@ -28,6 +28,8 @@ public:
     void Detach();
 
     CVerticalLayoutUI* GetLayout() const;
+    // True while the rows are lent to the popup's layout.
+    bool HoldsRows() const;
     CPaintManagerUI* GetPaintManager();
 
     LPCTSTR GetWindowClassName() const override;
