@@ -437,9 +437,12 @@ TEST_F(RichEditTest, RemovedBoxLeavesNoPathToTheEngine)
     Open(L"text=\"abc\"", true);
     Focus();
     EXPECT_EQ(m_win.pm().GetCurrentCaretRichEdit(), m_edit);
+    // An engine timer is running when the box goes.
+    ASSERT_TRUE(Host()->TxSetTimer(3, 1));
     static_cast<CContainerUI*>(m_win.pm().GetRoot())->Remove(m_edit);
     m_edit = nullptr;
     m_win.Pump();
+    m_win.Clear();
     EXPECT_EQ(m_win.pm().GetCurrentCaretRichEdit(), nullptr);
     // Input, timers and paints after the removal find nothing of it.
     Type(L"x");
@@ -447,6 +450,9 @@ TEST_F(RichEditTest, RemovedBoxLeavesNoPathToTheEngine)
     ::SendMessageW(Wnd(), WM_TIMER, 241, 0);
     m_win.Update();
     m_win.Click(100, 60);
+    ::Sleep(30);
+    m_win.Pump();
+    EXPECT_EQ(m_win.Count(L"timer"), 0);
 }
 
 TEST(RichEditWithoutHost, OperationsAnswerTheirDefaults)

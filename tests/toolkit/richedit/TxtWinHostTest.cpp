@@ -173,6 +173,24 @@ TEST_F(RichEditTest, HostAnswersItsInterfacesAndCountsReferences)
     EXPECT_NE(pHost->GetTextServices(), nullptr);
 }
 
+TEST_F(RichEditTest, EngineTimersRunOnTheManagersControlTimers)
+{
+    Open();
+    ASSERT_TRUE(Host()->TxSetTimer(7, 1));
+    for (int i = 0; i < 300 && m_win.Count(L"timer", m_edit) == 0; i++) {
+        ::Sleep(10);
+        m_win.Pump();
+    }
+    ASSERT_GE(m_win.Count(L"timer", m_edit), 1);
+    EXPECT_EQ(m_win.notes.back().wParam, 7u);
+    Host()->TxKillTimer(7);
+    m_win.Pump();
+    m_win.Clear();
+    ::Sleep(50);
+    m_win.Pump();
+    EXPECT_EQ(m_win.Count(L"timer"), 0);
+}
+
 TEST(TxtWinHostCreate, HalfBuiltHostIsDiscardedWithoutEngineCalls)
 {
     // Without a manager the host fails before any engine exists: it is deleted, once, and the
