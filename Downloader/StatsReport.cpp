@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "CurlHandles.h"
 #include "TlsPeerCheck.h"
 #include "UpdateRequest.h"
 #include "common/TextConvert.h"
@@ -12,17 +13,6 @@
 #ifndef ZEL_STATS_HOST
 #define ZEL_STATS_HOST "127.0.0.1"
 #endif
-
-namespace {
-
-struct CurlEasyCleanup {
-    void operator()(CURL* h) const { curl_easy_cleanup(h); }
-};
-struct CurlListCleanup {
-    void operator()(curl_slist* l) const { curl_slist_free_all(l); }
-};
-
-} // namespace
 
 std::string BuildReportBody(bool started, long long seconds, const std::string& uid)
 {
@@ -48,16 +38,9 @@ std::string PostJson(const std::string& bodyUtf8, const std::string& url)
     std::string reply;
     CURLcode result = CURLE_FAILED_INIT;
     {
-        std::unique_ptr<CURL, CurlEasyCleanup> curl(curl_easy_init());
+        CurlEasyPtr curl(curl_easy_init());
         if (curl) {
-            curl_slist* raw = nullptr;
-            for (const char* header :
-                 { "Content-Type: application/json", "Accept: application/json", "charsets: utf-8" }) {
-                curl_slist* grown = curl_slist_append(raw, header);
-                if (!grown) break;
-                raw = grown;
-            }
-            std::unique_ptr<curl_slist, CurlListCleanup> headers(raw);
+            CurlListPtr headers = MakeJsonHeaders();
             CURL* h = curl.get();
             curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
             curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, "POST");
@@ -67,11 +50,7 @@ std::string PostJson(const std::string& bodyUtf8, const std::string& url)
             curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
             curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
             // The report carries the account's id: it goes only to the verified statistics host.
-            curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
-            curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
-            curl_easy_setopt(h, CURLOPT_CERTINFO, 1L);
-            curl_easy_setopt(h, CURLOPT_PREREQFUNCTION, TlsPeerPrereq);
-            curl_easy_setopt(h, CURLOPT_PREREQDATA, h);
+            RequireTrustedPeer(h);
             curl_easy_setopt(h, CURLOPT_POSTFIELDS, bodyUtf8.c_str());
             curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(bodyUtf8.size()));
             curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, CurlWriteToString);

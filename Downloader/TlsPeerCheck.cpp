@@ -122,3 +122,12 @@ int TlsPeerPrereq(void* handle, char*, char*, int, int)
         return CURL_PREREQFUNC_ABORT;
     }
 }
+
+void RequireTrustedPeer(CURL* handle)
+{
+    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
+    curl_easy_setopt(handle, CURLOPT_CERTINFO, 1L);
+    curl_easy_setopt(handle, CURLOPT_PREREQFUNCTION, TlsPeerPrereq);
+    curl_easy_setopt(handle, CURLOPT_PREREQDATA, handle);
+}

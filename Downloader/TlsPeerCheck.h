@@ -10,3 +10,7 @@
 // as its data (TlsPeerPrereq).
 bool PeerCertificateTrusted(CURL* handle);
 int TlsPeerPrereq(void* handle, char* remoteIp, char* localIp, int remotePort, int localPort);
+
+// Asks libcurl to verify the peer and host name and adds our own check above as the
+// handle's pre-request step.
+void RequireTrustedPeer(CURL* handle);

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "CurlHandles.h"
 #include "ProcessEnd.h"
 #include "common/TextConvert.h"
 #include "TlsPeerCheck.h"
@@ -17,13 +18,6 @@ struct CurlGlobal {
     ~CurlGlobal() { curl_global_cleanup(); }
     CurlGlobal(const CurlGlobal&) = delete;
     CurlGlobal& operator=(const CurlGlobal&) = delete;
-};
-
-struct CurlEasyDeleter {
-    void operator()(CURL* h) const { curl_easy_cleanup(h); }
-};
-struct CurlListDeleter {
-    void operator()(curl_slist* l) const { curl_slist_free_all(l); }
 };
 
 } // namespace
@@ -48,16 +42,10 @@ UpdateReplyFetch FetchUpdateReply(const std::string& url)
 {
     UpdateReplyFetch result;
     CurlGlobal global;
-    std::unique_ptr<CURL, CurlEasyDeleter> curl(curl_easy_init());
+    CurlEasyPtr curl(curl_easy_init());
     if (!curl) return result; // nothing received: decodes as an empty reply
 
-    curl_slist* raw = nullptr;
-    for (const char* header : { "Content-Type: application/json", "Accept: application/json", "charsets: utf-8" }) {
-        curl_slist* grown = curl_slist_append(raw, header);
-        if (!grown) break;
-        raw = grown;
-    }
-    std::unique_ptr<curl_slist, CurlListDeleter> headers(raw);
+    CurlListPtr headers = MakeJsonHeaders();
 
     CURL* h = curl.get();
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
@@ -75,11 +63,7 @@ UpdateReplyFetch FetchUpdateReply(const std::string& url)
     // A reply announced as larger than any real one is refused before its body is read.
     curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxReplyBytes));
     // The reply names the programs we run next: an unverified peer could replace them.
-    curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl_easy_setopt(h, CURLOPT_CERTINFO, 1L);
-    curl_easy_setopt(h, CURLOPT_PREREQFUNCTION, TlsPeerPrereq);
-    curl_easy_setopt(h, CURLOPT_PREREQDATA, h);
+    RequireTrustedPeer(h);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, CurlWriteToString);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &result.body);
 
