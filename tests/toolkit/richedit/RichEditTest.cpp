@@ -479,18 +479,36 @@ TEST(RichEditWithoutHost, OperationsAnswerTheirDefaults)
     EXPECT_EQ(lResult, 7);
 }
 
-TEST(RichEditBuilder, ElementNameMakesARichEdit)
+TEST(RichEditSkin, ElementAndAttributesFromASkin)
 {
-    int n = 0;
-    const SkinControlEntry* table = GetSkinControlTable(&n);
-    CControlUI* p = NULL;
-    for (int i = 0; i < n; i++)
-        if (wcscmp(table[i].pstrName, L"RichEdit") == 0) p = table[i].pfnCreate();
-    ASSERT_NE(p, nullptr);
-    EXPECT_STREQ(p->GetClass(), L"RichEditUI");
-    EXPECT_EQ(p->GetInterface(L"RichEdit"), static_cast<CRichEditUI*>(p));
-    EXPECT_NE(p->GetInterface(L"IContainer"), nullptr);
-    delete p;
+    richtest::RecordingHost win;
+    CDialogBuilder builder;
+    CControlUI* pRoot = builder.Create(
+        L"<Window><Container><RichEdit name=\"re\" float=\"true\" pos=\"0,0,150,60\" text=\"from skin\" "
+        L"wantreturn=\"false\" rich=\"false\" vscrollbar=\"true\" maxchar=\"20\" textpadding=\"2,3,4,5\"/>"
+        L"</Container></Window>");
+    ASSERT_NE(pRoot, nullptr);
+    win.Open(pRoot, 200, 100);
+    CControlUI* pControl = win.pm().FindControl(L"re");
+    ASSERT_NE(pControl, nullptr);
+    EXPECT_STREQ(pControl->GetClass(), L"RichEditUI");
+    CRichEditUI* pEdit = static_cast<CRichEditUI*>(pControl->GetInterface(L"RichEdit"));
+    ASSERT_EQ(pEdit, static_cast<CRichEditUI*>(pControl));
+    EXPECT_NE(pControl->GetInterface(L"IContainer"), nullptr);
+    EXPECT_EQ(Str(pEdit->GetText()), L"from skin");
+    EXPECT_FALSE(pEdit->IsWantReturn());
+    EXPECT_TRUE(pEdit->IsWantTab());
+    EXPECT_FALSE(pEdit->IsRich());
+    ASSERT_NE(pEdit->GetTextHost(), nullptr);
+    EXPECT_TRUE(pEdit->GetTextHost()->GetStyle() & WS_VSCROLL);
+    DWORD dwMax = 0;
+    pEdit->GetTextHost()->TxGetMaxLength(&dwMax);
+    EXPECT_EQ(dwMax, 20u);
+    // The text area is the item less the padding (no bar is needed for one line).
+    const RECT rc = pEdit->GetTextHost()->GetControlRect();
+    EXPECT_EQ(rc.left, 2);
+    EXPECT_EQ(rc.top, 3);
+    EXPECT_EQ(rc.bottom, 55);
 }
 
 } // namespace
