@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# `make demo`: the updater's whole road under Wine, shown on an Xvfb screen: builds what it
-# needs for the architecture this machine's Wine runs, then runs tools/demo_road.py (release
-# server, generated package, ZelLoader.exe from the ready folder, screenshots, the record).
+# `make demo`: the updater's whole road under Wine, shown on an Xvfb screen, then the launcher's
+# road (host -> launcher -> updater -> game -> host): builds what it needs for the architecture
+# this machine's Wine runs, then runs tools/demo_road.py (release server, generated package,
+# ZelLoader.exe from the ready folder, screenshots, the record) and tools/demo_launcher.py.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ZEL_BUILD_DIR:-$root/build}
@@ -12,7 +13,7 @@ mkdir -p "$build"
 arch=$(wine_env_arch)
 wine_env_init "$build" "$arch"
 trap wine_env_stop EXIT INT TERM
-"$root/tools/build.sh" "$arch" "$build/$arch" ready game_standin road_driver download_probe msgbox_driver || exit 1
+"$root/tools/build.sh" "$arch" "$build/$arch" ready game_standin road_driver download_probe msgbox_driver launcher_host || exit 1
 if [ ! -f "$WINEPREFIX/.zel-prefix-made" ]; then
   wine_env_make_prefix && touch "$WINEPREFIX/.zel-prefix-made" || exit 1
 fi

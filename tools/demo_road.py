@@ -2,7 +2,8 @@
 """`make demo`, the updater's road for a newcomer (run by tools/demo.sh inside the Wine set-up):
 the release server on 127.0.0.1 with a generated package, ZelLoader.exe from the ready folder
 under Wine with its window shown on the Xvfb screen, screenshots while it downloads and while
-it unpacks, and the road's record at the end.
+it unpacks, and the road's record at the end. Then the launcher's road (demo_launcher.py):
+host -> launcher -> ZelLoader.exe -> game -> host told.
 
 Usage: demo_road.py BUILD-DIR (the architecture's build folder, e.g. build/x86_64)"""
 import os
@@ -15,6 +16,7 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "downloader", "road"))
 import road_fixture as rf  # noqa: E402
+import demo_launcher  # noqa: E402
 
 SPEED_TEXT_AREA = (300, 246, 492, 268)   # where the skin shows the speed, client coordinates
 BAR_AREA = (30, 278, 490, 286)           # the progress bar's inside
@@ -191,7 +193,9 @@ def main(argv):
         say("  %-22s %s" % (label, best[phase][0] if phase in best else "(not caught)"))
     ok = bool(record) and result.exit_code == 0 and bool(reports)
     say("demo: %s" % ("the road ran end to end" if ok else "the road did NOT complete"))
-    return 0 if ok else 1
+    say("")
+    launcher_ok = demo_launcher.run(build, cert, os.path.join(work, "launcher"), say)
+    return 0 if ok and launcher_ok else 1
 
 
 if __name__ == "__main__":

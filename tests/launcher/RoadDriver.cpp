@@ -10,7 +10,8 @@
 //   BackSysClose / ForeSysClose   the system menu's close command of either window
 // "fore.txt" gets the fore dialog's handle and "place.txt" the page's rectangle in the
 // dialog. A third line "Close" presses the close button after a call that returned (the
-// page stays); "Again" makes the same call a second time.
+// page stays); "Again" makes the same call a second time. While a file "hold" lies beside
+// the program the page waits, shown, until a file "go" appears there too.
 #include <windows.h>
 #include <oleauto.h>
 
@@ -77,6 +78,10 @@ void CALLBACK Drive(HWND, UINT, UINT_PTR timer, DWORD)
     CLoginDlg* dialog = CLoginDlg::Current();
     if (!dialog || !::IsWindowVisible(dialog->m_hWnd) || !::IsWindowVisible(::GetParent(dialog->m_hWnd)))
         return; // the page is not up yet
+    const std::wstring folder = GetCurrentModuleDirectory();
+    if (::GetFileAttributesW((folder + L"hold").c_str()) != INVALID_FILE_ATTRIBUTES &&
+        ::GetFileAttributesW((folder + L"go").c_str()) == INVALID_FILE_ATTRIBUTES)
+        return;
     ::KillTimer(nullptr, timer);
 
     std::ifstream script((GetCurrentModuleDirectory() + L"road.txt").c_str());
