@@ -47,10 +47,12 @@ public:
     // From an arena that is never given back, so no freed block is ever reused.
     static void* operator new(size_t n)
     {
-        alignas(16) static unsigned char arena[1 << 20];
+        const size_t kArena = 1 << 20;
+        static unsigned char* arena =
+            static_cast<unsigned char*>(::VirtualAlloc(NULL, kArena, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
         static size_t used = 0;
         n = (n + 15) & ~static_cast<size_t>(15);
-        if (used + n > sizeof(arena)) throw std::bad_alloc();
+        if (arena == NULL || used + n > kArena) throw std::bad_alloc();
         void* p = arena + used;
         used += n;
         return p;
@@ -223,6 +225,35 @@ TEST_F(ComboTest, AClickOnARowSelectsAndClosesButTheScrollBarKeepsItOpen)
     // The rows' item clicks stay with the popup, whose manager only the popup hears.
     EXPECT_EQ(m_win.Types(), (std::vector<std::wstring>{ L"itemselect" }));
     EXPECT_STREQ(m_combo->GetText().GetData(), (L"row" + std::to_wstring(iRow)).c_str());
+}
+
+TEST_F(ComboTest, OpeningShowsTheSelectedRowAndLosingTheFocusCloses)
+{
+    Open(50);
+    m_combo->SelectItem(40);
+    m_win.Clear();
+    ASSERT_TRUE(m_combo->Activate());
+    m_win.Pump();
+    HWND hPopup = Popup(m_combo);
+    ASSERT_NE(hPopup, (HWND)NULL);
+    // The first layout scrolled row 40 into the popup's view.
+    CVerticalLayoutUI* pLayout = m_combo->GetDropWindow()->GetLayout();
+    const RECT rcView = pLayout->GetPos();
+    const RECT rcRow = m_combo->GetItemAt(40)->GetPos();
+    EXPECT_GE(rcRow.top, rcView.top);
+    EXPECT_LE(rcRow.bottom, rcView.bottom);
+    EXPECT_GT(pLayout->GetScrollPos().cy, 0);
+    // The wheel in the popup moves the selection and keeps it in view.
+    ::PostMessageW(hPopup, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), 0);
+    m_win.Pump();
+    EXPECT_EQ(m_combo->GetCurSel(), 41);
+    // Another window takes the focus: the popup closes and gives the rows back.
+    ::SetFocus(m_win.GetHWND());
+    m_win.Pump();
+    EXPECT_FALSE(::IsWindow(hPopup));
+    ExpectRowsIn(&m_win.pm(), m_combo);
+    EXPECT_EQ(m_win.Count(L"dropdown"), 1);
+    EXPECT_EQ(Selections(), (std::vector<std::pair<WPARAM, LPARAM>>{ { 41, 40 } }));
 }
 
 TEST_F(ComboTest, ThePopupIsSizedByItsRowsAndOpensUpwardsAtTheBottomOfTheWorkArea)
