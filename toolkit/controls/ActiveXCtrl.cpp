@@ -75,6 +75,8 @@ HRESULT CActiveXCtrl::CreateActiveXWnd()
         m_pWindow = NULL;
         return E_FAIL;
     }
+    // Made while the control is hidden, it starts hidden.
+    if (!m_pOwner->IsVisible()) ::ShowWindow(hWnd, SW_HIDE);
     m_pOwner->m_hwndHost = hWnd;
     return S_OK;
 }

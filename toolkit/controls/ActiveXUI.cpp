@@ -33,9 +33,13 @@ private:
     T* m_p;
 };
 
+// The mouse messages a windowless object is offered: up to the extra buttons' double click
+// (the platform's own last mouse message moves with its version).
+const UINT kMouseLast = 0x020D;
+
 inline bool IsMouseMessage(UINT uMsg)
 {
-    return uMsg >= WM_MOUSEFIRST && uMsg <= WM_MOUSELAST;
+    return uMsg >= WM_MOUSEFIRST && uMsg <= kMouseLast;
 }
 
 } // namespace
@@ -205,7 +209,7 @@ LRESULT CActiveXUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, bool
         //    pointer's place in the paint window.
         if (!m_pControl->m_bCaptured) {
             POINT pt = { static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)) };
-            if (uMsg == WM_SETCURSOR || uMsg == WM_MOUSEWHEEL || uMsg == WM_MOUSEHWHEEL) {
+            if (uMsg == WM_SETCURSOR || uMsg == WM_MOUSEWHEEL) {
                 if (uMsg == WM_SETCURSOR) ::GetCursorPos(&pt);
                 ::ScreenToClient(m_hwndHost, &pt);
             }

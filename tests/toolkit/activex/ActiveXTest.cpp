@@ -193,6 +193,49 @@ TEST_F(ActiveXCreation, DelayCreateFalseCreatesAtOnce)
     EXPECT_EQ(2, fakes::LiveControls());
 }
 
+TEST_F(ActiveXCreation, SkinElementsMakeWindowlessAndWindowedObjects)
+{
+    const std::wstring xml = std::wstring(L"<Window><Container>") +
+                             L"<ActiveX name=\"wl\" float=\"true\" pos=\"10,10,70,50\" clsid=\"" + kWindowlessText +
+                             L"\"/>" + L"<ActiveX name=\"wd\" float=\"true\" pos=\"80,10,150,90\" clsid=\"" +
+                             kWindowedText + L"\"/>" +
+                             L"<ActiveX name=\"none\" float=\"true\" pos=\"0,60,40,90\" clsid=\"No.Such.ProgId.1\"/>" +
+                             L"</Container></Window>";
+    CDialogBuilder builder;
+    CControlUI* pRoot = builder.Create(xml.c_str());
+    ASSERT_NE(nullptr, pRoot);
+    EXPECT_EQ(0, fakes::LiveControls()) << "created at the first layout";
+    m_win->Open(pRoot, 160, 100);
+
+    CActiveXUI* pWindowless = static_cast<CActiveXUI*>(m_win->pm().FindControl(L"wl"));
+    CActiveXUI* pWindowed = static_cast<CActiveXUI*>(m_win->pm().FindControl(L"wd"));
+    CActiveXUI* pNone = static_cast<CActiveXUI*>(m_win->pm().FindControl(L"none"));
+    ASSERT_NE(nullptr, pWindowless);
+    ASSERT_NE(nullptr, pWindowed);
+    ASSERT_NE(nullptr, pNone);
+    EXPECT_STREQ(L"ActiveXUI", pWindowless->GetClass());
+    EXPECT_EQ(static_cast<void*>(pWindowless), pWindowless->GetInterface(L"ActiveX"));
+    EXPECT_EQ(2, fakes::LiveControls());
+    EXPECT_EQ(1, m_win->Count(L"showactivex", pWindowless));
+    EXPECT_EQ(1, m_win->Count(L"showactivex", pWindowed));
+    EXPECT_EQ(0, m_win->Count(L"showactivex", pNone));
+    EXPECT_EQ(PaintWindow(), pWindowless->GetHostWindow());
+    ASSERT_NE(nullptr, pWindowed->GetHostWindow());
+    EXPECT_EQ(PaintWindow(), ::GetParent(pWindowed->GetHostWindow()));
+    EXPECT_EQ(nullptr, pNone->GetHostWindow());
+
+    // Only the windowless object is drawn into the tree's DC.
+    painttest::Canvas canvas(160, 100, 0xFF000000);
+    m_win->PaintTo(canvas);
+    const uint32_t fill = (GetRValue(kFill) << 16) | (GetGValue(kFill) << 8) | GetBValue(kFill);
+    EXPECT_EQ(fill, basictest::Rgb(canvas.At(10, 10)));
+    EXPECT_EQ(fill, basictest::Rgb(canvas.At(69, 49)));
+    RECT rcWindowed = { 80, 10, 150, 90 };
+    RECT rcNone = { 0, 60, 40, 90 };
+    EXPECT_EQ(0, canvas.CountNot(rcWindowed, 0xFF000000));
+    EXPECT_EQ(0, canvas.CountNot(rcNone, 0xFF000000));
+}
+
 TEST_F(ActiveXCreation, ClassTextsAreReadAsClassIdsOrProgIds)
 {
     CActiveXUI control;
