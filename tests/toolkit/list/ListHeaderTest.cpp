@@ -299,3 +299,50 @@ TEST_F(ListHeader, WithoutItsHeaderTheListStillLaysOutAndScrollsItsRows)
     EXPECT_TRUE(List()->Add(new CListHeaderItemUI));
     EXPECT_EQ(1, List()->GetListInfo()->nColumns);
 }
+
+// ---- painting ----
+
+TEST_F(ListHeader, ItemsPaintTheirStateImageAndTheSeparator)
+{
+    Open(L"<List name=\"list\"><ListHeader height=\"24\"><ListHeaderItem width=\"100\"/><ListHeaderItem/>"
+         L"</ListHeader>" + Rows(2) + L"</List>");
+    // The images exist before the item names them: a name that failed to load stays failed.
+    basictest::AddSolidImage(m_win.pm(), L"n", 0xFF102030);
+    basictest::AddSolidImage(m_win.pm(), L"h", 0xFF405060);
+    basictest::AddSolidImage(m_win.pm(), L"p", 0xFF708090);
+    basictest::AddSolidImage(m_win.pm(), L"s", 0xFFFF0000);
+    Column(List(), 0)->ApplyAttributeList(L"normalimage=\"n\" hotimage=\"h\" pushedimage=\"p\" sepimage=\"s\"");
+    auto paintAt = [this](int x, int y) {
+        painttest::Canvas canvas(300, 200, 0xFFFFFFFF);
+        m_win.PaintTo(canvas);
+        return basictest::Rgb(canvas.At(x, y));
+    };
+    EXPECT_EQ(0x102030u, paintAt(50, 12));
+    EXPECT_EQ(0xFF0000u, paintAt(97, 12)); // the separator strip, 96..100
+    EXPECT_EQ(0x102030u, paintAt(95, 12));
+    m_win.Move(50, 12);
+    EXPECT_EQ(0x405060u, paintAt(50, 12));
+    m_win.Down(50, 12);
+    EXPECT_EQ(0x708090u, paintAt(50, 12));
+    EXPECT_EQ(0xFF0000u, paintAt(97, 12));
+    m_win.Up(50, 12);
+    EXPECT_EQ(0x405060u, paintAt(50, 12));
+}
+
+TEST_F(ListHeader, ScrolledRowsPaintOnlyInsideTheBody)
+{
+    Open(L"<List name=\"list\" vscrollbar=\"true\" bkcolor=\"#FFFFFFFF\" itembkcolor=\"#FFFF0000\" "
+         L"itemaltbk=\"true\" itemselectedbkcolor=\"#FF0000FF\"><ListHeader height=\"24\" bkcolor=\"#FF00FF00\">"
+         L"<ListHeaderItem/></ListHeader>" + Rows(23) + L"</List>");
+    List()->SetScrollPos(CSize(0, 10)); // row 0 at 14..34, partly behind the header
+    ASSERT_EQ(14, Row(0)->GetPos().top);
+    ASSERT_TRUE(List()->SelectItem(2));
+    ASSERT_EQ(10, List()->GetScrollPos().cy);
+    painttest::Canvas canvas(300, 200, 0xFF000000);
+    m_win.PaintTo(canvas);
+    EXPECT_EQ(0x00FF00u, basictest::Rgb(canvas.At(50, 20))); // the header, not row 0
+    EXPECT_EQ(0xFF0000u, basictest::Rgb(canvas.At(50, 26))); // row 0
+    EXPECT_EQ(0xFFFFFFu, basictest::Rgb(canvas.At(50, 40))); // row 1: odd rows take no item colour
+    EXPECT_EQ(0x0000FFu, basictest::Rgb(canvas.At(50, 60))); // row 2, selected
+    EXPECT_EQ(0xFF0000u, basictest::Rgb(canvas.At(50, 100))); // row 4
+}

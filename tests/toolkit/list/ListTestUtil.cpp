@@ -6,31 +6,15 @@ using namespace SkinUI;
 
 namespace listtest {
 
-int TestRow::s_live = 0;
-
 TestRow::TestRow()
 {
-    ++s_live;
     m_cxyFixed.cy = 20;
-}
-
-TestRow::~TestRow()
-{
-    --s_live;
 }
 
 LPVOID TestRow::GetInterface(LPCTSTR pstrName)
 {
     if (wcscmp(pstrName, L"ListItem") == 0) return static_cast<IListItemUI*>(this);
     return CControlUI::GetInterface(pstrName);
-}
-
-bool TestRow::Activate()
-{
-    if (!CControlUI::Activate()) return false;
-    ++activations;
-    if (m_pManager != NULL) m_pManager->SendNotify(this, L"itemactivate");
-    return true;
 }
 
 void TestRow::SetOwner(CControlUI* pOwner)
@@ -40,7 +24,7 @@ void TestRow::SetOwner(CControlUI* pOwner)
 
 bool TestRow::Select(bool bSelect)
 {
-    if (!IsEnabled()) return false;
+    if (!IsEnabled() || (bSelect && refuse)) return false;
     if (bSelect == m_bSelected) return true;
     m_bSelected = bSelect;
     if (bSelect && m_pOwner != NULL) m_pOwner->SelectItem(m_iIndex);
@@ -61,16 +45,7 @@ void TestRow::DoEvent(TEventUI& event)
     case UIEVENT_LBUTTONDOWN:
         if (IsEnabled()) Select(true);
         return;
-    case UIEVENT_LBUTTONUP:
-        if (IsEnabled() && m_pManager != NULL) m_pManager->SendNotify(this, L"itemclick");
-        return;
     case UIEVENT_KEYDOWN:
-        if (event.key == VK_RETURN) {
-            Activate();
-            return;
-        }
-        if (m_pOwner != NULL) m_pOwner->DoEvent(event);
-        return;
     case UIEVENT_MOUSEWHEEL:
         if (m_pOwner != NULL) m_pOwner->DoEvent(event);
         return;
@@ -81,8 +56,8 @@ void TestRow::DoEvent(TEventUI& event)
 
 void TestRow::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
-    if (wcscmp(pstrName, L"key") == 0)
-        key = _wtoi(pstrValue);
+    if (wcscmp(pstrName, L"refuse") == 0)
+        refuse = wcscmp(pstrValue, L"true") == 0;
     else if (wcscmp(pstrName, L"expandable") == 0)
         expandable = wcscmp(pstrValue, L"true") == 0;
     else
@@ -93,8 +68,7 @@ void TestRow::DoPaint(HDC hDC, const RECT& rcPaint)
 {
     RECT rc;
     if (!::IntersectRect(&rc, &rcPaint, &m_rcItem)) return;
-    const DWORD color = m_bSelected ? kSelected : m_dwBackColor;
-    if (color != 0) CRenderEngine::DrawColor(hDC, m_rcItem, color);
+    if (m_dwBackColor != 0) CRenderEngine::DrawColor(hDC, m_rcItem, m_dwBackColor);
 }
 
 CControlUI* RowFactory::CreateControl(LPCTSTR pstrClass)
@@ -106,7 +80,7 @@ CControlUI* RowFactory::CreateControl(LPCTSTR pstrClass)
 std::wstring Rows(int n, const std::wstring& attributes)
 {
     std::wstring out;
-    for (int i = 0; i < n; ++i) out += L"<TestRow " + attributes + L"/>";
+    for (int i = 0; i < n; ++i) out += L"<ListLabelElement height=\"20\" " + attributes + L"/>";
     return out;
 }
 
@@ -122,7 +96,12 @@ void ListWindowTest::Open(const std::wstring& body, int w, int h)
     ASSERT_STREQ(L"ListUI", m_list->GetClass());
 }
 
-TestRow* ListWindowTest::Row(int i) const
+CListLabelElementUI* ListWindowTest::Row(int i) const
+{
+    return static_cast<CListLabelElementUI*>(m_list->GetItemAt(i));
+}
+
+TestRow* ListWindowTest::OwnRow(int i) const
 {
     return static_cast<TestRow*>(m_list->GetItemAt(i));
 }

@@ -6,24 +6,19 @@
 #include "../basic/BasicTestUtil.h"
 #include "core/DialogBuilder.h"
 #include "controls/ListUI.h"
+#include "controls/ListLabelElementUI.h"
 
 namespace listtest {
 
-// A small row of the tests' own: selects on button down, reports "itemclick" on button up and
-// "itemactivate" on activation, hands keys and the wheel to its owner, and paints its
-// background colour (or kSelected while selected). "expandable" lets it expand, "key" is
-// what the sorting tests order by.
+// A row of the tests' own for what no standard row does: "expandable" lets it expand, and
+// "refuse" makes it refuse to be selected although it is enabled. It selects on button down,
+// hands keys and the wheel to its owner and paints its background colour.
 class TestRow : public SkinUI::CControlUI, public SkinUI::IListItemUI {
 public:
-    static const DWORD kSelected = 0xFF2040C0;
-    static int s_live;
-
     TestRow();
-    ~TestRow() override;
 
     LPCTSTR GetClass() const override { return L"TestRowUI"; }
     LPVOID GetInterface(LPCTSTR pstrName) override;
-    bool Activate() override;
     void DoEvent(SkinUI::TEventUI& event) override;
     void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
     void DoPaint(HDC hDC, const RECT& rcPaint) override;
@@ -38,9 +33,8 @@ public:
     bool Expand(bool bExpand = true) override;
     void DrawItemText(HDC, const RECT&) override {}
 
-    int key = 0;
     bool expandable = false;
-    int activations = 0;
+    bool refuse = false;
 
 private:
     int m_iIndex = -1;
@@ -55,17 +49,17 @@ public:
     SkinUI::CControlUI* CreateControl(LPCTSTR pstrClass) override;
 };
 
-// "n" rows of the given attributes, as skin text.
+// "n" label rows 20 pixels high with the given attributes, as skin text.
 std::wstring Rows(int n, const std::wstring& attributes = L"");
 
 // A window 300 x 200 (unless told otherwise) whose root is a vertical layout around the
 // skin text given; the list is the control named "list".
 class ListWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override { TestRow::s_live = 0; }
     void Open(const std::wstring& body, int w = 300, int h = 200);
     SkinUI::CListUI* List() const { return m_list; }
-    TestRow* Row(int i) const;
+    SkinUI::CListLabelElementUI* Row(int i) const;
+    TestRow* OwnRow(int i) const;
     // Lays the window out again.
     void Relayout();
     // Recorded "itemselect" notifications as (new, old) pairs.
