@@ -30,6 +30,9 @@ public:
     // stay the player's until then) and their addresses.
     const std::wstring& LastText(int index) const { return m_lastText[index]; }
     const void* LastString(int index) const { return m_lastString[index]; }
+    // How often the memory allocator was asked about or told to free those strings while
+    // the event ran (a sink that frees what it borrowed does it there).
+    int LastStringFrees() const { return m_lastFrees; }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
@@ -52,6 +55,7 @@ private:
 
     std::wstring m_lastText[2];
     const void* m_lastString[2];
+    int m_lastFrees;
 };
 
 } // namespace fakes
