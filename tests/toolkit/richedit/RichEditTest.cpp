@@ -92,7 +92,8 @@ TEST_F(RichEditTest, ReturnPolicyInsertsOrNotifies)
         { L"wantctrlreturn=\"false\"", false, 2, 0 },
     };
     for (const ReturnCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << "attributes [" << std::string(c.attributes, c.attributes + wcslen(c.attributes))
+        SCOPED_TRACE(testing::Message() << "attributes ["
+                                        << std::string(c.attributes, c.attributes + wcslen(c.attributes))
                                         << "] control " << c.control);
         richtest::RecordingHost win;
         CRichEditUI* pEdit = basictest::Make<CRichEditUI>(L"float=\"true\" pos=\"0,0,200,100\" text=\"ab\"");
@@ -176,7 +177,7 @@ TEST_F(RichEditTest, TextRangeAndLineEdgeCases)
         LPCWSTR text;
     } lines[] = {
         { 0, 10, L"one\r" }, { 1, 10, L"two\r" }, { 2, 3, L"thr" }, { 2, 10, L"three\r" },
-        { 0, 0, L"" },        { 0, -5, L"" },       { 7, 10, L"" },
+        { 0, 0, L"" },       { 0, -5, L"" },      { 7, 10, L"" },
     };
     for (const LineCase& l : lines)
         EXPECT_EQ(Str(m_edit->GetLine(l.index, l.max)), l.text) << l.index << " max " << l.max;
@@ -329,10 +330,10 @@ TEST_F(RichEditTest, TextAndHintArePaintedIntoTheBuffer)
     // The text sits at the text area's top left; the far right stays background.
     for (int y = 10; y < 110; y++)
         for (int x = 150; x < 210; x++) ASSERT_EQ(basictest::Rgb(text.At(x, y)), 0xFFFFFFu) << x << "," << y;
+    auto isDark = [](uint32_t v) { return painttest::Ch(v, 0) + painttest::Ch(v, 1) + painttest::Ch(v, 2) < 0x180; };
     int dark = 0;
     for (int y = 10; y < 30; y++)
-        for (int x = 10; x < 60; x++) dark += (painttest::Ch(text.At(x, y), 0) + painttest::Ch(text.At(x, y), 1) +
-                                               painttest::Ch(text.At(x, y), 2)) < 0x180 ? 1 : 0;
+        for (int x = 10; x < 60; x++) dark += isDark(text.At(x, y)) ? 1 : 0;
     EXPECT_GT(dark, 20);
 }
 

@@ -12,16 +12,16 @@ namespace {
 
 struct StyleCase {
     LPCWSTR attributes;
-    DWORD style;     // the host's style bits of interest
-    DWORD bits;      // TxGetPropertyBits over kBits
-    DWORD scroll;    // TxGetScrollBars
-    WORD alignment;  // default paragraph alignment
+    DWORD style;    // the host's style bits of interest
+    DWORD bits;     // TxGetPropertyBits over kBits
+    DWORD scroll;   // TxGetScrollBars
+    WORD alignment; // default paragraph alignment
 };
 
 const DWORD kStyleMask = ES_MULTILINE | ES_READONLY | ES_PASSWORD | ES_CENTER | ES_RIGHT | WS_VSCROLL | WS_HSCROLL |
                          ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_DISABLENOSCROLL;
-const DWORD kBits = TXTBIT_RICHTEXT | TXTBIT_MULTILINE | TXTBIT_READONLY | TXTBIT_USEPASSWORD | TXTBIT_HIDESELECTION |
-                    TXTBIT_WORDWRAP;
+const DWORD kBits =
+    TXTBIT_RICHTEXT | TXTBIT_MULTILINE | TXTBIT_READONLY | TXTBIT_USEPASSWORD | TXTBIT_HIDESELECTION | TXTBIT_WORDWRAP;
 
 TEST(TxtWinHostStyle, AttributesShapeTheEnginesStyle)
 {
@@ -201,6 +201,22 @@ TEST(TxtWinHostCreate, HalfBuiltHostIsDiscardedWithoutEngineCalls)
     cs.lpszName = L"text";
     EXPECT_EQ(CTxtWinHost::Create(&edit, &cs), nullptr);
     EXPECT_EQ(CTxtWinHost::Create(NULL, NULL), nullptr);
+}
+
+TEST(TxtWinHostWindowless, ManagerWithoutWindowStillRunsTheEngine)
+{
+    CPaintManagerUI pm;
+    CContainerUI* pRoot = new CContainerUI;
+    CRichEditUI* pEdit = new CRichEditUI;
+    pEdit->SetText(L"no window");
+    pRoot->Add(pEdit);
+    pm.AttachDialog(pRoot);
+    ASSERT_NE(pEdit->GetTextHost(), nullptr);
+    EXPECT_EQ(richtest::Str(pEdit->GetText()), L"no window");
+    RECT rc = { 0, 0, 100, 40 };
+    pRoot->SetPos(rc);
+    painttest::Canvas canvas(100, 40, 0xFFFFFFFF);
+    pRoot->DoPaint(canvas.dc(), rc);
 }
 
 } // namespace
