@@ -71,6 +71,27 @@ DWORD CListRowPaint::TextColor(const TListInfoUI& info, UINT uButtonState, bool 
     return dwColor;
 }
 
+void CListRowPaint::DrawRowText(CControlUI* pRow, HDC hDC, const TListInfoUI& info, const RECT& rcItem,
+                                UINT uButtonState, bool bSelected)
+{
+    CPaintManagerUI* pManager = pRow->GetManager();
+    const CSkinString sText = pRow->GetText();
+    if (sText.IsEmpty() || pManager == NULL) return;
+    const DWORD dwColor = TextColor(info, uButtonState, bSelected, pRow->IsEnabled());
+    RECT rcText = rcItem;
+    rcText.left += info.rcTextPadding.left;
+    rcText.right -= info.rcTextPadding.right;
+    rcText.top += info.rcTextPadding.top;
+    rcText.bottom -= info.rcTextPadding.bottom;
+    const UINT uStyle = info.uTextStyle | DT_SINGLELINE;
+    if (info.bShowHtml) {
+        int nLinks = 0;
+        CRenderEngine::DrawHtmlText(hDC, pManager, rcText, sText, dwColor, NULL, NULL, nLinks, uStyle);
+    } else {
+        CRenderEngine::DrawText(hDC, pManager, rcText, sText, dwColor, info.nFont, uStyle);
+    }
+}
+
 bool CListRowPaint::DrawStateImage(CControlUI* pRow, HDC hDC, TListInfoUI& info, UINT uButtonState, bool bSelected,
                                    bool bEnabled)
 {

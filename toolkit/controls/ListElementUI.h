@@ -16,6 +16,10 @@ public:
     static DWORD BkColor(const TListInfoUI& info, int iIndex, UINT uButtonState, bool bSelected, bool bEnabled);
     // The text colour of a row in its state.
     static DWORD TextColor(const TListInfoUI& info, UINT uButtonState, bool bSelected, bool bEnabled);
+    // The row's text on one line inside the text padding of rcItem, in the colour of its state
+    // and the list's font (as HTML text when the list shows HTML).
+    static void DrawRowText(CControlUI* pRow, HDC hDC, const TListInfoUI& info, const RECT& rcItem, UINT uButtonState,
+                            bool bSelected);
     // Draws the first state image (disabled, selected, hot) that is loaded and drawn.
     static bool DrawStateImage(CControlUI* pRow, HDC hDC, TListInfoUI& info, UINT uButtonState, bool bSelected,
                                bool bEnabled);

@@ -89,22 +89,10 @@ void CListLabelElementUI::DoPaint(HDC hDC, const RECT& rcPaint)
 
 void CListLabelElementUI::DrawItemText(HDC hDC, const RECT& rcItem)
 {
-    if (m_sText.IsEmpty() || m_pOwner == NULL || m_pManager == NULL) return;
+    if (m_pOwner == NULL) return;
     TListInfoUI* pInfo = m_pOwner->GetListInfo();
     if (pInfo == NULL) return;
-    const DWORD dwColor = CListRowPaint::TextColor(*pInfo, m_uButtonState, IsSelected(), IsEnabled());
-    RECT rcText = rcItem;
-    rcText.left += pInfo->rcTextPadding.left;
-    rcText.right -= pInfo->rcTextPadding.right;
-    rcText.top += pInfo->rcTextPadding.top;
-    rcText.bottom -= pInfo->rcTextPadding.bottom;
-    const UINT uStyle = pInfo->uTextStyle | DT_SINGLELINE;
-    if (pInfo->bShowHtml) {
-        int nLinks = 0;
-        CRenderEngine::DrawHtmlText(hDC, m_pManager, rcText, m_sText, dwColor, NULL, NULL, nLinks, uStyle);
-    } else {
-        CRenderEngine::DrawText(hDC, m_pManager, rcText, m_sText, dwColor, pInfo->nFont, uStyle);
-    }
+    CListRowPaint::DrawRowText(this, hDC, *pInfo, rcItem, m_uButtonState, IsSelected());
 }
 
 } // namespace SkinUI

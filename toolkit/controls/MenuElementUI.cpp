@@ -190,6 +190,19 @@ void CMenuElementUI::CreateMenuWnd()
     m_pWindow->Init(this, STRINGorID(L""), pt, NULL, NULL);
 }
 
+void CMenuElementUI::Enter()
+{
+    if (m_pWindow != NULL) return;
+    if (ShowSubItems()) {
+        SelectInOwner();
+        CreateMenuWnd();
+    } else {
+        // A leaf: the sub-menus opened from this menu window close.
+        BroadcastCloseSubMenus();
+        SelectInOwner();
+    }
+}
+
 void CMenuElementUI::SubMenuClosed(CControlUI* pListOwner)
 {
     for (int i = 0; i < GetCount(); i++) {
@@ -209,26 +222,11 @@ void CMenuElementUI::DoEvent(TEventUI& event)
     switch (event.type) {
     case UIEVENT_MOUSEENTER:
         CListContainerElementUI::DoEvent(event);
-        if (m_pWindow != NULL) return;
-        if (ShowSubItems()) {
-            SelectInOwner();
-            CreateMenuWnd();
-        } else {
-            // A leaf: the sub-menus opened from this menu window close.
-            BroadcastCloseSubMenus();
-            SelectInOwner();
-        }
+        Enter();
         return;
     case UIEVENT_KEYDOWN:
         if (event.key != VK_RIGHT) break;
-        if (m_pWindow != NULL) return;
-        if (ShowSubItems()) {
-            SelectInOwner();
-            CreateMenuWnd();
-        } else {
-            BroadcastCloseSubMenus();
-            SelectInOwner();
-        }
+        Enter();
         return;
     case UIEVENT_LBUTTONUP:
         if (!IsEnabled()) return;
@@ -421,21 +419,8 @@ void CMenuElementUI::DoPaint(HDC hDC, const RECT& rcPaint)
 
 void CMenuElementUI::DrawItemText(HDC hDC, const RECT& rcItem)
 {
-    if (m_sText.IsEmpty() || m_pOwner == NULL) return;
-    TListInfoUI* pInfo = m_pOwner->GetListInfo();
-    const DWORD dwTextColor = CListRowPaint::TextColor(*pInfo, m_uButtonState, IsSelected(), IsEnabled());
-    RECT rcText = rcItem;
-    rcText.left += pInfo->rcTextPadding.left;
-    rcText.right -= pInfo->rcTextPadding.right;
-    rcText.top += pInfo->rcTextPadding.top;
-    rcText.bottom -= pInfo->rcTextPadding.bottom;
-    const UINT uStyle = pInfo->uTextStyle | DT_SINGLELINE;
-    if (pInfo->bShowHtml) {
-        int nLinks = 0;
-        CRenderEngine::DrawHtmlText(hDC, m_pManager, rcText, m_sText, dwTextColor, NULL, NULL, nLinks, uStyle);
-    } else {
-        CRenderEngine::DrawText(hDC, m_pManager, rcText, m_sText, dwTextColor, pInfo->nFont, uStyle);
-    }
+    if (m_pOwner == NULL) return;
+    CListRowPaint::DrawRowText(this, hDC, *m_pOwner->GetListInfo(), rcItem, m_uButtonState, IsSelected());
 }
 
 void CMenuElementUI::DrawItemIcon(HDC hDC, const RECT&)

@@ -73,6 +73,9 @@ protected:
     // Shows the sub-items; answers whether there is any.
     bool ShowSubItems();
     void SelectInOwner();
+    // The pointer or Right reached the item: it is selected and its sub-menu opens, or, for
+    // a leaf, the other sub-menus of this menu window close.
+    void Enter();
     void BroadcastCloseSubMenus();
     void ChooseLeaf();
     // The final message of the sub-menu: the sub-items are hidden and given to pListOwner.

@@ -125,6 +125,12 @@ protected:
         m_main.Pump();
     }
 
+    // At 100, 100 inside the work area: nothing there reaches its edges.
+    CMenuWnd* Open(LPCWSTR pstrSkin = kSkin)
+    {
+        const RECT rcWork = WorkArea();
+        return Open(POINT{ rcWork.left + 100, rcWork.top + 100 }, 6, pstrSkin);
+    }
     CMenuWnd* Open(POINT pt, DWORD dwAlignment = 6, LPCWSTR pstrSkin = kSkin)
     {
         CMenuWnd* pMenu = CMenuWnd::CreateMenu(NULL, pstrSkin, pt, &m_main.pm(), &m_checks, dwAlignment);
@@ -164,10 +170,10 @@ protected:
 
 TEST_F(MenuTest, OpensAtPointWithItemsSeparatorAndCheckMarksFromSkin)
 {
+    CMenuWnd* pMenu = Open();
+    ASSERT_NE(pMenu, nullptr);
     const RECT rcWork = WorkArea();
     const POINT pt = { rcWork.left + 100, rcWork.top + 100 };
-    CMenuWnd* pMenu = Open(pt);
-    ASSERT_NE(pMenu, nullptr);
     const HWND hMenu = pMenu->GetHWND();
     wchar_t szClass[64] = {};
     ::GetClassNameW(hMenu, szClass, 64);
@@ -221,8 +227,7 @@ TEST_F(MenuTest, CallersStateWinsOverSkinAndNullMapTurnsChecksOff)
 {
     m_checks[L"wrap"] = false;
     m_checks[L"bold"] = true;
-    const RECT rcWork = WorkArea();
-    CMenuWnd* pMenu = Open(POINT{ rcWork.left + 100, rcWork.top + 100 });
+    CMenuWnd* pMenu = Open();
     ASSERT_NE(pMenu, nullptr);
     EXPECT_FALSE(m_checks[L"wrap"]);
     EXPECT_FALSE(Item(pMenu, L"wrap")->GetChecked());
@@ -232,6 +237,7 @@ TEST_F(MenuTest, CallersStateWinsOverSkinAndNullMapTurnsChecksOff)
     m_main.Pump();
 
     // A later menu without a map never sees the earlier caller's.
+    const RECT rcWork = WorkArea();
     pMenu = CMenuWnd::CreateMenu(NULL, kSkin, POINT{ rcWork.left + 100, rcWork.top + 100 }, &m_main.pm(), NULL, 6);
     m_main.Pump();
     ASSERT_NE(pMenu, nullptr);
@@ -273,8 +279,7 @@ TEST_F(MenuTest, AlignmentPutsTheNamedCornerAtThePointEvenBeyondTheWorkArea)
 
 TEST_F(MenuTest, HoverOpensSubMenuBesideParentAndHoveringLeafClosesIt)
 {
-    const RECT rcWork = WorkArea();
-    CMenuWnd* pMenu = Open(POINT{ rcWork.left + 100, rcWork.top + 100 });
+    CMenuWnd* pMenu = Open();
     ASSERT_NE(pMenu, nullptr);
     const HWND hMenu = pMenu->GetHWND();
     const HWND hSub = OpenSubMenu(pMenu);
@@ -316,6 +321,55 @@ TEST_F(MenuTest, HoverOpensSubMenuBesideParentAndHoveringLeafClosesIt)
     ASSERT_NE(hSub2, (HWND)NULL);
     EXPECT_TRUE(
         RectIs(ScreenRect(hSub2), rcParent.right, rcParent.top + 30, rcParent.right + 2 + kMenuW, rcParent.top + 30 + kSubH));
+}
+
+TEST_F(MenuTest, ThirdLevelOpensBesideSecondAndHoveringLeafThereClosesOnlyIt)
+{
+    CMenuWnd* pMenu = Open(L"<Window><Menu>"
+                           L"<MenuElement name=\"top\" text=\"Top\">"
+                           L"<MenuElement name=\"mid\" text=\"Mid\">"
+                           L"<MenuElement name=\"x1\" text=\"X1\"/><MenuElement name=\"x2\" text=\"X2\"/>"
+                           L"</MenuElement>"
+                           L"<MenuElement name=\"leaf\" text=\"Leaf\"/>"
+                           L"</MenuElement>"
+                           L"<MenuElement name=\"other\" text=\"Other\"/>"
+                           L"</Menu></Window>");
+    ASSERT_NE(pMenu, nullptr);
+    const RECT rcMenu = ScreenRect(pMenu->GetHWND());
+    EXPECT_EQ(rcMenu.bottom - rcMenu.top, 60);
+    Hover(pMenu->GetHWND(), Item(pMenu, L"top"));
+    ASSERT_NE(Item(pMenu, L"top")->GetMenuWnd(), nullptr);
+    const HWND hSub = Item(pMenu, L"top")->GetMenuWnd()->GetHWND();
+    const RECT rcSub = ScreenRect(hSub);
+    EXPECT_TRUE(RectIs(rcSub, rcMenu.right, rcMenu.top, rcMenu.right + 2 + kMenuW, rcMenu.top + 60));
+    // The third level waits hidden inside the second.
+    EXPECT_FALSE(Item(pMenu, L"x1")->IsVisible());
+    EXPECT_TRUE(Item(pMenu, L"mid")->IsVisible());
+
+    CMenuElementUI* pMid = Item(pMenu, L"mid");
+    Hover(hSub, pMid);
+    ASSERT_NE(pMid->GetMenuWnd(), nullptr);
+    const HWND hSub2 = pMid->GetMenuWnd()->GetHWND();
+    EXPECT_EQ(::GetParent(hSub2), hSub);
+    EXPECT_EQ(Receivers(), 3);
+    EXPECT_TRUE(RectIs(ScreenRect(hSub2), rcSub.right, rcSub.top, rcSub.right + 2 + kMenuW, rcSub.top + 60));
+
+    // A leaf of the second level closes the third only.
+    Hover(hSub, Item(pMenu, L"leaf"));
+    EXPECT_FALSE(::IsWindow(hSub2));
+    EXPECT_TRUE(::IsWindow(hSub));
+    EXPECT_TRUE(::IsWindow(pMenu->GetHWND()));
+    EXPECT_EQ(Receivers(), 2);
+    EXPECT_FALSE(Item(pMenu, L"x1")->IsVisible());
+
+    // Reopened, its choice closes all three.
+    Hover(hSub, pMid);
+    ASSERT_NE(pMid->GetMenuWnd(), nullptr);
+    Click(pMid->GetMenuWnd()->GetHWND(), Item(pMenu, L"x2"));
+    ASSERT_EQ(m_main.choices.size(), 1u);
+    EXPECT_EQ(m_main.choices[0].name, L"x2");
+    EXPECT_EQ(LiveMenuWindows(), 0);
+    EXPECT_EQ(Receivers(), 0);
 }
 
 TEST_F(MenuTest, SubMenuTurnsAtTheWorkAreasRightAndBottomEdges)
@@ -381,12 +435,11 @@ TEST_F(MenuTest, ChoosingLeafPostsItsNameTogglesCheckAndClosesEveryMenu)
         { L"wrap", false, 0, 1, false },
         { L"r2", true, 0, 1, false },
     };
-    const RECT rcWork = WorkArea();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         m_checks.clear();
         m_main.choices.clear();
-        CMenuWnd* pMenu = Open(POINT{ rcWork.left + 100, rcWork.top + 100 });
+        CMenuWnd* pMenu = Open();
         ASSERT_NE(pMenu, nullptr);
         HWND hTarget = pMenu->GetHWND();
         if (c.inSubMenu) {
@@ -409,8 +462,7 @@ TEST_F(MenuTest, ChoosingLeafPostsItsNameTogglesCheckAndClosesEveryMenu)
 
 TEST_F(MenuTest, EscapeOrLeftClosesOnlyItsSubMenuRightReopensAndFocusOnMainWindowClosesAll)
 {
-    const RECT rcWork = WorkArea();
-    CMenuWnd* pMenu = Open(POINT{ rcWork.left + 100, rcWork.top + 100 });
+    CMenuWnd* pMenu = Open();
     ASSERT_NE(pMenu, nullptr);
     const HWND hMenu = pMenu->GetHWND();
     const HWND hSub = OpenSubMenu(pMenu);
@@ -440,8 +492,7 @@ TEST_F(MenuTest, EscapeOrLeftClosesOnlyItsSubMenuRightReopensAndFocusOnMainWindo
 
 TEST_F(MenuTest, RightButtonIsIgnoredAndBroadcastClosesAll)
 {
-    const RECT rcWork = WorkArea();
-    CMenuWnd* pMenu = Open(POINT{ rcWork.left + 100, rcWork.top + 100 });
+    CMenuWnd* pMenu = Open();
     ASSERT_NE(pMenu, nullptr);
     const HWND hMenu = pMenu->GetHWND();
     const HWND hSub = OpenSubMenu(pMenu);
@@ -465,8 +516,7 @@ TEST_F(MenuTest, RightButtonIsIgnoredAndBroadcastClosesAll)
 
 TEST_F(MenuTest, ItemRemovedWhileItsSubMenuIsOpenTakesTheSubMenuWithIt)
 {
-    const RECT rcWork = WorkArea();
-    CMenuWnd* pMenu = Open(POINT{ rcWork.left + 100, rcWork.top + 100 });
+    CMenuWnd* pMenu = Open();
     ASSERT_NE(pMenu, nullptr);
     const HWND hMenu = pMenu->GetHWND();
     CMenuElementUI* pRecent = Item(pMenu, L"recent");
@@ -490,8 +540,7 @@ TEST_F(MenuTest, ItemRemovedWhileItsSubMenuIsOpenTakesTheSubMenuWithIt)
 
 TEST_F(MenuTest, MainWindowGoingWithOpenSubMenuTakesEveryMenu)
 {
-    const RECT rcWork = WorkArea();
-    CMenuWnd* pMenu = Open(POINT{ rcWork.left + 100, rcWork.top + 100 });
+    CMenuWnd* pMenu = Open();
     ASSERT_NE(pMenu, nullptr);
     CMenuElementUI* pRecent = Item(pMenu, L"recent");
     for (int i = 0; i < pRecent->GetCount(); i++) pRecent->GetItemAt(i)->destroyHandlers += &CountDestroy;
@@ -530,9 +579,7 @@ TEST_F(MenuTest, NothingOpensWithoutMainWindowOrWithSkinThatBuildsNothing)
 
 TEST_F(MenuTest, ClickOfControlInsideItemReachesMainWindow)
 {
-    const RECT rcWork = WorkArea();
-    CMenuWnd* pMenu = Open(POINT{ rcWork.left + 100, rcWork.top + 100 }, 6,
-                           L"<Window><Menu><MenuElement name=\"vol\" text=\"Volume\">"
+    CMenuWnd* pMenu = Open(L"<Window><Menu><MenuElement name=\"vol\" text=\"Volume\">"
                            L"<Button name=\"mute\" width=\"20\" height=\"20\"/></MenuElement>"
                            L"<MenuElement name=\"other\" text=\"Other\"/></Menu></Window>");
     ASSERT_NE(pMenu, nullptr);
