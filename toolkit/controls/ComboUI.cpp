@@ -231,6 +231,9 @@ LRESULT CComboWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 void CComboWnd::OnFinalMessage(HWND /*hWnd*/)
 {
     if (m_pOwner != NULL) {
+        // Destroyed without WM_CLOSE (its owner window went first): the rows must not keep
+        // this popup's manager, which goes with this object.
+        GiveRowsBack();
         m_pOwner->m_pWindow = NULL;
         m_pOwner->m_uButtonState &= ~UISTATE_PUSHED;
         m_pOwner->Invalidate();

@@ -334,6 +334,19 @@ TEST_F(ComboTest, DestroyingTheComboWhileOpenClosesThePopupFirst)
     EXPECT_TRUE(QuarantineUntouched());
 }
 
+TEST_F(ComboTest, TheOwnerWindowGoingWhileOpenGivesTheRowsBack)
+{
+    Open();
+    m_win.Click(50, 20);
+    HWND hPopup = Popup(m_combo);
+    ASSERT_NE(hPopup, (HWND)NULL);
+    // An owned popup is destroyed with its owner window, without a WM_CLOSE of its own.
+    ::DestroyWindow(m_win.GetHWND());
+    EXPECT_FALSE(::IsWindow(hPopup));
+    EXPECT_EQ(m_combo->GetDropWindow(), nullptr);
+    ExpectRowsIn(&m_win.pm(), m_combo);
+}
+
 TEST_F(ComboTest, RemovingRowsWhileOpenClosesThePopupFirst)
 {
     Open();
