@@ -451,6 +451,50 @@ TEST_F(TextRowTest, TheCallbackSuppliesEveryColumn)
     m_owner->SetTextCallback(NULL);
 }
 
+TEST(TextRowInList, CellsFollowTheListsHeaderColumnsAndItsCallback)
+{
+    CListUI* pList = Make<CListUI>(L"float=\"true\" pos=\"0,0,300,100\" itemshowhtml=\"true\"");
+    pList->Add(Make<CListHeaderItemUI>(L"width=\"60\""));
+    pList->Add(Make<CListHeaderItemUI>(L"width=\"80\""));
+    pList->Add(Make<CListHeaderItemUI>(L"width=\"100\""));
+    CListTextElementUI* pRow = Make<CListTextElementUI>(L"height=\"20\"");
+    pList->Add(pRow);
+    HostWindow win;
+    win.Open(Root({ pList }), 320, 120);
+    ASSERT_EQ(pList->GetListInfo()->nColumns, 3);
+    pRow->SetText(0, L"{a zero}0{/a}");
+    pRow->SetText(1, L"{a one}1{/a}");
+    pRow->SetText(2, L"{a two}2{/a}");
+    pRow->SetText(3, L"{a three}3{/a}");
+    EXPECT_EQ(pRow->GetText(3), nullptr);
+    painttest::Canvas canvas(320, 120);
+    win.PaintTo(canvas);
+    ASSERT_EQ(pRow->GetLinkCount(), 3);
+    const int lefts[] = { 0, 60, 140 }, rights[] = { 60, 140, 240 };
+    for (int i = 0; i < 3; i++) {
+        // Each link starts in its own column's cell (a link's rectangle is recorded by the
+        // paint, so it is found again by a click there).
+        win.Clear();
+        const RECT rcRow = pRow->GetPos();
+        const int x = lefts[i] + 2;
+        win.Move(x, rcRow.top + 10);
+        win.Down(x, rcRow.top + 10);
+        win.Up(x, rcRow.top + 10);
+        EXPECT_EQ(win.Count(L"link", pRow), 1) << i;
+        EXPECT_LT(x, rights[i]);
+    }
+    EXPECT_STREQ(pRow->GetLinkContent(1)->GetData(), L"one");
+
+    // The list's callback replaces the stored texts.
+    CallbackTexts callback;
+    pList->SetTextCallback(&callback);
+    win.PaintTo(canvas);
+    EXPECT_EQ(callback.asked, (std::vector<int>{ 0, 1, 2 }));
+    ASSERT_EQ(pRow->GetLinkCount(), 1);
+    EXPECT_STREQ(pRow->GetLinkContent(0)->GetData(), L"one");
+    pList->SetTextCallback(NULL);
+}
+
 // ---- container rows ----
 
 TEST(ContainerRowLayout, ChildrenFollowTheHeaderOnlyUnderAListShowingIt)
