@@ -1,5 +1,7 @@
 #include <windows.h>
 #include <stdio.h>
+#include <string.h>
+#include <new>
 #include <string>
 #include <vector>
 #include "../basic/BasicTestUtil.h"
@@ -96,6 +98,50 @@ bool CountDestroy(void*)
     ++g_destroyed;
     return true;
 }
+
+// A menu item whose memory is never reused: deleted, it is filled with 0xDD, so that a call
+// through it afterwards crashes (its table pointer is gone) and a write into it shows.
+class QuarantinedItem : public CMenuElementUI {
+public:
+    static void* operator new(size_t n)
+    {
+        static size_t s_used = 0;
+        n = (n + 15) & ~static_cast<size_t>(15);
+        if (s_used + n > sizeof(s_store)) throw std::bad_alloc();
+        void* p = s_store + s_used;
+        s_used += n;
+        return p;
+    }
+    static void operator delete(void* p, size_t n)
+    {
+        memset(p, 0xDD, n);
+        Dead().push_back(std::string(static_cast<char*>(p), n));
+        DeadAt().push_back(static_cast<char*>(p));
+    }
+    static int Deleted() { return static_cast<int>(Dead().size()); }
+    // Every deleted item still holds nothing but the fill.
+    static bool Untouched()
+    {
+        for (size_t i = 0; i < Dead().size(); i++) {
+            if (std::string(DeadAt()[i], Dead()[i].size()) != Dead()[i]) return false;
+        }
+        return true;
+    }
+
+private:
+    static std::vector<std::string>& Dead()
+    {
+        static std::vector<std::string> s_dead;
+        return s_dead;
+    }
+    static std::vector<char*>& DeadAt()
+    {
+        static std::vector<char*> s_at;
+        return s_at;
+    }
+    alignas(16) static char s_store[64 * 1024];
+};
+alignas(16) char QuarantinedItem::s_store[64 * 1024];
 
 ::testing::AssertionResult RectIs(const RECT& rc, LONG l, LONG t, LONG r, LONG b)
 {
@@ -519,23 +565,36 @@ TEST_F(MenuTest, ItemRemovedWhileItsSubMenuIsOpenTakesTheSubMenuWithIt)
     CMenuWnd* pMenu = Open();
     ASSERT_NE(pMenu, nullptr);
     const HWND hMenu = pMenu->GetHWND();
-    CMenuElementUI* pRecent = Item(pMenu, L"recent");
-    for (int i = 0; i < pRecent->GetCount(); i++) pRecent->GetItemAt(i)->destroyHandlers += &CountDestroy;
-    const HWND hSub = OpenSubMenu(pMenu);
-    ASSERT_NE(hSub, (HWND)NULL);
+    // An item with sub-items whose memory shows any use after they are deleted.
+    CMenuElementUI* pOwner = new QuarantinedItem;
+    pOwner->SetName(L"owner");
+    pOwner->SetText(L"Owner");
+    for (int i = 0; i < 3; i++) {
+        CMenuElementUI* pSubItem = new QuarantinedItem;
+        pSubItem->SetText(L"Sub");
+        pOwner->Add(pSubItem);
+    }
+    ASSERT_TRUE(pMenu->GetMenuUI()->AddAt(pOwner, 0));
+    m_main.Update();
+    Hover(hMenu, pOwner);
+    ASSERT_NE(pOwner->GetMenuWnd(), nullptr);
+    const HWND hSub = pOwner->GetMenuWnd()->GetHWND();
+    Hover(hSub, pOwner->GetItemAt(1));
 
-    ASSERT_TRUE(pMenu->GetMenuUI()->Remove(pRecent));
+    ASSERT_TRUE(pMenu->GetMenuUI()->Remove(pOwner));
     m_main.Pump();
-    EXPECT_EQ(g_destroyed, 3);
+    EXPECT_EQ(QuarantinedItem::Deleted(), 4);
     EXPECT_FALSE(::IsWindow(hSub));
     EXPECT_EQ(Receivers(), 1);
 
-    // The menu goes on working without the item.
-    EXPECT_EQ(pMenu->GetMenuUI()->GetCount(), 4);
+    // The menu goes on working without the item, and nothing touched the deleted ones.
+    EXPECT_EQ(pMenu->GetMenuUI()->GetCount(), 5);
+    Hover(hMenu, Item(pMenu, L"recent"));
     Click(hMenu, Item(pMenu, L"open"));
     ASSERT_EQ(m_main.choices.size(), 1u);
     EXPECT_EQ(m_main.choices[0].name, L"open");
     EXPECT_EQ(LiveMenuWindows(), 0);
+    EXPECT_TRUE(QuarantinedItem::Untouched());
 }
 
 TEST_F(MenuTest, MainWindowGoingWithOpenSubMenuTakesEveryMenu)
