@@ -604,13 +604,23 @@ void CTxtWinHost::SetTransparent(bool bTransparent)
 void CTxtWinHost::SetColor(DWORD dwArgb)
 {
     m_cf.crTextColor = ToColorRef(dwArgb);
-    NotifyBits(TXTBIT_CHARFORMATCHANGE, TXTBIT_CHARFORMATCHANGE);
+    ApplyCharFormat();
 }
 
 void CTxtWinHost::SetFont(HFONT hFont)
 {
     if (!ApplyFont(hFont)) return;
+    ApplyCharFormat();
+}
+
+void CTxtWinHost::ApplyCharFormat()
+{
+    // Some engines (Wine's) ignore the change notice; setting the default format makes
+    // every engine take the same record.
     NotifyBits(TXTBIT_CHARFORMATCHANGE, TXTBIT_CHARFORMATCHANGE);
+    if (m_pTextServices == NULL) return;
+    LRESULT lResult = 0;
+    m_pTextServices->TxSendMessage(EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&m_cf), &lResult);
 }
 
 void CTxtWinHost::SetCharFormat(const CHARFORMAT2W& cf)

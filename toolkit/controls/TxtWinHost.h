@@ -103,8 +103,9 @@ private:
     void SetFlag(DWORD dwFlag, bool bOn);
     bool HasFlag(DWORD dwFlag) const;
     void NotifyBits(DWORD dwMask, DWORD dwBits);
-    // Tells the engine the maximum length.
+    // Tells the engine the maximum length, and the default character format.
     void ApplyMaxLength();
+    void ApplyCharFormat();
 
     CRichEditUI* m_pOwner;
     LONG m_cRef;

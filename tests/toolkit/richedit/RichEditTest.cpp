@@ -192,6 +192,19 @@ TEST_F(RichEditTest, FormatsReachTheEngine)
     static_assert(sizeof(CHARFORMAT2W) == 116, "CHARFORMAT2W");
     static_assert(sizeof(PARAFORMAT2) == 188, "PARAFORMAT2");
     Open(L"text=\"styled text\"");
+    // Bold on a selection only.
+    m_edit->SetSel(0, 6);
+    CHARFORMAT2W bold = {};
+    bold.dwMask = CFM_BOLD;
+    bold.dwEffects = CFE_BOLD;
+    EXPECT_TRUE(m_edit->SetSelectionCharFormat(bold));
+    CHARFORMAT2W got = {};
+    m_edit->GetSelectionCharFormat(got);
+    EXPECT_TRUE(got.dwEffects & CFE_BOLD);
+    m_edit->SetSel(7, 11);
+    m_edit->GetSelectionCharFormat(got);
+    EXPECT_FALSE((got.dwMask & CFM_BOLD) && (got.dwEffects & CFE_BOLD));
+
     // A face name longer than the record holds is cut with its terminator.
     const std::wstring longName(40, L'F');
     m_edit->SetFont(longName.c_str(), 20, true, false, true);
@@ -205,9 +218,14 @@ TEST_F(RichEditTest, FormatsReachTheEngine)
     const int dpi = ::GetDeviceCaps(m_win.pm().GetPaintDC(), LOGPIXELSY);
     EXPECT_EQ(pcf2->yHeight, 20 * 1440 / dpi);
 
-    // Colour: ARGB in, platform colour out.
+    // Colour: ARGB in, platform colour out, for the host and the engine alike.
     m_edit->SetTextColor(0xFF112233);
     EXPECT_EQ(pcf2->crTextColor, RGB(0x11, 0x22, 0x33));
+    CHARFORMAT2W cfEngine = {};
+    m_edit->GetDefaultCharFormat(cfEngine);
+    EXPECT_EQ(cfEngine.crTextColor, RGB(0x11, 0x22, 0x33));
+    EXPECT_EQ(std::wstring(cfEngine.szFaceName), std::wstring(31, L'F'));
+    EXPECT_TRUE(cfEngine.dwEffects & CFE_BOLD);
     // A default format set through the engine is what the host answers from then on.
     CHARFORMAT2W cf = {};
     cf.dwMask = CFM_COLOR;
@@ -216,19 +234,6 @@ TEST_F(RichEditTest, FormatsReachTheEngine)
     CHARFORMAT2W cfDefault = {};
     m_edit->GetDefaultCharFormat(cfDefault);
     EXPECT_EQ(cfDefault.crTextColor, RGB(0x44, 0x55, 0x66));
-
-    // Bold on a selection.
-    m_edit->SetSel(0, 6);
-    CHARFORMAT2W bold = {};
-    bold.dwMask = CFM_BOLD;
-    bold.dwEffects = CFE_BOLD;
-    EXPECT_TRUE(m_edit->SetSelectionCharFormat(bold));
-    CHARFORMAT2W got = {};
-    m_edit->GetSelectionCharFormat(got);
-    EXPECT_TRUE(got.dwEffects & CFE_BOLD);
-    m_edit->SetSel(7, 11);
-    m_edit->GetSelectionCharFormat(got);
-    EXPECT_FALSE((got.dwMask & CFM_BOLD) && (got.dwEffects & CFE_BOLD));
 
     // Paragraph alignment through the engine and into the host's default.
     PARAFORMAT2 pf = {};
@@ -245,16 +250,35 @@ TEST_F(RichEditTest, FormatsReachTheEngine)
 
 TEST_F(RichEditTest, DisabledBoxUsesTheDefaultDisabledColour)
 {
-    Open(L"textcolor=\"#FF0000FF\"");
+    m_win.pm().SetDefaultDisabledColor(0xFF00FF00);
+    Open(L"textcolor=\"#FF0000FF\" text=\"MMMM\"");
+    auto tinted = [this](int channel) {
+        painttest::Canvas canvas(240, 170, 0xFFFFFFFF);
+        m_win.PaintTo(canvas);
+        int n = 0;
+        for (int y = 10; y < 40; y++)
+            for (int x = 10; x < 100; x++) {
+                const uint32_t v = canvas.At(x, y);
+                bool bTinted = painttest::Ch(v, channel) > 0x80;
+                for (int other = 0; other < 3; other++)
+                    if (other != channel && painttest::Ch(v, other) > 0x60) bTinted = false;
+                n += bTinted ? 1 : 0;
+            }
+        return n;
+    };
     const CHARFORMATW* pcf = NULL;
     Host()->TxGetCharFormat(&pcf);
     EXPECT_EQ(pcf->crTextColor, RGB(0, 0, 0xFF));
+    EXPECT_GT(tinted(0), 0);
+    EXPECT_EQ(tinted(1), 0);
     m_edit->SetEnabled(false);
-    const DWORD dwDisabled = m_win.pm().GetDefaultDisabledColor();
-    EXPECT_EQ(pcf->crTextColor, RGB((dwDisabled >> 16) & 0xFF, (dwDisabled >> 8) & 0xFF, dwDisabled & 0xFF));
+    EXPECT_EQ(pcf->crTextColor, RGB(0, 0xFF, 0));
+    EXPECT_EQ(tinted(0), 0);
+    EXPECT_GT(tinted(1), 0);
     EXPECT_EQ(m_edit->GetControlFlags(), 0u);
     m_edit->SetEnabled(true);
     EXPECT_EQ(pcf->crTextColor, RGB(0, 0, 0xFF));
+    EXPECT_GT(tinted(0), 0);
     EXPECT_EQ(m_edit->GetControlFlags(), static_cast<UINT>(UIFLAG_TABSTOP | UIFLAG_SETCURSOR));
 }
 
