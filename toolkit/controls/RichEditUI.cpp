@@ -390,11 +390,6 @@ void CRichEditUI::ReplaceSel(LPCTSTR lpszNewText, bool bCanUndo)
     Send(EM_REPLACESEL, bCanUndo ? TRUE : FALSE, reinterpret_cast<LPARAM>(lpszNewText));
 }
 
-void CRichEditUI::ReplaceSelW(LPCWSTR lpszNewText, bool bCanUndo)
-{
-    ReplaceSel(lpszNewText, bCanUndo);
-}
-
 CSkinString CRichEditUI::GetSelText() const
 {
     if (m_pTwh == NULL) return CSkinString();

@@ -72,7 +72,6 @@ public:
     int SetSel(CHARRANGE& cr);
     int SetSel(long nStartChar, long nEndChar);
     void ReplaceSel(LPCTSTR lpszNewText, bool bCanUndo);
-    void ReplaceSelW(LPCWSTR lpszNewText, bool bCanUndo = false);
     CSkinString GetSelText() const;
     int SetSelAll();
     int SetSelNone();

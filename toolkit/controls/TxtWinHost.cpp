@@ -139,21 +139,22 @@ bool CTxtWinHost::Init(CRichEditUI* pOwner, const CREATESTRUCTW* pcs)
     return true;
 }
 
-int CTxtWinHost::PaintDpiY() const
+int CTxtWinHost::PaintDeviceCaps(int nIndex) const
 {
+    // A manager without a window has no paint DC: the screen stands in for it.
     HDC hDC = m_pOwner->GetManager()->GetPaintDC();
-    if (hDC != NULL) return ::GetDeviceCaps(hDC, LOGPIXELSY);
+    if (hDC != NULL) return ::GetDeviceCaps(hDC, nIndex);
     HDC hScreen = ::GetDC(NULL);
-    const int nDpi = ::GetDeviceCaps(hScreen, LOGPIXELSY);
+    const int nValue = ::GetDeviceCaps(hScreen, nIndex);
     ::ReleaseDC(NULL, hScreen);
-    return nDpi;
+    return nValue;
 }
 
 bool CTxtWinHost::ApplyFont(HFONT hFont)
 {
     LOGFONTW lf;
     if (hFont == NULL || ::GetObjectW(hFont, sizeof(LOGFONTW), &lf) != static_cast<int>(sizeof(LOGFONTW))) return false;
-    m_cf.yHeight = lf.lfHeight * -kTwipsPerInch / PaintDpiY();
+    m_cf.yHeight = lf.lfHeight * -kTwipsPerInch / PaintDeviceCaps(LOGPIXELSY);
     if (lf.lfWeight >= FW_BOLD) m_cf.dwEffects |= CFE_BOLD;
     if (lf.lfItalic) m_cf.dwEffects |= CFE_ITALIC;
     if (lf.lfUnderline) m_cf.dwEffects |= CFE_UNDERLINE;
@@ -541,14 +542,8 @@ DWORD CTxtWinHost::GetStyle() const
 void CTxtWinHost::SetClientRect(const RECT* prc)
 {
     m_rcClient = *prc;
-    HDC hDC = TxGetDC();
-    HDC hScreen = hDC == NULL ? ::GetDC(NULL) : NULL;
-    HDC hMeasure = hDC != NULL ? hDC : hScreen;
-    const int nDpiX = ::GetDeviceCaps(hMeasure, LOGPIXELSX);
-    const int nDpiY = ::GetDeviceCaps(hMeasure, LOGPIXELSY);
-    if (hScreen != NULL) ::ReleaseDC(NULL, hScreen);
-    m_sizelExtent.cx = ::MulDiv(m_rcClient.right - m_rcClient.left, kHimetricPerInch, nDpiX);
-    m_sizelExtent.cy = ::MulDiv(m_rcClient.bottom - m_rcClient.top, kHimetricPerInch, nDpiY);
+    m_sizelExtent.cx = ::MulDiv(m_rcClient.right - m_rcClient.left, kHimetricPerInch, PaintDeviceCaps(LOGPIXELSX));
+    m_sizelExtent.cy = ::MulDiv(m_rcClient.bottom - m_rcClient.top, kHimetricPerInch, PaintDeviceCaps(LOGPIXELSY));
     NotifyBits(TXTBIT_VIEWINSETCHANGE, TXTBIT_VIEWINSETCHANGE);
 }
 

@@ -99,7 +99,8 @@ private:
     void InitDefaultParaFormat();
     // Height, effects, character set, pitch and face of a font into the default format.
     bool ApplyFont(HFONT hFont);
-    int PaintDpiY() const;
+    // GetDeviceCaps of the manager's paint DC.
+    int PaintDeviceCaps(int nIndex) const;
     void SetFlag(DWORD dwFlag, bool bOn);
     bool HasFlag(DWORD dwFlag) const;
     void NotifyBits(DWORD dwMask, DWORD dwBits);
