@@ -129,13 +129,17 @@ void CActiveXUI::SetModuleName(LPCTSTR pstrText)
 void CActiveXUI::SetVisible(bool bVisible)
 {
     CControlUI::SetVisible(bVisible);
-    if (m_hwndHost != NULL && m_pControl != NULL && !m_pControl->m_bWindowless)
-        ::ShowWindow(m_hwndHost, IsVisible() ? SW_SHOW : SW_HIDE);
+    ShowHostWindow();
 }
 
 void CActiveXUI::SetInternVisible(bool bVisible)
 {
     CControlUI::SetInternVisible(bVisible);
+    ShowHostWindow();
+}
+
+void CActiveXUI::ShowHostWindow()
+{
     if (m_hwndHost != NULL && m_pControl != NULL && !m_pControl->m_bWindowless)
         ::ShowWindow(m_hwndHost, IsVisible() ? SW_SHOW : SW_HIDE);
 }

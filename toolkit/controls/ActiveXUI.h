@@ -70,6 +70,8 @@ protected:
     HRESULT CreateHostWindow();
     // The item rectangle, moved to (0,0) for a windowed object.
     RECT GetObjectRect() const;
+    // A windowed object's host window shown or hidden as the control is.
+    void ShowHostWindow();
 
     CLSID m_clsid;
     CSkinString m_sModuleName;
