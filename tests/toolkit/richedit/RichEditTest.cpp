@@ -480,6 +480,29 @@ TEST_F(RichEditTest, RemovedBoxLeavesNoPathToTheEngine)
     EXPECT_EQ(m_win.Count(L"timer"), 0);
 }
 
+TEST_F(RichEditTest, ChildrenStandInOneLineOverTheTextArea)
+{
+    Open(L"inset=\"5,5,5,5\"");
+    CControlUI* pFixed = basictest::Make<CControlUI>(L"width=\"50\" padding=\"2,0,0,0\"");
+    CControlUI* pAuto = basictest::Make<CControlUI>(L"height=\"20\"");
+    m_edit->Add(pFixed);
+    m_edit->Add(pAuto);
+    m_win.Update();
+    const RECT rcFixed = pFixed->GetPos();
+    EXPECT_EQ(rcFixed.left, 17);
+    EXPECT_EQ(rcFixed.right, 67);
+    EXPECT_EQ(rcFixed.top, 15);
+    EXPECT_EQ(rcFixed.bottom, 105);
+    const RECT rcAuto = pAuto->GetPos();
+    EXPECT_EQ(rcAuto.left, 67);
+    EXPECT_EQ(rcAuto.right, 205);
+    EXPECT_EQ(rcAuto.bottom - rcAuto.top, 20);
+    // The engine's area is the same inner rectangle.
+    const RECT rcText = Host()->GetControlRect();
+    EXPECT_EQ(rcText.left, 15);
+    EXPECT_EQ(rcText.right, 205);
+}
+
 TEST(RichEditWithoutHost, OperationsAnswerTheirDefaults)
 {
     CRichEditUI edit;
