@@ -418,6 +418,48 @@ TEST_F(MenuTest, ThirdLevelOpensBesideSecondAndHoveringLeafThereClosesOnlyIt)
     EXPECT_EQ(Receivers(), 0);
 }
 
+TEST_F(MenuTest, SkinDefaultsStyleEveryLevelAndDrawTheArrow)
+{
+    // An 8 x 8 blue arrow.
+    std::vector<uint8_t> rgba(8 * 8 * 4);
+    for (size_t i = 0; i < rgba.size(); i += 4) {
+        rgba[i + 2] = 0xFF;
+        rgba[i + 3] = 0xFF;
+    }
+    ASSERT_TRUE(painttest::WriteFileBytes(m_dir / L"arrow.png", painttest::EncodePng(8, 8, rgba)));
+    CMenuWnd* pMenu = Open(L"<Window>"
+                           L"<Default name=\"Menu\" value=\"inset=&quot;0,3,0,3&quot;\"/>"
+                           L"<Default name=\"ExplandIcon\" value=\"arrow.png\"/>"
+                           L"<Menu>"
+                           L"<MenuElement name=\"top\" text=\"Top\" expland=\"true\">"
+                           L"<MenuElement name=\"a\" text=\"A\"/><MenuElement name=\"b\" text=\"B\"/>"
+                           L"</MenuElement>"
+                           L"<MenuElement name=\"other\" text=\"Other\"/>"
+                           L"</Menu></Window>");
+    ASSERT_NE(pMenu, nullptr);
+    // The insets come on top of the items' height, on the top level and in the sub-menu.
+    const RECT rcMenu = ScreenRect(pMenu->GetHWND());
+    EXPECT_EQ(rcMenu.bottom - rcMenu.top, 60 + 6);
+    EXPECT_TRUE(RectIs(Item(pMenu, L"top")->GetPos(), 0, 3, kMenuW, 33));
+    Hover(pMenu->GetHWND(), Item(pMenu, L"top"));
+    ASSERT_NE(Item(pMenu, L"top")->GetMenuWnd(), nullptr);
+    const RECT rcSub = ScreenRect(Item(pMenu, L"top")->GetMenuWnd()->GetHWND());
+    EXPECT_EQ(rcSub.bottom - rcSub.top, 60 + 6);
+    EXPECT_TRUE(RectIs(Item(pMenu, L"b")->GetPos(), 0, 33, kMenuW + 2, 63));
+
+    // The arrow is centred in the last 20 pixels of the item; the other item has none.
+    painttest::Canvas canvas(kMenuW, 66, 0xFF000000);
+    RECT rcAll = { 0, 0, kMenuW, 66 };
+    pMenu->GetMenuUI()->DoPaint(canvas.dc(), rcAll);
+    ::GdiFlush();
+    const int left = (20 - 8) / 2 + kMenuW - 20;
+    const int top = 3 + (30 - 8) / 2;
+    EXPECT_EQ(basictest::Rgb(canvas.At(left, top)), 0x0000FFu);
+    EXPECT_EQ(basictest::Rgb(canvas.At(left + 7, top + 7)), 0x0000FFu);
+    EXPECT_NE(basictest::Rgb(canvas.At(left - 1, top)), 0x0000FFu);
+    EXPECT_NE(basictest::Rgb(canvas.At(left, top + 30)), 0x0000FFu);
+}
+
 TEST_F(MenuTest, SubMenuTurnsAtTheWorkAreasRightAndBottomEdges)
 {
     const RECT rcWork = WorkArea();
