@@ -31,6 +31,8 @@
 #include "controls/ListHeaderItemUI.h"
 #include "controls/ListHeaderUI.h"
 #include "controls/ListUI.h"
+#include "controls/TreeNodeUI.h"
+#include "controls/TreeViewUI.h"
 
 namespace SkinUI {
 
@@ -72,10 +74,13 @@ const SkinControlEntry kControls[] = {
     { L"List", &Make<CListUI> },
     { L"ListHeader", &Make<CListHeaderUI> },
     { L"ListHeaderItem", &Make<CListHeaderItemUI> },
+    { L"TreeView", &Make<CTreeViewUI> },
+    { L"TreeNode", &Make<CTreeNodeUI> },
 };
 
-// Filled in by the tree view; until then "TreeNode" elements are skipped.
-const SkinTreeNodeLinks kTreeNodeLinks = { NULL, NULL, NULL };
+// "TreeNode" elements are made and linked by the tree view.
+const SkinTreeNodeLinks kTreeNodeLinks = { &CTreeViewUI::BuilderCreateNode, &CTreeViewUI::BuilderAddToNode,
+                                           &CTreeViewUI::BuilderAddToView };
 
 } // namespace
 

@@ -168,7 +168,7 @@ TEST_F(SkinBuilder, NamesNothingMakesAreSkippedWithTheirSubtree)
     // Lower case is another name.
     Owned root = Build(L"<Window><Counted name=\"top\">"
                        L"<button><Counted/></button><Widget><Leaf/></Widget><Gadget/>"
-                       L"<TreeNode><Counted/></TreeNode><Leaf name=\"kept\"/>"
+                       L"<Leaf name=\"kept\"/>"
                        L"</Counted></Window>");
     ASSERT_TRUE(root);
     EXPECT_EQ((std::vector<std::wstring>{ L"kept" }), ChildNames(root.get()));
