@@ -33,7 +33,7 @@ UINT CListContainerElementUI::GetControlFlags() const
 bool CListContainerElementUI::Activate()
 {
     if (!CContainerUI::Activate()) return false;
-    if (m_pManager != NULL) m_pManager->SendNotify(this, L"itemactivate");
+    CListRowInput::NotifyActivate(this);
     return true;
 }
 
@@ -66,11 +66,7 @@ void CListContainerElementUI::FollowHeaderColumns()
 void CListContainerElementUI::SetVisible(bool bVisible)
 {
     CContainerUI::SetVisible(bVisible);
-    if (!IsVisible() && m_bSelected) {
-        // The owner ends with no selection and says nothing; an unowned row only forgets it.
-        m_bSelected = false;
-        if (m_pOwner != NULL) m_pOwner->SelectItem(-1);
-    }
+    CListRowInput::AfterSetVisible(this, m_bSelected, m_pOwner);
 }
 
 void CListContainerElementUI::SetEnabled(bool bEnable)
@@ -81,48 +77,13 @@ void CListContainerElementUI::SetEnabled(bool bEnable)
 
 void CListContainerElementUI::DoEvent(TEventUI& event)
 {
-    if (!IsMouseEnabled() && event.type >= UIEVENT__MOUSEBEGIN && event.type <= UIEVENT__MOUSEEND) {
+    if (!IsMouseEnabled() && CListRowInput::IsMouseEvent(event)) {
         PassToOwner(event, true);
         return;
     }
+    if (CListRowInput::ActivationEvent(this, event)) return;
+    if (CListRowInput::PointerEvent(this, this, m_uButtonState, event)) return;
     switch (event.type) {
-    case UIEVENT_LBUTTONDBLCLK:
-        if (IsEnabled()) {
-            Activate();
-            Invalidate();
-        }
-        return;
-    case UIEVENT_KEYDOWN:
-        if (IsEnabled() && event.key == VK_RETURN) {
-            Activate();
-            Invalidate();
-            return;
-        }
-        break;
-    case UIEVENT_LBUTTONDOWN:
-    case UIEVENT_RBUTTONDOWN:
-        if (IsEnabled()) {
-            Select();
-            Invalidate();
-        }
-        return;
-    case UIEVENT_LBUTTONUP:
-        if (IsEnabled() && m_pManager != NULL) m_pManager->SendNotify(this, L"itemclick");
-        return;
-    case UIEVENT_MOUSEMOVE:
-        return;
-    case UIEVENT_MOUSEENTER:
-        if (IsEnabled()) {
-            m_uButtonState |= UISTATE_HOT;
-            Invalidate();
-        }
-        return;
-    case UIEVENT_MOUSELEAVE:
-        if ((m_uButtonState & UISTATE_HOT) != 0) {
-            m_uButtonState &= ~UISTATE_HOT;
-            Invalidate();
-        }
-        return;
     case UIEVENT_TIMER:
         if (m_pManager != NULL) m_pManager->SendNotify(this, L"timer", event.wParam, event.lParam);
         return;
@@ -182,13 +143,7 @@ bool CListContainerElementUI::IsSelected() const
 
 bool CListContainerElementUI::Select(bool bSelect)
 {
-    if (!IsEnabled()) return false;
-    if (bSelect == m_bSelected) return true;
-    m_bSelected = bSelect;
-    // The owner selects this row in turn, which comes back here with the flag already set.
-    if (bSelect && m_pOwner != NULL) m_pOwner->SelectItem(m_iIndex);
-    Invalidate();
-    return true;
+    return CListRowInput::Select(this, m_bSelected, m_pOwner, m_iIndex, bSelect);
 }
 
 bool CListContainerElementUI::IsExpanded() const

@@ -7,15 +7,6 @@
 
 namespace SkinUI {
 
-namespace {
-
-bool IsMouseEventType(int type)
-{
-    return type >= UIEVENT__MOUSEBEGIN && type <= UIEVENT__MOUSEEND;
-}
-
-} // namespace
-
 // ---- helpers shared by all rows ----
 
 void CListRowPaint::InvalidateRow(CControlUI* pRow)
@@ -108,6 +99,78 @@ void CListRowPaint::DrawLine(CControlUI* pRow, HDC hDC, const TListInfoUI& info,
     CRenderEngine::DrawLine(hDC, rcLine, 1, pRow->GetAdjustColor(info.dwLineColor));
 }
 
+// ---- input shared by all rows ----
+
+bool CListRowInput::IsMouseEvent(const TEventUI& event)
+{
+    return event.type >= UIEVENT__MOUSEBEGIN && event.type <= UIEVENT__MOUSEEND;
+}
+
+bool CListRowInput::Select(CControlUI* pRow, bool& bSelected, IListOwnerUI* pOwner, int iIndex, bool bSelect)
+{
+    if (!pRow->IsEnabled()) return false;
+    if (bSelect == bSelected) return true;
+    bSelected = bSelect;
+    if (bSelect && pOwner != NULL) pOwner->SelectItem(iIndex);
+    CListRowPaint::InvalidateRow(pRow);
+    return true;
+}
+
+void CListRowInput::AfterSetVisible(CControlUI* pRow, bool& bSelected, IListOwnerUI* pOwner)
+{
+    if (pRow->IsVisible() || !bSelected) return;
+    bSelected = false;
+    if (pOwner != NULL) pOwner->SelectItem(-1);
+}
+
+void CListRowInput::NotifyActivate(CControlUI* pRow)
+{
+    CPaintManagerUI* pManager = pRow->GetManager();
+    if (pManager != NULL) pManager->SendNotify(pRow, L"itemactivate");
+}
+
+bool CListRowInput::ActivationEvent(CControlUI* pRow, TEventUI& event)
+{
+    const bool bReturn = event.type == UIEVENT_KEYDOWN && event.key == VK_RETURN;
+    if (event.type != UIEVENT_LBUTTONDBLCLK && !bReturn) return false;
+    if (!pRow->IsEnabled()) return !bReturn; // a disabled row's Return goes on to the owner
+    pRow->Activate();
+    CListRowPaint::InvalidateRow(pRow);
+    return true;
+}
+
+bool CListRowInput::PointerEvent(CControlUI* pRow, IListItemUI* pItem, UINT& uButtonState, TEventUI& event)
+{
+    switch (event.type) {
+    case UIEVENT_LBUTTONDOWN:
+    case UIEVENT_RBUTTONDOWN:
+        if (pRow->IsEnabled()) {
+            pItem->Select();
+            CListRowPaint::InvalidateRow(pRow);
+        }
+        return true;
+    case UIEVENT_LBUTTONUP:
+        if (pRow->IsEnabled() && pRow->GetManager() != NULL) pRow->GetManager()->SendNotify(pRow, L"itemclick");
+        return true;
+    case UIEVENT_MOUSEMOVE:
+        return true;
+    case UIEVENT_MOUSEENTER:
+        if (pRow->IsEnabled()) {
+            uButtonState |= UISTATE_HOT;
+            CListRowPaint::InvalidateRow(pRow);
+        }
+        return true;
+    case UIEVENT_MOUSELEAVE:
+        if ((uButtonState & UISTATE_HOT) != 0) {
+            uButtonState &= ~UISTATE_HOT;
+            CListRowPaint::InvalidateRow(pRow);
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
 // ---- CListElementUI ----
 
 CListElementUI::CListElementUI() : m_iIndex(-1), m_bSelected(false), m_uButtonState(0), m_pOwner(NULL) {}
@@ -133,18 +196,14 @@ UINT CListElementUI::GetControlFlags() const
 bool CListElementUI::Activate()
 {
     if (!CControlUI::Activate()) return false;
-    if (m_pManager != NULL) m_pManager->SendNotify(this, L"itemactivate");
+    CListRowInput::NotifyActivate(this);
     return true;
 }
 
 void CListElementUI::SetVisible(bool bVisible)
 {
     CControlUI::SetVisible(bVisible);
-    if (!IsVisible() && m_bSelected) {
-        // The owner ends with no selection and says nothing; an unowned row only forgets it.
-        m_bSelected = false;
-        if (m_pOwner != NULL) m_pOwner->SelectItem(-1);
-    }
+    CListRowInput::AfterSetVisible(this, m_bSelected, m_pOwner);
 }
 
 void CListElementUI::SetEnabled(bool bEnable)
@@ -155,22 +214,11 @@ void CListElementUI::SetEnabled(bool bEnable)
 
 void CListElementUI::DoEvent(TEventUI& event)
 {
-    if (!IsMouseEnabled() && IsMouseEventType(event.type)) {
+    if (!IsMouseEnabled() && CListRowInput::IsMouseEvent(event)) {
         PassToOwner(event);
         return;
     }
-    if (event.type == UIEVENT_LBUTTONDBLCLK) {
-        if (IsEnabled()) {
-            Activate();
-            Invalidate();
-        }
-        return;
-    }
-    if (event.type == UIEVENT_KEYDOWN && IsEnabled() && event.key == VK_RETURN) {
-        Activate();
-        Invalidate();
-        return;
-    }
+    if (CListRowInput::ActivationEvent(this, event)) return;
     PassToOwner(event);
 }
 
@@ -210,13 +258,7 @@ bool CListElementUI::IsSelected() const
 
 bool CListElementUI::Select(bool bSelect)
 {
-    if (!IsEnabled()) return false;
-    if (bSelect == m_bSelected) return true;
-    m_bSelected = bSelect;
-    // The owner selects this row in turn, which comes back here with the flag already set.
-    if (bSelect && m_pOwner != NULL) m_pOwner->SelectItem(m_iIndex);
-    Invalidate();
-    return true;
+    return CListRowInput::Select(this, m_bSelected, m_pOwner, m_iIndex, bSelect);
 }
 
 bool CListElementUI::IsExpanded() const

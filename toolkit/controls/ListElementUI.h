@@ -27,6 +27,26 @@ public:
     static void DrawLine(CControlUI* pRow, HDC hDC, const TListInfoUI& info, const RECT& rcItem);
 };
 
+// Selection, activation and input alike in the plain and the container rows.
+class SKINUI_API CListRowInput {
+public:
+    // A disabled row refuses; a row selected anew asks its owner to select it (which comes
+    // back here with the flag already set).
+    static bool Select(CControlUI* pRow, bool& bSelected, IListOwnerUI* pOwner, int iIndex, bool bSelect);
+    // After the base's SetVisible: a row hidden while selected forgets it, and its owner (when
+    // it has one) ends with no selection and says nothing.
+    static void AfterSetVisible(CControlUI* pRow, bool& bSelected, IListOwnerUI* pOwner);
+    // After the base's Activate allowed it.
+    static void NotifyActivate(CControlUI* pRow);
+    // A double click or Return activates an enabled row; true when the event was one of them
+    // and is done with.
+    static bool ActivationEvent(CControlUI* pRow, TEventUI& event);
+    // A press selects, a release is an item click, entering and leaving set and clear the hot
+    // state; true when the event was one of them and is done with.
+    static bool PointerEvent(CControlUI* pRow, IListItemUI* pItem, UINT& uButtonState, TEventUI& event);
+    static bool IsMouseEvent(const TEventUI& event);
+};
+
 // A row made of one control: numbered, selected and styled by its owner (a list, a combo
 // box...). Mouse and key input it does not turn into selection or activation goes to the
 // owner, so that the owner's keyboard navigation works while a row has the focus.

@@ -20,38 +20,11 @@ LPVOID CListLabelElementUI::GetInterface(LPCTSTR pstrName)
 
 void CListLabelElementUI::DoEvent(TEventUI& event)
 {
-    if (!IsMouseEnabled() && event.type >= UIEVENT__MOUSEBEGIN && event.type <= UIEVENT__MOUSEEND) {
+    if (!IsMouseEnabled() && CListRowInput::IsMouseEvent(event)) {
         CListElementUI::DoEvent(event);
         return;
     }
-    switch (event.type) {
-    case UIEVENT_LBUTTONDOWN:
-    case UIEVENT_RBUTTONDOWN:
-        if (IsEnabled()) {
-            Select();
-            Invalidate();
-        }
-        return;
-    case UIEVENT_LBUTTONUP:
-        if (IsEnabled() && m_pManager != NULL) m_pManager->SendNotify(this, L"itemclick");
-        return;
-    case UIEVENT_MOUSEMOVE:
-        return;
-    case UIEVENT_MOUSEENTER:
-        if (IsEnabled()) {
-            m_uButtonState |= UISTATE_HOT;
-            Invalidate();
-        }
-        return;
-    case UIEVENT_MOUSELEAVE:
-        if ((m_uButtonState & UISTATE_HOT) != 0) {
-            m_uButtonState &= ~UISTATE_HOT;
-            Invalidate();
-        }
-        return;
-    default:
-        break;
-    }
+    if (CListRowInput::PointerEvent(this, this, m_uButtonState, event)) return;
     CListElementUI::DoEvent(event);
 }
 

@@ -92,7 +92,7 @@ int CListTextElementUI::LinkAt(POINT pt) const
 
 void CListTextElementUI::DoEvent(TEventUI& event)
 {
-    if (!IsMouseEnabled() && event.type >= UIEVENT__MOUSEBEGIN && event.type <= UIEVENT__MOUSEEND) {
+    if (!IsMouseEnabled() && CListRowInput::IsMouseEvent(event)) {
         if (m_pListOwner != NULL)
             m_pListOwner->DoEvent(event);
         else
