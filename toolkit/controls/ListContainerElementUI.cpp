@@ -83,18 +83,10 @@ void CListContainerElementUI::DoEvent(TEventUI& event)
     }
     if (CListRowInput::ActivationEvent(this, event)) return;
     if (CListRowInput::PointerEvent(this, this, m_uButtonState, event)) return;
-    switch (event.type) {
-    case UIEVENT_TIMER:
-        if (m_pManager != NULL) m_pManager->SendNotify(this, L"timer", event.wParam, event.lParam);
+    // The control base reports timers and, when the row wants it, the context menu.
+    if (event.type == UIEVENT_TIMER || (event.type == UIEVENT_CONTEXTMENU && IsContextMenuUsed())) {
+        CControlUI::DoEvent(event);
         return;
-    case UIEVENT_CONTEXTMENU:
-        if (IsContextMenuUsed()) {
-            if (m_pManager != NULL) m_pManager->SendNotify(this, L"menu", event.wParam, event.lParam);
-            return;
-        }
-        break;
-    default:
-        break;
     }
     PassToOwner(event, false);
 }
