@@ -6,6 +6,20 @@
 
 namespace SkinUI {
 
+namespace {
+
+// Runs f on every row of the view that is a tree node; other rows are passed by.
+template <class F>
+void ForEachNode(CTreeViewUI* pView, F f)
+{
+    for (int i = 0; i < pView->GetCount(); i++) {
+        CTreeNodeUI* pNode = CTreeNodeUI::AsTreeNode(pView->GetItemAt(i));
+        if (pNode != NULL) f(pNode);
+    }
+}
+
+} // namespace
+
 CTreeViewUI::CTreeViewUI() : m_uItemMinWidth(0), m_bVisibleFolderBtn(true), m_bVisibleCheckBtn(false)
 {
     if (GetHeader() != NULL) GetHeader()->SetVisible(false);
@@ -275,10 +289,7 @@ void CTreeViewUI::SetItemExpand(bool bExpanded, CTreeNodeUI* pTreeNode)
 void CTreeViewUI::SetVisibleFolderBtn(bool bIsVisible)
 {
     m_bVisibleFolderBtn = bIsVisible;
-    for (int i = 0; i < GetCount(); i++) {
-        CTreeNodeUI* pNode = CTreeNodeUI::AsTreeNode(GetItemAt(i));
-        if (pNode != NULL) pNode->SetVisibleFolderBtn(bIsVisible);
-    }
+    ForEachNode(this, [&](CTreeNodeUI* pNode) { pNode->SetVisibleFolderBtn(bIsVisible); });
 }
 
 bool CTreeViewUI::GetVisibleFolderBtn() const
@@ -289,10 +300,7 @@ bool CTreeViewUI::GetVisibleFolderBtn() const
 void CTreeViewUI::SetVisibleCheckBtn(bool bIsVisible)
 {
     m_bVisibleCheckBtn = bIsVisible;
-    for (int i = 0; i < GetCount(); i++) {
-        CTreeNodeUI* pNode = CTreeNodeUI::AsTreeNode(GetItemAt(i));
-        if (pNode != NULL) pNode->SetVisibleCheckBtn(bIsVisible);
-    }
+    ForEachNode(this, [&](CTreeNodeUI* pNode) { pNode->SetVisibleCheckBtn(bIsVisible); });
 }
 
 bool CTreeViewUI::GetVisibleCheckBtn() const
@@ -303,10 +311,7 @@ bool CTreeViewUI::GetVisibleCheckBtn() const
 void CTreeViewUI::SetItemMinWidth(UINT uItemMinWidth)
 {
     m_uItemMinWidth = uItemMinWidth;
-    for (int i = 0; i < GetCount(); i++) {
-        CTreeNodeUI* pNode = CTreeNodeUI::AsTreeNode(GetItemAt(i));
-        if (pNode != NULL) pNode->SetMinWidth(static_cast<int>(uItemMinWidth));
-    }
+    ForEachNode(this, [&](CTreeNodeUI* pNode) { pNode->SetMinWidth(static_cast<int>(uItemMinWidth)); });
     Invalidate();
 }
 
@@ -317,34 +322,22 @@ UINT CTreeViewUI::GetItemMinWidth() const
 
 void CTreeViewUI::SetItemTextColor(DWORD dwItemTextColor)
 {
-    for (int i = 0; i < GetCount(); i++) {
-        CTreeNodeUI* pNode = CTreeNodeUI::AsTreeNode(GetItemAt(i));
-        if (pNode != NULL) pNode->SetItemTextColor(dwItemTextColor);
-    }
+    ForEachNode(this, [&](CTreeNodeUI* pNode) { pNode->SetItemTextColor(dwItemTextColor); });
 }
 
 void CTreeViewUI::SetItemHotTextColor(DWORD dwItemHotTextColor)
 {
-    for (int i = 0; i < GetCount(); i++) {
-        CTreeNodeUI* pNode = CTreeNodeUI::AsTreeNode(GetItemAt(i));
-        if (pNode != NULL) pNode->SetItemHotTextColor(dwItemHotTextColor);
-    }
+    ForEachNode(this, [&](CTreeNodeUI* pNode) { pNode->SetItemHotTextColor(dwItemHotTextColor); });
 }
 
 void CTreeViewUI::SetSelItemTextColor(DWORD dwSelItemTextColor)
 {
-    for (int i = 0; i < GetCount(); i++) {
-        CTreeNodeUI* pNode = CTreeNodeUI::AsTreeNode(GetItemAt(i));
-        if (pNode != NULL) pNode->SetSelItemTextColor(dwSelItemTextColor);
-    }
+    ForEachNode(this, [&](CTreeNodeUI* pNode) { pNode->SetSelItemTextColor(dwSelItemTextColor); });
 }
 
 void CTreeViewUI::SetSelItemHotTextColor(DWORD dwSelHotItemTextColor)
 {
-    for (int i = 0; i < GetCount(); i++) {
-        CTreeNodeUI* pNode = CTreeNodeUI::AsTreeNode(GetItemAt(i));
-        if (pNode != NULL) pNode->SetSelItemHotTextColor(dwSelHotItemTextColor);
-    }
+    ForEachNode(this, [&](CTreeNodeUI* pNode) { pNode->SetSelItemHotTextColor(dwSelHotItemTextColor); });
 }
 
 // ---- the skin builder's links ----

@@ -158,6 +158,19 @@ TEST_F(TreeViewTest, ASkinBuildsTheTreeFlatInDisplayOrderWithLevelsAndLinks)
     EXPECT_EQ(a2->GetTreeNodeHoriznotal()->GetCount(), 5);
 }
 
+TEST_F(TreeViewTest, ANodeOutsideATreeViewEndsItsLevelOfTheSkin)
+{
+    CDialogBuilder builder;
+    CControlUI* root = builder.Create(L"<Window><VerticalLayout><Label name=\"before\"/><TreeNode text=\"x\"/>"
+                                      L"<Label name=\"after\"/></VerticalLayout></Window>",
+                                      NULL, NULL, &m_win.pm(), NULL);
+    ASSERT_NE(root, nullptr);
+    m_win.Open(root, 100, 100);
+    EXPECT_NE(m_win.pm().FindControl(L"before"), nullptr);
+    EXPECT_EQ(m_win.pm().FindControl(L"after"), nullptr);
+    EXPECT_EQ(static_cast<IContainerUI*>(root->GetInterface(L"IContainer"))->GetCount(), 1);
+}
+
 TEST_F(TreeViewTest, EachLevelIsIndentedSixteenPixelsMore)
 {
     OpenSkin();
