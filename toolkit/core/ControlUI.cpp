@@ -21,6 +21,16 @@ bool ParseBool(LPCTSTR pstrValue)
     return wcscmp(pstrValue, L"true") == 0;
 }
 
+// Repaints rc as far as pParent and its ancestors show it.
+void InvalidateShown(CPaintManagerUI* pManager, CControlUI* pParent, RECT rc)
+{
+    for (; pParent != NULL; pParent = pParent->GetParent()) {
+        const RECT rcTemp = rc;
+        if (!::IntersectRect(&rc, &rcTemp, &pParent->GetPos())) return;
+    }
+    pManager->Invalidate(rc);
+}
+
 } // namespace
 
 CControlUI::CControlUI()
@@ -141,16 +151,12 @@ void CControlUI::SetPos(RECT rc)
         m_cxyFixed.cx = m_rcItem.right - m_rcItem.left;
         m_cxyFixed.cy = m_rcItem.bottom - m_rcItem.top;
     }
-    // 6. Placed; repaint the old and new places as far as the ancestors show them.
+    // 6. Placed; repaint the old and new places as far as the ancestors show them, each
+    //    on its own: the span between them (all of a list when a row jumps far on a
+    //    scroll) is no place of this control.
     m_bUpdateNeeded = false;
-    RECT rcUnion = rcInvalidate;
-    ::UnionRect(&rcUnion, &rcInvalidate, &m_rcItem);
-    for (CControlUI* pParent = GetParent(); pParent != NULL; pParent = pParent->GetParent()) {
-        RECT rcTemp = rcUnion;
-        const RECT& rcParent = pParent->GetPos();
-        if (!::IntersectRect(&rcUnion, &rcTemp, &rcParent)) return;
-    }
-    m_pManager->Invalidate(rcUnion);
+    InvalidateShown(m_pManager, GetParent(), rcInvalidate);
+    if (!::EqualRect(&rcInvalidate, &m_rcItem)) InvalidateShown(m_pManager, GetParent(), m_rcItem);
 }
 
 int CControlUI::GetWidth() const
