@@ -1,0 +1,136 @@
+#include <windows.h>
+#include <stdio.h>
+#include <wchar.h>
+#include "../BenchClock.h"
+#include "controls/ListUI.h"
+#include "controls/ListTextElementUI.h"
+#include "TreeTestUtil.h"
+
+using namespace SkinUI;
+using namespace treetest;
+
+namespace {
+
+const char* kArea = "toolkit-list";
+
+// Best of a few runs of f(), in milliseconds.
+template <class F>
+double Best(int runs, F f)
+{
+    double best = 1e30;
+    for (int i = 0; i < runs; i++) {
+        const double t0 = BenchNowMs();
+        f();
+        const double t = BenchNowMs() - t0;
+        if (t < best) best = t;
+    }
+    return best;
+}
+
+// Descending by the number in the first column.
+int CALLBACK ByFirstColumn(UINT_PTR a, UINT_PTR b, UINT_PTR)
+{
+    const int ka = _wtoi(reinterpret_cast<CListTextElementUI*>(a)->GetText(0));
+    const int kb = _wtoi(reinterpret_cast<CListTextElementUI*>(b)->GetText(0));
+    return kb - ka;
+}
+
+struct Figures {
+    double build, layout, paint, scroll, sort, end;
+};
+
+Figures Run(int n)
+{
+    Figures f = {};
+    ManagedWindow w(400, 300);
+
+    // Build: the rows added and given their two texts.
+    double t0 = BenchNowMs();
+    CListUI* list = new CListUI;
+    list->SetAttribute(L"vscrollbar", L"true");
+    CListHeaderItemUI* c0 = new CListHeaderItemUI;
+    c0->SetFixedWidth(150);
+    list->Add(c0);
+    list->Add(new CListHeaderItemUI);
+    wchar_t text[32];
+    for (int i = 0; i < n; i++) {
+        CListTextElementUI* row = new CListTextElementUI;
+        list->Add(row);
+        swprintf(text, 32, L"%d", (i * 7919) % n);
+        row->SetText(0, text);
+        row->SetText(1, L"second column");
+    }
+    f.build = BenchNowMs() - t0;
+
+    // First layout: attached to the window and placed over its client area.
+    t0 = BenchNowMs();
+    w.Attach(list);
+    f.layout = BenchNowMs() - t0;
+
+    // Paint of the whole client area into a memory bitmap.
+    HDC hdcScreen = ::GetDC(NULL);
+    HDC hdc = ::CreateCompatibleDC(hdcScreen);
+    HBITMAP bmp = ::CreateCompatibleBitmap(hdcScreen, 400, 300);
+    HGDIOBJ old = ::SelectObject(hdc, bmp);
+    const RECT rcAll = { 0, 0, 400, 300 };
+    f.paint = Best(3, [&] { list->DoPaint(hdc, rcAll); });
+
+    // One line down and back up: a scroll step moves every row.
+    f.scroll = Best(5, [&] {
+        list->LineDown();
+        list->LineUp();
+    }) / 2.0;
+
+    // Sort, then End to the last row.
+    t0 = BenchNowMs();
+    list->SortItems(&ByFirstColumn, 0);
+    f.sort = BenchNowMs() - t0;
+    TEventUI event = {};
+    event.type = UIEVENT_KEYDOWN;
+    event.key = VK_END;
+    t0 = BenchNowMs();
+    list->DoEvent(event);
+    f.end = BenchNowMs() - t0;
+    if (list->GetCurSel() != n - 1) printf("End selected %d, not %d\n", list->GetCurSel(), n - 1);
+
+    ::SelectObject(hdc, old);
+    ::DeleteObject(bmp);
+    ::DeleteDC(hdc);
+    ::ReleaseDC(NULL, hdcScreen);
+    return f;
+}
+
+void Rows(const char* size, const Figures& f)
+{
+    char what[96];
+    snprintf(what, sizeof(what), "build, %s text rows", size);
+    BenchRow(kArea, what, f.build, "ms", "Add and two SetText per row");
+    snprintf(what, sizeof(what), "first layout, %s rows", size);
+    BenchRow(kArea, what, f.layout, "ms", "attach and SetPos");
+    snprintf(what, sizeof(what), "paint, %s rows", size);
+    BenchRow(kArea, what, f.paint, "ms", "whole list into a memory DC, best of 3");
+    snprintf(what, sizeof(what), "scroll step, %s rows", size);
+    BenchRow(kArea, what, f.scroll, "ms", "one line, best of 5");
+    snprintf(what, sizeof(what), "sort, %s rows", size);
+    BenchRow(kArea, what, f.sort, "ms", "merge sort on the first column, relayout");
+    snprintf(what, sizeof(what), "End to the last row, %s rows", size);
+    BenchRow(kArea, what, f.end, "ms", "search, select, scroll into view");
+}
+
+} // namespace
+
+int main()
+{
+    CPaintManagerUI::SetInstance(::GetModuleHandleW(NULL));
+    const Figures small = Run(10000);
+    Rows("10,000", small);
+    const Figures large = Run(100000);
+    Rows("100,000", large);
+    BenchRow(kArea, "build growth 100,000 / 10,000", large.build / small.build, "ratio", "linear: 10");
+    BenchRow(kArea, "layout growth 100,000 / 10,000", large.layout / small.layout, "ratio", "linear: 10");
+    BenchRow(kArea, "scroll step growth 100,000 / 10,000", large.scroll / small.scroll, "ratio",
+             "every row is moved: 10");
+    BenchRow(kArea, "sort growth 100,000 / 10,000", large.sort / small.sort, "ratio", "n log n: 12.5");
+    CPaintManagerUI::Term();
+    return 0;
+}
