@@ -76,10 +76,12 @@ Figures Run(int n)
     f.paint = Best(3, [&] { list->DoPaint(hdc, rcAll); });
 
     // One line down and back up: a scroll step moves every row.
-    f.scroll = Best(5, [&] {
-        list->LineDown();
-        list->LineUp();
-    }) / 2.0;
+    f.scroll = Best(5,
+                    [&] {
+                        list->LineDown();
+                        list->LineUp();
+                    }) /
+               2.0;
 
     // Sort, then End to the last row.
     t0 = BenchNowMs();

@@ -30,9 +30,7 @@ void MergeSort(std::vector<CControlUI*>& items, Less less)
 
 } // namespace
 
-CListBodyUI::CListBodyUI(CListUI* pOwner) : m_pOwner(pOwner), m_pCompareFunc(NULL), m_compareData(0)
-{
-}
+CListBodyUI::CListBodyUI(CListUI* pOwner) : m_pOwner(pOwner), m_pCompareFunc(NULL), m_compareData(0) {}
 
 CListBodyUI::~CListBodyUI()
 {

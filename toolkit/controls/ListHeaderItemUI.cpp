@@ -330,8 +330,7 @@ void CListHeaderItemUI::PaintText(HDC hDC)
         CRenderEngine::DrawHtmlText(hDC, m_pManager, rcText, m_sText, m_dwTextColor, NULL, NULL, nLinks,
                                     m_uTextStyle | DT_SINGLELINE);
     } else {
-        CRenderEngine::DrawText(hDC, m_pManager, rcText, m_sText, m_dwTextColor, m_iFont,
-                                m_uTextStyle | DT_SINGLELINE);
+        CRenderEngine::DrawText(hDC, m_pManager, rcText, m_sText, m_dwTextColor, m_iFont, m_uTextStyle | DT_SINGLELINE);
     }
 }
 

@@ -6,9 +6,7 @@
 
 namespace SkinUI {
 
-CListHeaderUI::CListHeaderUI() : m_bIsScaleHeader(false)
-{
-}
+CListHeaderUI::CListHeaderUI() : m_bIsScaleHeader(false) {}
 
 LPCTSTR CListHeaderUI::GetClass() const
 {
@@ -136,8 +134,8 @@ void CListHeaderUI::SetPos(RECT rc)
         if (cy < 0) cy = 0;
         cy = ClampToLimits(cy, pControl->GetMinHeight(), pControl->GetMaxHeight());
 
-        RECT rcCtrl = { iPosX + rcPadding.left, rc.top + rcPadding.top,
-                        iPosX + rcPadding.left + cx + rcPadding.right, rc.top + rcPadding.top + cy };
+        RECT rcCtrl = { iPosX + rcPadding.left, rc.top + rcPadding.top, iPosX + rcPadding.left + cx + rcPadding.right,
+                        rc.top + rcPadding.top + cy };
         pControl->SetPos(rcCtrl);
         iPosX += cx + m_iChildPadding + rcPadding.left + rcPadding.right;
         cxRemaining -= cx + m_iChildPadding + rcPadding.right;

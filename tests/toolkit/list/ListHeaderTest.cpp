@@ -22,7 +22,8 @@ typedef ListWindowTest ListHeader;
 TEST_F(ListHeader, TheSkinHeaderReplacesTheBuiltInOneAndItsItemsBecomeColumns)
 {
     Open(L"<List name=\"list\"><ListHeader name=\"hdr\" height=\"24\"><ListHeaderItem width=\"100\"/>"
-         L"<ListHeaderItem width=\"80\"/><ListHeaderItem/></ListHeader>" + Rows(2) + L"</List>");
+         L"<ListHeaderItem width=\"80\"/><ListHeaderItem/></ListHeader>" +
+         Rows(2) + L"</List>");
     CListHeaderUI* header = List()->GetHeader();
     ASSERT_TRUE(header != NULL);
     EXPECT_EQ(L"hdr", std::wstring(header->GetName().GetData()));
@@ -57,7 +58,8 @@ TEST_F(ListHeader, ItemsGivenToTheListGoToTheBuiltInHeaderAndOnlyThirtyTwoAreCol
     EXPECT_EQ(32, List()->GetListInfo()->nColumns);
     for (int i = 0; i < 32; ++i) {
         const RECT expected = { i * 20, 0, i * 20 + 20, Column(List(), 0)->GetPos().bottom };
-        EXPECT_TRUE(SameRect(expected, List()->GetListInfo()->rcColumn[i])) << i << Str(List()->GetListInfo()->rcColumn[i]);
+        EXPECT_TRUE(SameRect(expected, List()->GetListInfo()->rcColumn[i]))
+            << i << Str(List()->GetListInfo()->rcColumn[i]);
     }
     EXPECT_EQ(780, Column(List(), 39)->GetPos().left); // laid out, but no column
 }
@@ -65,7 +67,8 @@ TEST_F(ListHeader, ItemsGivenToTheListGoToTheBuiltInHeaderAndOnlyThirtyTwoAreCol
 TEST_F(ListHeader, AHiddenHeaderTakesNoHeightButStillGivesColumns)
 {
     Open(L"<List name=\"list\" header=\"hidden\"><ListHeader><ListHeaderItem width=\"100\"/><ListHeaderItem/>"
-         L"</ListHeader>" + Rows(2) + L"</List>");
+         L"</ListHeader>" +
+         Rows(2) + L"</List>");
     EXPECT_FALSE(List()->GetHeader()->IsVisible());
     EXPECT_EQ(0, Row(0)->GetPos().top);
     const RECT r0 = { 0, 0, 100, 0 }, r1 = { 100, 0, 300, 0 };
@@ -91,7 +94,8 @@ TEST_F(ListHeader, ScaledColumnsTakePercentsOfTheWidthLessTheVerticalBar)
 {
     Open(L"<List name=\"list\" vscrollbar=\"true\" vscrollbarstyle=\"width=&quot;17&quot;\">"
          L"<ListHeader height=\"24\" scaleheader=\"true\"><ListHeaderItem scale=\"30\"/>"
-         L"<ListHeaderItem scale=\"30\"/><ListHeaderItem scale=\"0\"/></ListHeader>" + Rows(20) + L"</List>");
+         L"<ListHeaderItem scale=\"30\"/><ListHeaderItem scale=\"0\"/></ListHeader>" +
+         Rows(20) + L"</List>");
     // The bar is shown and placed by the first layout; the next one scales with its width.
     ASSERT_TRUE(List()->GetVerticalScrollBar()->IsVisible());
     Relayout();
@@ -221,7 +225,8 @@ std::wstring WideSkin(const std::wstring& listAttributes)
 {
     return L"<List name=\"list\" hscrollbar=\"true\" " + listAttributes +
            L"><ListHeader height=\"24\"><ListHeaderItem width=\"200\"/><ListHeaderItem width=\"200\"/>"
-           L"<ListHeaderItem width=\"200\"/></ListHeader>" + Rows(3) + L"</List>";
+           L"<ListHeaderItem width=\"200\"/></ListHeader>" +
+           Rows(3) + L"</List>";
 }
 
 void ExpectColumnsAt(CListUI* list, int left, bool visibleHeader)
@@ -273,7 +278,8 @@ TEST_F(ListHeader, AHiddenHeaderStillScrollsItsColumns)
 TEST_F(ListHeader, WithoutItsHeaderTheListStillLaysOutAndScrollsItsRows)
 {
     Open(L"<List name=\"list\" hscrollbar=\"true\"><ListHeader height=\"24\"><ListHeaderItem width=\"120\"/>"
-         L"</ListHeader>" + Rows(3, L"width=\"600\"") + L"</List>");
+         L"</ListHeader>" +
+         Rows(3, L"width=\"600\"") + L"</List>");
     CListHeaderUI* header = List()->GetHeader();
     EXPECT_TRUE(List()->Remove(header));
     EXPECT_TRUE(List()->GetHeader() == NULL);
@@ -305,7 +311,8 @@ TEST_F(ListHeader, WithoutItsHeaderTheListStillLaysOutAndScrollsItsRows)
 TEST_F(ListHeader, ItemsPaintTheirStateImageAndTheSeparator)
 {
     Open(L"<List name=\"list\"><ListHeader height=\"24\"><ListHeaderItem width=\"100\"/><ListHeaderItem/>"
-         L"</ListHeader>" + Rows(2) + L"</List>");
+         L"</ListHeader>" +
+         Rows(2) + L"</List>");
     // The images exist before the item names them: a name that failed to load stays failed.
     basictest::AddSolidImage(m_win.pm(), L"n", 0xFF102030);
     basictest::AddSolidImage(m_win.pm(), L"h", 0xFF405060);
@@ -333,16 +340,17 @@ TEST_F(ListHeader, ScrolledRowsPaintOnlyInsideTheBody)
 {
     Open(L"<List name=\"list\" vscrollbar=\"true\" bkcolor=\"#FFFFFFFF\" itembkcolor=\"#FFFF0000\" "
          L"itemaltbk=\"true\" itemselectedbkcolor=\"#FF0000FF\"><ListHeader height=\"24\" bkcolor=\"#FF00FF00\">"
-         L"<ListHeaderItem/></ListHeader>" + Rows(23) + L"</List>");
+         L"<ListHeaderItem/></ListHeader>" +
+         Rows(23) + L"</List>");
     List()->SetScrollPos(CSize(0, 10)); // row 0 at 14..34, partly behind the header
     ASSERT_EQ(14, Row(0)->GetPos().top);
     ASSERT_TRUE(List()->SelectItem(2));
     ASSERT_EQ(10, List()->GetScrollPos().cy);
     painttest::Canvas canvas(300, 200, 0xFF000000);
     m_win.PaintTo(canvas);
-    EXPECT_EQ(0x00FF00u, basictest::Rgb(canvas.At(50, 20))); // the header, not row 0
-    EXPECT_EQ(0xFF0000u, basictest::Rgb(canvas.At(50, 26))); // row 0
-    EXPECT_EQ(0xFFFFFFu, basictest::Rgb(canvas.At(50, 40))); // row 1: odd rows take no item colour
-    EXPECT_EQ(0x0000FFu, basictest::Rgb(canvas.At(50, 60))); // row 2, selected
+    EXPECT_EQ(0x00FF00u, basictest::Rgb(canvas.At(50, 20)));  // the header, not row 0
+    EXPECT_EQ(0xFF0000u, basictest::Rgb(canvas.At(50, 26)));  // row 0
+    EXPECT_EQ(0xFFFFFFu, basictest::Rgb(canvas.At(50, 40)));  // row 1: odd rows take no item colour
+    EXPECT_EQ(0x0000FFu, basictest::Rgb(canvas.At(50, 60)));  // row 2, selected
     EXPECT_EQ(0xFF0000u, basictest::Rgb(canvas.At(50, 100))); // row 4
 }

@@ -17,8 +17,10 @@ const std::wstring kMixedRows = Rows(1) + Rows(1, L"enabled=\"false\"") + Rows(1
 
 std::wstring ListOf(const std::wstring& rows, const std::wstring& attributes = L"")
 {
-    return L"<List name=\"list\" vscrollbar=\"true\" " + attributes + L"><ListHeader height=\"24\">"
-           L"<ListHeaderItem width=\"100\"/><ListHeaderItem/></ListHeader>" + rows + L"</List>";
+    return L"<List name=\"list\" vscrollbar=\"true\" " + attributes +
+           L"><ListHeader height=\"24\">"
+           L"<ListHeaderItem width=\"100\"/><ListHeaderItem/></ListHeader>" +
+           rows + L"</List>";
 }
 
 } // namespace
@@ -77,10 +79,10 @@ TEST_F(ListSelection, KeysSkipRowsThatCannotBeSelectedAndKeepTheSelectionAtTheEd
         int expected;
         bool notified;
     } cases[] = {
-        { 2, VK_DOWN, 4, true },  { 4, VK_DOWN, 4, false }, // only a disabled row lies ahead
-        { 4, VK_UP, 2, true },    { 2, VK_UP, 0, true },    { 0, VK_UP, 0, false },
-        { 4, VK_END, 4, false },                            // nothing selectable from the end on
-        { 4, VK_HOME, 0, true },  { 0, VK_HOME, 0, false },
+        { 2, VK_DOWN, 4, true }, { 4, VK_DOWN, 4, false }, // only a disabled row lies ahead
+        { 4, VK_UP, 2, true },   { 2, VK_UP, 0, true },
+        { 0, VK_UP, 0, false },  { 4, VK_END, 4, false }, // nothing selectable from the end on
+        { 4, VK_HOME, 0, true }, { 0, VK_HOME, 0, false },
     };
     Open(ListOf(kMixedRows));
     for (const Case& c : cases) {
@@ -263,7 +265,7 @@ TEST_F(ListSelection, SelectingScrollsTheRowIntoViewByTheExactStep)
 TEST_F(ListSelection, OnlyRowsThatAcceptItExpand)
 {
     Open(ListOf(Rows(1) + L"<TestRow expandable=\"true\"/><TestRow expandable=\"true\"/>"
-                L"<TestRow expandable=\"true\" visible=\"false\"/>"));
+                          L"<TestRow expandable=\"true\" visible=\"false\"/>"));
     EXPECT_FALSE(List()->ExpandItem(0)); // the standard rows refuse
     EXPECT_EQ(-1, List()->GetExpandedItem());
     EXPECT_FALSE(List()->ExpandItem(3)); // hidden
