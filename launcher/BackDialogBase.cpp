@@ -182,6 +182,18 @@ BOOL CBackDialogBase::OnInitDialog()
     return TRUE;
 }
 
+LRESULT CBackDialogBase::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = CDialog::WindowProc(message, wParam, lParam);
+    // The fore dialog is shown before this window: once this one shows, the fore dialog is
+    // put over it again, for a display without a window manager leaves a window shown later
+    // over the ones shown before it, even over the windows it owns.
+    if (message == WM_WINDOWPOSCHANGED && m_fore && m_fore->m_hWnd && lParam &&
+        (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW))
+        m_fore->FollowBack();
+    return result;
+}
+
 BOOL CBackDialogBase::OnEraseBkgnd(CDC* dc)
 {
     if (!(GetExStyle() & WS_EX_LAYERED) && dc) {

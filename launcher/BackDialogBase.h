@@ -51,6 +51,7 @@ protected:
     virtual CForeDialogBase* CreateForeDialog() = 0;
 
     BOOL OnInitDialog() override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL OnEraseBkgnd(CDC* dc);
     void OnMove(int x, int y);
     void OnSize(UINT type, int width, int height);

@@ -15,7 +15,9 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "downloader", "road"))
+sys.path.insert(0, os.path.join(ROOT, "tests", "launcher"))
 import road_fixture as rf  # noqa: E402
+import launcher_road as lr  # noqa: E402
 import demo_launcher  # noqa: E402
 
 SPEED_TEXT_AREA = (300, 246, 492, 268)   # where the skin shows the speed, client coordinates
@@ -26,26 +28,6 @@ BAR_COLOUR_MIN_GREEN = 0x80
 
 def say(text):
     print(text, flush=True)
-
-
-def read_png_pixels(path):
-    """(width, height, rows of RGBA bytes) of a PNG written by rf.bmp_to_png."""
-    import struct
-    import zlib
-    with open(path, "rb") as f:
-        data = f.read()
-    pos, idat, width, height = 8, b"", 0, 0
-    while pos < len(data):
-        length, kind = struct.unpack_from(">I4s", data, pos)
-        payload = data[pos + 8: pos + 8 + length]
-        if kind == b"IHDR":
-            width, height = struct.unpack_from(">II", payload)
-        elif kind == b"IDAT":
-            idat += payload
-        pos += 12 + length
-    raw = zlib.decompress(idat)
-    stride = width * 4 + 1
-    return width, height, [raw[y * stride + 1:(y + 1) * stride] for y in range(height)]
 
 
 def count(pixels, area, test):
@@ -62,7 +44,7 @@ def count(pixels, area, test):
 
 def classify(path, border):
     """"download" while the speed text shows, "extract" when it is gone and the bar fills."""
-    pixels = read_png_pixels(path)
+    pixels = lr.read_png(path)
     w, h, _ = pixels
     shift = lambda a: (a[0] + border, a[1] + border, a[2] + border, a[3] + border)  # noqa: E731
     speed = count(pixels, shift(SPEED_TEXT_AREA),

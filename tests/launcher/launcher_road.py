@@ -10,6 +10,7 @@ import struct
 import subprocess
 import sys
 import time
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "downloader", "road"))
@@ -25,6 +26,7 @@ SWITCHES = "--token=t --source=s --serverid=1 --fcext=x --fileparam=f"
 PAGE_QUERY = "?token=t&source=s&serverid=1&fcext=x&fileparam=f"
 PLACES = (("Webpos", (10, 40, 780, 520)), ("Minpos", (740, 5, 24, 24)), ("Clospos", (770, 5, 24, 24)))
 LAUNCHER = "LoginRoad.exe"
+PAGE_COLOUR = (250, 250, 250)  # what the stand-in page paints
 
 
 class _LoginPortListener(rf.release_server._Server):
@@ -142,3 +144,22 @@ def shot_launcher(host, pid, png_path):
     rf.bmp_to_png(bmp, png_path)
     os.unlink(bmp)
     return True
+
+
+def read_png(path):
+    """(width, height, rows of RGBA bytes) of a PNG written by rf.bmp_to_png."""
+
+    with open(path, "rb") as f:
+        data = f.read()
+    pos, idat, width, height = 8, b"", 0, 0
+    while pos < len(data):
+        length, kind = struct.unpack_from(">I4s", data, pos)
+        payload = data[pos + 8: pos + 8 + length]
+        if kind == b"IHDR":
+            width, height = struct.unpack_from(">II", payload)
+        elif kind == b"IDAT":
+            idat += payload
+        pos += 12 + length
+    raw = zlib.decompress(idat)
+    stride = width * 4 + 1
+    return width, height, [raw[y * stride + 1:(y + 1) * stride] for y in range(height)]
