@@ -102,33 +102,15 @@ void CListBodyUI::MoveHeaderColumns(int dx)
 
 void CListBodyUI::SetScrollPos(SIZE szPos)
 {
-    // 1. The vertical step.
-    int dy = 0;
-    if (m_pVerticalScrollBar != NULL && m_pVerticalScrollBar->IsVisible()) {
-        const int iLast = m_pVerticalScrollBar->GetScrollPos();
-        m_pVerticalScrollBar->SetScrollPos(szPos.cy);
-        dy = m_pVerticalScrollBar->GetScrollPos() - iLast;
-    }
+    // 1. The rows follow both bars as in any container.
+    const bool bHBar = m_pHorizontalScrollBar != NULL && m_pHorizontalScrollBar->IsVisible();
+    const int iLastX = bHBar ? m_pHorizontalScrollBar->GetScrollPos() : 0;
+    CVerticalLayoutUI::SetScrollPos(szPos);
 
-    // 2. The horizontal step, which the header columns follow.
-    int dx = 0;
-    if (m_pHorizontalScrollBar != NULL && m_pHorizontalScrollBar->IsVisible()) {
-        const int iLast = m_pHorizontalScrollBar->GetScrollPos();
-        m_pHorizontalScrollBar->SetScrollPos(szPos.cx);
-        dx = m_pHorizontalScrollBar->GetScrollPos() - iLast;
-        if (dx != 0 && m_pOwner != NULL) MoveHeaderColumns(dx);
-    }
-    if (dx == 0 && dy == 0) return;
-
-    // 3. The rows follow both steps.
-    for (int i = 0; i < m_items.GetSize(); i++) {
-        CControlUI* pControl = static_cast<CControlUI*>(m_items[i]);
-        if (!pControl->IsVisible() || pControl->IsFloat()) continue;
-        RECT rcPos = pControl->GetPos();
-        ::OffsetRect(&rcPos, -dx, -dy);
-        pControl->SetPos(rcPos);
-    }
-    Invalidate();
+    // 2. The header columns follow the horizontal step.
+    if (!bHBar || m_pOwner == NULL) return;
+    const int dx = m_pHorizontalScrollBar->GetScrollPos() - iLastX;
+    if (dx != 0) MoveHeaderColumns(dx);
 }
 
 void CListBodyUI::SetPos(RECT rc)

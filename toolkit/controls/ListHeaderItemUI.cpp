@@ -11,8 +11,9 @@ namespace {
 // How far the grip reaches into the item beyond the separator strip.
 const int kGripReach = 4;
 
-// "align" on a text style: the last word named wins.
-UINT ApplyAlign(UINT uStyle, LPCTSTR pstrValue)
+} // namespace
+
+UINT ApplyAlignToStyle(UINT uStyle, LPCTSTR pstrValue)
 {
     if (wcsstr(pstrValue, L"left") != NULL) uStyle &= ~(DT_CENTER | DT_RIGHT);
     if (wcsstr(pstrValue, L"center") != NULL) {
@@ -25,8 +26,6 @@ UINT ApplyAlign(UINT uStyle, LPCTSTR pstrValue)
     }
     return uStyle;
 }
-
-} // namespace
 
 CListHeaderItemUI::CListHeaderItemUI()
     : m_bDragable(true), m_uButtonState(0), m_iSepWidth(4), m_dwTextColor(0), m_iFont(-1),
@@ -268,7 +267,7 @@ void CListHeaderItemUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
     else if (wcscmp(pstrName, L"sepwidth") == 0)
         SetSepWidth(_wtoi(pstrValue));
     else if (wcscmp(pstrName, L"align") == 0)
-        m_uTextStyle = ApplyAlign(m_uTextStyle, pstrValue);
+        m_uTextStyle = ApplyAlignToStyle(m_uTextStyle, pstrValue);
     else if (wcscmp(pstrName, L"endellipsis") == 0) {
         if (wcscmp(pstrValue, L"true") == 0)
             m_uTextStyle |= DT_END_ELLIPSIS;

@@ -826,15 +826,7 @@ void CListUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
     } else if (wcscmp(pstrName, L"itemfont") == 0) {
         m_ListInfo.nFont = _wtoi(pstrValue);
     } else if (wcscmp(pstrName, L"itemalign") == 0) {
-        if (wcsstr(pstrValue, L"left") != NULL) m_ListInfo.uTextStyle &= ~(DT_CENTER | DT_RIGHT);
-        if (wcsstr(pstrValue, L"center") != NULL) {
-            m_ListInfo.uTextStyle &= ~DT_RIGHT;
-            m_ListInfo.uTextStyle |= DT_CENTER;
-        }
-        if (wcsstr(pstrValue, L"right") != NULL) {
-            m_ListInfo.uTextStyle &= ~DT_CENTER;
-            m_ListInfo.uTextStyle |= DT_RIGHT;
-        }
+        m_ListInfo.uTextStyle = ApplyAlignToStyle(m_ListInfo.uTextStyle, pstrValue);
     } else if (wcscmp(pstrName, L"itemendellipsis") == 0) {
         if (wcscmp(pstrValue, L"true") == 0)
             m_ListInfo.uTextStyle |= DT_END_ELLIPSIS;

@@ -117,6 +117,16 @@ TEST_F(ListHeader, ScaledColumnsTakePercentsOfTheWidthLessTheVerticalBar)
 
 namespace {
 
+// Presses at x0, moves to x1 and lets go, all on the header's middle line.
+void Drag(basictest::HostWindow& win, int x0, int x1)
+{
+    win.Move(x0, 12);
+    win.Down(x0, 12);
+    win.Move(x1, 12);
+    win.Up(x1, 12);
+    win.Update();
+}
+
 std::wstring DragSkin(const std::wstring& secondItem)
 {
     return L"<List name=\"list\"><ListHeader height=\"24\"><ListHeaderItem name=\"c0\" width=\"100\"/>" + secondItem +
@@ -176,11 +186,7 @@ TEST_F(ListHeader, AGripAtTheLeftEdgeWidensTheColumnWhenDraggedLeft)
     const RECT thumb = c1->GetThumbRect();
     EXPECT_EQ(100, thumb.left);
     EXPECT_EQ(104, thumb.right);
-    m_win.Move(106, 12);
-    m_win.Down(106, 12);
-    m_win.Move(86, 12);
-    m_win.Up(86, 12);
-    m_win.Update();
+    Drag(m_win, 106, 86);
     EXPECT_EQ(100, c1->GetWidth());
     EXPECT_EQ(100, Column(List(), 0)->GetWidth());
 }
@@ -203,11 +209,7 @@ TEST_F(ListHeader, PressingOffTheGripClicksAndTheCursorShowsTheGrip)
     EXPECT_EQ(0, m_win.Count(L"headerclick"));
     m_win.Click(177, 12); // the grip of a fixed column: nothing at all
     EXPECT_EQ(0, m_win.Count(L"headerclick"));
-    m_win.Move(177, 12);
-    m_win.Down(177, 12);
-    m_win.Move(197, 12);
-    m_win.Up(197, 12);
-    m_win.Update();
+    Drag(m_win, 177, 197);
     EXPECT_EQ(80, c1->GetWidth());
 
     // A disabled column neither clicks nor asks for a cursor.
