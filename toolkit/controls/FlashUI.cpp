@@ -26,8 +26,7 @@ inline LPCTSTR Text(BSTR s)
 
 } // namespace
 
-CFlashUI::CFlashUI()
-    : m_pFlash(NULL), m_dwRef(0), m_dwCookie(0), m_pFlashEventHandler(NULL), m_pTranslatorManager(NULL)
+CFlashUI::CFlashUI() : m_pFlash(NULL), m_dwRef(0), m_dwCookie(0), m_pFlashEventHandler(NULL), m_pTranslatorManager(NULL)
 {
     m_clsid = CLSID_ShockwaveFlash;
 }
@@ -153,8 +152,8 @@ HRESULT CFlashUI::GetIDsOfNames(REFIID /*riid*/, LPOLESTR* /*rgszNames*/, UINT /
     return E_NOTIMPL;
 }
 
-HRESULT CFlashUI::Invoke(DISPID dispIdMember, REFIID /*riid*/, LCID /*lcid*/, WORD /*wFlags*/,
-                         DISPPARAMS* pDispParams, VARIANT* /*pVarResult*/, EXCEPINFO* /*pExcepInfo*/, UINT* puArgErr)
+HRESULT CFlashUI::Invoke(DISPID dispIdMember, REFIID /*riid*/, LCID /*lcid*/, WORD /*wFlags*/, DISPPARAMS* pDispParams,
+                         VARIANT* /*pVarResult*/, EXCEPINFO* /*pExcepInfo*/, UINT* puArgErr)
 {
     // Each routed event is checked against the arguments it must carry; the strings stay
     // the player's.

@@ -71,8 +71,7 @@ public:
 
     // A download the browser hands to its host (the download manager's call).
     virtual HRESULT Download(IMoniker* /*pmk*/, IBindCtx* /*pbc*/, DWORD /*dwBindVerb*/, LONG /*grfBINDF*/,
-                             BINDINFO* /*pBindInfo*/, LPCOLESTR /*pszHeaders*/, LPCOLESTR /*pszRedir*/,
-                             UINT /*uiCP*/)
+                             BINDINFO* /*pBindInfo*/, LPCOLESTR /*pszHeaders*/, LPCOLESTR /*pszRedir*/, UINT /*uiCP*/)
     {
         return S_OK;
     }

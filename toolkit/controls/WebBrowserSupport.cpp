@@ -28,8 +28,10 @@ HRESULT CheckEventArguments(const DISPPARAMS* pDispParams, const VARTYPE* pTypes
     for (UINT i = 0; i < nCount; i++) {
         const UINT index = nCount - 1 - i;
         const VARIANTARG& arg = pDispParams->rgvarg[index];
-        // A by-reference argument is written through by the handler.
-        const bool bFits = arg.vt == pTypes[i] && ((pTypes[i] & VT_BYREF) == 0 || arg.byref != NULL);
+        // A 32-bit number may come signed or not (the type library's DWORD flags); a
+        // by-reference argument is written through by the handler, so it must point somewhere.
+        const bool bSameType = arg.vt == pTypes[i] || (pTypes[i] == VT_I4 && arg.vt == VT_UI4);
+        const bool bFits = bSameType && ((pTypes[i] & VT_BYREF) == 0 || arg.byref != NULL);
         if (!bFits) {
             if (puArgErr != NULL) *puArgErr = index;
             return DISP_E_TYPEMISMATCH;

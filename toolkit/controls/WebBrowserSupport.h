@@ -12,9 +12,9 @@ namespace SkinUI {
 LRESULT TranslateHostedAccelerator(IUnknown* pObject, HWND hwndHost, MSG* pMsg);
 
 // Checks an event's arguments against the types it must carry (listed first argument
-// first; they arrive last to first): DISP_E_BADPARAMCOUNT for a missing list or another
-// count, DISP_E_TYPEMISMATCH (with *puArgErr set) for another type or a by-reference
-// argument that points nowhere, else S_OK.
+// first; they arrive last to first; VT_I4 also takes VT_UI4): DISP_E_BADPARAMCOUNT for a
+// missing list or another count, DISP_E_TYPEMISMATCH (with *puArgErr set) for another type
+// or a by-reference argument that points nowhere, else S_OK.
 HRESULT CheckEventArguments(const DISPPARAMS* pDispParams, const VARTYPE* pTypes, UINT nCount, UINT* puArgErr);
 
 } // namespace SkinUI

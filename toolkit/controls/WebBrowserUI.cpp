@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <wchar.h>
 #include <exdispid.h>
+#include <mshtml.h>
 #include "controls/WebBrowserUI.h"
 #include "controls/ComGuids.h"
 #include "controls/WebBrowserSupport.h"
@@ -9,13 +10,13 @@ namespace SkinUI {
 
 namespace {
 
-const DISPID kStatusTextChange = 102;    // DISPID_STATUSTEXTCHANGE
-const DISPID kCommandStateChange = 105;  // DISPID_COMMANDSTATECHANGE
-const DISPID kBeforeNavigate2 = 250;     // DISPID_BEFORENAVIGATE2
-const DISPID kNavigateComplete2 = 252;   // DISPID_NAVIGATECOMPLETE2
-const DISPID kNavigateError = 271;       // DISPID_NAVIGATEERROR
-const DISPID kNewWindow3 = 273;          // DISPID_NEWWINDOW3
-const DWORD kShowScriptError = 40;       // OLECMDID_SHOWSCRIPTERROR
+const DISPID kStatusTextChange = 102;   // DISPID_STATUSTEXTCHANGE
+const DISPID kCommandStateChange = 105; // DISPID_COMMANDSTATECHANGE
+const DISPID kBeforeNavigate2 = 250;    // DISPID_BEFORENAVIGATE2
+const DISPID kNavigateComplete2 = 252;  // DISPID_NAVIGATECOMPLETE2
+const DISPID kNavigateError = 271;      // DISPID_NAVIGATEERROR
+const DISPID kNewWindow3 = 273;         // DISPID_NEWWINDOW3
+const DWORD kShowScriptError = 40;      // OLECMDID_SHOWSCRIPTERROR
 
 const VARTYPE kByRefVariant = VT_BYREF | VT_VARIANT;
 const VARTYPE kByRefBool = VT_BYREF | VT_BOOL;
@@ -66,8 +67,7 @@ ULONG CWebBrowserDownloadManager::Release()
 }
 
 HRESULT CWebBrowserDownloadManager::Download(IMoniker* pmk, IBindCtx* pbc, DWORD dwBindVerb, LONG grfBINDF,
-                                             BINDINFO* pBindInfo, LPCOLESTR pszHeaders, LPCOLESTR pszRedir,
-                                             UINT uiCP)
+                                             BINDINFO* pBindInfo, LPCOLESTR pszHeaders, LPCOLESTR pszRedir, UINT uiCP)
 {
     return m_pOwner->Download(pmk, pbc, dwBindVerb, grfBINDF, pBindInfo, pszHeaders, pszRedir, uiCP);
 }
@@ -129,8 +129,7 @@ bool CWebBrowserUI::IsAutoNavigation()
 
 void CWebBrowserUI::SetWebBrowserEventHandler(CWebBrowserEventHandler* pEventHandler)
 {
-    if (pEventHandler != NULL && pEventHandler != m_pWebBrowserEventHandler)
-        m_pWebBrowserEventHandler = pEventHandler;
+    if (pEventHandler != NULL && pEventHandler != m_pWebBrowserEventHandler) m_pWebBrowserEventHandler = pEventHandler;
 }
 
 void CWebBrowserUI::Navigate2(LPCTSTR lpszUrl)
@@ -375,9 +374,8 @@ HRESULT CWebBrowserUI::GetIDsOfNames(REFIID /*riid*/, LPOLESTR* /*rgszNames*/, U
     return E_NOTIMPL;
 }
 
-HRESULT CWebBrowserUI::Invoke(DISPID dispIdMember, REFIID riid, LCID /*lcid*/, WORD /*wFlags*/,
-                              DISPPARAMS* pDispParams, VARIANT* /*pVarResult*/, EXCEPINFO* /*pExcepInfo*/,
-                              UINT* puArgErr)
+HRESULT CWebBrowserUI::Invoke(DISPID dispIdMember, REFIID riid, LCID /*lcid*/, WORD /*wFlags*/, DISPPARAMS* pDispParams,
+                              VARIANT* /*pVarResult*/, EXCEPINFO* /*pExcepInfo*/, UINT* puArgErr)
 {
     if (!IsEqualIID(riid, IID_NULL)) return E_INVALIDARG;
     if (dispIdMember == kStatusTextChange) return S_OK;

@@ -4,7 +4,6 @@
 #include <ocidl.h>
 #include <docobj.h>
 #include <exdisp.h>
-#include <mshtml.h>
 #include <mshtmhst.h>
 #include <downloadmgr.h>
 #include <servprov.h>
@@ -12,6 +11,9 @@
 #include "controls/WebBrowserEventHandler.h"
 #include "core/PaintManager.h"
 #include "core/SkinString.h"
+
+// The page's window (mshtml.h, a large header, stays with the control's own source).
+struct IHTMLWindow2;
 
 namespace SkinUI {
 
@@ -100,9 +102,8 @@ public:
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) override;
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid,
                                             DISPID* rgDispId) override;
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags,
-                                     DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
-                                     UINT* puArgErr) override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
+                                     VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) override;
 
     // IDocHostUIHandler
     HRESULT STDMETHODCALLTYPE ShowContextMenu(DWORD dwID, POINT* pptPosition, IUnknown* pCommandTarget,
@@ -146,8 +147,7 @@ protected:
     // Makes the control the new page's UI handler first.
     virtual void NavigateComplete2(IDispatch* pDisp, VARIANT*& url);
     virtual void ProgressChange(LONG nProgress, LONG nProgressMax);
-    virtual void NewWindow3(IDispatch** pDisp, VARIANT_BOOL*& Cancel, DWORD dwFlags, BSTR bstrUrlContext,
-                            BSTR bstrUrl);
+    virtual void NewWindow3(IDispatch** pDisp, VARIANT_BOOL*& Cancel, DWORD dwFlags, BSTR bstrUrlContext, BSTR bstrUrl);
     virtual void CommandStateChange(long Command, VARIANT_BOOL Enable);
 
     IWebBrowser2* m_pWebBrowser2;

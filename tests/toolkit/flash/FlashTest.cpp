@@ -142,6 +142,7 @@ TEST(FlashHandlerTest, EventInvokesCheckTheirArgumentsBeforeTheHandler)
     };
     const Case cases[] = {
         { L"ready state", -609, { VT_I4 }, S_OK },
+        { L"ready state unsigned", -609, { VT_UI4 }, S_OK },
         { L"ready state as text", -609, { VT_BSTR }, DISP_E_TYPEMISMATCH },
         { L"ready state missing", -609, {}, DISP_E_BADPARAMCOUNT },
         { L"progress with two", 0x7A6, { VT_I4, VT_I4 }, DISP_E_BADPARAMCOUNT },
@@ -158,7 +159,7 @@ TEST(FlashHandlerTest, EventInvokesCheckTheirArgumentsBeforeTheHandler)
             ::VariantInit(&args[i]);
             args[i].vt = c.types[i];
             if (c.types[i] == VT_BSTR) args[i].bstrVal = NULL; // the empty string
-            if (c.types[i] == VT_I4) args[i].lVal = 3;
+            if (c.types[i] == VT_I4 || c.types[i] == VT_UI4) args[i].lVal = 3;
         }
         DISPPARAMS params = { args.empty() ? NULL : args.data(), NULL, static_cast<UINT>(args.size()), 0 };
         EXPECT_EQ(pSink->Invoke(c.id, IID_NULL, 0, DISPATCH_METHOD, &params, NULL, NULL, NULL), c.want) << c.name;
