@@ -164,7 +164,7 @@ void CComboWnd::GiveRowsBack()
     m_pOwner->SetManager(m_pOwner->GetManager(), m_pOwner->GetParent(), false);
 }
 
-void CComboWnd::ForwardToOwner(int type, WPARAM wParam, LPARAM lParam, TCHAR chKey)
+bool CComboWnd::ForwardToOwner(int type, WPARAM wParam, LPARAM lParam, TCHAR chKey)
 {
     TEventUI event = {};
     event.type = type;
@@ -173,8 +173,12 @@ void CComboWnd::ForwardToOwner(int type, WPARAM wParam, LPARAM lParam, TCHAR chK
     event.key = chKey;
     event.wParam = wParam;
     event.lParam = lParam;
+    HWND hWnd = m_hWnd;
     m_pOwner->DoEvent(event);
+    // A notifier may have closed the drop-down (removing the rows does): this object is gone.
+    if (!::IsWindow(hWnd)) return false;
     EnsureVisible(m_pOwner->GetCurSel());
+    return true;
 }
 
 LRESULT CComboWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
@@ -201,7 +205,9 @@ LRESULT CComboWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
             break;
         }
         if (wParam == VK_ESCAPE) {
+            HWND hWnd = m_hWnd;
             m_pOwner->SelectItem(m_iOldSel, true);
+            if (!::IsWindow(hWnd)) return 0; // closed (and deleted) by a notifier
             EnsureVisible(m_iOldSel);
             PostMessageW(WM_KILLFOCUS);
             break;

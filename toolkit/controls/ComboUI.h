@@ -40,8 +40,9 @@ public:
 
 protected:
     void OnCreate();
-    // The combo's own DoEvent handles keys and the wheel of the open popup.
-    void ForwardToOwner(int type, WPARAM wParam, LPARAM lParam, TCHAR chKey);
+    // The combo's own DoEvent handles keys and the wheel of the open popup; false when the
+    // popup was closed meanwhile (this object is gone then).
+    bool ForwardToOwner(int type, WPARAM wParam, LPARAM lParam, TCHAR chKey);
 
     CPaintManagerUI m_pm;
     CComboUI* m_pOwner;

@@ -75,6 +75,12 @@ CListLabelElementUI* Row(int i, int height = 20)
     return p;
 }
 
+void PopupKeyTo(HWND hPopup, UINT vk, HostWindow& win)
+{
+    ::PostMessageW(hPopup, WM_KEYDOWN, vk, 1);
+    win.Pump();
+}
+
 HWND Popup(CComboUI* pCombo)
 {
     return pCombo->GetDropWindow() != NULL ? pCombo->GetDropWindow()->GetHWND() : NULL;
@@ -382,6 +388,53 @@ TEST_F(ComboTest, RemovingRowsWhileOpenClosesThePopupFirst)
     EXPECT_EQ(g_destroyed, 5);
     EXPECT_STREQ(m_combo->GetText().GetData(), L"");
     EXPECT_TRUE(QuarantineUntouched());
+}
+
+// Empties the combo when it reports a selection, as an application refilling it would.
+class RemoveAllOnSelect : public INotifyUI {
+public:
+    explicit RemoveAllOnSelect(CComboUI* pCombo) : m_pCombo(pCombo) {}
+    void Notify(TNotifyUI& msg) override
+    {
+        if (msg.type == L"itemselect" && msg.sender == m_pCombo) m_pCombo->RemoveAll();
+    }
+
+private:
+    CComboUI* m_pCombo;
+};
+
+TEST_F(ComboTest, ANotifierEmptyingTheComboFromThePopupsKeysAndWheel)
+{
+    const UINT inputs[] = { VK_DOWN, VK_ESCAPE, 0 };
+    for (UINT vk : inputs) {
+        SCOPED_TRACE(vk);
+        Quarantine().clear();
+        g_destroyed = 0;
+        HostWindow win;
+        CComboUI* pCombo = new CComboUI;
+        pCombo->ApplyAttributeList(L"float=\"true\" pos=\"10,10,160,34\"");
+        for (int i = 0; i < 5; i++) pCombo->Add(Row(i));
+        if (vk == VK_ESCAPE) pCombo->SelectItem(2);
+        win.Open(Root({ pCombo }), 300, 200);
+        ASSERT_TRUE(pCombo->Activate());
+        win.Pump();
+        HWND hPopup = Popup(pCombo);
+        ASSERT_NE(hPopup, (HWND)NULL);
+        if (vk == VK_ESCAPE) PopupKeyTo(hPopup, VK_DOWN, win);
+        RemoveAllOnSelect emptier(pCombo);
+        win.pm().AddNotifier(&emptier);
+        if (vk != 0)
+            ::SendMessageW(hPopup, WM_KEYDOWN, vk, 1);
+        else
+            ::SendMessageW(hPopup, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), 0);
+        EXPECT_FALSE(::IsWindow(hPopup));
+        EXPECT_EQ(pCombo->GetCount(), 0);
+        EXPECT_EQ(pCombo->GetDropWindow(), nullptr);
+        win.Pump();
+        win.pm().RemoveNotifier(&emptier);
+        EXPECT_EQ(g_destroyed, 5);
+        EXPECT_TRUE(QuarantineUntouched());
+    }
 }
 
 TEST_F(ComboTest, SelectionRequestsAndNavigationThatFindsNothing)
