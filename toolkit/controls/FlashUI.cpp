@@ -60,26 +60,8 @@ void CFlashUI::SetFlashEventHandler(CFlashEventHandler* pHandler)
 HRESULT CFlashUI::RegisterEventHandler(BOOL inAdvise)
 {
     if (m_pFlash == NULL) return S_FALSE;
-    // A connection is made once and dropped once: its cookie says whether one exists.
-    if (inAdvise && m_dwCookie != 0) return S_OK;
-    if (!inAdvise && m_dwCookie == 0) return S_FALSE;
-    IConnectionPointContainer* pContainer = NULL;
-    HRESULT hr = m_pFlash->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&pContainer));
-    if (SUCCEEDED(hr) && pContainer != NULL) {
-        IConnectionPoint* pPoint = NULL;
-        hr = pContainer->FindConnectionPoint(DIID__IShockwaveFlashEvents, &pPoint);
-        if (SUCCEEDED(hr) && pPoint != NULL) {
-            if (inAdvise)
-                hr = pPoint->Advise(static_cast<IDispatch*>(this), &m_dwCookie);
-            else
-                hr = pPoint->Unadvise(m_dwCookie);
-            pPoint->Release();
-        }
-        pContainer->Release();
-    }
-    // The player keeps no use for a cookie it was asked to forget, whatever it answered.
-    if (!inAdvise || FAILED(hr)) m_dwCookie = 0;
-    return hr;
+    return ConnectEventSink(m_pFlash, DIID__IShockwaveFlashEvents, static_cast<IDispatch*>(this), inAdvise,
+                            &m_dwCookie);
 }
 
 void CFlashUI::ReleaseControl()

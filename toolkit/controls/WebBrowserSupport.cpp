@@ -21,6 +21,28 @@ LRESULT TranslateHostedAccelerator(IUnknown* pObject, HWND hwndHost, MSG* pMsg)
     return S_FALSE;
 }
 
+HRESULT ConnectEventSink(IUnknown* pObject, REFIID iidEvents, IUnknown* pSink, BOOL bAdvise, DWORD* pdwCookie)
+{
+    if (bAdvise && *pdwCookie != 0) return S_OK;
+    if (!bAdvise && *pdwCookie == 0) return S_FALSE;
+    HRESULT hr = E_POINTER;
+    IConnectionPointContainer* pContainer = NULL;
+    if (pObject != NULL)
+        hr = pObject->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&pContainer));
+    if (SUCCEEDED(hr) && pContainer != NULL) {
+        IConnectionPoint* pPoint = NULL;
+        hr = pContainer->FindConnectionPoint(iidEvents, &pPoint);
+        if (SUCCEEDED(hr) && pPoint != NULL) {
+            hr = bAdvise ? pPoint->Advise(pSink, pdwCookie) : pPoint->Unadvise(*pdwCookie);
+            pPoint->Release();
+        }
+        pContainer->Release();
+    }
+    // The object keeps no use for a cookie it was asked to forget, whatever it answered.
+    if (!bAdvise || FAILED(hr)) *pdwCookie = 0;
+    return hr;
+}
+
 HRESULT CheckEventArguments(const DISPPARAMS* pDispParams, const VARTYPE* pTypes, UINT nCount, UINT* puArgErr)
 {
     if (pDispParams == NULL || pDispParams->cArgs != nCount || (nCount > 0 && pDispParams->rgvarg == NULL))

@@ -245,31 +245,15 @@ HRESULT CWebBrowserUI::SetProperty(IDispatch* pObj, LPOLESTR pName, VARIANT* pVa
 
 HRESULT CWebBrowserUI::RegisterEventHandler(BOOL inAdvise)
 {
-    // A connection is made once and dropped once: its cookie says whether one exists.
-    if (inAdvise && m_dwCookie != 0) return S_OK;
     if (!inAdvise && m_dwCookie == 0) return S_FALSE;
     IWebBrowser2* pBrowser = NULL;
     HRESULT hr = GetControl(IID_IWebBrowser2, reinterpret_cast<LPVOID*>(&pBrowser));
-    if (SUCCEEDED(hr) && pBrowser != NULL) {
-        IConnectionPointContainer* pContainer = NULL;
-        hr = pBrowser->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&pContainer));
-        if (SUCCEEDED(hr) && pContainer != NULL) {
-            IConnectionPoint* pPoint = NULL;
-            hr = pContainer->FindConnectionPoint(DIID_DWebBrowserEvents2, &pPoint);
-            if (SUCCEEDED(hr) && pPoint != NULL) {
-                if (inAdvise)
-                    hr = pPoint->Advise(static_cast<IDispatch*>(this), &m_dwCookie);
-                else
-                    hr = pPoint->Unadvise(m_dwCookie);
-                pPoint->Release();
-            }
-            pContainer->Release();
-        }
-        pBrowser->Release();
+    if (FAILED(hr) || pBrowser == NULL) {
+        m_dwCookie = 0;
+        return FAILED(hr) ? hr : E_NOINTERFACE;
     }
-    // The browser keeps no use for a cookie it was asked to forget, whatever it answered.
-    if (!inAdvise) m_dwCookie = 0;
-    if (inAdvise && FAILED(hr)) m_dwCookie = 0;
+    hr = ConnectEventSink(pBrowser, DIID_DWebBrowserEvents2, static_cast<IDispatch*>(this), inAdvise, &m_dwCookie);
+    pBrowser->Release();
     return hr;
 }
 

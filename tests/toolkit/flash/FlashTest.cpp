@@ -4,6 +4,7 @@
 #include <vector>
 #include "../basic/BasicTestUtil.h"
 #include "FakePlayer.h"
+#include "FakeBrowserOleEnvironment.h"
 #include "controls/ComGuids.h"
 #include "controls/FlashUI.h"
 #include "core/DialogBuilder.h"
@@ -16,13 +17,7 @@ using fakes::FakePlayer;
 
 namespace {
 
-// OLE for the whole program, as the program itself starts it on its UI thread.
-class OleEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { ASSERT_TRUE(SUCCEEDED(::OleInitialize(NULL))); }
-    void TearDown() override { ::OleUninitialize(); }
-};
-::testing::Environment* const g_ole = ::testing::AddGlobalTestEnvironment(new OleEnvironment);
+::testing::Environment* const g_ole = ::testing::AddGlobalTestEnvironment(new fakes::OleEnvironment);
 
 // The control's protected state a test needs to see.
 class ProbeFlashUI : public CFlashUI {

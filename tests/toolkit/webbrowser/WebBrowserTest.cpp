@@ -5,6 +5,7 @@
 #include <vector>
 #include "../basic/BasicTestUtil.h"
 #include "FakeBrowser.h"
+#include "FakeBrowserOleEnvironment.h"
 #include "controls/ComGuids.h"
 #include "controls/WebBrowserUI.h"
 #include "core/DialogBuilder.h"
@@ -17,13 +18,7 @@ using fakes::FakeBrowser;
 
 namespace {
 
-// OLE for the whole program, as the program itself starts it on its UI thread.
-class OleEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { ASSERT_TRUE(SUCCEEDED(::OleInitialize(NULL))); }
-    void TearDown() override { ::OleUninitialize(); }
-};
-::testing::Environment* const g_ole = ::testing::AddGlobalTestEnvironment(new OleEnvironment);
+::testing::Environment* const g_ole = ::testing::AddGlobalTestEnvironment(new fakes::OleEnvironment);
 
 // The control's protected state a test needs to see.
 class ProbeBrowserUI : public CWebBrowserUI {
