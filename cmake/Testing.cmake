@@ -15,9 +15,18 @@ function(zel_add_gtest name)
   if(NOT ZEL_WINE_TESTS)
     return()
   endif()
+  # An empty value vanishes from the property list and the next name would be read as the
+  # value: only properties that have one are passed.
+  set(props TIMEOUT ${T_TIMEOUT})
+  if(T_LABELS)
+    list(APPEND props LABELS "${T_LABELS}")
+  endif()
+  if(T_RUN_SERIAL)
+    list(APPEND props RUN_SERIAL TRUE)
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 120
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}" RUN_SERIAL ${T_RUN_SERIAL}
+    PROPERTIES ${props}
     WORKING_DIRECTORY $<TARGET_FILE_DIR:${name}>)
 endfunction()
