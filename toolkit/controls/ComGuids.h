@@ -7,6 +7,8 @@
 
 // Declared by mshtmhst.h / downloadmgr.h, missing from libuuid:
 //   IID_ICustomDoc, CGID_DocHostCommandHandler, IID_IDownloadManager
+// Declared by textserv.h, missing from libuuid:
+//   IID_ITextServices, IID_ITextHost
 
 // The Flash player: no platform header declares it; none of its methods are called.
 extern "C" const CLSID CLSID_ShockwaveFlash;

@@ -3,6 +3,7 @@
 #include <textserv.h>
 #include <wchar.h>
 #include "controls/TxtWinHost.h"
+#include "controls/ComGuids.h"
 #include "controls/RichEditUI.h"
 #include "core/ColorRef.h"
 #include "core/PaintManager.h"
@@ -11,10 +12,6 @@
 namespace SkinUI {
 
 namespace {
-
-// Declared by the platform headers but missing from the import library.
-const IID kIidTextServices = { 0x8d33f740, 0xcf58, 0x11ce, { 0xa8, 0x9d, 0x00, 0xaa, 0x00, 0x6c, 0xad, 0xc5 } };
-const IID kIidTextHost = { 0xc5bdd8d0, 0xd26e, 0x11ce, { 0xa8, 0x9e, 0x00, 0xaa, 0x00, 0x6c, 0xad, 0xc5 } };
 
 // Property flags of the host.
 const DWORD kFlagAutoWordSel = 0x001;
@@ -127,7 +124,7 @@ bool CTxtWinHost::Init(CRichEditUI* pOwner, const CREATESTRUCTW* pcs)
     IUnknown* pUnknown = NULL;
     if (FAILED(pfnCreate(NULL, this, &pUnknown)) || pUnknown == NULL) return false;
     void* pServices = NULL;
-    const HRESULT hr = pUnknown->QueryInterface(kIidTextServices, &pServices);
+    const HRESULT hr = pUnknown->QueryInterface(IID_ITextServices, &pServices);
     pUnknown->Release();
     if (FAILED(hr) || pServices == NULL) return false;
     m_pTextServices = static_cast<ITextServices*>(pServices);
@@ -207,7 +204,7 @@ void CTxtWinHost::NotifyBits(DWORD dwMask, DWORD dwBits)
 HRESULT STDMETHODCALLTYPE CTxtWinHost::QueryInterface(REFIID riid, void** ppvObject)
 {
     if (ppvObject == NULL) return E_POINTER;
-    if (::IsEqualIID(riid, IID_IUnknown) || ::IsEqualIID(riid, kIidTextHost)) {
+    if (::IsEqualIID(riid, IID_IUnknown) || ::IsEqualIID(riid, IID_ITextHost)) {
         AddRef();
         *ppvObject = static_cast<ITextHost*>(this);
         return S_OK;

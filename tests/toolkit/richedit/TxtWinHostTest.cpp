@@ -160,9 +160,8 @@ TEST_F(RichEditTest, HostAnswersItsInterfacesAndCountsReferences)
     Open();
     CTxtWinHost* pHost = Host();
     ASSERT_NE(pHost, nullptr);
-    const IID iidTextHost = { 0xc5bdd8d0, 0xd26e, 0x11ce, { 0xa8, 0x9e, 0x00, 0xaa, 0x00, 0x6c, 0xad, 0xc5 } };
     void* pv = NULL;
-    ASSERT_EQ(pHost->QueryInterface(iidTextHost, &pv), S_OK);
+    ASSERT_EQ(pHost->QueryInterface(IID_ITextHost, &pv), S_OK);
     EXPECT_EQ(pv, static_cast<ITextHost*>(pHost));
     EXPECT_EQ(pHost->Release(), 1u);
     ASSERT_EQ(pHost->QueryInterface(IID_IUnknown, &pv), S_OK);
