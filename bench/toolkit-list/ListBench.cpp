@@ -4,6 +4,8 @@
 #include "../BenchClock.h"
 #include "controls/ListUI.h"
 #include "controls/ListTextElementUI.h"
+#include "core/GdiScope.h"
+#include "core/RenderEngine.h"
 #include "TreeTestUtil.h"
 
 using namespace SkinUI;
@@ -63,10 +65,11 @@ Figures Run(int n)
     f.layout = BenchNowMs() - t0;
 
     // Paint of the whole client area into a memory bitmap.
-    HDC hdcScreen = ::GetDC(NULL);
-    HDC hdc = ::CreateCompatibleDC(hdcScreen);
-    HBITMAP bmp = ::CreateCompatibleBitmap(hdcScreen, 400, 300);
-    HGDIOBJ old = ::SelectObject(hdc, bmp);
+    CScopedMemDC dc(NULL);
+    BYTE* pBits = NULL;
+    CScopedGdiObject<HBITMAP> bmp(CRenderEngine::CreateBitmap(dc.Get(), 400, 300, &pBits));
+    CScopedSelect select(dc.Get(), bmp.Get());
+    const HDC hdc = dc.Get();
     const RECT rcAll = { 0, 0, 400, 300 };
     f.paint = Average(3, [&] { list->DoPaint(hdc, rcAll); });
 
@@ -90,10 +93,6 @@ Figures Run(int n)
     f.end = BenchNowMs() - t0;
     if (list->GetCurSel() != n - 1) printf("End selected %d, not %d\n", list->GetCurSel(), n - 1);
 
-    ::SelectObject(hdc, old);
-    ::DeleteObject(bmp);
-    ::DeleteDC(hdc);
-    ::ReleaseDC(NULL, hdcScreen);
     return f;
 }
 
