@@ -13,7 +13,7 @@
 //       and ends with PROGRAM's exit code.
 //   launcher_host shot PID FILE.bmp
 //       the screen under PID's visible top-level windows (their joint rectangle) as a 32-bit
-//       top-down BMP; prints "shot W H" or "none".
+//       top-down BMP; ends with 0 when it was written.
 #include <windows.h>
 
 #include <cstdio>
@@ -62,7 +62,7 @@ int Host(const std::wstring& record, const std::wstring& program, const std::wst
 {
     RecordFile out(record);
     if (!out.Open()) return 2;
-    road::HostWindow host;
+    road::HostWindow host(true);
     const std::wstring folder = program.substr(0, program.find_last_of(L"\\/") + 1);
     road::Child launcher(program, host.Switch() + arguments, folder);
     if (!launcher.Started()) {

@@ -85,11 +85,12 @@ public:
         ULONG_PTR sender;
         ULONG_PTR kind;
         std::vector<unsigned char> bytes;
-        // Processes the sender's process started that were still running when it arrived.
+        // Processes the sender's process started that were still running when it arrived
+        // (counted only for a host made with countChildren; -1 otherwise).
         int senderChildren;
     };
 
-    HostWindow()
+    explicit HostWindow(bool countChildren = false) : m_countChildren(countChildren)
     {
         HANDLE ready = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
         m_thread = std::thread([this, ready] { Run(ready); });
@@ -146,7 +147,7 @@ private:
             notice.sender = static_cast<ULONG_PTR>(wParam);
             notice.senderProcess = 0;
             ::GetWindowThreadProcessId(reinterpret_cast<HWND>(wParam), &notice.senderProcess);
-            notice.senderChildren = RunningChildren(notice.senderProcess);
+            notice.senderChildren = self->m_countChildren ? RunningChildren(notice.senderProcess) : -1;
             notice.kind = data->dwData;
             const auto* bytes = static_cast<const unsigned char*>(data->lpData);
             notice.bytes.assign(bytes, bytes + data->cbData);
@@ -182,6 +183,7 @@ private:
     }
 
     static const UINT kFreeze = WM_APP + 5;
+    const bool m_countChildren;
     std::thread m_thread;
     HANDLE m_thaw = ::CreateEventW(nullptr, TRUE, TRUE, nullptr);
     HWND m_window = nullptr;

@@ -139,7 +139,7 @@ def shot_launcher(host, pid, png_path):
     bmp = png_path + ".bmp"
     done = subprocess.run([rf.WINE, host, "shot", str(pid), rf.msgbox.windows_path(bmp)], capture_output=True,
                           timeout=60)
-    if not done.stdout.startswith(b"shot ") or not os.path.exists(bmp):
+    if done.returncode != 0 or not os.path.exists(bmp):
         return False
     rf.bmp_to_png(bmp, png_path)
     os.unlink(bmp)

@@ -215,6 +215,7 @@ class LauncherRoad(test_road.RoadCase):
         result, host, boxes = self.finish_road(folder, started)
         self.assertEqual((boxes, result.exit_code), ([], 0), result)
         first = self.updater_of(result, host)
+        self.assertEqual(len(lr.children_of(result, first)), 1, result)
         [second] = lr.children_of(result, first)
         self.assertEqual((result.exits[first], result.exits[second]), (0, 0), result)
         self.assertEqual(len(self.server.requests_for(rf.LOGIN_PATH)), 2)
