@@ -108,7 +108,7 @@ protected:
     }
     void TearDown() override
     {
-        // Nothing of the fakes may outlive the window and its controls.
+        // The host window (and the browser's windows inside it) go before OLE stops.
         if (m_win.GetHWND() != NULL) ::DestroyWindow(m_win.GetHWND());
         m_win.Pump();
     }
