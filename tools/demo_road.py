@@ -8,7 +8,6 @@ host -> launcher -> ZelLoader.exe -> game -> host told.
 Usage: demo_road.py BUILD-DIR (the architecture's build folder, e.g. build/x86_64)"""
 import os
 import shutil
-import subprocess
 import sys
 import threading
 import time
