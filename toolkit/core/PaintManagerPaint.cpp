@@ -35,7 +35,9 @@ void CPaintManagerUI::Invalidate(RECT& rcItem)
     if (rcItem.top < 0) rcItem.top = 0;
     if (rcItem.right < rcItem.left) rcItem.right = rcItem.left;
     if (rcItem.bottom < rcItem.top) rcItem.bottom = rcItem.top;
-    if (m_hWndPaint == NULL) return;
+    // An empty rectangle adds nothing to the update region, but asking costs a server round
+    // trip: controls not yet laid out ask once each while a skin is built.
+    if (m_hWndPaint == NULL || ::IsRectEmpty(&rcItem)) return;
     if (m_dwPaintThread != 0 && ::GetCurrentThreadId() != m_dwPaintThread) {
         // Worker threads do not touch the dirty rect; they ask for a whole layered repaint.
         if (m_bLayered) ::InterlockedExchange(&m_lForeignInvalidate, 1);
