@@ -34,21 +34,6 @@ void ReapTree(CPaintManagerUI& manager, CControlUI* pControl)
     manager.ReapObjects(pControl);
 }
 
-// The text style words of "itemalign", tested in this order so that the last match wins.
-UINT ApplyAlignWords(UINT uStyle, LPCTSTR pstrValue)
-{
-    if (wcsstr(pstrValue, L"left") != NULL) uStyle &= ~(DT_CENTER | DT_RIGHT);
-    if (wcsstr(pstrValue, L"center") != NULL) {
-        uStyle &= ~DT_RIGHT;
-        uStyle |= DT_CENTER;
-    }
-    if (wcsstr(pstrValue, L"right") != NULL) {
-        uStyle &= ~DT_CENTER;
-        uStyle |= DT_RIGHT;
-    }
-    return uStyle;
-}
-
 } // namespace
 
 // ---- CComboWnd --------------------------------------------------------------------------

@@ -13,20 +13,6 @@ const int kGripReach = 4;
 
 } // namespace
 
-UINT ApplyAlignToStyle(UINT uStyle, LPCTSTR pstrValue)
-{
-    if (wcsstr(pstrValue, L"left") != NULL) uStyle &= ~(DT_CENTER | DT_RIGHT);
-    if (wcsstr(pstrValue, L"center") != NULL) {
-        uStyle &= ~DT_RIGHT;
-        uStyle |= DT_CENTER;
-    }
-    if (wcsstr(pstrValue, L"right") != NULL) {
-        uStyle &= ~DT_CENTER;
-        uStyle |= DT_RIGHT;
-    }
-    return uStyle;
-}
-
 CListHeaderItemUI::CListHeaderItemUI()
     : m_bDragable(true), m_uButtonState(0), m_iSepWidth(4), m_dwTextColor(0), m_iFont(-1),
       m_uTextStyle(DT_CENTER | DT_VCENTER | DT_SINGLELINE), m_bShowHtml(false), m_nScale(0)
@@ -267,7 +253,7 @@ void CListHeaderItemUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
     else if (wcscmp(pstrName, L"sepwidth") == 0)
         SetSepWidth(_wtoi(pstrValue));
     else if (wcscmp(pstrName, L"align") == 0)
-        m_uTextStyle = ApplyAlignToStyle(m_uTextStyle, pstrValue);
+        m_uTextStyle = ApplyAlignWords(m_uTextStyle, pstrValue);
     else if (wcscmp(pstrName, L"endellipsis") == 0) {
         if (wcscmp(pstrValue, L"true") == 0)
             m_uTextStyle |= DT_END_ELLIPSIS;

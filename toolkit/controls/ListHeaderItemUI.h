@@ -3,10 +3,6 @@
 
 namespace SkinUI {
 
-// The "align" rule of header items and list rows on a DT_* text style: "left", "center" and
-// "right" each apply when the value contains them, in this order, so the last one wins.
-SKINUI_API UINT ApplyAlignToStyle(UINT uStyle, LPCTSTR pstrValue);
-
 // One column of a list header: text, state images, a separator image and a grip at one
 // edge that resizes the column when dragged. Pressing it off the grip sends "headerclick".
 class SKINUI_API CListHeaderItemUI : public CContainerUI {

@@ -826,7 +826,7 @@ void CListUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
     } else if (wcscmp(pstrName, L"itemfont") == 0) {
         m_ListInfo.nFont = _wtoi(pstrValue);
     } else if (wcscmp(pstrName, L"itemalign") == 0) {
-        m_ListInfo.uTextStyle = ApplyAlignToStyle(m_ListInfo.uTextStyle, pstrValue);
+        m_ListInfo.uTextStyle = ApplyAlignWords(m_ListInfo.uTextStyle, pstrValue);
     } else if (wcscmp(pstrName, L"itemendellipsis") == 0) {
         if (wcscmp(pstrValue, L"true") == 0)
             m_ListInfo.uTextStyle |= DT_END_ELLIPSIS;

@@ -1054,16 +1054,8 @@ void CRichEditUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
     } else if (wcscmp(pstrName, L"password") == 0) {
         if (IsTrueValue(pstrValue)) m_lTwhStyle |= ES_PASSWORD;
     } else if (wcscmp(pstrName, L"align") == 0) {
-        // The words apply in the order left, center, right: the last one found wins.
-        if (wcsstr(pstrValue, L"left") != NULL) m_lTwhStyle &= ~(ES_CENTER | ES_RIGHT);
-        if (wcsstr(pstrValue, L"center") != NULL) {
-            m_lTwhStyle &= ~ES_RIGHT;
-            m_lTwhStyle |= ES_CENTER;
-        }
-        if (wcsstr(pstrValue, L"right") != NULL) {
-            m_lTwhStyle &= ~ES_CENTER;
-            m_lTwhStyle |= ES_RIGHT;
-        }
+        m_lTwhStyle =
+            static_cast<LONG>(ApplyAlignWords(static_cast<UINT>(m_lTwhStyle), pstrValue, ES_CENTER, ES_RIGHT));
     } else if (wcscmp(pstrName, L"font") == 0) {
         SetFont(_wtoi(pstrValue));
     } else if (wcscmp(pstrName, L"textcolor") == 0) {

@@ -47,4 +47,18 @@ DWORD ParseAttributeColor(LPCTSTR pstrValue, bool bSkipBlanks)
     return static_cast<DWORD>(wcstoul(p, NULL, 16));
 }
 
+UINT ApplyAlignWords(UINT uStyle, LPCTSTR pstrValue, UINT uCenter, UINT uRight)
+{
+    if (wcsstr(pstrValue, L"left") != NULL) uStyle &= ~(uCenter | uRight);
+    if (wcsstr(pstrValue, L"center") != NULL) {
+        uStyle &= ~uRight;
+        uStyle |= uCenter;
+    }
+    if (wcsstr(pstrValue, L"right") != NULL) {
+        uStyle &= ~uCenter;
+        uStyle |= uRight;
+    }
+    return uStyle;
+}
+
 } // namespace SkinUI

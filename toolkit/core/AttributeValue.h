@@ -16,4 +16,9 @@ SIZE ParseAttributeSize(LPCTSTR pstrValue);
 // passed over too. Text that is no number gives 0.
 DWORD ParseAttributeColor(LPCTSTR pstrValue, bool bSkipBlanks = false);
 
+// The words "left", "center" and "right" of an alignment value on a style: each applies when
+// the value contains it, in this order, so the last one found wins. uCenter and uRight are
+// the style's own bits (DT_CENTER and DT_RIGHT for text, ES_CENTER and ES_RIGHT for edits).
+UINT ApplyAlignWords(UINT uStyle, LPCTSTR pstrValue, UINT uCenter = DT_CENTER, UINT uRight = DT_RIGHT);
+
 } // namespace SkinUI
