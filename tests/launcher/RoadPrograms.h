@@ -122,15 +122,31 @@ public:
     }
 
 private:
+    static ULONGLONG StartOf(DWORD pid)
+    {
+        HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+        if (!process) return 0;
+        FILETIME created{}, exited{}, kernel{}, user{};
+        const BOOL ok = ::GetProcessTimes(process, &created, &exited, &kernel, &user);
+        ::CloseHandle(process);
+        return ok ? (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime : 0;
+    }
+
+    // Ids are reused at once: a process that names the parent's id but started before the
+    // parent did is an earlier holder's child (the system's services are such).
     static int RunningChildren(DWORD parent)
     {
         int count = 0;
+        const ULONGLONG parentStart = StartOf(parent);
         HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
         if (snapshot == INVALID_HANDLE_VALUE) return -1;
         PROCESSENTRY32W entry{};
         entry.dwSize = sizeof(entry);
-        for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry))
-            count += parent != 0 && entry.th32ParentProcessID == parent ? 1 : 0;
+        for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
+            if (parent == 0 || entry.th32ParentProcessID != parent) continue;
+            const ULONGLONG start = StartOf(entry.th32ProcessID);
+            count += start != 0 && parentStart != 0 && start < parentStart ? 0 : 1;
+        }
         ::CloseHandle(snapshot);
         return count;
     }

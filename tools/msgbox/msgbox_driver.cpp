@@ -111,7 +111,18 @@ private:
 struct Watched {
     HANDLE process = nullptr;
     bool ended = false;
+    ULONGLONG created = 0, exited = 0;
 };
+
+// Creation and exit times as one comparable number each; 0 where the process cannot say.
+void TimesOf(HANDLE process, ULONGLONG* created, ULONGLONG* exited)
+{
+    FILETIME c = {}, e = {}, k = {}, u = {};
+    *created = *exited = 0;
+    if (!process || !GetProcessTimes(process, &c, &e, &k, &u)) return;
+    *created = (static_cast<ULONGLONG>(c.dwHighDateTime) << 32) | c.dwLowDateTime;
+    *exited = (static_cast<ULONGLONG>(e.dwHighDateTime) << 32) | e.dwLowDateTime;
+}
 
 class Watcher {
 public:
@@ -125,7 +136,12 @@ public:
     Watcher(const Watcher&) = delete;
     Watcher& operator=(const Watcher&) = delete;
 
-    void Add(DWORD pid, HANDLE process) { m_watched[pid].process = process; }
+    void Add(DWORD pid, HANDLE process)
+    {
+        Watched& w = m_watched[pid];
+        w.process = process;
+        TimesOf(process, &w.created, &w.exited);
+    }
 
     // One round: ended processes, new descendants, new windows. False once all have ended.
     // Descendants are looked for after the exits, so that a child started just before its
@@ -138,6 +154,7 @@ public:
                 DWORD code = 0;
                 GetExitCodeProcess(w.second.process, &code);
                 w.second.ended = true;
+                TimesOf(w.second.process, &w.second.created, &w.second.exited);
                 m_record.Line("exit\t" + std::to_string(w.first) + "\t" + std::to_string(static_cast<long>(code)));
             }
         }
@@ -168,7 +185,21 @@ private:
             if (m_watched.count(entry.th32ProcessID) || !m_watched.count(entry.th32ParentProcessID)) continue;
             HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE,
                                          entry.th32ProcessID);
-            m_watched[entry.th32ProcessID].process = process;
+            // Process ids are reused at once: a process whose parent id now names a watched
+            // process may have been started by an earlier holder of that id (the system's
+            // services, started by the first program of the session, are such). A child
+            // starts while its parent lives.
+            ULONGLONG created = 0, exited = 0;
+            TimesOf(process, &created, &exited);
+            const Watched& parent = m_watched[entry.th32ParentProcessID];
+            if (created != 0 && parent.created != 0 &&
+                (created < parent.created || (parent.ended && parent.exited != 0 && created > parent.exited))) {
+                if (process) CloseHandle(process);
+                continue;
+            }
+            Watched& w = m_watched[entry.th32ProcessID];
+            w.process = process;
+            w.created = created;
             m_record.Line("process\t" + std::to_string(entry.th32ProcessID) + "\t" +
                           std::to_string(entry.th32ParentProcessID));
         }
