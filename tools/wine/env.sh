@@ -3,7 +3,8 @@
 #   wine_env_arch                  i686 when this machine runs 32-bit Wine, else x86_64
 #   wine_env_init <build-dir> <arch>  exports the variables (no side effects)
 #   wine_env_make_prefix           creates the prefix anew (about 7 s)
-#   wine_env_start                 starts Xvfb, the wineserver and one warm-up process
+#   wine_env_start                 starts Xvfb, the wineserver, one warm-up process and the
+#                                  idle one that holds the session
 #   wine_env_stop                  stops them again
 
 wine_env_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -28,6 +29,7 @@ wine_env_init() {
   export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
   wine_env_display_file="$1/.xvfb-display"
   wine_env_pid_file="$1/.xvfb-pid"
+  wine_env_hold_file="$1/.wine-hold"
 }
 
 wine_env_make_prefix() {
@@ -74,10 +76,22 @@ wine_env_start() {
   "$WINESERVER" -p || { echo "wine: could not start the wineserver" >&2; return 1; }
   # The first process after a fresh wineserver can hang; let a throw-away one take that.
   timeout 60 "$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1 || true
+  # Whenever no program runs, Wine closes the desktop, and a program starting while it goes
+  # loses its windows (X BadWindow). One idle console program holds the session for the
+  # whole run: it waits for a line from a pipe that no one writes to.
+  rm -f "$wine_env_hold_file"
+  mkfifo "$wine_env_hold_file" || return 1
+  exec {wine_env_hold_fd}<>"$wine_env_hold_file"
+  "$WINELOADER" cmd /c "set /p line=" <"$wine_env_hold_file" >/dev/null 2>&1 &
 }
 
 wine_env_stop() {
   "$WINESERVER" -k >/dev/null 2>&1 || true
+  if [ -n "${wine_env_hold_fd:-}" ]; then
+    exec {wine_env_hold_fd}>&-
+    unset wine_env_hold_fd
+  fi
+  rm -f "$wine_env_hold_file"
   if [ -f "$wine_env_pid_file" ]; then
     kill "$(cat "$wine_env_pid_file")" 2>/dev/null || true
     rm -f "$wine_env_pid_file"
