@@ -122,14 +122,20 @@ public:
     }
 
 private:
+    // When the process started; 0 where it cannot say (Wine answers nonsense for a process
+    // that is still starting, so times after now count as unknown).
     static ULONGLONG StartOf(DWORD pid)
     {
         HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
         if (!process) return 0;
-        FILETIME created{}, exited{}, kernel{}, user{};
+        FILETIME created{}, exited{}, kernel{}, user{}, now{};
         const BOOL ok = ::GetProcessTimes(process, &created, &exited, &kernel, &user);
         ::CloseHandle(process);
-        return ok ? (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime : 0;
+        ::GetSystemTimeAsFileTime(&now);
+        const auto count = [](const FILETIME& t) {
+            return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+        };
+        return ok && count(created) <= count(now) + 60ULL * 10000000ULL ? count(created) : 0;
     }
 
     // Ids are reused at once: a process that names the parent's id but started before the

@@ -111,17 +111,24 @@ private:
 struct Watched {
     HANDLE process = nullptr;
     bool ended = false;
-    ULONGLONG created = 0, exited = 0;
 };
 
-// Creation and exit times as one comparable number each; 0 where the process cannot say.
+ULONGLONG Count(const FILETIME& t)
+{
+    return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+}
+
+// When the process started and, once it has, ended; 0 where it cannot say. Wine answers
+// nonsense for a process that is still starting, so times after now count as unknown.
 void TimesOf(HANDLE process, ULONGLONG* created, ULONGLONG* exited)
 {
-    FILETIME c = {}, e = {}, k = {}, u = {};
+    FILETIME c = {}, e = {}, k = {}, u = {}, now = {};
     *created = *exited = 0;
     if (!process || !GetProcessTimes(process, &c, &e, &k, &u)) return;
-    *created = (static_cast<ULONGLONG>(c.dwHighDateTime) << 32) | c.dwLowDateTime;
-    *exited = (static_cast<ULONGLONG>(e.dwHighDateTime) << 32) | e.dwLowDateTime;
+    GetSystemTimeAsFileTime(&now);
+    const ULONGLONG limit = Count(now) + 60ULL * 10000000ULL;
+    *created = Count(c) <= limit ? Count(c) : 0;
+    *exited = Count(e) <= limit ? Count(e) : 0;
 }
 
 class Watcher {
@@ -136,12 +143,7 @@ public:
     Watcher(const Watcher&) = delete;
     Watcher& operator=(const Watcher&) = delete;
 
-    void Add(DWORD pid, HANDLE process)
-    {
-        Watched& w = m_watched[pid];
-        w.process = process;
-        TimesOf(process, &w.created, &w.exited);
-    }
+    void Add(DWORD pid, HANDLE process) { m_watched[pid].process = process; }
 
     // One round: ended processes, new descendants, new windows. False once all have ended.
     // Descendants are looked for after the exits, so that a child started just before its
@@ -154,7 +156,6 @@ public:
                 DWORD code = 0;
                 GetExitCodeProcess(w.second.process, &code);
                 w.second.ended = true;
-                TimesOf(w.second.process, &w.second.created, &w.second.exited);
                 m_record.Line("exit\t" + std::to_string(w.first) + "\t" + std::to_string(static_cast<long>(code)));
             }
         }
@@ -189,17 +190,15 @@ private:
             // process may have been started by an earlier holder of that id (the system's
             // services, started by the first program of the session, are such). A child
             // starts while its parent lives.
-            ULONGLONG created = 0, exited = 0;
+            ULONGLONG created = 0, exited = 0, parentCreated = 0, parentExited = 0;
             TimesOf(process, &created, &exited);
-            const Watched& parent = m_watched[entry.th32ParentProcessID];
-            if (created != 0 && parent.created != 0 &&
-                (created < parent.created || (parent.ended && parent.exited != 0 && created > parent.exited))) {
+            TimesOf(m_watched[entry.th32ParentProcessID].process, &parentCreated, &parentExited);
+            if (created != 0 && parentCreated != 0 &&
+                (created < parentCreated || (parentExited != 0 && created > parentExited))) {
                 if (process) CloseHandle(process);
                 continue;
             }
-            Watched& w = m_watched[entry.th32ProcessID];
-            w.process = process;
-            w.created = created;
+            m_watched[entry.th32ProcessID].process = process;
             m_record.Line("process\t" + std::to_string(entry.th32ProcessID) + "\t" +
                           std::to_string(entry.th32ParentProcessID));
         }
