@@ -129,6 +129,8 @@ TEST_F(Launcher, DraggingMovesBothWindows)
 {
     Open();
     const RECT before = WindowRect(m_back->m_hWnd);
+    POINT ptWas = {};
+    ::GetCursorPos(&ptWas);
     // A move without the button held does nothing.
     PlaceCursor(before.left + 45, before.top + 25);
     m_back->SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(45, 25));
@@ -143,6 +145,9 @@ TEST_F(Launcher, DraggingMovesBothWindows)
         EXPECT_EQ(Text(expected), Text(WindowRect(m_back->m_hWnd))) << step;
         EXPECT_EQ(Text(expected), Text(WindowRect(m_fore->m_hWnd))) << step;
     }
+    // A pointer left over other tests' windows sends them moves.
+    m_back->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    ::SetCursorPos(ptWas.x, ptWas.y);
 }
 
 TEST_F(Launcher, MinimiseButtonMinimisesAndRestoreShowsBoth)

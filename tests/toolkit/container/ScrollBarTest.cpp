@@ -273,14 +273,17 @@ TEST_F(ScrollBarInput, PagingTowardTheCursorAfterTheDelay)
 {
     // A press in the track pages once at once; held, it pages toward the cursor.
     bar->SetScrollRange(1000);
-    POINT pt = { 8, 95 };
+    POINT pt = { 8, 95 }, ptWas = {};
     ::ClientToScreen(w.hwnd(), &pt);
+    ::GetCursorPos(&ptWas);
     ::SetCursorPos(pt.x, pt.y);
     Send(*bar, UIEVENT_LBUTTONDOWN, 8, 80);
     EXPECT_EQ(100, bar->GetScrollPos()) << "a page is the bar's length";
     Tick(*bar, 6);
     EXPECT_EQ(200, bar->GetScrollPos());
     Send(*bar, UIEVENT_LBUTTONUP, 8, 80);
+    // A pointer left over other tests' windows sends them moves.
+    ::SetCursorPos(ptWas.x, ptWas.y);
 }
 
 TEST(ScrollBarPaint, WithoutImagesTheOutlinesLieOnTheParts)

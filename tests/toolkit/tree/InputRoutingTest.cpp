@@ -140,7 +140,10 @@ TEST(InputMouse, SingleRows)
     LRESULT lRes = 0;
     EXPECT_TRUE(r.w.pm().MessageHandler(WM_ERASEBKGND, 0, 0, lRes));
     EXPECT_EQ(1, lRes);
-    // Cursor over a control without UIFLAG_SETCURSOR: the class cursor applies.
+    // Cursor over a control without UIFLAG_SETCURSOR: the class cursor applies. The pointer
+    // goes back afterwards: a pointer left over other tests' windows sends them moves.
+    POINT ptWas = {};
+    ::GetCursorPos(&ptWas);
     ::SetCursorPos(10, 10);
     EXPECT_FALSE(r.w.pm().MessageHandler(WM_SETCURSOR, 0, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE), lRes));
     r.a->m_uFlags = UIFLAG_SETCURSOR;
@@ -157,6 +160,7 @@ TEST(InputMouse, SingleRows)
     r.w.pm().MessageHandler(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi), lRes);
     EXPECT_EQ(120, mmi.ptMinTrackSize.x);
     EXPECT_EQ(33, mmi.ptMinTrackSize.y);
+    ::SetCursorPos(ptWas.x, ptWas.y);
 }
 
 // A child window that answers reflected messages with their code.
