@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace road {
@@ -92,6 +93,7 @@ public:
 
     explicit HostWindow(bool countChildren = false) : m_countChildren(countChildren)
     {
+        if (m_countChildren) EachProcess([this](DWORD pid, DWORD) { m_before.emplace_back(pid, StartOf(pid)); });
         HANDLE ready = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
         m_thread = std::thread([this, ready] { Run(ready); });
         ::WaitForSingleObject(ready, 10000);
@@ -122,38 +124,41 @@ public:
     }
 
 private:
-    // When the process started; 0 where it cannot say (Wine answers nonsense for a process
-    // that is still starting, so times after now count as unknown).
+    // When the process started, as Windows counts time; 0 where it cannot be asked.
     static ULONGLONG StartOf(DWORD pid)
     {
         HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
         if (!process) return 0;
-        FILETIME created{}, exited{}, kernel{}, user{}, now{};
+        FILETIME created{}, exited{}, kernel{}, user{};
         const BOOL ok = ::GetProcessTimes(process, &created, &exited, &kernel, &user);
         ::CloseHandle(process);
-        ::GetSystemTimeAsFileTime(&now);
-        const auto count = [](const FILETIME& t) {
-            return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-        };
-        return ok && count(created) <= count(now) + 60ULL * 10000000ULL ? count(created) : 0;
+        return ok ? (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime : 0;
     }
 
-    // Ids are reused at once: a process that names the parent's id but started before the
-    // parent did is an earlier holder's child (the system's services are such).
-    static int RunningChildren(DWORD parent)
+    // Calls each(pid, parent pid) for every running process.
+    template <typename Each>
+    static void EachProcess(Each each)
     {
-        int count = 0;
-        const ULONGLONG parentStart = StartOf(parent);
         HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-        if (snapshot == INVALID_HANDLE_VALUE) return -1;
+        if (snapshot == INVALID_HANDLE_VALUE) return;
         PROCESSENTRY32W entry{};
         entry.dwSize = sizeof(entry);
-        for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
-            if (parent == 0 || entry.th32ParentProcessID != parent) continue;
-            const ULONGLONG start = StartOf(entry.th32ProcessID);
-            count += start != 0 && parentStart != 0 && start < parentStart ? 0 : 1;
-        }
+        for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry))
+            each(entry.th32ProcessID, entry.th32ParentProcessID);
         ::CloseHandle(snapshot);
+    }
+
+    // Ids are reused at once: a process that names the sender's id may have been started by an
+    // earlier holder of that id (the system's services are such). Those ran before the host.
+    int RunningChildren(DWORD parent) const
+    {
+        int count = 0;
+        EachProcess([&](DWORD pid, DWORD parentPid) {
+            if (parent == 0 || parentPid != parent) return;
+            for (const auto& older : m_before)
+                if (older.first == pid && older.second == StartOf(pid)) return;
+            ++count;
+        });
         return count;
     }
 
@@ -169,7 +174,7 @@ private:
             notice.sender = static_cast<ULONG_PTR>(wParam);
             notice.senderProcess = 0;
             ::GetWindowThreadProcessId(reinterpret_cast<HWND>(wParam), &notice.senderProcess);
-            notice.senderChildren = self->m_countChildren ? RunningChildren(notice.senderProcess) : -1;
+            notice.senderChildren = self->m_countChildren ? self->RunningChildren(notice.senderProcess) : -1;
             notice.kind = data->dwData;
             const auto* bytes = static_cast<const unsigned char*>(data->lpData);
             notice.bytes.assign(bytes, bytes + data->cbData);
@@ -206,6 +211,8 @@ private:
 
     static const UINT kFreeze = WM_APP + 5;
     const bool m_countChildren;
+    // The processes that ran before the host, each with its start.
+    std::vector<std::pair<DWORD, ULONGLONG>> m_before;
     std::thread m_thread;
     HANDLE m_thaw = ::CreateEventW(nullptr, TRUE, TRUE, nullptr);
     HWND m_window = nullptr;

@@ -28,6 +28,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -113,27 +114,38 @@ struct Watched {
     bool ended = false;
 };
 
-ULONGLONG Count(const FILETIME& t)
+// When the process started, as Windows counts time; 0 where it cannot be asked.
+ULONGLONG StartOf(DWORD pid)
 {
-    return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process) return 0;
+    FILETIME c = {}, e = {}, k = {}, u = {};
+    const BOOL ok = GetProcessTimes(process, &c, &e, &k, &u);
+    CloseHandle(process);
+    return ok ? (static_cast<ULONGLONG>(c.dwHighDateTime) << 32) | c.dwLowDateTime : 0;
 }
 
-// When the process started and, once it has, ended; 0 where it cannot say. Wine answers
-// nonsense for a process that is still starting, so times after now count as unknown.
-void TimesOf(HANDLE process, ULONGLONG* created, ULONGLONG* exited)
+// The processes running now, each with its start.
+std::map<DWORD, ULONGLONG> RunningNow()
 {
-    FILETIME c = {}, e = {}, k = {}, u = {}, now = {};
-    *created = *exited = 0;
-    if (!process || !GetProcessTimes(process, &c, &e, &k, &u)) return;
-    GetSystemTimeAsFileTime(&now);
-    const ULONGLONG limit = Count(now) + 60ULL * 10000000ULL;
-    *created = Count(c) <= limit ? Count(c) : 0;
-    *exited = Count(e) <= limit ? Count(e) : 0;
+    std::map<DWORD, ULONGLONG> running;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return running;
+    PROCESSENTRY32W entry;
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        running[entry.th32ProcessID] = StartOf(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return running;
 }
 
 class Watcher {
 public:
-    Watcher(Record& record, int press) : m_record(record), m_press(press) {}
+    // `before`: the processes that ran before PROGRAM started, which are never its descendants.
+    Watcher(Record& record, int press, std::map<DWORD, ULONGLONG> before)
+        : m_record(record), m_press(press), m_before(std::move(before))
+    {
+    }
     ~Watcher()
     {
         for (auto& w : m_watched) {
@@ -184,20 +196,14 @@ private:
         entry.dwSize = sizeof entry;
         for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
             if (m_watched.count(entry.th32ProcessID) || !m_watched.count(entry.th32ParentProcessID)) continue;
-            HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE,
-                                         entry.th32ProcessID);
             // Process ids are reused at once: a process whose parent id now names a watched
             // process may have been started by an earlier holder of that id (the system's
-            // services, started by the first program of the session, are such). A child
-            // starts while its parent lives.
-            ULONGLONG created = 0, exited = 0, parentCreated = 0, parentExited = 0;
-            TimesOf(process, &created, &exited);
-            TimesOf(m_watched[entry.th32ParentProcessID].process, &parentCreated, &parentExited);
-            if (created != 0 && parentCreated != 0 &&
-                (created < parentCreated || (parentExited != 0 && created > parentExited))) {
-                if (process) CloseHandle(process);
-                continue;
-            }
+            // services, started by the first program of the session, are such). Those ran
+            // before PROGRAM did; a later process that got one of their ids started later.
+            const auto older = m_before.find(entry.th32ProcessID);
+            if (older != m_before.end() && older->second == StartOf(entry.th32ProcessID)) continue;
+            HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE,
+                                         entry.th32ProcessID);
             m_watched[entry.th32ProcessID].process = process;
             m_record.Line("process\t" + std::to_string(entry.th32ProcessID) + "\t" +
                           std::to_string(entry.th32ParentProcessID));
@@ -248,6 +254,7 @@ private:
 
     Record& m_record;
     int m_press;
+    std::map<DWORD, ULONGLONG> m_before;
     std::map<DWORD, Watched> m_watched;
     std::set<HWND> m_answered;
     std::set<HWND> m_windows;
@@ -304,6 +311,7 @@ int wmain(int argc, wchar_t** argv)
     PROCESS_INFORMATION pi = {};
     std::vector<wchar_t> commandLine(options.commandLine.begin(), options.commandLine.end());
     commandLine.push_back(L'\0');
+    std::map<DWORD, ULONGLONG> before = RunningNow();
     if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         options.cwd.empty() ? nullptr : options.cwd.c_str(), &si, &pi)) {
         record.Line("error\tCreateProcess\t" + std::to_string(GetLastError()));
@@ -315,7 +323,7 @@ int wmain(int argc, wchar_t** argv)
 
     DWORD code = 0;
     {
-        Watcher watcher(record, options.press);
+        Watcher watcher(record, options.press, std::move(before));
         HANDLE mine = nullptr;
         DuplicateHandle(GetCurrentProcess(), pi.hProcess, GetCurrentProcess(), &mine, 0, FALSE, DUPLICATE_SAME_ACCESS);
         watcher.Add(pi.dwProcessId, mine);
