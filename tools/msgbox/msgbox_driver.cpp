@@ -160,7 +160,7 @@ public:
     // One round: ended processes, new descendants, new windows. False once all have ended.
     // Descendants are looked for after the exits, so that a child started just before its
     // parent ended is still found.
-    bool Poll()
+    bool Poll(bool lookAtWindows = true)
     {
         for (auto& w : m_watched) {
             if (w.second.ended || !w.second.process) continue;
@@ -172,8 +172,10 @@ public:
             }
         }
         FindDescendants();
-        EnumWindows(&Watcher::EachWindow, reinterpret_cast<LPARAM>(this));
-        ForgetClosedWindows();
+        if (lookAtWindows) {
+            EnumWindows(&Watcher::EachWindow, reinterpret_cast<LPARAM>(this));
+            ForgetClosedWindows();
+        }
         for (auto& w : m_watched) {
             if (!w.second.ended && w.second.process) return true;
         }
@@ -328,14 +330,16 @@ int wmain(int argc, wchar_t** argv)
         DuplicateHandle(GetCurrentProcess(), pi.hProcess, GetCurrentProcess(), &mine, 0, FALSE, DUPLICATE_SAME_ACCESS);
         watcher.Add(pi.dwProcessId, mine);
         const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(options.timeout * 1000.0);
-        while (watcher.Poll()) {
+        // Descendants are looked for often: a program that fails to load lives only a few
+        // milliseconds, and once it is gone it is no longer listed. Windows every 50 ms.
+        for (unsigned round = 0; watcher.Poll(round % 10 == 0); ++round) {
             if (GetTickCount64() > deadline) {
                 record.Line("timeout");
                 watcher.EndAll();
                 watcher.Poll();
                 break;
             }
-            Sleep(50);
+            Sleep(5);
         }
         GetExitCodeProcess(pi.hProcess, &code);
     }
