@@ -184,9 +184,11 @@ class Road(RoadCase):
     def test_equal_versions(self):
         self.serve()
         folder = self.folder(installed="2.0")
-        started = self.start(folder)
-        # The window as soon as it shows (the driver starts before the window exists).
+        # The window as soon as it shows: the looking program starts first, since on a busy
+        # machine starting it takes longer than the updater's steps.
         finder = subprocess.Popen(self.driver.command("find", "30"), stdout=subprocess.PIPE)
+        time.sleep(1)
+        started = self.start(folder)
         line = finder.stdout.readline().decode()
         shown_at = time.time()
         finder.wait()
