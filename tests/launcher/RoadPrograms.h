@@ -7,8 +7,9 @@
 #include <mutex>
 #include <string>
 #include <thread>
-#include <utility>
 #include <vector>
+
+#include "ProcessStarts.h"
 
 namespace road {
 
@@ -93,7 +94,7 @@ public:
 
     explicit HostWindow(bool countChildren = false) : m_countChildren(countChildren)
     {
-        if (m_countChildren) EachProcess([this](DWORD pid, DWORD) { m_before.emplace_back(pid, StartOf(pid)); });
+        if (m_countChildren) m_before = procs::RunningNow();
         HANDLE ready = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
         m_thread = std::thread([this, ready] { Run(ready); });
         ::WaitForSingleObject(ready, 10000);
@@ -124,40 +125,13 @@ public:
     }
 
 private:
-    // When the process started, as Windows counts time; 0 where it cannot be asked.
-    static ULONGLONG StartOf(DWORD pid)
-    {
-        HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-        if (!process) return 0;
-        FILETIME created{}, exited{}, kernel{}, user{};
-        const BOOL ok = ::GetProcessTimes(process, &created, &exited, &kernel, &user);
-        ::CloseHandle(process);
-        return ok ? (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime : 0;
-    }
-
-    // Calls each(pid, parent pid) for every running process.
-    template <typename Each>
-    static void EachProcess(Each each)
-    {
-        HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-        if (snapshot == INVALID_HANDLE_VALUE) return;
-        PROCESSENTRY32W entry{};
-        entry.dwSize = sizeof(entry);
-        for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry))
-            each(entry.th32ProcessID, entry.th32ParentProcessID);
-        ::CloseHandle(snapshot);
-    }
-
     // Ids are reused at once: a process that names the sender's id may have been started by an
     // earlier holder of that id (the system's services are such). Those ran before the host.
     int RunningChildren(DWORD parent) const
     {
         int count = 0;
-        EachProcess([&](DWORD pid, DWORD parentPid) {
-            if (parent == 0 || parentPid != parent) return;
-            for (const auto& older : m_before)
-                if (older.first == pid && older.second == StartOf(pid)) return;
-            ++count;
+        procs::EachProcess([&](DWORD pid, DWORD parentPid) {
+            if (parent != 0 && parentPid == parent && !procs::RanBefore(m_before, pid)) ++count;
         });
         return count;
     }
@@ -212,7 +186,7 @@ private:
     static const UINT kFreeze = WM_APP + 5;
     const bool m_countChildren;
     // The processes that ran before the host, each with its start.
-    std::vector<std::pair<DWORD, ULONGLONG>> m_before;
+    procs::Starts m_before;
     std::thread m_thread;
     HANDLE m_thaw = ::CreateEventW(nullptr, TRUE, TRUE, nullptr);
     HWND m_window = nullptr;

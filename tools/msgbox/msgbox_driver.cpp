@@ -21,7 +21,6 @@
 //   exit    PID CODE               a watched process ended
 //   timeout                        the time ran out
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +29,8 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "ProcessStarts.h"
 
 namespace {
 
@@ -114,35 +115,10 @@ struct Watched {
     bool ended = false;
 };
 
-// When the process started, as Windows counts time; 0 where it cannot be asked.
-ULONGLONG StartOf(DWORD pid)
-{
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-    if (!process) return 0;
-    FILETIME c = {}, e = {}, k = {}, u = {};
-    const BOOL ok = GetProcessTimes(process, &c, &e, &k, &u);
-    CloseHandle(process);
-    return ok ? (static_cast<ULONGLONG>(c.dwHighDateTime) << 32) | c.dwLowDateTime : 0;
-}
-
-// The processes running now, each with its start.
-std::map<DWORD, ULONGLONG> RunningNow()
-{
-    std::map<DWORD, ULONGLONG> running;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return running;
-    PROCESSENTRY32W entry;
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
-        running[entry.th32ProcessID] = StartOf(entry.th32ProcessID);
-    CloseHandle(snapshot);
-    return running;
-}
-
 class Watcher {
 public:
     // `before`: the processes that ran before PROGRAM started, which are never its descendants.
-    Watcher(Record& record, int press, std::map<DWORD, ULONGLONG> before)
+    Watcher(Record& record, int press, procs::Starts before)
         : m_record(record), m_press(press), m_before(std::move(before))
     {
     }
@@ -192,25 +168,17 @@ public:
 private:
     void FindDescendants()
     {
-        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-        if (snapshot == INVALID_HANDLE_VALUE) return;
-        PROCESSENTRY32W entry;
-        entry.dwSize = sizeof entry;
-        for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-            if (m_watched.count(entry.th32ProcessID) || !m_watched.count(entry.th32ParentProcessID)) continue;
+        procs::EachProcess([this](DWORD pid, DWORD parent) {
+            if (m_watched.count(pid) || !m_watched.count(parent)) return;
             // Process ids are reused at once: a process whose parent id now names a watched
             // process may have been started by an earlier holder of that id (the system's
             // services, started by the first program of the session, are such). Those ran
             // before PROGRAM did; a later process that got one of their ids started later.
-            const auto older = m_before.find(entry.th32ProcessID);
-            if (older != m_before.end() && older->second == StartOf(entry.th32ProcessID)) continue;
-            HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE,
-                                         entry.th32ProcessID);
-            m_watched[entry.th32ProcessID].process = process;
-            m_record.Line("process\t" + std::to_string(entry.th32ProcessID) + "\t" +
-                          std::to_string(entry.th32ParentProcessID));
-        }
-        CloseHandle(snapshot);
+            if (procs::RanBefore(m_before, pid)) return;
+            m_watched[pid].process =
+                OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, pid);
+            m_record.Line("process\t" + std::to_string(pid) + "\t" + std::to_string(parent));
+        });
     }
 
     static BOOL CALLBACK EachWindow(HWND hwnd, LPARAM self)
@@ -256,7 +224,7 @@ private:
 
     Record& m_record;
     int m_press;
-    std::map<DWORD, ULONGLONG> m_before;
+    procs::Starts m_before;
     std::map<DWORD, Watched> m_watched;
     std::set<HWND> m_answered;
     std::set<HWND> m_windows;
@@ -313,7 +281,7 @@ int wmain(int argc, wchar_t** argv)
     PROCESS_INFORMATION pi = {};
     std::vector<wchar_t> commandLine(options.commandLine.begin(), options.commandLine.end());
     commandLine.push_back(L'\0');
-    std::map<DWORD, ULONGLONG> before = RunningNow();
+    procs::Starts before = procs::RunningNow();
     if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         options.cwd.empty() ? nullptr : options.cwd.c_str(), &si, &pi)) {
         record.Line("error\tCreateProcess\t" + std::to_string(GetLastError()));
