@@ -41,20 +41,22 @@ void CHorizontalLayoutUI::SetPos(RECT rc)
         return;
     }
 
-    // 2. Beside the visible bars; a visible horizontal bar widens the content by its range.
+    // 2. Beside the visible bars. The children share the visible width only: with the
+    //    bar's range added, an automatic child would grow by the range, the range would be
+    //    measured from that child and the row would never settle.
     rc = GetInnerRect();
     const bool bHBar = m_pHorizontalScrollBar != NULL && m_pHorizontalScrollBar->IsVisible();
     const int cxWidth0 = rc.right - rc.left;
-    SIZE szAvailable = { cxWidth0, rc.bottom - rc.top };
-    if (bHBar) szAvailable.cx += m_pHorizontalScrollBar->GetScrollRange();
+    const SIZE szAvailable = { cxWidth0, rc.bottom - rc.top };
 
     // 3. Place the children in a row, shifted by the horizontal position only.
-    POINT ptStart = { rc.left, rc.top };
-    if (bHBar) ptStart.x -= m_pHorizontalScrollBar->GetScrollPos();
+    const int iPlacedScroll = bHBar ? m_pHorizontalScrollBar->GetScrollPos() : 0;
+    const POINT ptStart = { rc.left - iPlacedScroll, rc.top };
     const int cxNeeded = PlaceLine(szAvailable, ptStart, false);
 
     // 4. The horizontal bar follows the content width; the children keep their places
     //    for this pass (a bar shown now overlaps them until the next layout).
+    SIZE szPlaced = szAvailable;
     if (m_pHorizontalScrollBar != NULL) {
         if (cxNeeded > cxWidth0) {
             if (m_pHorizontalScrollBar->IsVisible()) {
@@ -71,9 +73,20 @@ void CHorizontalLayoutUI::SetPos(RECT rc)
             m_pHorizontalScrollBar->SetScrollPos(0);
             rc.bottom += m_pHorizontalScrollBar->GetFixedHeight();
         }
+
+        // 5. The row is placed again when this pass changed what it was placed by: a shorter
+        //    range may have pulled the position back (its end would be out of reach), and a
+        //    bar that went away gives its height back (no window lays out a second time).
+        const bool bHBarNow = m_pHorizontalScrollBar->IsVisible();
+        const int iScroll = bHBarNow ? m_pHorizontalScrollBar->GetScrollPos() : 0;
+        if (bHBar && !bHBarNow) szPlaced.cy = rc.bottom - rc.top;
+        if (iScroll != iPlacedScroll || szPlaced.cy != szAvailable.cy) {
+            const POINT ptScrolled = { ptStart.x + iPlacedScroll - iScroll, ptStart.y };
+            PlaceLine(szPlaced, ptScrolled, false);
+        }
     }
 
-    // 5. The vertical bar: no height is required, so a shown one goes away.
+    // 6. The vertical bar: no height is required, so a shown one goes away.
     ProcessScrollBar(rc, cxNeeded, 0);
 }
 

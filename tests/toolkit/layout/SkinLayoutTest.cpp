@@ -132,6 +132,64 @@ TEST(SkinLayout, ScrollBarStyleFromTheSkin)
     EXPECT_EQ(200, bar->GetScrollRange());
 }
 
+// A row with a horizontal bar settles on its content: the bar's range never widens what the
+// automatic children share, so a toolbar with a stretching spacer shows no bar (and has its
+// full height after the window's one layout pass), and a row that shrinks keeps its end in
+// reach.
+TEST(SkinLayout, HorizontalBarFollowsTheRow)
+{
+    ManagedWindow w;
+    CControlUI* root = BuildInto(w,
+                                 L"<Window><HorizontalLayout hscrollbar=\"true\"><Control name=\"spacer\"/>"
+                                 L"<Control name=\"button\" width=\"60\"/></HorizontalLayout></Window>",
+                                 200, 100);
+    ASSERT_NE(nullptr, root);
+    CContainerUI* row = static_cast<CContainerUI*>(root->GetInterface(L"Container"));
+    ASSERT_NE(nullptr, row);
+    CScrollBarUI* bar = row->GetHorizontalScrollBar();
+    ASSERT_NE(nullptr, bar);
+    CControlUI* spacer = w.pm().FindControl(L"spacer");
+    CControlUI* button = w.pm().FindControl(L"button");
+    ASSERT_NE(nullptr, spacer);
+    ASSERT_NE(nullptr, button);
+
+    // Each step is one layout pass, as a window runs it; "settled": another pass changes nothing
+    // (a bar that has just appeared overlaps the row until the next pass).
+    struct Step {
+        const char* what;
+        int cx; // the row's width
+        int buttonWidth;
+        int scrollTo; // -1: the position is left alone
+        bool shown;
+        int range, pos;
+        RECT spacer, button;
+        bool settled;
+    } steps[] = {
+        { "toolbar fits", 200, 60, -1, false, 0, 0, Rc(0, 0, 140, 100), Rc(140, 0, 200, 100), true },
+        { "too wide", 200, 300, -1, true, 100, 0, Rc(0, 0, 0, 100), Rc(0, 0, 300, 100), false },
+        { "scrolled to the end", 200, 300, 100, true, 100, 100, Rc(-100, 0, -100, 84), Rc(-100, 0, 200, 84), true },
+        { "wider row, end in reach", 250, 300, -1, true, 50, 50, Rc(-50, 0, -50, 84), Rc(-50, 0, 250, 84), true },
+        { "fits again", 400, 300, -1, false, 0, 0, Rc(0, 0, 100, 100), Rc(100, 0, 400, 100), true },
+    };
+    for (size_t i = 0; i < sizeof(steps) / sizeof(steps[0]); i++) {
+        const Step& s = steps[i];
+        // The skin's own build ran the first pass.
+        if (i > 0) {
+            button->SetFixedWidth(s.buttonWidth);
+            if (s.scrollTo >= 0) row->SetScrollPos(SIZE{ s.scrollTo, 0 });
+            root->SetPos(Rc(0, 0, s.cx, 100));
+        }
+        for (int pass = 0; pass < (s.settled ? 2 : 1); pass++) {
+            if (pass > 0) root->SetPos(Rc(0, 0, s.cx, 100));
+            EXPECT_EQ(s.shown, bar->IsVisible()) << s.what << " pass " << pass;
+            EXPECT_EQ(s.range, bar->GetScrollRange()) << s.what << " pass " << pass;
+            EXPECT_EQ(s.pos, bar->GetScrollPos()) << s.what << " pass " << pass;
+            EXPECT_EQ(Str(s.spacer), Str(spacer->GetPos())) << s.what << " pass " << pass;
+            EXPECT_EQ(Str(s.button), Str(button->GetPos())) << s.what << " pass " << pass;
+        }
+    }
+}
+
 // ---- child layouts ----
 
 class ChildLayoutTest : public ::testing::Test {
