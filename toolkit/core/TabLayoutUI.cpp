@@ -20,9 +20,12 @@ LPVOID CTabLayoutUI::GetInterface(LPCTSTR pstrName)
 
 bool CTabLayoutUI::Add(CControlUI* pControl)
 {
+    // The page's own visibility is read before it joins: inside a hidden tab layout every
+    // page looks hidden, and none would be selected for the layout's next showing.
+    const bool bPageVisible = pControl != NULL && pControl->IsVisible();
     if (!CContainerUI::Add(pControl)) return false;
     // The first visible page becomes the selection; every later one starts hidden.
-    if (m_iCurSel == -1 && pControl->IsVisible())
+    if (m_iCurSel == -1 && bPageVisible)
         m_iCurSel = GetItemIndex(pControl);
     else
         pControl->SetVisible(false);
@@ -31,8 +34,9 @@ bool CTabLayoutUI::Add(CControlUI* pControl)
 
 bool CTabLayoutUI::AddAt(CControlUI* pControl, int iIndex)
 {
+    const bool bPageVisible = pControl != NULL && pControl->IsVisible();
     if (!CContainerUI::AddAt(pControl, iIndex)) return false;
-    if (m_iCurSel == -1 && pControl->IsVisible()) {
+    if (m_iCurSel == -1 && bPageVisible) {
         m_iCurSel = GetItemIndex(pControl);
         return true;
     }

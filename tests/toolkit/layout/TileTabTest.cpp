@@ -1,6 +1,8 @@
 #include <windows.h>
 #include <gtest/gtest.h>
+#include <string>
 #include "core/TileLayoutUI.h"
+#include "core/DialogBuilder.h"
 #include "core/TabLayoutUI.h"
 #include "core/VerticalLayoutUI.h"
 #include "TreeTestUtil.h"
@@ -157,6 +159,49 @@ TEST(TabLayout, SelectionMovesTheFocusIntoThePage)
     ::RedrawWindow(w.hwnd(), NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW);
     PumpUntil([&] { return w.pm().GetFocus() == stops[1]; }, 1000);
     EXPECT_EQ(stops[1], w.pm().GetFocus());
+}
+
+// Pages that join a hidden tab layout (hidden itself or by its parent), by code or by a skin
+// built into it, are sorted as in a shown one: the first is selected and shows with the layout.
+TEST(TabLayout, PagesAddedWhileHiddenShowWithTheLayout)
+{
+    enum Route { kAdd, kAddAt, kSkin };
+    const char* const names[] = { "Add", "AddAt", "skin" };
+    for (Route route : { kAdd, kAddAt, kSkin }) {
+        for (bool byParent : { false, true }) {
+            const std::string what = std::string(names[route]) + (byParent ? ", parent hidden" : ", tab hidden");
+            ManagedWindow w;
+            CVerticalLayoutUI* parent = new CVerticalLayoutUI;
+            CTabLayoutUI* tab = new CTabLayoutUI;
+            parent->Add(tab);
+            w.Attach(parent);
+            CControlUI* hidden = byParent ? static_cast<CControlUI*>(parent) : tab;
+            hidden->SetVisible(false);
+
+            if (route == kSkin) {
+                CDialogBuilder builder;
+                ASSERT_NE(nullptr, builder.Create(L"<Window><Control/><Control/><Control/></Window>", NULL, NULL,
+                                                  &w.pm(), tab))
+                    << what;
+            } else {
+                for (int i = 0; i < 3; i++) {
+                    if (route == kAdd)
+                        tab->Add(new ProbeUI);
+                    else
+                        tab->AddAt(new ProbeUI, i);
+                }
+            }
+            ASSERT_EQ(3, tab->GetCount()) << what;
+            EXPECT_EQ(0, tab->GetCurSel()) << what;
+
+            hidden->SetVisible(true);
+            parent->SetPos(Rc(0, 0, 400, 300));
+            std::string shown;
+            for (int i = 0; i < tab->GetCount(); i++) shown += tab->GetItemAt(i)->IsVisible() ? '1' : '0';
+            EXPECT_EQ("100", shown) << what;
+            EXPECT_EQ(Str(Rc(0, 0, 400, 300)), Str(tab->GetItemAt(0)->GetPos())) << what;
+        }
+    }
 }
 
 TEST(TabLayout, ListChangesKeepTheSelection)
