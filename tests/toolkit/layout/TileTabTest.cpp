@@ -180,8 +180,8 @@ TEST(TabLayout, PagesAddedWhileHiddenShowWithTheLayout)
 
             if (route == kSkin) {
                 CDialogBuilder builder;
-                ASSERT_NE(nullptr, builder.Create(L"<Window><Control/><Control/><Control/></Window>", NULL, NULL,
-                                                  &w.pm(), tab))
+                ASSERT_NE(nullptr,
+                          builder.Create(L"<Window><Control/><Control/><Control/></Window>", NULL, NULL, &w.pm(), tab))
                     << what;
             } else {
                 for (int i = 0; i < 3; i++) {
