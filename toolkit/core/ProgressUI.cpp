@@ -142,9 +142,19 @@ void CProgressUI::PaintStatusImage(HDC hDC)
         nFormatted = m_sForeImageModify.SmallFormat(L"dest='%d,%d,%d,%d'", rc.left, rc.top, rc.right, rc.bottom);
     } else {
         if (!m_diFore.LoadImageW(m_pManager) || m_diFore.m_imageInfo == NULL) return;
+        // A vertical bar fills from its bottom, so an image shorter than the bar sits on the
+        // bar's bottom edge: cut at the top it would leave the lower rows for ever empty.
+        RECT rcSource = rc;
+        const LONG lShift = m_bHorizontal ? 0 : static_cast<LONG>(H) - m_diFore.m_imageInfo->height;
+        if (lShift > 0) {
+            ::OffsetRect(&rcSource, 0, -lShift);
+            if (rcSource.top < 0) {
+                rc.top -= rcSource.top;
+                rcSource.top = 0;
+            }
+        }
         // A source beyond the image would make the blend fail; the destination is cut by the
         // same amount so that nothing is scaled.
-        RECT rcSource = rc;
         const LONG cutX = rcSource.right - m_diFore.m_imageInfo->width;
         const LONG cutY = rcSource.bottom - m_diFore.m_imageInfo->height;
         if (cutX > 0) {

@@ -165,7 +165,8 @@ void AddGradedImage(CPaintManagerUI& pm, LPCWSTR name, int w, int h)
     std::vector<uint32_t> px(static_cast<size_t>(w) * h);
     for (int y = 0; y < h; y++)
         for (int x = 0; x < w; x++)
-            px[static_cast<size_t>(y) * w + x] = 0xFF000000u | (static_cast<uint32_t>(x & 0xFF) << 16);
+            px[static_cast<size_t>(y) * w + x] =
+                0xFF000000u | (static_cast<uint32_t>(x & 0xFF) << 16) | (static_cast<uint32_t>(y & 0xFF) << 8);
     pm.AddImage(name, painttest::MakeSourceBitmap(w, h, px), w, h, false);
 }
 

@@ -85,8 +85,8 @@ inline uint32_t Rgb(uint32_t v)
 
 // A w x h bitmap of one opaque colour (0xAARRGGBB) added to the manager's image cache.
 void AddSolidImage(SkinUI::CPaintManagerUI& pm, LPCWSTR name, uint32_t color, int w = 8, int h = 8);
-// A w x h opaque image whose column x has the red byte x (and green, blue 0): the image
-// column drawn at a pixel can be read back from its red byte.
+// A w x h opaque image whose pixel (x, y) has the red byte x, the green byte y and blue 0:
+// the image pixel drawn at a canvas pixel can be read back from its colour.
 void AddGradedImage(SkinUI::CPaintManagerUI& pm, LPCWSTR name, int w, int h);
 
 // Applies name="value" pairs and returns the control for chaining.

@@ -58,8 +58,14 @@ struct FillCase {
     const char* what;
     LPCWSTR attributes; // pos, direction, image, value
     int x, y;           // a pixel to read
-    int expectedRed;    // -1: the solid fill colour; -2: untouched (white); else the graded image's column
+    int expected;       // -1: the solid fill colour; -2: untouched (white); else Img(column, row)
 };
+
+// The graded image's pixel at (column, row), as a case expects it.
+constexpr int Img(int column, int row)
+{
+    return (column << 16) | (row << 8);
+}
 
 class FillTest : public ::testing::TestWithParam<FillCase> {};
 
@@ -75,12 +81,12 @@ TEST_P(FillTest, FilledPart)
     Canvas canvas(200, 100, kWhite);
     win.PaintTo(canvas);
     const uint32_t px = Rgb(canvas.At(c.x, c.y));
-    if (c.expectedRed == -1) {
+    if (c.expected == -1) {
         EXPECT_EQ(Rgb(kFill), px) << std::hex << px;
-    } else if (c.expectedRed == -2) {
+    } else if (c.expected == -2) {
         EXPECT_EQ(Rgb(kWhite), px) << std::hex << px;
     } else {
-        EXPECT_EQ(static_cast<uint32_t>(c.expectedRed) << 16, px) << std::hex << px;
+        EXPECT_EQ(static_cast<uint32_t>(c.expected), px) << std::hex << px;
     }
 }
 
@@ -100,15 +106,21 @@ const FillCase kFillCases[] = {
     { "v0_bottom_empty", VER L"value=\"0\"", 10, 99, -2 },
     { "v50_row50_filled", VER L"value=\"50\"", 10, 50, -1 },
     { "v100_top", VER L"value=\"100\"", 10, 0, -1 },
-    { "cut25_unscaled", CUT L"value=\"25\"", 30, 10, 30 },
+    { "cut25_unscaled", CUT L"value=\"25\"", 30, 10, Img(30, 10) },
     { "cut25_end", CUT L"value=\"25\"", 50, 10, -2 },
-    { "cut50_unscaled", CUT L"value=\"50\"", 99, 10, 99 },
-    { "cut100_image_end", CUT L"value=\"100\"", 119, 10, 119 },
+    { "cut50_unscaled", CUT L"value=\"50\"", 99, 10, Img(99, 10) },
+    { "cut100_image_end", CUT L"value=\"100\"", 119, 10, Img(119, 10) },
     { "cut100_past_image", CUT L"value=\"100\"", 150, 10, -2 },
-    { "cutv75_unscaled", CUTV L"value=\"75\"", 10, 30, 10 },
-    { "cutv75_above", CUTV L"value=\"75\"", 10, 24, -2 },
-    { "cutv100_past_image", CUTV L"value=\"100\"", 10, 60, -2 },
-    { "cutv100_image_end", CUTV L"value=\"100\"", 10, 59, 10 },
+    // The 60-row image sits on the 100-row bar's bottom edge, which the fill grows from.
+    { "cutv10_bottom_row", CUTV L"value=\"10\"", 10, 99, Img(10, 59) },
+    { "cutv10_fill_top", CUTV L"value=\"10\"", 10, 90, Img(10, 50) },
+    { "cutv10_above", CUTV L"value=\"10\"", 10, 89, -2 },
+    { "cutv75_unscaled", CUTV L"value=\"75\"", 10, 70, Img(10, 30) },
+    { "cutv75_image_top", CUTV L"value=\"75\"", 10, 40, Img(10, 0) },
+    { "cutv75_above_image", CUTV L"value=\"75\"", 10, 39, -2 },
+    { "cutv100_bottom_row", CUTV L"value=\"100\"", 10, 99, Img(10, 59) },
+    // An image taller than the bar keeps the bar's own rows.
+    { "cutv50_tall_image", CUTV L"pos=\"0,0,20,40\" value=\"50\"", 10, 20, Img(10, 20) },
     { "range_10_20_at_15", HOR L"min=\"10\" max=\"20\" value=\"15\"", 99, 10, -1 },
     { "range_10_20_at_15_end", HOR L"min=\"10\" max=\"20\" value=\"15\"", 100, 10, -2 },
     { "huge_range_half", HOR L"min=\"-2000000000\" max=\"2000000000\" value=\"0\"", 99, 10, -1 },
