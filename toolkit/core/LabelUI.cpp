@@ -140,10 +140,20 @@ RECT CLabelUI::GetTextRect() const
 SIZE CLabelUI::EstimateSize(SIZE szAvailable)
 {
     if (m_bAutoCalcWidth && m_pManager != NULL) {
-        // Markup is measured as plain text too: the markup drawing has no width to lay out in.
+        // Measured the way PaintText draws it, on one line: markup through the markup
+        // drawing (its tags take no room), plain text with the label's font.
+        const UINT uStyle = m_uTextStyle | DT_SINGLELINE | DT_CALCRECT;
         RECT rcText = { 0, 0, 0, 0 };
-        CRenderEngine::DrawText(m_pManager->GetPaintDC(), m_pManager, rcText, m_sText, m_dwTextColor, m_iFont,
-                                m_uTextStyle | DT_CALCRECT);
+        if (m_bShowHtml) {
+            // The markup drawing lays out within the rectangle: it gets all the room there is.
+            ::SetRect(&rcText, 0, 0, 9999, 9999);
+            int nLinks = 0;
+            CRenderEngine::DrawHtmlText(m_pManager->GetPaintDC(), m_pManager, rcText, m_sText, m_dwTextColor, NULL,
+                                        NULL, nLinks, uStyle);
+        } else {
+            CRenderEngine::DrawText(m_pManager->GetPaintDC(), m_pManager, rcText, m_sText, m_dwTextColor, m_iFont,
+                                    uStyle);
+        }
         // Stored directly: the setter would ask for another layout pass on every estimate.
         m_cxyFixed.cx = rcText.right - rcText.left + m_rcTextPadding.left + m_rcTextPadding.right;
     }

@@ -1,10 +1,13 @@
 #include <windows.h>
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 #include "core/LabelUI.h"
 #include "core/TextUI.h"
 #include "core/ButtonUI.h"
 #include "core/RenderEngine.h"
 #include "core/HorizontalLayoutUI.h"
+#include "core/GdiScope.h"
 #include "BasicTestUtil.h"
 
 using namespace SkinUI;
@@ -167,6 +170,57 @@ TEST_P(LabelSizeTest, HeightFromFontAndWidthFromText)
 
 INSTANTIATE_TEST_SUITE_P(TextRoads, LabelSizeTest, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "GdiPlus" : "Gdi"; });
+
+// The width of a text in a font, as the platform measures it on the label's DC.
+int ExtentIn(HDC hDC, HFONT hFont, LPCWSTR text)
+{
+    CScopedSelect select(hDC, hFont);
+    SIZE sz = {};
+    ::GetTextExtentPoint32W(hDC, text, static_cast<int>(wcslen(text)), &sz);
+    return sz.cx;
+}
+
+// A label showing markup measures what it draws on its one line: the tags take no room, a
+// bold run is as wide as in the bold font, a line break is not drawn.
+TEST(LabelMarkupWidth, MeasuredAsDrawn)
+{
+    struct Case {
+        LPCWSTR text;
+        LPCWSTR visible;
+        bool bold;
+    } cases[] = {
+        { L"abc", L"abc", false },
+        { L"a{b}{/b}b{b}{/b}c{b}{/b}{b}{/b}", L"abc", false },
+        { L"<c #FFFF0000>ab</c>c", L"abc", false },
+        { L"ab{n}cd", L"abcd", false },
+        { L"{b}abc{/b}", L"abc", true },
+    };
+    CHorizontalLayoutUI* root = new CHorizontalLayoutUI;
+    std::vector<CLabelUI*> labels;
+    for (const Case& c : cases) {
+        CLabelUI* label = Make<CLabelUI>(L"showhtml=\"true\" autocalcwidth=\"true\" textpadding=\"3,0,5,0\"");
+        label->SetText(c.text);
+        root->Add(label);
+        labels.push_back(label);
+    }
+    HostWindow win;
+    win.Open(root, 600, 100);
+
+    HDC hDC = win.pm().GetPaintDC();
+    const TFontInfo* pDefault = win.pm().GetDefaultFontInfo();
+    LOGFONTW lf = {};
+    ASSERT_NE(0, ::GetObjectW(pDefault->hFont, sizeof(lf), &lf));
+    lf.lfWeight = FW_BOLD;
+    CScopedGdiObject<HFONT> bold(::CreateFontIndirectW(&lf));
+    ASSERT_NE(nullptr, bold.Get());
+    const SIZE avail = { 600, 100 };
+    for (size_t i = 0; i < labels.size(); i++) {
+        const Case& c = cases[i];
+        const int expected = ExtentIn(hDC, c.bold ? bold.Get() : pDefault->hFont, c.visible) + 8;
+        EXPECT_EQ(expected, labels[i]->EstimateSize(avail).cx) << c.text;
+        EXPECT_EQ(expected, labels[i]->GetFixedWidth()) << c.text;
+    }
+}
 
 // ---- links ----
 
