@@ -11,6 +11,14 @@ namespace {
 
 const DWORD kGhostColor = 0xAA000000;
 
+// A bar with nothing to scroll: hidden, at the start, with no range.
+void PutAway(CScrollBarUI* pBar)
+{
+    pBar->SetVisible(false);
+    pBar->SetScrollRange(0);
+    pBar->SetScrollPos(0);
+}
+
 } // namespace
 
 CHorizontalLayoutUI::CHorizontalLayoutUI() : m_iSepWidth(0), m_drag() {}
@@ -35,8 +43,10 @@ void CHorizontalLayoutUI::SetPos(RECT rc)
 {
     CControlUI::SetPos(rc);
 
-    // 1. Inside the inset; without children the bars are settled on that rectangle.
+    // 1. Inside the inset; without children the bars are settled on that rectangle, and
+    //    an empty row has nothing to scroll sideways.
     if (m_items.IsEmpty()) {
+        if (m_pHorizontalScrollBar != NULL && m_pHorizontalScrollBar->IsVisible()) PutAway(m_pHorizontalScrollBar);
         ProcessScrollBar(GetInsetRect(), 0, 0);
         return;
     }
@@ -68,9 +78,7 @@ void CHorizontalLayoutUI::SetPos(RECT rc)
                 rc.bottom -= m_pHorizontalScrollBar->GetFixedHeight();
             }
         } else if (m_pHorizontalScrollBar->IsVisible()) {
-            m_pHorizontalScrollBar->SetVisible(false);
-            m_pHorizontalScrollBar->SetScrollRange(0);
-            m_pHorizontalScrollBar->SetScrollPos(0);
+            PutAway(m_pHorizontalScrollBar);
             rc.bottom += m_pHorizontalScrollBar->GetFixedHeight();
         }
 

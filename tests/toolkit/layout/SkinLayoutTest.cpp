@@ -188,6 +188,15 @@ TEST(SkinLayout, HorizontalBarFollowsTheRow)
             EXPECT_EQ(Str(s.button), Str(button->GetPos())) << s.what << " pass " << pass;
         }
     }
+
+    // An empty row has nothing to scroll.
+    button->SetFixedWidth(300);
+    root->SetPos(Rc(0, 0, 200, 100));
+    ASSERT_TRUE(bar->IsVisible());
+    row->RemoveAll();
+    root->SetPos(Rc(0, 0, 200, 100));
+    EXPECT_FALSE(bar->IsVisible());
+    EXPECT_EQ(0, bar->GetScrollRange());
 }
 
 // ---- child layouts ----
