@@ -172,7 +172,7 @@ TEST_F(DateTimeTest, DroppedCalendarKeepsThePickerOpenUntilTheToolkitFocusLeaves
     HWND hPicker = OpenPicker();
     ASSERT_NE(hPicker, (HWND)NULL);
     // The drop-down button at the picker's right end, pressed as the user would: the calendar
-    // shows and takes the focus, and the picker stays open.
+    // shows, and the focus it may take on the way keeps the picker open.
     RECT rc;
     ::GetClientRect(hPicker, &rc);
     const LPARAM button = MAKELPARAM(rc.right - 6, rc.bottom / 2);
