@@ -117,6 +117,44 @@ void Rows(const char* size, const Figures& f)
     }
 }
 
+// Lists nested depth deep, each the only row of the one around it: the first layout and one
+// more layout of the outer list at the same place. The window is tall enough for every
+// level's header, so that no level is left with an empty rectangle.
+struct NestFigures {
+    double layout, relayout;
+};
+
+NestFigures RunNest(int depth)
+{
+    NestFigures f = {};
+    ManagedWindow w(400, 700);
+    CListUI* outer = new CListUI;
+    CListUI* list = outer;
+    for (int i = 1; i < depth; i++) {
+        CListUI* inner = new CListUI;
+        list->Add(inner);
+        list = inner;
+    }
+    CListTextElementUI* row = new CListTextElementUI;
+    list->Add(row);
+    row->SetText(0, L"innermost");
+    double t0 = BenchNowMs();
+    w.Attach(outer);
+    f.layout = BenchNowMs() - t0;
+    f.relayout = Average(20, [&] { outer->SetPos(outer->GetPos()); });
+    return f;
+}
+
+void NestRows()
+{
+    RunNest(15); // warms the fonts and caches up, so that neither depth pays for them
+    const NestFigures half = RunNest(15);
+    const NestFigures full = RunNest(30);
+    BenchRow(kArea, "first layout, 30 nested lists", full.layout, "ms", "attach and SetPos");
+    BenchRow(kArea, "layout again, 30 nested lists", full.relayout, "ms", "SetPos at the same place, average of 20");
+    BenchRow(kArea, "nested layout growth 30 / 15 deep", full.relayout / half.relayout, "ratio", "linear: 2");
+}
+
 } // namespace
 
 int main()
@@ -131,6 +169,7 @@ int main()
     BenchRow(kArea, "scroll step growth 100,000 / 10,000", large.scroll / small.scroll, "ratio",
              "every row is moved: 10");
     BenchRow(kArea, "sort growth 100,000 / 10,000", large.sort / small.sort, "ratio", "n log n: 12.5");
+    NestRows();
     CPaintManagerUI::Term();
     return 0;
 }

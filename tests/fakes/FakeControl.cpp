@@ -134,6 +134,8 @@ HRESULT FakeControl::QueryInterface(REFIID riid, void** ppv)
         *ppv = static_cast<IOleInPlaceActiveObject*>(this);
     else if (IsEqualIID(riid, IID_IObjectWithSite))
         *ppv = static_cast<IObjectWithSite*>(this);
+    else if (IsEqualIID(riid, IID_IRunnableObject))
+        *ppv = static_cast<IRunnableObject*>(this);
     if (*ppv == nullptr) return E_NOINTERFACE;
     AddRef();
     return S_OK;
@@ -149,6 +151,18 @@ ULONG FakeControl::Release()
     const LONG left = --m_refs;
     if (left == 0) delete this;
     return static_cast<ULONG>(left);
+}
+
+HRESULT FakeControl::LockRunning(BOOL fLock, BOOL)
+{
+    if (fLock) {
+        m_runningLocks++;
+        AddRef();
+    } else if (m_runningLocks > 0) {
+        m_runningLocks--;
+        Release();
+    }
+    return S_OK;
 }
 
 HRESULT FakeControl::SetClientSite(IOleClientSite* pSite)
@@ -177,7 +191,7 @@ HRESULT FakeControl::SetHostNames(LPCOLESTR szApp, LPCOLESTR)
 HRESULT FakeControl::Close(DWORD)
 {
     Note(L"Close");
-    InPlaceDeactivate();
+    if (m_options.closeDeactivates) InPlaceDeactivate();
     return S_OK;
 }
 

@@ -33,6 +33,9 @@ struct FakeControlOptions {
     bool windowlessInterface = true;
     // QueryHitPoint: HITRESULT_HIT inside the bounds when true, never otherwise.
     bool hitInside = true;
+    // Close deactivates the object in place first (a control that does not leaves its
+    // host to let go of everything it took at activation).
+    bool closeDeactivates = true;
     // Draw fills the bounds with this colour.
     COLORREF fill = RGB(0x20, 0x40, 0x80);
 };
@@ -56,7 +59,8 @@ class FakeControl : public IOleObject,
                     public IViewObjectEx,
                     public IOleInPlaceObjectWindowless,
                     public IOleInPlaceActiveObject,
-                    public IObjectWithSite {
+                    public IObjectWithSite,
+                    public IRunnableObject {
 public:
     FakeControl(bool windowless, const FakeControlOptions& options);
     FakeControl(const FakeControl&) = delete;
@@ -66,6 +70,9 @@ public:
     static FakeControl* Last();
 
     LONG Refs() const { return m_refs; }
+    // Running locks taken through IRunnableObject and not yet given back; each holds a
+    // reference, as a lock keeps a real object alive.
+    LONG RunningLocks() const { return m_runningLocks; }
     bool IsActive() const { return m_active; }
     bool IsUIActive() const { return m_uiActive; }
     IOleClientSite* ClientSite() const { return m_clientSite; }
@@ -167,6 +174,12 @@ public:
     // IObjectWithSite
     HRESULT STDMETHODCALLTYPE SetSite(IUnknown* pUnkSite) override;
     HRESULT STDMETHODCALLTYPE GetSite(REFIID riid, void** ppvSite) override;
+    // IRunnableObject
+    HRESULT STDMETHODCALLTYPE GetRunningClass(LPCLSID) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Run(LPBINDCTX) override { return S_OK; }
+    BOOL STDMETHODCALLTYPE IsRunning() override { return TRUE; }
+    HRESULT STDMETHODCALLTYPE LockRunning(BOOL fLock, BOOL fLastUnlockCloses) override;
+    HRESULT STDMETHODCALLTYPE SetContainedObject(BOOL) override { return S_OK; }
 
 private:
     virtual ~FakeControl();
@@ -174,6 +187,7 @@ private:
     void DropFrame();
 
     LONG m_refs = 1;
+    LONG m_runningLocks = 0;
     bool m_windowless;
     FakeControlOptions m_options;
     IOleClientSite* m_clientSite = nullptr;

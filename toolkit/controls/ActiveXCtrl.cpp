@@ -14,12 +14,13 @@ namespace SkinUI {
 CActiveXCtrl::CActiveXCtrl()
     : m_dwRef(1), m_pOwner(NULL), m_pWindow(NULL), m_pUnkSite(NULL), m_pViewObject(NULL), m_pInPlaceObject(NULL),
       m_bLocked(false), m_bFocused(false), m_bCaptured(false), m_bUIActivated(false), m_bInPlaceActive(false),
-      m_bWindowless(true), m_bViewObjectEx(false), m_bLockedRunning(false), m_hAccel(NULL)
+      m_bWindowless(true), m_bViewObjectEx(false), m_pLockedObject(NULL), m_hAccel(NULL)
 {
 }
 
 CActiveXCtrl::~CActiveXCtrl()
 {
+    UnlockRunning();
     DestroyActiveXWnd();
     if (m_pUnkSite != NULL) m_pUnkSite->Release();
     if (m_pViewObject != NULL) m_pViewObject->Release();
@@ -41,11 +42,23 @@ void CActiveXCtrl::Detach()
     if (m_pUnkSite != NULL) m_pUnkSite->Release();
     m_pUnkSite = NULL;
     m_bInPlaceActive = false;
+    // An object that closed without deactivating still holds the running lock, which would
+    // keep it, and through it this site, alive.
+    UnlockRunning();
     if (m_bCaptured) ::ReleaseCapture();
     m_bCaptured = false;
     // 3. From now on every call that needs the owner answers E_UNEXPECTED.
     RemoveFilter();
     m_pOwner = NULL;
+}
+
+void CActiveXCtrl::UnlockRunning()
+{
+    if (m_pLockedObject == NULL) return;
+    IUnknown* pObject = m_pLockedObject;
+    m_pLockedObject = NULL;
+    ::OleLockRunning(pObject, FALSE, FALSE);
+    pObject->Release();
 }
 
 HWND CActiveXCtrl::GetPaintWindow() const
@@ -304,7 +317,10 @@ STDMETHODIMP CActiveXCtrl::OnInPlaceActivateEx(BOOL* /*pfNoRedraw*/, DWORD dwFla
     // 1. Nothing to activate without the owner's object.
     if (m_pOwner == NULL || m_pOwner->m_pUnk == NULL) return E_UNEXPECTED;
     // 2. Kept running while active.
-    if (!m_bLockedRunning && SUCCEEDED(::OleLockRunning(m_pOwner->m_pUnk, TRUE, FALSE))) m_bLockedRunning = true;
+    if (m_pLockedObject == NULL && SUCCEEDED(::OleLockRunning(m_pOwner->m_pUnk, TRUE, FALSE))) {
+        m_pLockedObject = m_pOwner->m_pUnk;
+        m_pLockedObject->AddRef();
+    }
     if (m_pInPlaceObject != NULL) m_pInPlaceObject->Release();
     m_pInPlaceObject = NULL;
     HRESULT hr = E_FAIL;
@@ -351,9 +367,7 @@ STDMETHODIMP CActiveXCtrl::OnInPlaceDeactivateEx(BOOL /*fNoRedraw*/)
     m_bInPlaceActive = false;
     if (m_pInPlaceObject != NULL) m_pInPlaceObject->Release();
     m_pInPlaceObject = NULL;
-    if (m_bLockedRunning && m_pOwner != NULL && m_pOwner->m_pUnk != NULL)
-        ::OleLockRunning(m_pOwner->m_pUnk, FALSE, FALSE);
-    m_bLockedRunning = false;
+    UnlockRunning();
     // An inactive windowless object takes no more input.
     if (m_bWindowless) {
         RemoveFilter();

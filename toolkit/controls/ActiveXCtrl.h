@@ -110,6 +110,7 @@ protected:
     HWND GetPaintWindow() const;
     // Removes the owner from its manager's message filters, when it is listed there.
     void RemoveFilter();
+    void UnlockRunning();
 
     LONG m_dwRef;
     CActiveXUI* m_pOwner;
@@ -126,8 +127,9 @@ protected:
     bool m_bWindowless;
     // The view object is an IViewObjectEx (only then may its hit test be asked).
     bool m_bViewObjectEx;
-    // The object was locked running at activation (unlocked at deactivation).
-    bool m_bLockedRunning;
+    // The object locked running at activation, referenced; unlocked at deactivation, or at
+    // the owner's release for an object that closes without deactivating.
+    IUnknown* m_pLockedObject;
     // The frame's accelerator table: one per site, destroyed with it.
     HACCEL m_hAccel;
 };

@@ -390,8 +390,11 @@ bool CActiveXUI::DoCreateControl()
         }
     }
 
-    // 8. The creation's answer.
+    // 8. The creation's answer. Made before the control had a manager (delayed creation
+    //    switched off in the skin), the object could not be activated for want of a paint
+    //    window: the first layout, which comes with a manager, tries again.
     pSite->Release();
+    if (FAILED(hr) && m_pManager == NULL) m_bCreated = false;
     return SUCCEEDED(hr);
 }
 

@@ -23,7 +23,7 @@ void InitDateClasses()
 
 // ---- CDateTimeWnd -----------------------------------------------------------------------
 
-CDateTimeWnd::CDateTimeWnd() : m_pOwner(NULL), m_hBkBrush(NULL), m_bInit(false) {}
+CDateTimeWnd::CDateTimeWnd() : m_pOwner(NULL), m_hBkBrush(NULL), m_bInit(false), m_bClosing(false) {}
 
 LPCTSTR CDateTimeWnd::GetWindowClassName() const
 {
@@ -82,15 +82,30 @@ LRESULT CDateTimeWnd::KillFocusAnswerForHit(UINT uHit)
     return uHit == MCHT_TITLEBTNNEXT || uHit == MCHT_TITLEBTNPREV ? 1 : 0;
 }
 
-LRESULT CDateTimeWnd::CloseWithDate(UINT uMsg, WPARAM wParam, LPARAM lParam)
+bool CDateTimeWnd::OwnsWindow(HWND hWnd) const
 {
-    LRESULT lRes = ::DefWindowProcW(m_hWnd, uMsg, wParam, lParam);
+    if (hWnd == NULL) return false;
+    if (hWnd == m_hWnd || ::IsChild(m_hWnd, hWnd)) return true;
+    HWND hCalendar = reinterpret_cast<HWND>(::SendMessageW(m_hWnd, DTM_GETMONTHCAL, 0, 0));
+    return hCalendar != NULL && (hWnd == hCalendar || ::IsChild(hCalendar, hWnd));
+}
+
+void CDateTimeWnd::TakeDateAndClose()
+{
+    if (m_bClosing) return;
+    m_bClosing = true;
     if (m_pOwner != NULL && m_pOwner->m_nDTUpdateFlag == CDateTimeUI::DT_NONE) {
         ::SendMessageW(m_hWnd, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&m_pOwner->m_sysTime));
         m_pOwner->m_nDTUpdateFlag = CDateTimeUI::DT_UPDATE;
         m_pOwner->UpdateText();
     }
     PostMessageW(WM_CLOSE);
+}
+
+LRESULT CDateTimeWnd::CloseWithDate(UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT lRes = ::DefWindowProcW(m_hWnd, uMsg, wParam, lParam);
+    TakeDateAndClose();
     return lRes;
 }
 
@@ -109,11 +124,10 @@ LRESULT CDateTimeWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
             ::SendMessageW(hCalendar, MCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
             return KillFocusAnswerForHit(hit.uHit);
         }
-        POINT pt = { 0, 0 };
-        ::GetCursorPos(&pt);
-        RECT rcWnd = { 0, 0, 0, 0 };
-        ::GetWindowRect(m_hWnd, &rcWnd);
-        if (::PtInRect(&rcWnd, pt)) return 0;
+        // The focus moving into the picker's own parts (its calendar on the way to being
+        // dropped) keeps it open. Anywhere else it closes with the date, wherever the pointer
+        // rests: a picker left open without the focus would never be told again.
+        if (OwnsWindow(reinterpret_cast<HWND>(wParam))) return 0;
         return CloseWithDate(uMsg, wParam, lParam);
     } else if (uMsg == WM_KEYUP && (wParam == VK_DELETE || wParam == VK_BACK)) {
         LRESULT lRes = ::DefWindowProcW(m_hWnd, uMsg, wParam, lParam);
@@ -121,11 +135,13 @@ LRESULT CDateTimeWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
             m_pOwner->m_nDTUpdateFlag = CDateTimeUI::DT_DELETE;
             m_pOwner->UpdateText();
         }
+        m_bClosing = true;
         PostMessageW(WM_CLOSE);
         return lRes;
     } else if (uMsg == WM_KEYUP && wParam == VK_ESCAPE) {
         LRESULT lRes = ::DefWindowProcW(m_hWnd, uMsg, wParam, lParam);
         if (m_pOwner != NULL) m_pOwner->m_nDTUpdateFlag = CDateTimeUI::DT_KEEP;
+        m_bClosing = true;
         PostMessageW(WM_CLOSE);
         return lRes;
     }
@@ -252,7 +268,12 @@ void CDateTimeUI::DoEvent(TEventUI& event)
         OpenNativeWindow();
         if (m_pWindow != NULL) m_pWindow->ShowWindow(true, true);
     }
-    if (event.type == UIEVENT_KILLFOCUS && IsEnabled()) Invalidate();
+    if (event.type == UIEVENT_KILLFOCUS) {
+        // The toolkit focus leaving ends the edit even where the native focus did not pass
+        // through the picker (a dropped calendar holds it): the date is kept.
+        if (m_pWindow != NULL) m_pWindow->TakeDateAndClose();
+        if (IsEnabled()) Invalidate();
+    }
     if (event.type == UIEVENT_LBUTTONDOWN || event.type == UIEVENT_LBUTTONDBLCLK || event.type == UIEVENT_RBUTTONDOWN) {
         if (IsEnabled()) {
             m_pManager->ReleaseCapture();

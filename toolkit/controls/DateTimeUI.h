@@ -19,6 +19,8 @@ public:
     // Whether a focus loss with the cursor on this calendar part keeps the picker open
     // (the month arrows): the answer given to the focus loss.
     static LRESULT KillFocusAnswerForHit(UINT uHit);
+    // Writes the picked date back (unless the edit was cleared or abandoned) and closes, once.
+    void TakeDateAndClose();
 
     LPCTSTR GetWindowClassName() const override;
     LPCTSTR GetSuperClassName() const override;
@@ -29,11 +31,14 @@ protected:
     // This picker's own drop-down calendar, when it is shown (the platform may keep a hidden
     // one for the picker's whole life).
     HWND GetDroppedCalendar() const;
+    // Whether the window is this picker, its calendar or a child of either.
+    bool OwnsWindow(HWND hWnd) const;
     LRESULT CloseWithDate(UINT uMsg, WPARAM wParam, LPARAM lParam);
 
     CDateTimeUI* m_pOwner;
     HBRUSH m_hBkBrush;
     bool m_bInit;
+    bool m_bClosing;
 };
 
 // A button showing a date as "yyyy-mm-dd" that opens a CDateTimeWnd on focus.

@@ -25,7 +25,7 @@ struct ByteBuffer {
 
 CGifAnimUI::CGifAnimUI()
     : m_pGifImage(NULL), m_pStream(NULL), m_nFrameCount(0), m_nFramePosition(0), m_pDelays(NULL), m_nDelayCount(0),
-      m_bIsAutoPlay(true), m_bIsAutoSize(false), m_bIsPlaying(false), m_bLoadFailed(false)
+      m_bIsAutoPlay(true), m_bIsAutoSize(false), m_bIsPlaying(false), m_bLoadFailed(false), m_uTimerElapse(0)
 {
 }
 
@@ -126,13 +126,13 @@ bool CGifAnimUI::IsAutoSize() const
 void CGifAnimUI::PlayGif()
 {
     if (m_bIsPlaying || m_pGifImage == NULL || IsStill() || m_pManager == NULL) return;
-    if (m_pManager->SetTimer(this, GIF_TIMER_ID, GetFrameDelay(m_nFramePosition))) m_bIsPlaying = true;
+    if (ArmFrameTimer()) m_bIsPlaying = true;
 }
 
 void CGifAnimUI::PauseGif()
 {
     if (!m_bIsPlaying || m_pGifImage == NULL) return;
-    if (m_pManager != NULL) m_pManager->KillTimer(this, GIF_TIMER_ID);
+    KillFrameTimer();
     Invalidate();
     m_bIsPlaying = false;
 }
@@ -140,7 +140,7 @@ void CGifAnimUI::PauseGif()
 void CGifAnimUI::StopGif()
 {
     // Also after a pause: stopping always means the first frame.
-    if (m_bIsPlaying && m_pManager != NULL) m_pManager->KillTimer(this, GIF_TIMER_ID);
+    if (m_bIsPlaying) KillFrameTimer();
     m_bIsPlaying = false;
     if (m_pGifImage == NULL) return;
     m_nFramePosition = 0;
@@ -176,10 +176,31 @@ bool CGifAnimUI::IsStill() const
 void CGifAnimUI::OnTimer(UINT_PTR idEvent)
 {
     if (idEvent != GIF_TIMER_ID || m_nFrameCount == 0) return;
-    if (m_pManager != NULL) m_pManager->KillTimer(this, GIF_TIMER_ID);
+    KillFrameTimer();
     Invalidate();
     m_nFramePosition = (m_nFramePosition + 1) % m_nFrameCount;
-    if (m_pManager != NULL) m_pManager->SetTimer(this, GIF_TIMER_ID, GetFrameDelay(m_nFramePosition));
+    // The frame now shown (the next paint selects it) stays for its own delay.
+    ArmFrameTimer();
+}
+
+UINT CGifAnimUI::GetTimerElapse() const
+{
+    return m_uTimerElapse;
+}
+
+bool CGifAnimUI::ArmFrameTimer()
+{
+    if (m_pManager == NULL) return false;
+    const UINT uElapse = GetFrameDelay(m_nFramePosition);
+    if (!m_pManager->SetTimer(this, GIF_TIMER_ID, uElapse)) return false;
+    m_uTimerElapse = uElapse;
+    return true;
+}
+
+void CGifAnimUI::KillFrameTimer()
+{
+    if (m_pManager != NULL) m_pManager->KillTimer(this, GIF_TIMER_ID);
+    m_uTimerElapse = 0;
 }
 
 // ---- the image ----
@@ -244,13 +265,12 @@ void CGifAnimUI::DeleteGif()
 void CGifAnimUI::DrawFrame(HDC hDC)
 {
     if (hDC == NULL || m_pGifImage == NULL) return;
-    {
-        Gdiplus::Graphics graphics(hDC);
-        graphics.DrawImage(m_pGifImage, static_cast<INT>(m_rcItem.left), static_cast<INT>(m_rcItem.top),
-                           static_cast<INT>(m_rcItem.right - m_rcItem.left),
-                           static_cast<INT>(m_rcItem.bottom - m_rcItem.top));
-    }
+    // The current frame is selected before it is drawn: selected after, each paint would show
+    // the frame before it, for the current frame's delay.
     if (m_nFrameCount > 0) m_pGifImage->SelectActiveFrame(&Gdiplus::FrameDimensionTime, m_nFramePosition);
+    Gdiplus::Graphics graphics(hDC);
+    graphics.DrawImage(m_pGifImage, static_cast<INT>(m_rcItem.left), static_cast<INT>(m_rcItem.top),
+                       static_cast<INT>(m_rcItem.right - m_rcItem.left), static_cast<INT>(m_rcItem.bottom - m_rcItem.top));
 }
 
 bool CGifAnimUI::LoadGifFromFile(LPCTSTR pstrGifPath)

@@ -57,6 +57,9 @@ public:
     // How long frame i is shown, in milliseconds: its delay (hundredths of a second) times
     // 10, 100 for a delay of 0 and for a frame the image gives no delay for.
     UINT GetFrameDelay(UINT nFrame) const;
+    // How long the frame on show stays before the next tick (milliseconds); 0 while the
+    // frame timer is not running.
+    UINT GetTimerElapse() const;
 
 protected:
     void InitGifImage();
@@ -64,6 +67,9 @@ protected:
     void OnTimer(UINT_PTR idEvent);
     void DrawFrame(HDC hDC);
     bool IsStill() const;
+    // The frame timer, run with the current frame's delay.
+    bool ArmFrameTimer();
+    void KillFrameTimer();
     // The image bytes from the resource folder or zip, else from the path itself, decoded.
     bool LoadGifFromFile(LPCTSTR pstrGifPath);
     bool LoadGifFromMemory(const BYTE* pBuf, DWORD dwSize);
@@ -80,6 +86,7 @@ protected:
     bool m_bIsAutoSize;
     bool m_bIsPlaying;
     bool m_bLoadFailed; // the current path could not be loaded
+    UINT m_uTimerElapse; // the running frame timer's interval, 0 when none runs
 };
 
 } // namespace SkinUI

@@ -24,6 +24,54 @@ IListItemUI* AsListItem(CControlUI* pControl)
     return pControl == NULL ? NULL : static_cast<IListItemUI*>(pControl->GetInterface(L"ListItem"));
 }
 
+// What the rows' layout reads besides the body's own rectangle: the column rectangles (text
+// rows), the header items (container rows line up with them) and the body's scroll bars.
+struct RowLayoutInputs {
+    int nColumns;
+    RECT rcColumn[TListInfoUI::kMaxColumns];
+    int nHeaderItems;
+    RECT rcHeaderItem[TListInfoUI::kMaxColumns];
+    bool bVBar, bHBar;
+    int iVPos, iHPos, iHRange;
+};
+
+void ReadScrollBar(CScrollBarUI* pBar, bool* pbVisible, int* piPos, int* piRange)
+{
+    *pbVisible = pBar != NULL && pBar->IsVisible();
+    *piPos = pBar != NULL ? pBar->GetScrollPos() : 0;
+    *piRange = pBar != NULL ? pBar->GetScrollRange() : 0;
+}
+
+void ReadRowLayoutInputs(const TListInfoUI& info, CListHeaderUI* pHeader, CListBodyUI* pBody, RowLayoutInputs* p)
+{
+    ZeroMemory(p, sizeof(*p));
+    p->nColumns = info.nColumns;
+    for (int i = 0; i < TListInfoUI::kMaxColumns; i++) p->rcColumn[i] = info.rcColumn[i];
+    p->nHeaderItems = pHeader != NULL ? pHeader->GetCount() : 0;
+    for (int i = 0; i < p->nHeaderItems && i < TListInfoUI::kMaxColumns; i++)
+        p->rcHeaderItem[i] = pHeader->GetItemAt(i)->GetPos();
+    int iVRange = 0;
+    ReadScrollBar(pBody->GetVerticalScrollBar(), &p->bVBar, &p->iVPos, &iVRange);
+    ReadScrollBar(pBody->GetHorizontalScrollBar(), &p->bHBar, &p->iHPos, &p->iHRange);
+}
+
+bool SameRect(const RECT& a, const RECT& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+bool SameRowLayoutInputs(const RowLayoutInputs& a, const RowLayoutInputs& b)
+{
+    // Header items past the column limit are not kept: such a header always counts as changed.
+    if (a.nHeaderItems > TListInfoUI::kMaxColumns || a.nHeaderItems != b.nHeaderItems) return false;
+    if (a.nColumns != b.nColumns || a.bVBar != b.bVBar || a.bHBar != b.bHBar || a.iVPos != b.iVPos ||
+        a.iHPos != b.iHPos || a.iHRange != b.iHRange)
+        return false;
+    for (int i = 0; i < TListInfoUI::kMaxColumns; i++)
+        if (!SameRect(a.rcColumn[i], b.rcColumn[i]) || !SameRect(a.rcHeaderItem[i], b.rcHeaderItem[i])) return false;
+    return true;
+}
+
 } // namespace
 
 CListUI::CListUI()
@@ -385,6 +433,8 @@ void CListUI::SetPos(RECT rc)
 {
     // 1. Header on top with its estimated height, body below; a visible header is moved
     //    with the body's horizontal scroll position by the body's layout.
+    RowLayoutInputs before;
+    ReadRowLayoutInputs(m_ListInfo, m_pHeader, m_pList, &before);
     CVerticalLayoutUI::SetPos(rc);
     if (m_pHeader == NULL) return;
 
@@ -407,8 +457,12 @@ void CListUI::SetPos(RECT rc)
     if (bHidden)
         for (int i = 0; i < m_pHeader->GetCount(); i++) m_pHeader->GetItemAt(i)->SetInternVisible(false);
 
-    // 6. Rows once more against the new columns.
-    m_pList->SetPos(m_pList->GetPos());
+    // 6. Rows once more against the new columns, only when the first pass ran against other
+    //    columns or header items or changed the body's scroll bars: run every time, each
+    //    list nested in a row would double the work of all the lists inside it.
+    RowLayoutInputs after;
+    ReadRowLayoutInputs(m_ListInfo, m_pHeader, m_pList, &after);
+    if (!SameRowLayoutInputs(before, after)) m_pList->SetPos(m_pList->GetPos());
 }
 
 void CListUI::EnsureVisible(int iIndex)

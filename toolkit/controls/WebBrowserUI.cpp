@@ -134,39 +134,44 @@ void CWebBrowserUI::SetWebBrowserEventHandler(CWebBrowserEventHandler* pEventHan
 
 void CWebBrowserUI::Navigate2(LPCTSTR lpszUrl)
 {
-    if (lpszUrl == NULL || m_pWebBrowser2 == NULL) return;
+    IWebBrowser2* pBrowser = GetWebBrowser2();
+    if (lpszUrl == NULL || pBrowser == NULL) return;
     VARIANT url;
     ::VariantInit(&url);
     url.vt = VT_BSTR;
     url.bstrVal = ::SysAllocString(lpszUrl);
-    if (url.bstrVal != NULL) m_pWebBrowser2->Navigate2(&url, NULL, NULL, NULL, NULL);
+    if (url.bstrVal != NULL) pBrowser->Navigate2(&url, NULL, NULL, NULL, NULL);
     ::VariantClear(&url);
 }
 
 void CWebBrowserUI::Refresh()
 {
-    if (m_pWebBrowser2 != NULL) m_pWebBrowser2->Refresh();
+    IWebBrowser2* pBrowser = GetWebBrowser2();
+    if (pBrowser != NULL) pBrowser->Refresh();
 }
 
 void CWebBrowserUI::Refresh2(int Level)
 {
-    if (m_pWebBrowser2 == NULL) return;
+    IWebBrowser2* pBrowser = GetWebBrowser2();
+    if (pBrowser == NULL) return;
     VARIANT level;
     ::VariantInit(&level);
     level.vt = VT_I4;
     level.lVal = Level;
-    m_pWebBrowser2->Refresh2(&level);
+    pBrowser->Refresh2(&level);
     ::VariantClear(&level);
 }
 
 void CWebBrowserUI::GoBack()
 {
-    if (m_pWebBrowser2 != NULL) m_pWebBrowser2->GoBack();
+    IWebBrowser2* pBrowser = GetWebBrowser2();
+    if (pBrowser != NULL) pBrowser->GoBack();
 }
 
 void CWebBrowserUI::GoForward()
 {
-    if (m_pWebBrowser2 != NULL) m_pWebBrowser2->GoForward();
+    IWebBrowser2* pBrowser = GetWebBrowser2();
+    if (pBrowser != NULL) pBrowser->GoForward();
 }
 
 void CWebBrowserUI::NavigateHomePage()
@@ -176,24 +181,30 @@ void CWebBrowserUI::NavigateHomePage()
 
 void CWebBrowserUI::NavigateUrl(LPCTSTR lpszUrl)
 {
-    if (m_pWebBrowser2 == NULL || lpszUrl == NULL) return;
+    IWebBrowser2* pBrowser = GetWebBrowser2();
+    if (pBrowser == NULL || lpszUrl == NULL) return;
     BSTR url = ::SysAllocString(lpszUrl);
     if (url == NULL) return;
-    m_pWebBrowser2->Navigate(url, NULL, NULL, NULL, NULL);
+    pBrowser->Navigate(url, NULL, NULL, NULL, NULL);
     ::SysFreeString(url);
 }
 
 IWebBrowser2* CWebBrowserUI::GetWebBrowser2()
 {
+    // Fetched from the object as soon as one exists: a "showactivex" receiver, told while
+    // the creation still runs, can already navigate.
+    if (m_pWebBrowser2 == NULL && m_pUnk != NULL)
+        GetControl(IID_IWebBrowser2, reinterpret_cast<LPVOID*>(&m_pWebBrowser2));
     return m_pWebBrowser2;
 }
 
 IDispatch* CWebBrowserUI::GetHtmlWindow()
 {
+    IWebBrowser2* pBrowser = GetWebBrowser2();
     // 1. The document of the current page.
-    if (m_pWebBrowser2 == NULL) return NULL;
+    if (pBrowser == NULL) return NULL;
     IDispatch* pDocument = NULL;
-    if (FAILED(m_pWebBrowser2->get_Document(&pDocument)) || pDocument == NULL) return NULL;
+    if (FAILED(pBrowser->get_Document(&pDocument)) || pDocument == NULL) return NULL;
     IHTMLDocument2* pHtmlDocument = NULL;
     const HRESULT hr = pDocument->QueryInterface(IID_IHTMLDocument2, reinterpret_cast<void**>(&pHtmlDocument));
     pDocument->Release();
@@ -293,9 +304,9 @@ bool CWebBrowserUI::DoCreateControl()
         pManager->AddTranslateAccelerator(static_cast<ITranslateAccelerator*>(this));
         m_pTranslatorManager = pManager;
     }
-    // 3. The browser; the home page when asked; the event connection.
-    ReleaseBrowser();
-    GetControl(IID_IWebBrowser2, reinterpret_cast<LPVOID*>(&m_pWebBrowser2));
+    // 3. The browser (already there when the "showactivex" receiver asked for it); the home
+    //    page when asked; the event connection.
+    GetWebBrowser2();
     if (m_bAutoNavi && !m_sHomePage.IsEmpty()) Navigate2(m_sHomePage);
     RegisterEventHandler(TRUE);
     return true;
@@ -416,9 +427,10 @@ void CWebBrowserUI::NavigateError(IDispatch* pDisp, VARIANT*& url, VARIANT*& Tar
 
 void CWebBrowserUI::NavigateComplete2(IDispatch* pDisp, VARIANT*& url)
 {
+    IWebBrowser2* pBrowser = GetWebBrowser2();
     // Every page gets a new document: this control becomes its UI handler again.
     IDispatch* pDocument = NULL;
-    if (m_pWebBrowser2 != NULL && SUCCEEDED(m_pWebBrowser2->get_Document(&pDocument)) && pDocument != NULL) {
+    if (pBrowser != NULL && SUCCEEDED(pBrowser->get_Document(&pDocument)) && pDocument != NULL) {
         ICustomDoc* pCustomDoc = NULL;
         if (SUCCEEDED(pDocument->QueryInterface(IID_ICustomDoc, reinterpret_cast<void**>(&pCustomDoc))) &&
             pCustomDoc != NULL) {
@@ -617,7 +629,8 @@ HRESULT CWebBrowserUI::Exec(const GUID* pguidCmdGroup, DWORD nCmdID, DWORD /*nCm
 
 LRESULT CWebBrowserUI::TranslateAccelerator(MSG* pMsg)
 {
-    return TranslateHostedAccelerator(m_pWebBrowser2, GetHostWindow(), pMsg);
+    IWebBrowser2* pBrowser = GetWebBrowser2();
+    return TranslateHostedAccelerator(pBrowser, GetHostWindow(), pMsg);
 }
 
 } // namespace SkinUI

@@ -236,6 +236,62 @@ TEST_F(ActiveXCreation, SkinElementsMakeWindowlessAndWindowedObjects)
     EXPECT_EQ(0, canvas.CountNot(rcNone, 0xFF000000));
 }
 
+// A skin that switches delayed creation off makes the object while the builder runs, before
+// the control has a manager or a paint window to activate it in: the first layout, with its
+// manager, makes it again and activates it, whatever order the attributes come in.
+TEST_F(ActiveXCreation, MadeBeforeItsManagerTheObjectIsActivatedAtTheFirstLayout)
+{
+    const std::wstring clsid = std::wstring(L"clsid=\"") + kWindowlessText + L"\"";
+    const std::wstring orders[] = { clsid + L" delaycreate=\"false\"", L"delaycreate=\"false\" " + clsid };
+    for (const std::wstring& attributes : orders) {
+        SCOPED_TRACE(attributes);
+        fakes::Calls().clear();
+        m_win.reset(new RecordingHost);
+        const std::wstring xml = L"<Window><Container><ActiveX name=\"ax\" float=\"true\" pos=\"20,10,100,60\" " +
+                                 attributes + L"/></Container></Window>";
+        CDialogBuilder builder;
+        CControlUI* pRoot = builder.Create(xml.c_str());
+        ASSERT_NE(nullptr, pRoot);
+        ASSERT_EQ(1, fakes::LiveControls()) << "made at once";
+        EXPECT_FALSE(fakes::FakeControl::Last()->IsActive());
+
+        m_win->Open(pRoot, 160, 100);
+        CActiveXUI* pControl = static_cast<CActiveXUI*>(m_win->pm().FindControl(L"ax"));
+        ASSERT_NE(nullptr, pControl);
+        EXPECT_EQ(1, fakes::LiveControls()) << "the first object went";
+        ASSERT_NE(nullptr, fakes::FakeControl::Last());
+        EXPECT_TRUE(fakes::FakeControl::Last()->IsActive());
+        EXPECT_EQ(1, m_win->Count(L"showactivex", pControl));
+        EXPECT_EQ(PaintWindow(), pControl->GetHostWindow());
+        m_win.reset();
+        EXPECT_EQ(0, fakes::LiveControls());
+    }
+}
+
+// An object locked running at its activation that closes without deactivating itself: the
+// host lets go of the lock when it lets go of the object, so neither it nor the site stays.
+TEST_F(ActiveXCreation, ObjectThatClosesWithoutDeactivatingIsReleased)
+{
+    fakes::FakeControlOptions options;
+    options.closeDeactivates = false;
+    for (const wchar_t* clsid : { kWindowlessText, kWindowedText }) {
+        SCOPED_TRACE(clsid == kWindowlessText ? "windowless" : "windowed");
+        fakes::Calls().clear();
+        m_win.reset(new RecordingHost);
+        CActiveXUI* pControl = OpenWith(clsid, options);
+        ASSERT_NE(nullptr, fakes::FakeControl::Last());
+        EXPECT_TRUE(fakes::FakeControl::Last()->IsActive());
+        EXPECT_EQ(1, fakes::FakeControl::Last()->RunningLocks());
+        // Made again: the first object goes.
+        fakes::SetNextOptions(options);
+        EXPECT_TRUE(pControl->DoCreateControl());
+        EXPECT_EQ(1, fakes::LiveControls());
+        EXPECT_EQ(1, CountOf(Protocol(), L"Destroyed"));
+        m_win.reset();
+        EXPECT_EQ(0, fakes::LiveControls()) << "the window's close releases the second one";
+    }
+}
+
 TEST_F(ActiveXCreation, ClassTextsAreReadAsClassIdsOrProgIds)
 {
     CActiveXUI control;

@@ -19,9 +19,10 @@ using basictest::Root;
 
 namespace {
 
-// Freed objects of the poisoned classes are filled with 0xDD and never given back, so that a
-// later call through one of them crashes (its table pointer is poison) and a later write
-// into one shows in its bytes.
+// Freed objects of the poisoned classes are filled with 0xDD and kept, so that a later call
+// through one of them crashes (its table pointer is poison) and a later write into one shows
+// in its bytes. Each object has pages of its own, which are decommitted (never reused) once
+// its bytes have been checked, so any number of cases can run in one process.
 std::vector<std::pair<unsigned char*, size_t>>& Quarantine()
 {
     static std::vector<std::pair<unsigned char*, size_t>> blocks;
@@ -38,29 +39,46 @@ bool QuarantineUntouched()
     return true;
 }
 
+// The checked blocks give their memory back but keep their addresses reserved: a late use
+// faults instead of reaching a new object.
+void DecommitQuarantine()
+{
+    for (const auto& block : Quarantine()) ::VirtualFree(block.first, block.second, MEM_DECOMMIT);
+    Quarantine().clear();
+}
+
 int g_destroyed = 0;
 
 template <class Base>
 class Poisoned : public Base {
 public:
     ~Poisoned() override { g_destroyed++; }
-    // From an arena that is never given back, so no freed block is ever reused.
     static void* operator new(size_t n)
     {
-        const size_t kArena = 1 << 20;
-        static unsigned char* arena =
-            static_cast<unsigned char*>(::VirtualAlloc(NULL, kArena, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-        static size_t used = 0;
-        n = (n + 15) & ~static_cast<size_t>(15);
-        if (arena == NULL || used + n > kArena) throw std::bad_alloc();
-        void* p = arena + used;
-        used += n;
+        void* p = ::VirtualAlloc(NULL, n, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        if (p == NULL) throw std::bad_alloc();
         return p;
     }
     static void operator delete(void* p, size_t n)
     {
         memset(p, 0xDD, n);
         Quarantine().push_back(std::make_pair(static_cast<unsigned char*>(p), n));
+    }
+};
+
+// Checks and gives back what was freed while a case ran, including what the case's window
+// freed as it went (this member is destroyed after the window).
+class QuarantineScope {
+public:
+    QuarantineScope()
+    {
+        g_destroyed = 0;
+        DecommitQuarantine();
+    }
+    ~QuarantineScope()
+    {
+        EXPECT_TRUE(QuarantineUntouched()) << "a freed combo or row was written to";
+        DecommitQuarantine();
     }
 };
 
@@ -96,11 +114,6 @@ RECT ScreenRect(HWND hWnd)
 // A combo of 150 x 24 at (10, 10) with label rows of 20 pixels in a shown window.
 class ComboTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        g_destroyed = 0;
-        Quarantine().clear();
-    }
     void TearDown() override { EXPECT_TRUE(QuarantineUntouched()); }
 
     void Open(int nRows = 5, LPCWSTR attributes = L"")
@@ -140,6 +153,7 @@ protected:
         return v;
     }
 
+    QuarantineScope m_quarantine;
     HostWindow m_win;
     CContainerUI* m_root = nullptr;
     CComboUI* m_combo = nullptr;

@@ -28,6 +28,27 @@ SYSTEMTIME Date(WORD y, WORD m, WORD d)
     return st;
 }
 
+// A point of the calendar's client area where its hit test answers the given part.
+bool CalendarPoint(HWND hCalendar, UINT uHit, POINT* pt)
+{
+    RECT rc;
+    ::GetClientRect(hCalendar, &rc);
+    for (int y = 0; y < rc.bottom; y += 2) {
+        for (int x = 0; x < rc.right; x += 2) {
+            MCHITTESTINFO hit = {};
+            hit.cbSize = MCHITTESTINFO_V1_SIZE;
+            hit.pt.x = x;
+            hit.pt.y = y;
+            ::SendMessageW(hCalendar, MCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+            if (hit.uHit == uHit) {
+                *pt = hit.pt;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 class DateTimeTest : public ::testing::Test {
 protected:
     void Open(LPCWSTR extra = L"")
@@ -43,10 +64,10 @@ protected:
         m_win.Pump();
         return m_dt->GetNativeWindow() != NULL ? m_dt->GetNativeWindow()->GetHWND() : NULL;
     }
-    // The picker stays open while the pointer lies on it: the pointer is put far away first.
+    // The native focus back to the window, with the pointer well away from the picker.
     void FocusAway()
     {
-        ::SetCursorPos(1000, 700);
+        basictest::PlaceCursor(1000, 700);
         ::SetFocus(m_win.GetHWND());
         m_win.Pump();
     }
@@ -110,6 +131,88 @@ TEST_F(DateTimeTest, FocusOpensPickerOverControlAndFocusLossWritesDateBack)
     EXPECT_EQ(m_dt->GetTime().wDay, 4);
 }
 
+// The pointer resting on the picker keeps nothing open: whichever way the focus leaves,
+// the picker closes and the picked date is kept.
+TEST_F(DateTimeTest, FocusLeavingWithThePointerOverThePickerClosesItWithTheDate)
+{
+    struct Case {
+        const char* name;
+        bool toolkitFocus; // the manager moves its focus, else only the native focus moves
+    };
+    const Case cases[] = { { "toolkit focus to another control", true }, { "native focus to the window", false } };
+    Open();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HWND hPicker = OpenPicker();
+        ASSERT_NE(hPicker, (HWND)NULL);
+        RECT rc;
+        ::GetWindowRect(hPicker, &rc);
+        basictest::PlaceCursor((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+        SYSTEMTIME picked = Date(2018, 5, 6);
+        ::SendMessageW(hPicker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&picked));
+        if (c.toolkitFocus)
+            m_win.pm().SetFocus(m_other);
+        else
+            ::SetFocus(m_win.GetHWND());
+        m_win.Pump();
+        EXPECT_FALSE(::IsWindow(hPicker));
+        EXPECT_EQ(m_dt->GetNativeWindow(), nullptr);
+        EXPECT_STREQ(m_dt->GetText().GetData(), L"2018-05-06");
+        m_win.pm().SetFocus(NULL);
+        m_dt->SetText(L"");
+    }
+    basictest::PlaceCursor(1000, 700);
+}
+
+// The drop-down calendar holds the picker open through focus losses (the month arrows say
+// so in their answer); the toolkit focus leaving still closes it with the date.
+TEST_F(DateTimeTest, DroppedCalendarKeepsThePickerOpenUntilTheToolkitFocusLeaves)
+{
+    Open();
+    HWND hPicker = OpenPicker();
+    ASSERT_NE(hPicker, (HWND)NULL);
+    // The drop-down button at the picker's right end, pressed as the user would: the calendar
+    // shows, and the focus it may take on the way keeps the picker open.
+    RECT rc;
+    ::GetClientRect(hPicker, &rc);
+    const LPARAM button = MAKELPARAM(rc.right - 6, rc.bottom / 2);
+    ::PostMessageW(hPicker, WM_LBUTTONDOWN, MK_LBUTTON, button);
+    ::PostMessageW(hPicker, WM_LBUTTONUP, 0, button);
+    m_win.Pump();
+    HWND hCalendar = reinterpret_cast<HWND>(::SendMessageW(hPicker, DTM_GETMONTHCAL, 0, 0));
+    ASSERT_NE(hCalendar, (HWND)NULL);
+    ASSERT_TRUE(::IsWindowVisible(hCalendar));
+    EXPECT_TRUE(::IsWindow(hPicker));
+    EXPECT_NE(m_dt->GetNativeWindow(), nullptr);
+
+    // A focus loss is answered by what the pointer rests on in the calendar.
+    struct Case {
+        UINT hit;
+        LRESULT answer;
+    };
+    const Case cases[] = { { MCHT_TITLEBTNNEXT, 1 }, { MCHT_TITLEBTNPREV, 1 }, { MCHT_CALENDARDATE, 0 } };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.hit);
+        POINT pt = {};
+        ASSERT_TRUE(CalendarPoint(hCalendar, c.hit, &pt));
+        ::ClientToScreen(hCalendar, &pt);
+        basictest::PlaceCursor(pt.x, pt.y);
+        EXPECT_EQ(::SendMessageW(hPicker, WM_KILLFOCUS, reinterpret_cast<WPARAM>(m_win.GetHWND()), 0), c.answer);
+        m_win.Pump();
+        EXPECT_TRUE(::IsWindow(hPicker));
+    }
+
+    // The toolkit focus moving on closes the picker, which keeps the date it holds.
+    SYSTEMTIME picked = Date(2017, 8, 9);
+    ::SendMessageW(hPicker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&picked));
+    m_win.pm().SetFocus(m_other);
+    m_win.Pump();
+    EXPECT_FALSE(::IsWindow(hPicker));
+    EXPECT_EQ(m_dt->GetNativeWindow(), nullptr);
+    EXPECT_STREQ(m_dt->GetText().GetData(), L"2017-08-09");
+    basictest::PlaceCursor(1000, 700);
+}
+
 TEST_F(DateTimeTest, DeleteClearsAndReopeningStartsTodayEscapeKeepsText)
 {
     Open();
@@ -154,7 +257,7 @@ TEST_F(DateTimeTest, DisabledOpensNoneHiddenClosesDestroyedTakesWindowAlong)
 
     HWND hPicker = OpenPicker();
     ASSERT_NE(hPicker, (HWND)NULL);
-    ::SetCursorPos(1000, 700);
+    basictest::PlaceCursor(1000, 700);
     m_dt->SetVisible(false);
     m_win.Pump();
     EXPECT_FALSE(::IsWindow(hPicker));

@@ -136,26 +136,32 @@ TEST_F(GifTest, LoadsFramesAndDelaysAndPlaysByItself)
     EXPECT_EQ(canvas.CountNot({ 10, 10, 18, 16 }, 0xFF123456u), 48);
 }
 
-TEST_F(GifTest, TicksStepAndWrapWhileEachPaintShowsTheFrameBeforeTheCurrentOne)
+// What a viewer sees: after each tick the paint shows a frame, and the timer then running
+// decides how long it stays. Each frame must stay for its own delay (red 100 ms, green 70,
+// blue 20), round after round.
+TEST_F(GifTest, EachFrameIsShownForItsOwnDelayAndTheAnimationWraps)
 {
     Open(L"bkimage=\"anim.gif\" autoplay=\"false\"");
     EXPECT_FALSE(m_gif->IsPlaying());
     EXPECT_FALSE(TimerArmed());
+    EXPECT_EQ(m_gif->GetTimerElapse(), 0u);
     EXPECT_EQ(Shown(), kRed);
     m_gif->PlayGif();
     EXPECT_TRUE(m_gif->IsPlaying());
     EXPECT_TRUE(TimerArmed());
-    struct Step {
-        UINT current;
-        uint32_t shown;
-    } steps[] = { { 1, kRed }, { 2, kGreen }, { 0, kBlue }, { 1, kRed }, { 2, kGreen } };
-    for (const Step& s : steps) {
+    struct Shows {
+        uint32_t colour;
+        UINT ms;
+    };
+    const Shows order[] = { { kRed, 100 }, { kGreen, 70 }, { kBlue, 20 } };
+    for (int step = 0; step < 7; step++) {
+        const Shows& expected = order[step % 3];
+        EXPECT_EQ(Shown(), expected.colour) << "step " << step;
+        EXPECT_EQ(m_gif->GetTimerElapse(), expected.ms) << "step " << step;
+        // A second paint before the tick shows the same frame.
+        EXPECT_EQ(Shown(), expected.colour) << "step " << step;
         Tick();
-        EXPECT_EQ(m_gif->GetCurrentFrame(), s.current);
-        EXPECT_EQ(Shown(), s.shown) << "current frame " << s.current;
     }
-    // A paint without a tick catches up with the current frame.
-    EXPECT_EQ(Shown(), kBlue);
     EXPECT_TRUE(TimerArmed());
 }
 
@@ -167,9 +173,13 @@ TEST_F(GifTest, PauseKeepsTheFrameAndStopAlsoAfterPauseReturnsToTheFirst)
     m_gif->PauseGif();
     EXPECT_FALSE(m_gif->IsPlaying());
     EXPECT_FALSE(TimerArmed());
+    EXPECT_EQ(m_gif->GetTimerElapse(), 0u);
     EXPECT_EQ(m_gif->GetCurrentFrame(), 1u);
+    EXPECT_EQ(Shown(), kGreen);
     m_gif->PlayGif();
     EXPECT_TRUE(TimerArmed());
+    // The paused frame gets its whole delay again.
+    EXPECT_EQ(m_gif->GetTimerElapse(), 70u);
     Tick();
     EXPECT_EQ(m_gif->GetCurrentFrame(), 2u);
 

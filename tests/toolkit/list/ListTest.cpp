@@ -1,5 +1,6 @@
 // The list: child routing, selection by mouse, keys and wheel (with rows that cannot be
-// selected), the selection fix-ups, scrolling into view, expansion and sorting.
+// selected), the selection fix-ups, scrolling into view, expansion and sorting, and the
+// layout of lists nested in lists.
 #include "ListTestUtil.h"
 #include <algorithm>
 #include <cstdlib>
@@ -23,7 +24,65 @@ std::wstring ListOf(const std::wstring& rows, const std::wstring& attributes = L
            rows + L"</List>";
 }
 
+// A row that counts how often it is laid out.
+class CountingRow : public CControlUI {
+public:
+    void SetPos(RECT rc) override
+    {
+        layouts++;
+        CControlUI::SetPos(rc);
+    }
+    int layouts = 0;
+};
+
+struct NestedLayouts {
+    int first;    // while the window opens
+    int again;    // one more layout of the outer list at the same place
+    RECT placed;  // where the innermost row ends up
+};
+
+// Lists nested "depth" deep, each the only row of the one around it, the innermost holding
+// a counting row 20 pixels high.
+NestedLayouts LayOutNested(int depth)
+{
+    basictest::HostWindow win;
+    CListUI* pOuter = basictest::Make<CListUI>(L"float=\"true\" pos=\"0,0,200,150\"");
+    CListUI* pList = pOuter;
+    for (int i = 1; i < depth; i++) {
+        CListUI* pInner = new CListUI;
+        pList->Add(pInner);
+        pList = pInner;
+    }
+    CountingRow* pRow = new CountingRow;
+    pRow->SetFixedHeight(20);
+    pList->Add(pRow);
+    win.Open(basictest::Root({ pOuter }), 220, 170);
+    NestedLayouts out;
+    out.first = pRow->layouts;
+    pRow->layouts = 0;
+    pOuter->SetPos(pOuter->GetPos());
+    out.again = pRow->layouts;
+    out.placed = pRow->GetPos();
+    return out;
+}
+
 } // namespace
+
+// Each list laid its body out twice, so every level of nesting doubled the layouts of the
+// rows inside it. The second pass runs only when the first changed what the rows depend on:
+// the innermost row of a deep nest is laid out as often as that of a single list.
+TEST(ListNesting, DepthAddsNoLayoutsOfTheInnermostRow)
+{
+    const NestedLayouts one = LayOutNested(1);
+    const NestedLayouts deep = LayOutNested(16);
+    EXPECT_EQ(one.again, 1);
+    EXPECT_EQ(deep.again, one.again);
+    EXPECT_EQ(deep.first, one.first);
+    EXPECT_LE(one.first, 4);
+    // Every level's empty built-in header takes its 20 pixels above the list inside it.
+    EXPECT_EQ(Str(one.placed), "(0,20,200,40)");
+    EXPECT_EQ(Str(deep.placed), "(0,320,200,340)");
+}
 
 typedef ListWindowTest ListSelection;
 

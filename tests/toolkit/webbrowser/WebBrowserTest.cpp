@@ -184,6 +184,33 @@ TEST_F(WebBrowserTest, AutoNavigationGoesToANonEmptyHomePageOnce)
     }
 }
 
+// A window that sets its browser up on "showactivex", as that notification is meant for.
+class NavigatingHost : public HostWindow {
+public:
+    void Notify(TNotifyUI& msg) override
+    {
+        if (wcscmp(msg.type.GetData(), L"showactivex") == 0) {
+            CWebBrowserUI* pBrowser = static_cast<CWebBrowserUI*>(msg.sender->GetInterface(L"WebBrowser"));
+            seen = pBrowser->GetWebBrowser2();
+            pBrowser->Navigate2(L"http://shown/");
+        }
+        HostWindow::Notify(msg);
+    }
+    IWebBrowser2* seen = nullptr;
+};
+
+TEST_F(WebBrowserTest, AShowActiveXReceiverCanNavigateTheNewBrowser)
+{
+    NavigatingHost win;
+    CWebBrowserUI* pBrowser = Make<CWebBrowserUI>(L"float=\"true\" pos=\"0,0,100,100\"");
+    win.Open(Root({ pBrowser }), 120, 120);
+    ASSERT_NE(FakeBrowser::Last(), nullptr);
+    EXPECT_EQ(win.Count(L"showactivex", pBrowser), 1);
+    EXPECT_EQ(win.seen, static_cast<IWebBrowser2*>(FakeBrowser::Last()));
+    EXPECT_EQ(fakes::CountBrowserCalls(L"Browser Navigate2 BSTR http://shown/"), 1);
+    EXPECT_EQ(pBrowser->GetWebBrowser2(), static_cast<IWebBrowser2*>(FakeBrowser::Last()));
+}
+
 TEST_F(WebBrowserTest, TheSkinElementMakesTheBrowserWithItsAttributes)
 {
     CDialogBuilder builder;
