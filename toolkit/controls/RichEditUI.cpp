@@ -819,13 +819,20 @@ LONG CRichEditUI::NaturalHeight(int iExtraWidth) const
 
 void CRichEditUI::SetPos(RECT rc)
 {
+    // A pass that changed the horizontal bar runs once more on the bar as it now stands;
+    // what the children and the text need across does not depend on the bar's height.
+    if (LayOut(rc)) LayOut(rc);
+}
+
+bool CRichEditUI::LayOut(RECT rc)
+{
     // 1. The item, then the text area: inside the inset, beside and above the visible bars.
     CControlUI::SetPos(rc);
     rc = GetInsetRect();
     const bool bVScrollBarVisible = m_pVerticalScrollBar != NULL && m_pVerticalScrollBar->IsVisible();
     if (bVScrollBarVisible) rc.right -= m_pVerticalScrollBar->GetFixedWidth();
-    if (m_pHorizontalScrollBar != NULL && m_pHorizontalScrollBar->IsVisible())
-        rc.bottom -= m_pHorizontalScrollBar->GetFixedHeight();
+    const bool bHScrollBarVisible = m_pHorizontalScrollBar != NULL && m_pHorizontalScrollBar->IsVisible();
+    if (bHScrollBarVisible) rc.bottom -= m_pHorizontalScrollBar->GetFixedHeight();
 
     // 2. The engine's area; a bar the engine dropped comes back while the text, laid out
     //    without it, is still taller than the box.
@@ -859,27 +866,60 @@ void CRichEditUI::SetPos(RECT rc)
         m_pHorizontalScrollBar->SetPos(rcBar);
     }
 
-    // 4. Children in one line from left to right; the horizontal bar scrolls what is wider.
-    if (m_items.IsEmpty()) return;
-    const bool bHScroll = m_pHorizontalScrollBar != NULL && m_pHorizontalScrollBar->IsVisible();
-    SIZE szAvailable = { rc.right - rc.left, rc.bottom - rc.top };
-    if (bHScroll) szAvailable.cx += m_pHorizontalScrollBar->GetScrollRange();
-    POINT ptStart = { rc.left, rc.top };
-    if (bHScroll) ptStart.x -= m_pHorizontalScrollBar->GetScrollPos();
-    const int cxNeeded = PlaceLine(szAvailable, ptStart, false);
-    if (m_pHorizontalScrollBar == NULL) return;
+    // 4. Children in one line from left to right, sharing the visible width only: with the
+    //    bar's range added, an automatic child would grow by the range, the range would be
+    //    measured from that child and the bar would never go away.
+    CScrollBarUI* pHBar = m_pHorizontalScrollBar;
+    const bool bHScroll = pHBar != NULL && pHBar->IsVisible();
     const int cxAvailable = rc.right - rc.left;
-    if (cxNeeded > cxAvailable) {
-        if (!m_pHorizontalScrollBar->IsVisible()) {
-            m_pHorizontalScrollBar->SetVisible(true);
-            m_pHorizontalScrollBar->SetScrollPos(0);
-        }
-        m_pHorizontalScrollBar->SetScrollRange(cxNeeded - cxAvailable);
-    } else if (m_pHorizontalScrollBar->IsVisible()) {
-        m_pHorizontalScrollBar->SetVisible(false);
-        m_pHorizontalScrollBar->SetScrollRange(0);
-        m_pHorizontalScrollBar->SetScrollPos(0);
+    const int iPlacedScroll = bHScroll ? pHBar->GetScrollPos() : 0;
+    int cxNeeded = 0;
+    if (!m_items.IsEmpty()) {
+        const SIZE szAvailable = { cxAvailable, rc.bottom - rc.top };
+        const POINT ptStart = { rc.left - iPlacedScroll, rc.top };
+        cxNeeded = PlaceLine(szAvailable, ptStart, false);
     }
+    if (pHBar == NULL) return false;
+
+    // 5. The bar scrolls what the children or the engine's text need beyond the visible
+    //    width, so fitting children neither keep it up nor take it from a long line; a hidden
+    //    bar in a box without children is the engine's alone.
+    if (bHScroll || !m_items.IsEmpty()) {
+        int iRange = cxNeeded - cxAvailable;
+        const int iTextRange = TextOverflowWidth();
+        if (iTextRange > iRange) iRange = iTextRange;
+        if (iRange > 0) {
+            if (!bHScroll) {
+                pHBar->SetVisible(true);
+                pHBar->SetScrollPos(0);
+            }
+            pHBar->SetScrollRange(iRange);
+        } else if (bHScroll) {
+            pHBar->SetVisible(false);
+            pHBar->SetScrollRange(0);
+            pHBar->SetScrollPos(0);
+        }
+    }
+
+    // 6. A bar shown or hidden since step 1 (here or by the engine) moves the text area and
+    //    the row, and a shorter range may have pulled the position back: the box is laid out
+    //    again on the bar as it stands.
+    return pHBar->IsVisible() != bHScrollBarVisible || (bHScroll && pHBar->GetScrollPos() != iPlacedScroll);
+}
+
+int CRichEditUI::TextOverflowWidth() const
+{
+    // The engine ranges the bar only in a box made with one; the overflow is reckoned as the
+    // host ranges the engine's own report.
+    if (m_pTwh == NULL || (m_pTwh->GetStyle() & WS_HSCROLL) == 0) return 0;
+    LONG lMin = 0;
+    LONG lMax = 0;
+    LONG lPos = 0;
+    LONG lPage = 0;
+    WINBOOL fEnabled = FALSE;
+    if (FAILED(m_pTwh->GetTextServices()->TxGetHScroll(&lMin, &lMax, &lPos, &lPage, &fEnabled))) return 0;
+    const RECT rcText = m_pTwh->GetControlRect();
+    return static_cast<int>(lMax - lMin - (rcText.right - rcText.left));
 }
 
 SIZE CRichEditUI::EstimateSize(SIZE szAvailable)

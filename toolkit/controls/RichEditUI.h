@@ -159,6 +159,10 @@ protected:
     void SendScroll(UINT msg, WORD wCode);
     // The engine's natural height for the text area's width plus iExtraWidth.
     LONG NaturalHeight(int iExtraWidth) const;
+    // One layout pass; true when it showed, hid or pulled back the horizontal bar.
+    bool LayOut(RECT rc);
+    // How much wider than the text area the engine's text is (0 or less: it fits).
+    int TextOverflowWidth() const;
     bool IsPlainTextWithBar() const;
 
     CTxtWinHost* m_pTwh;

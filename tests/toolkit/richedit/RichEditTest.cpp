@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 #include "RichEditFixture.h"
+#include "../container/TreeTestUtil.h"
 #include "core/DialogBuilder.h"
 #include "core/ScrollBarUI.h"
 
@@ -10,6 +11,8 @@ using namespace SkinUI;
 using richtest::ControlHeld;
 using richtest::RichEditTest;
 using richtest::Str;
+using treetest::Rc;
+using treetest::Str;
 
 namespace {
 
@@ -501,6 +504,95 @@ TEST_F(RichEditTest, ChildrenStandInOneLineOverTheTextArea)
     const RECT rcText = Host()->GetControlRect();
     EXPECT_EQ(rcText.left, 15);
     EXPECT_EQ(rcText.right, 205);
+}
+
+// A bar the children range settles on them: it never widens what the automatic children share,
+// so it goes away once they fit, keeps its end in reach when they shrink, and a box whose
+// first pass shows or hides it is laid out on it at once (text area and bar included).
+TEST_F(RichEditTest, HorizontalBarFollowsTheChildren)
+{
+    // The style alone makes the bar; the engine leaves a box made without "hscrollbar" to it.
+    Open(L"hscrollbarstyle=\"\"");
+    CScrollBarUI* pBar = m_edit->GetHorizontalScrollBar();
+    ASSERT_NE(pBar, nullptr);
+    CControlUI* pSpacer = basictest::Make<CControlUI>(L"");
+    CControlUI* pButton = basictest::Make<CControlUI>(L"");
+    m_edit->Add(pSpacer);
+    m_edit->Add(pButton);
+    const RECT rcBox = { 10, 10, 210, 110 };
+
+    struct Step {
+        const char* what;
+        int buttonWidth;
+        int scrollTo; // -1: left alone; else the engine's host puts the bar there
+        bool shown;
+        int range, pos;
+        RECT spacer, button;
+        int textBottom;
+    } steps[] = {
+        { "fits", 60, -1, false, 0, 0, Rc(10, 10, 150, 110), Rc(150, 10, 210, 110), 110 },
+        { "too wide", 300, -1, true, 100, 0, Rc(10, 10, 10, 94), Rc(10, 10, 310, 94), 94 },
+        { "scrolled to the end", 300, 100, true, 100, 100, Rc(-90, 10, -90, 94), Rc(-90, 10, 210, 94), 94 },
+        { "narrower, end in reach", 250, -1, true, 50, 50, Rc(-40, 10, -40, 94), Rc(-40, 10, 210, 94), 94 },
+        { "fits again", 60, -1, false, 0, 0, Rc(10, 10, 150, 110), Rc(150, 10, 210, 110), 110 },
+    };
+    for (const Step& s : steps) {
+        pButton->SetFixedWidth(s.buttonWidth);
+        if (s.scrollTo >= 0) Host()->TxSetScrollPos(SB_HORZ, s.scrollTo, FALSE);
+        // Each pass is one window layout; the first settles the box, the second changes nothing.
+        for (int pass = 0; pass < 2; pass++) {
+            m_edit->SetPos(rcBox);
+            EXPECT_EQ(pBar->IsVisible(), s.shown) << s.what << " pass " << pass;
+            EXPECT_EQ(pBar->GetScrollRange(), s.range) << s.what << " pass " << pass;
+            EXPECT_EQ(pBar->GetScrollPos(), s.pos) << s.what << " pass " << pass;
+            EXPECT_EQ(Host()->GetControlRect().bottom, s.textBottom) << s.what << " pass " << pass;
+            if (s.shown) {
+                EXPECT_EQ(Str(pBar->GetPos()), Str(Rc(10, 94, 210, 110))) << s.what << " pass " << pass;
+            }
+            EXPECT_EQ(Str(pSpacer->GetPos()), Str(s.spacer)) << s.what << " pass " << pass;
+            EXPECT_EQ(Str(pButton->GetPos()), Str(s.button)) << s.what << " pass " << pass;
+        }
+    }
+
+    // Without children there is nothing left to scroll.
+    pButton->SetFixedWidth(300);
+    m_edit->SetPos(rcBox);
+    ASSERT_TRUE(pBar->IsVisible());
+    m_edit->RemoveAll();
+    m_edit->SetPos(rcBox);
+    EXPECT_FALSE(pBar->IsVisible());
+    EXPECT_EQ(pBar->GetScrollRange(), 0);
+    EXPECT_EQ(Host()->GetControlRect().bottom, 110);
+}
+
+// Where the engine ranges the bar for a long line, children that fit leave it at the text's
+// range (they do not take it away), and share only the visible width.
+TEST_F(RichEditTest, HorizontalBarScrollsTheTextBesideFittingChildren)
+{
+    Open(L"hscrollbar=\"true\"");
+    m_edit->SetText(L"one line of text that is a good deal wider than the box it is written in");
+    m_win.Update();
+    CScrollBarUI* pBar = m_edit->GetHorizontalScrollBar();
+    ASSERT_NE(pBar, nullptr);
+    ASSERT_TRUE(pBar->IsVisible());
+    const int iTextRange = pBar->GetScrollRange();
+    ASSERT_GT(iTextRange, 0);
+
+    CControlUI* pSpacer = basictest::Make<CControlUI>(L"");
+    CControlUI* pButton = basictest::Make<CControlUI>(L"width=\"60\"");
+    m_edit->Add(pSpacer);
+    m_edit->Add(pButton);
+    m_win.Update();
+    EXPECT_TRUE(pBar->IsVisible());
+    EXPECT_EQ(pBar->GetScrollRange(), iTextRange);
+    EXPECT_EQ(Str(pSpacer->GetPos()), Str(Rc(10, 10, 150, 94)));
+    EXPECT_EQ(Str(pButton->GetPos()), Str(Rc(150, 10, 210, 94)));
+
+    // A short text needs no bar, and the children get its height back.
+    m_edit->SetText(L"short");
+    m_win.Update();
+    EXPECT_FALSE(pBar->IsVisible());
+    EXPECT_EQ(Str(pButton->GetPos()), Str(Rc(150, 10, 210, 110)));
 }
 
 TEST(RichEditWithoutHost, OperationsAnswerTheirDefaults)
