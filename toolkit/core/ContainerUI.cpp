@@ -2,6 +2,7 @@
 #include <wchar.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unordered_set>
 #include "core/ContainerUI.h"
 #include "core/ScrollBarUI.h"
 #include "core/RenderClip.h"
@@ -21,11 +22,19 @@ bool IsMouseEvent(int type)
     return type >= UIEVENT__MOUSEBEGIN && type <= UIEVENT__MOUSEEND;
 }
 
+// Below this many children a scan of the list is cheaper than a hash of their addresses.
+const int kChildSetMinimum = 32;
+
 } // namespace
+
+struct CContainerUI::ChildSet {
+    std::unordered_set<CControlUI*> controls;
+};
 
 CContainerUI::CContainerUI()
     : m_iChildPadding(0), m_bAutoDestroy(true), m_bDelayedDestroy(true), m_bMouseChildEnabled(true),
-      m_bScrollProcess(false), m_nScrollStepSize(0), m_pVerticalScrollBar(NULL), m_pHorizontalScrollBar(NULL)
+      m_bScrollProcess(false), m_nScrollStepSize(0), m_pVerticalScrollBar(NULL), m_pHorizontalScrollBar(NULL),
+      m_pChildSet(NULL), m_iFindHint(0)
 {
     ::SetRectEmpty(&m_rcInset);
 }
@@ -41,6 +50,7 @@ CContainerUI::~CContainerUI()
     m_pHorizontalScrollBar = NULL;
     for (int i = 0; i < m_aRelativeBases.GetSize(); i++) delete static_cast<RelativeBase*>(m_aRelativeBases[i]);
     m_aRelativeBases.Empty();
+    delete m_pChildSet;
 }
 
 LPCTSTR CContainerUI::GetClass() const
@@ -66,7 +76,20 @@ CControlUI* CContainerUI::GetItemAt(int iIndex) const
 int CContainerUI::GetItemIndex(CControlUI* pControl) const
 {
     if (pControl == NULL) return -1;
-    return m_items.Find(pControl);
+    if (m_pChildSet != NULL && m_pChildSet->controls.count(pControl) == 0) return -1;
+    const int nCount = m_items.GetSize();
+    for (int iNear = m_iFindHint - 1; iNear <= m_iFindHint + 1; iNear++) {
+        if (iNear >= 0 && iNear < nCount && m_items[iNear] == pControl) return m_iFindHint = iNear;
+    }
+    const int iIndex = m_items.Find(pControl);
+    if (iIndex >= 0) m_iFindHint = iIndex;
+    return iIndex;
+}
+
+bool CContainerUI::HasChild(CControlUI* pControl) const
+{
+    if (m_pChildSet != NULL) return m_pChildSet->controls.count(pControl) != 0;
+    return m_items.Find(pControl) >= 0;
 }
 
 bool CContainerUI::SetItemIndex(CControlUI* pControl, int iIndex)
@@ -95,12 +118,20 @@ bool CContainerUI::AddAt(CControlUI* pControl, int iIndex)
     // Refused before anything is registered: a refused child must leave no trace, and a
     // child listed twice would be deleted twice.
     if (pControl == NULL || pControl == this) return false;
-    if (iIndex < 0 || iIndex > m_items.GetSize() || m_items.Find(pControl) >= 0) return false;
+    if (iIndex < 0 || iIndex > m_items.GetSize() || HasChild(pControl)) return false;
     if (m_pManager != NULL) m_pManager->InitControls(pControl, this);
     if (IsVisible()) NeedUpdate();
     // Always: a child moved here from a hidden container must not stay hidden.
     pControl->SetInternVisible(IsVisible());
-    return m_items.InsertAt(iIndex, pControl);
+    if (!m_items.InsertAt(iIndex, pControl)) return false;
+    if (m_pChildSet != NULL) {
+        m_pChildSet->controls.insert(pControl);
+    } else if (m_items.GetSize() >= kChildSetMinimum) {
+        m_pChildSet = new ChildSet;
+        m_pChildSet->controls.reserve(static_cast<size_t>(m_items.GetSize()) * 2);
+        for (int i = 0; i < m_items.GetSize(); i++) m_pChildSet->controls.insert(static_cast<CControlUI*>(m_items[i]));
+    }
+    return true;
 }
 
 void CContainerUI::ReleaseChild(CControlUI* pControl)
@@ -113,28 +144,38 @@ void CContainerUI::ReleaseChild(CControlUI* pControl)
         delete pControl;
 }
 
+void CContainerUI::RemoveItemAt(int iIndex)
+{
+    CControlUI* pControl = static_cast<CControlUI*>(m_items[iIndex]);
+    NeedUpdate();
+    // Unlinked first, so destroy handlers never see a dead child in the list.
+    m_items.Remove(iIndex);
+    if (m_pChildSet != NULL) m_pChildSet->controls.erase(pControl);
+    m_iFindHint = iIndex;
+    ReleaseChild(pControl);
+}
+
 bool CContainerUI::Remove(CControlUI* pControl)
 {
     const int iIndex = GetItemIndex(pControl);
     if (iIndex < 0) return false;
-    NeedUpdate();
-    // Unlinked first, so destroy handlers never see a dead child in the list.
-    m_items.Remove(iIndex);
-    ReleaseChild(pControl);
+    RemoveItemAt(iIndex);
     return true;
 }
 
 bool CContainerUI::RemoveAt(int iIndex)
 {
-    CControlUI* pControl = GetItemAt(iIndex);
-    if (pControl == NULL) return false;
-    return CContainerUI::Remove(pControl);
+    if (iIndex < 0 || iIndex >= m_items.GetSize()) return false;
+    RemoveItemAt(iIndex);
+    return true;
 }
 
 void CContainerUI::RemoveAll()
 {
     CStdPtrArray items(m_items);
     m_items.Empty();
+    delete m_pChildSet;
+    m_pChildSet = NULL;
     for (int i = 0; i < items.GetSize(); i++) ReleaseChild(static_cast<CControlUI*>(items[i]));
     NeedUpdate();
 }

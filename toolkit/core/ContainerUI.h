@@ -152,8 +152,17 @@ private:
     RelativeBase* FindRelativeBase(CControlUI* pControl);
     void ForgetRelativeBase(CControlUI* pControl);
     void ReleaseChild(CControlUI* pControl);
+    bool HasChild(CControlUI* pControl) const;
+    void RemoveItemAt(int iIndex);
 
     CStdPtrArray m_aRelativeBases;
+    // The children's addresses, kept once the list is long: refusing a second Add of the
+    // same control and answering GetItemIndex for a stranger must not walk every child.
+    struct ChildSet;
+    ChildSet* m_pChildSet;
+    // Where the last lookup or removal was: removals run front to back or back to front,
+    // and the next child sought sits at or beside it.
+    mutable int m_iFindHint;
 };
 
 } // namespace SkinUI
