@@ -193,6 +193,23 @@ TEST_F(ContainerTest, DelayedDestroyWaitsForTheCleanupMessage)
     EXPECT_FALSE(root->RemoveAt(0));
 }
 
+TEST_F(ContainerTest, RemovalsBeforeAndAfterACleanupRoundAreAllReaped)
+{
+    ManagedWindow w;
+    CContainerUI* root = new CContainerUI;
+    w.Attach(root);
+    for (int i = 0; i < 40; i++) root->Add(new ProbeUI);
+    // A batch joins the cleanup already on its way; then a later batch needs one of its own.
+    for (int i = 0; i < 20; i++) ASSERT_TRUE(root->RemoveAt(0));
+    EXPECT_EQ(0, ProbeUI::s_destroyed);
+    EXPECT_TRUE(PumpUntil([] { return ProbeUI::s_destroyed == 20; }));
+    for (int i = 0; i < 10; i++) ASSERT_TRUE(root->RemoveAt(root->GetCount() - 1));
+    EXPECT_EQ(20, ProbeUI::s_destroyed);
+    EXPECT_TRUE(PumpUntil([] { return ProbeUI::s_destroyed == 30; }));
+    root->RemoveAll();
+    EXPECT_TRUE(PumpUntil([] { return ProbeUI::s_destroyed == 40; }));
+}
+
 TEST_F(ContainerTest, RemoveAllWithoutAutoDestroyLeavesChildrenAlive)
 {
     ProbeUI a(L"a"), b(L"b");
