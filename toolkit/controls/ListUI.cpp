@@ -28,7 +28,7 @@ IListItemUI* AsListItem(CControlUI* pControl)
 
 CListUI::CListUI()
     : m_bScrollSelect(false), m_iCurSel(-1), m_iCurSelActivate(-1), m_iExpandedItem(-1), m_pCallback(NULL),
-      m_pList(NULL), m_pHeader(NULL)
+      m_pList(NULL), m_pHeader(NULL), m_nRemovalRuns(0), m_iUnsettledFrom(-1)
 {
     m_ListInfo.nColumns = 0;
     for (int i = 0; i < TListInfoUI::kMaxColumns; i++) ::SetRectEmpty(&m_ListInfo.rcColumn[i]);
@@ -106,6 +106,7 @@ bool CListUI::SetItemIndex(CControlUI* pControl, int iIndex)
     const int iOld = m_pList->GetItemIndex(pControl);
     if (iOld == -1) return false;
     if (iOld == iIndex) return true;
+    SettleRowIndexes();
     // The selection follows its row, wherever the move puts it.
     IListItemUI* pSelected = m_iCurSel >= 0 ? AsListItem(m_pList->GetItemAt(m_iCurSel)) : NULL;
     if (!m_pList->SetItemIndex(pControl, iIndex)) return false;
@@ -137,6 +138,7 @@ bool CListUI::Add(CControlUI* pControl)
         m_ListInfo.nColumns = HeaderColumnCount();
         return bAdded;
     }
+    SettleRowIndexes();
     IListItemUI* pListItem = AsListItem(pControl);
     if (pListItem != NULL) {
         pListItem->SetOwner(this);
@@ -155,6 +157,7 @@ bool CListUI::AddAt(CControlUI* pControl, int iIndex)
         m_ListInfo.nColumns = HeaderColumnCount();
         return bAdded;
     }
+    SettleRowIndexes();
     if (!m_pList->AddAt(pControl, iIndex)) return false;
     IListItemUI* pListItem = AsListItem(pControl);
     if (pListItem != NULL) {
@@ -190,7 +193,10 @@ bool CListUI::Remove(CControlUI* pControl)
 bool CListUI::RemoveAt(int iIndex)
 {
     if (!m_pList->RemoveAt(iIndex)) return false;
-    RenumberRows(iIndex);
+    if (m_nRemovalRuns == 0)
+        RenumberRows(iIndex);
+    else if (m_iUnsettledFrom < 0 || iIndex < m_iUnsettledFrom)
+        m_iUnsettledFrom = iIndex;
     FixSelectionAfterRemoval(iIndex);
     return true;
 }
@@ -199,7 +205,26 @@ void CListUI::RemoveAll()
 {
     m_iCurSel = -1;
     m_iExpandedItem = -1;
+    m_iUnsettledFrom = -1;
     m_pList->RemoveAll();
+}
+
+CListUI::CRemovalRun::CRemovalRun(CListUI* pList) : m_pList(pList)
+{
+    if (m_pList != NULL) m_pList->m_nRemovalRuns++;
+}
+
+CListUI::CRemovalRun::~CRemovalRun()
+{
+    if (m_pList != NULL && --m_pList->m_nRemovalRuns == 0) m_pList->SettleRowIndexes();
+}
+
+void CListUI::SettleRowIndexes()
+{
+    if (m_iUnsettledFrom < 0) return;
+    const int iFrom = m_iUnsettledFrom;
+    m_iUnsettledFrom = -1;
+    RenumberRows(iFrom);
 }
 
 int CListUI::FindSelectable(int iIndex, bool bForward) const
@@ -252,6 +277,8 @@ int CListUI::GetCurSelActivate() const
 bool CListUI::SelectItem(int iIndex, bool bTakeFocus)
 {
     if (iIndex == m_iCurSel) return true;
+    // The new row and whoever hears of it read indexes.
+    SettleRowIndexes();
     const int iOldSel = m_iCurSel;
 
     // 1. A negative index only clears the selection.

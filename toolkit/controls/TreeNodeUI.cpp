@@ -265,6 +265,8 @@ bool CTreeNodeUI::RemoveChildNode(CTreeNodeUI* pTreeNodeUI)
 {
     const int iIndex = m_aTreeNodes.Find(pTreeNodeUI);
     if (pTreeNodeUI == NULL || iIndex < 0) return false;
+    // The view renumbers its later rows once, after the whole subtree has gone.
+    CListUI::CRemovalRun run(m_pTreeView);
     // Its own children first, deepest first; then it leaves this node and the view.
     while (pTreeNodeUI->GetCountChild() > 0) {
         CTreeNodeUI* pGrandChild = pTreeNodeUI->GetChildNode(0);
@@ -409,10 +411,12 @@ DWORD CTreeNodeUI::GetSelItemHotTextColor() const
 int CTreeNodeUI::GetTreeIndex() const
 {
     if (m_pTreeView == NULL) return -1;
-    for (int i = 0; i < m_pTreeView->GetCount(); i++) {
-        if (m_pTreeView->GetItemAt(i) == this) return i;
-    }
-    return -1;
+    // The list keeps its rows' indexes; the row there is checked, as the node may be listed
+    // elsewhere or not at all.
+    CTreeNodeUI* pThis = const_cast<CTreeNodeUI*>(this);
+    const int iRow = GetIndex();
+    if (m_pTreeView->GetItemAt(iRow) == pThis) return iRow;
+    return m_pTreeView->GetItemIndex(pThis);
 }
 
 int CTreeNodeUI::GetNodeIndex() const

@@ -190,6 +190,8 @@ bool CTreeViewUI::AddAt(CTreeNodeUI* pControl, CTreeNodeUI* pIndexNode)
 bool CTreeViewUI::Remove(CTreeNodeUI* pControl)
 {
     if (pControl == NULL || GetItemIndex(pControl) < 0) return false;
+    // The later rows are renumbered once for the whole subtree, not once per node.
+    CRemovalRun run(this);
 
     // 1. Out of its parent first, so that no walk over the parent's children meets it again.
     CTreeNodeUI* pParent = pControl->GetParentNode();

@@ -124,6 +124,7 @@ bool CContainerUI::AddAt(CControlUI* pControl, int iIndex)
     // Always: a child moved here from a hidden container must not stay hidden.
     pControl->SetInternVisible(IsVisible());
     if (!m_items.InsertAt(iIndex, pControl)) return false;
+    m_iFindHint = iIndex;
     if (m_pChildSet != NULL) {
         m_pChildSet->controls.insert(pControl);
     } else if (m_items.GetSize() >= kChildSetMinimum) {
