@@ -120,7 +120,7 @@ bool CContainerUI::AddAt(CControlUI* pControl, int iIndex)
     if (pControl == NULL || pControl == this) return false;
     if (iIndex < 0 || iIndex > m_items.GetSize() || HasChild(pControl)) return false;
     if (m_pManager != NULL) m_pManager->InitControls(pControl, this);
-    if (IsVisible()) NeedUpdate();
+    if (IsVisible()) NeedLayout();
     // Always: a child moved here from a hidden container must not stay hidden.
     pControl->SetInternVisible(IsVisible());
     if (!m_items.InsertAt(iIndex, pControl)) return false;
@@ -133,6 +133,14 @@ bool CContainerUI::AddAt(CControlUI* pControl, int iIndex)
         for (int i = 0; i < m_items.GetSize(); i++) m_pChildSet->controls.insert(static_cast<CControlUI*>(m_items[i]));
     }
     return true;
+}
+
+void CContainerUI::NeedLayout()
+{
+    // Asked once per layout: until the pending one has placed this container, its area is
+    // already invalid and the manager already knows, and asking again costs a server round
+    // trip per child added or removed.
+    if (!IsUpdateNeeded()) NeedUpdate();
 }
 
 void CContainerUI::ReleaseChild(CControlUI* pControl)
@@ -148,7 +156,7 @@ void CContainerUI::ReleaseChild(CControlUI* pControl)
 void CContainerUI::RemoveItemAt(int iIndex)
 {
     CControlUI* pControl = static_cast<CControlUI*>(m_items[iIndex]);
-    NeedUpdate();
+    NeedLayout();
     // Unlinked first, so destroy handlers never see a dead child in the list.
     m_items.Remove(iIndex);
     if (m_pChildSet != NULL) m_pChildSet->controls.erase(pControl);

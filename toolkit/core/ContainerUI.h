@@ -153,11 +153,13 @@ private:
     void ForgetRelativeBase(CControlUI* pControl);
     void ReleaseChild(CControlUI* pControl);
     bool HasChild(CControlUI* pControl) const;
+    void NeedLayout();
     void RemoveItemAt(int iIndex);
 
     CStdPtrArray m_aRelativeBases;
     // The children's addresses, kept once the list is long: refusing a second Add of the
     // same control and answering GetItemIndex for a stranger must not walk every child.
+    // Code that sets m_items aside for a while puts the same children back.
     struct ChildSet;
     ChildSet* m_pChildSet;
     // Where the last lookup or removal was: removals run front to back or back to front,
