@@ -201,6 +201,18 @@ bool CListUI::RemoveAt(int iIndex)
     return true;
 }
 
+bool CListUI::RemoveRowBlock(int iFirst, int nCount)
+{
+    if (m_iCurSel >= iFirst && m_iCurSel < iFirst + nCount) return false;
+    if (!m_pList->RemoveRange(iFirst, nCount)) return false;
+    if (m_nRemovalRuns == 0)
+        RenumberRows(iFirst);
+    else if (m_iUnsettledFrom < 0 || iFirst < m_iUnsettledFrom)
+        m_iUnsettledFrom = iFirst;
+    if (m_iCurSel >= iFirst + nCount) m_iCurSel -= nCount;
+    return true;
+}
+
 void CListUI::RemoveAll()
 {
     m_iCurSel = -1;

@@ -142,6 +142,9 @@ protected:
     void FixSelectionAfterRemoval(int iIndex);
     // Renumbers what removals of a run left unnumbered.
     void SettleRowIndexes();
+    // Takes out nCount rows from iFirst on with one move of the later rows. The selection
+    // must not be among them: moving it is a matter of the single row removal.
+    bool RemoveRowBlock(int iFirst, int nCount);
     // Stores the header items' positions as column rectangles, moved left by iScrollX.
     void StoreColumnRects(int iScrollX);
     int HeaderColumnCount() const;

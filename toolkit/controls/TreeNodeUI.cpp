@@ -265,6 +265,15 @@ bool CTreeNodeUI::RemoveChildNode(CTreeNodeUI* pTreeNodeUI)
 {
     const int iIndex = m_aTreeNodes.Find(pTreeNodeUI);
     if (pTreeNodeUI == NULL || iIndex < 0) return false;
+    // A listed child leaves with its whole subtree through the view, which also takes it
+    // out of this node.
+    if (m_pTreeView != NULL && m_pTreeView->GetItemIndex(pTreeNodeUI) >= 0) {
+        m_pTreeView->Remove(pTreeNodeUI);
+        const int iLeft = m_aTreeNodes.Find(pTreeNodeUI);
+        if (iLeft >= 0) m_aTreeNodes.Remove(iLeft);
+        pTreeNodeUI->SetParentNode(NULL);
+        return true;
+    }
     // The view renumbers its later rows once, after the whole subtree has gone.
     CListUI::CRemovalRun run(m_pTreeView);
     // Its own children first, deepest first; then it leaves this node and the view.

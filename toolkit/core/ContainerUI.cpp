@@ -179,6 +179,30 @@ bool CContainerUI::RemoveAt(int iIndex)
     return true;
 }
 
+bool CContainerUI::RemoveRange(int iFirst, int nCount)
+{
+    const int nSize = m_items.GetSize();
+    if (iFirst < 0 || nCount < 0 || iFirst > nSize - nCount) return false;
+    if (nCount == 0) return true;
+    NeedLayout();
+    // Unlinked first, so destroy handlers never see a dead child in the list.
+    CStdPtrArray gone(nCount);
+    CStdPtrArray kept(nSize - nCount);
+    for (int i = 0; i < nSize; i++) {
+        if (i >= iFirst && i < iFirst + nCount)
+            gone.Add(m_items[i]);
+        else
+            kept.Add(m_items[i]);
+    }
+    m_items = kept;
+    if (m_pChildSet != NULL) {
+        for (int i = 0; i < nCount; i++) m_pChildSet->controls.erase(static_cast<CControlUI*>(gone[i]));
+    }
+    m_iFindHint = iFirst;
+    for (int i = 0; i < nCount; i++) ReleaseChild(static_cast<CControlUI*>(gone[i]));
+    return true;
+}
+
 void CContainerUI::RemoveAll()
 {
     CStdPtrArray items(m_items);

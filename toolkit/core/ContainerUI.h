@@ -48,6 +48,9 @@ public:
     bool Remove(CControlUI* pControl) override;
     bool RemoveAt(int iIndex) override;
     void RemoveAll() override;
+    // Takes out nCount children from iFirst on, as that many RemoveAt(iFirst) would, with
+    // one move of the children after them; false, changing nothing, for a bad range.
+    bool RemoveRange(int iFirst, int nCount);
 
     // Control interface.
     void SetManager(CPaintManagerUI* pManager, CControlUI* pParent, bool bInit = true) override;

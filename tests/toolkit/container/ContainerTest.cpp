@@ -107,7 +107,7 @@ TEST_F(ContainerTest, ChildListMatchesAModelThroughEveryAddAndRemovePath)
         const bool growing = (step / 300) % 2 == 0;
         CControlUI* p = pool[next(kControls)].get();
         const int n = static_cast<int>(model.size());
-        const unsigned op = growing ? next(6) : next(4) == 0 ? next(4) : 4 + next(5);
+        const unsigned op = growing ? next(6) : next(4) == 0 ? next(4) : 4 + next(6);
         switch (op) {
         case 0:
         case 1: // append, refused for a child
@@ -146,6 +146,14 @@ TEST_F(ContainerTest, ChildListMatchesAModelThroughEveryAddAndRemovePath)
             model.erase(model.begin() + at);
             break;
         }
+        case 9: { // a run of children, possibly none, possibly reaching past the end
+            const int at = static_cast<int>(next(static_cast<unsigned>(n + 1)));
+            const int count = static_cast<int>(next(8));
+            const bool fits = at + count <= n;
+            EXPECT_EQ(fits, c.RemoveRange(at, count)) << "step " << step;
+            if (fits) model.erase(model.begin() + at, model.begin() + at + count);
+            break;
+        }
         }
         check(step);
         if (step == 700) {
@@ -155,6 +163,8 @@ TEST_F(ContainerTest, ChildListMatchesAModelThroughEveryAddAndRemovePath)
         }
         if (HasFatalFailure()) return;
     }
+    EXPECT_FALSE(c.RemoveRange(-1, 1));
+    EXPECT_FALSE(c.RemoveRange(0, -1));
     c.RemoveAll();
     EXPECT_EQ(0, ProbeUI::s_destroyed) << "without auto destroy the container owns nothing";
 }

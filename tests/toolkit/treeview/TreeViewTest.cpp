@@ -377,9 +377,11 @@ TEST_F(TreeViewTest, AfterASubtreeLeavesEveryIndexAndTheSelectionAreRight)
         const char* how;
         const wchar_t* selected;
         bool throughParent;
+        bool split; // a row moved into the middle of the subtree's rows
     } cases[] = {
-        { "the selection after the subtree, the view's Remove", L"q", false },
-        { "the selection inside the subtree, the parent's Remove", L"p2a", true },
+        { "the selection after the subtree, the view's Remove", L"q", false, false },
+        { "the selection inside the subtree, the parent's Remove", L"p2a", true, false },
+        { "the subtree's rows apart, the parent's Remove", L"q", true, true },
     };
     OpenEmpty();
     for (const Case& k : cases) {
@@ -400,6 +402,7 @@ TEST_F(TreeViewTest, AfterASubtreeLeavesEveryIndexAndTheSelectionAreRight)
         ASSERT_TRUE(p2->AddChildNode(new CountedNode(L"p2a")));
         ASSERT_TRUE(r->AddChildNode(q));
         ASSERT_EQ(Rows(), (Names{ L"r", L"p", L"p1", L"p2", L"p2a", L"q" }));
+        if (k.split) ASSERT_TRUE(m_tree->SetItemIndex(q, 3));
         const std::vector<std::wstring> rows = Rows();
         const int iSelected = static_cast<int>(std::find(rows.begin(), rows.end(), k.selected) - rows.begin());
         ASSERT_TRUE(m_tree->SelectItem(iSelected));
