@@ -2,7 +2,6 @@
 #include <wchar.h>
 #include <stdlib.h>
 #include <string.h>
-#include <unordered_set>
 #include "core/ContainerUI.h"
 #include "core/ScrollBarUI.h"
 #include "core/RenderClip.h"
@@ -27,14 +26,11 @@ const int kChildSetMinimum = 32;
 
 } // namespace
 
-struct CContainerUI::ChildSet {
-    std::unordered_set<CControlUI*> controls;
-};
 
 CContainerUI::CContainerUI()
     : m_iChildPadding(0), m_bAutoDestroy(true), m_bDelayedDestroy(true), m_bMouseChildEnabled(true),
       m_bScrollProcess(false), m_nScrollStepSize(0), m_pVerticalScrollBar(NULL), m_pHorizontalScrollBar(NULL),
-      m_pChildSet(NULL), m_iFindHint(0)
+      m_iFindHint(0)
 {
     ::SetRectEmpty(&m_rcInset);
 }
@@ -50,7 +46,6 @@ CContainerUI::~CContainerUI()
     m_pHorizontalScrollBar = NULL;
     for (int i = 0; i < m_aRelativeBases.GetSize(); i++) delete static_cast<RelativeBase*>(m_aRelativeBases[i]);
     m_aRelativeBases.Empty();
-    delete m_pChildSet;
 }
 
 LPCTSTR CContainerUI::GetClass() const
@@ -76,7 +71,7 @@ CControlUI* CContainerUI::GetItemAt(int iIndex) const
 int CContainerUI::GetItemIndex(CControlUI* pControl) const
 {
     if (pControl == NULL) return -1;
-    if (m_pChildSet != NULL && m_pChildSet->controls.count(pControl) == 0) return -1;
+    if (m_childSet.GetSize() > 0 && !m_childSet.Contains(pControl)) return -1;
     const int nCount = m_items.GetSize();
     for (int iNear = m_iFindHint - 1; iNear <= m_iFindHint + 1; iNear++) {
         if (iNear >= 0 && iNear < nCount && m_items[iNear] == pControl) return m_iFindHint = iNear;
@@ -88,7 +83,7 @@ int CContainerUI::GetItemIndex(CControlUI* pControl) const
 
 bool CContainerUI::HasChild(CControlUI* pControl) const
 {
-    if (m_pChildSet != NULL) return m_pChildSet->controls.count(pControl) != 0;
+    if (m_childSet.GetSize() > 0) return m_childSet.Contains(pControl);
     return m_items.Find(pControl) >= 0;
 }
 
@@ -125,13 +120,13 @@ bool CContainerUI::AddAt(CControlUI* pControl, int iIndex)
     pControl->SetInternVisible(IsVisible());
     if (!m_items.InsertAt(iIndex, pControl)) return false;
     m_iFindHint = iIndex;
-    if (m_pChildSet != NULL) {
-        m_pChildSet->controls.insert(pControl);
+    if (m_childSet.GetSize() > 0) {
+        m_childSet.Insert(pControl);
     } else if (m_items.GetSize() >= kChildSetMinimum) {
-        m_pChildSet = new ChildSet;
-        m_pChildSet->controls.reserve(static_cast<size_t>(m_items.GetSize()) * 2);
-        for (int i = 0; i < m_items.GetSize(); i++) m_pChildSet->controls.insert(static_cast<CControlUI*>(m_items[i]));
+        for (int i = 0; i < m_items.GetSize(); i++) m_childSet.Insert(m_items[i]);
     }
+    // A set that could not take every child is no answer for strangers.
+    if (m_childSet.GetSize() > 0 && m_childSet.GetSize() != m_items.GetSize()) m_childSet.Clear();
     return true;
 }
 
@@ -159,7 +154,7 @@ void CContainerUI::RemoveItemAt(int iIndex)
     NeedLayout();
     // Unlinked first, so destroy handlers never see a dead child in the list.
     m_items.Remove(iIndex);
-    if (m_pChildSet != NULL) m_pChildSet->controls.erase(pControl);
+    m_childSet.Erase(pControl);
     m_iFindHint = iIndex;
     ReleaseChild(pControl);
 }
@@ -195,9 +190,7 @@ bool CContainerUI::RemoveRange(int iFirst, int nCount)
             kept.Add(m_items[i]);
     }
     m_items = kept;
-    if (m_pChildSet != NULL) {
-        for (int i = 0; i < nCount; i++) m_pChildSet->controls.erase(static_cast<CControlUI*>(gone[i]));
-    }
+    for (int i = 0; i < nCount; i++) m_childSet.Erase(gone[i]);
     m_iFindHint = iFirst;
     for (int i = 0; i < nCount; i++) ReleaseChild(static_cast<CControlUI*>(gone[i]));
     return true;
@@ -207,8 +200,7 @@ void CContainerUI::RemoveAll()
 {
     CStdPtrArray items(m_items);
     m_items.Empty();
-    delete m_pChildSet;
-    m_pChildSet = NULL;
+    m_childSet.Clear();
     for (int i = 0; i < items.GetSize(); i++) ReleaseChild(static_cast<CControlUI*>(items[i]));
     NeedUpdate();
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include "core/SkinDefs.h"
 #include "core/StdPtrArray.h"
+#include "core/PointerSet.h"
 #include "core/ControlUI.h"
 
 namespace SkinUI {
@@ -162,9 +163,9 @@ private:
     CStdPtrArray m_aRelativeBases;
     // The children's addresses, kept once the list is long: refusing a second Add of the
     // same control and answering GetItemIndex for a stranger must not walk every child.
-    // Code that sets m_items aside for a while puts the same children back.
-    struct ChildSet;
-    ChildSet* m_pChildSet;
+    // Code that sets m_items aside for a while puts the same children back. Empty while
+    // the list is short.
+    CPointerSet m_childSet;
     // Where the last lookup or removal was: removals run front to back or back to front,
     // and the next child sought sits at or beside it.
     mutable int m_iFindHint;
