@@ -250,11 +250,18 @@ bool CTreeNodeUI::AddChildNode(CTreeNodeUI* pTreeNodeUI)
     if (AsTreeNode(pTreeNodeUI) == NULL || pTreeNodeUI == this || m_aTreeNodes.Find(pTreeNodeUI) >= 0) return false;
     CalLocation(pTreeNodeUI);
 
-    // In a view the new row follows the last row of this node's subtree.
+    // In a view the new row follows the last row of this node's subtree. It is shown or
+    // hidden before it joins: as a row, each change would make the view repaint.
     if (m_pTreeView != NULL) {
         CTreeNodeUI* pLast = GetLastNode();
         const int iRow = pLast != NULL ? pLast->GetTreeIndex() : -1;
-        if (iRow < 0 || m_pTreeView->AddAt(pTreeNodeUI, iRow + 1) < 0) return false;
+        if (iRow < 0) return false;
+        const bool bWasVisible = pTreeNodeUI->m_bVisible;
+        pTreeNodeUI->SetVisible(ShowsNewChildren());
+        if (m_pTreeView->AddAt(pTreeNodeUI, iRow + 1) < 0) {
+            pTreeNodeUI->SetVisible(bWasVisible);
+            return false;
+        }
     }
 
     pTreeNodeUI->SetVisible(ShowsNewChildren());
