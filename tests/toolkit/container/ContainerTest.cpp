@@ -92,7 +92,9 @@ TEST_F(ContainerTest, ChildListMatchesAModelThroughEveryAddAndRemovePath)
             ASSERT_EQ(i, c.GetItemIndex(c.GetItemAt(i))) << "step " << step << ", row " << i;
         }
         for (auto& p : pool) {
-            if (!inModel(p.get())) ASSERT_EQ(-1, c.GetItemIndex(p.get())) << "step " << step;
+            if (!inModel(p.get())) {
+                ASSERT_EQ(-1, c.GetItemIndex(p.get())) << "step " << step;
+            }
         }
     };
 

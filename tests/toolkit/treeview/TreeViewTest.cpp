@@ -402,7 +402,9 @@ TEST_F(TreeViewTest, AfterASubtreeLeavesEveryIndexAndTheSelectionAreRight)
         ASSERT_TRUE(p2->AddChildNode(new CountedNode(L"p2a")));
         ASSERT_TRUE(r->AddChildNode(q));
         ASSERT_EQ(Rows(), (Names{ L"r", L"p", L"p1", L"p2", L"p2a", L"q" }));
-        if (k.split) ASSERT_TRUE(m_tree->SetItemIndex(q, 3));
+        if (k.split) {
+            ASSERT_TRUE(m_tree->SetItemIndex(q, 3));
+        }
         const std::vector<std::wstring> rows = Rows();
         const int iSelected = static_cast<int>(std::find(rows.begin(), rows.end(), k.selected) - rows.begin());
         ASSERT_TRUE(m_tree->SelectItem(iSelected));
