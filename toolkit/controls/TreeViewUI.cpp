@@ -266,6 +266,7 @@ bool CTreeViewUI::OnCheckBoxChanged(void* param)
     CTreeNodeUI* pNode = NodeOfRowControl(pMsg->sender);
     if (pNode == NULL) return true;
     SetItemCheckBox(pCheckBox->GetCheck(), pNode);
+    m_pCheckCarried = pNode;
     CTreeNodeUI* pParent = pNode->GetParentNode();
     if (pParent != NULL) pParent->IsAllChildChecked();
     return true;
@@ -303,9 +304,14 @@ bool CTreeViewUI::SetItemCheckBox(bool bSelected, CTreeNodeUI* pTreeNode)
     for (int i = 0; i < nCount; i++) {
         CTreeNodeUI* pNode = pTreeNode != NULL ? pTreeNode->GetChildNode(i) : CTreeNodeUI::AsTreeNode(GetItemAt(i));
         if (pNode == NULL) continue;
-        // A box already in the state is left alone: each change is reported once, and the
-        // report's own walk of the subtree is not repeated for every ancestor.
-        if (pNode->IsCheckBoxSelected() != bSelected) pNode->CheckBoxSelected(bSelected);
+        // A box already in the state is left alone: each change is reported once. When the
+        // report has carried the check down the node's subtree, walking it again would only
+        // find every box there in the state already, for every ancestor in turn.
+        if (pNode->IsCheckBoxSelected() != bSelected) {
+            m_pCheckCarried = NULL;
+            pNode->CheckBoxSelected(bSelected);
+            if (m_pCheckCarried == pNode) continue;
+        }
         if (pNode->IsHasChild()) SetItemCheckBox(bSelected, pNode);
     }
     return true;
