@@ -9,11 +9,14 @@ namespace SkinUI {
 
 namespace {
 
-// The node and every node below it, in display order.
-void CollectSubtree(CTreeNodeUI* pTop, std::vector<CTreeNodeUI*>& out)
+// The node and every node below it, in display order; false when there are more than
+// nLimit (then they cannot all be rows of the view, and links that loop are not followed
+// for ever).
+bool CollectSubtree(CTreeNodeUI* pTop, std::vector<CTreeNodeUI*>& out, int nLimit)
 {
     std::vector<CTreeNodeUI*> pending(1, pTop);
     while (!pending.empty()) {
+        if (static_cast<int>(out.size()) >= nLimit) return false;
         CTreeNodeUI* pNode = pending.back();
         pending.pop_back();
         out.push_back(pNode);
@@ -22,6 +25,7 @@ void CollectSubtree(CTreeNodeUI* pTop, std::vector<CTreeNodeUI*>& out)
             if (pChild != NULL) pending.push_back(pChild);
         }
     }
+    return true;
 }
 
 // Runs f on every row of the view that is a tree node; other rows are passed by.
@@ -222,9 +226,9 @@ bool CTreeViewUI::Remove(CTreeNodeUI* pControl)
     //    block, unless the selection is among them and has to move the way it does when
     //    its row goes. Each node ends as the node by node removal leaves it.
     std::vector<CTreeNodeUI*> subtree;
-    CollectSubtree(pControl, subtree);
+    bool bBlock = CollectSubtree(pControl, subtree, GetCount() - iFirst);
     const int nRows = static_cast<int>(subtree.size());
-    bool bBlock = m_iCurSel < iFirst || m_iCurSel >= iFirst + nRows;
+    bBlock = bBlock && (m_iCurSel < iFirst || m_iCurSel >= iFirst + nRows);
     for (int i = 0; bBlock && i < nRows; i++) bBlock = GetItemAt(iFirst + i) == subtree[static_cast<size_t>(i)];
     if (bBlock) {
         for (CTreeNodeUI* pNode : subtree) {

@@ -26,7 +26,6 @@ const int kChildSetMinimum = 32;
 
 } // namespace
 
-
 CContainerUI::CContainerUI()
     : m_iChildPadding(0), m_bAutoDestroy(true), m_bDelayedDestroy(true), m_bMouseChildEnabled(true),
       m_bScrollProcess(false), m_nScrollStepSize(0), m_pVerticalScrollBar(NULL), m_pHorizontalScrollBar(NULL),
