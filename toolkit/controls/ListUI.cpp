@@ -76,7 +76,7 @@ bool SameRowLayoutInputs(const RowLayoutInputs& a, const RowLayoutInputs& b)
 
 CListUI::CListUI()
     : m_bScrollSelect(false), m_iCurSel(-1), m_iCurSelActivate(-1), m_iExpandedItem(-1), m_pCallback(NULL),
-      m_pList(NULL), m_pHeader(NULL)
+      m_pList(NULL), m_pHeader(NULL), m_nRemovalRuns(0), m_iUnsettledFrom(-1)
 {
     m_ListInfo.nColumns = 0;
     for (int i = 0; i < TListInfoUI::kMaxColumns; i++) ::SetRectEmpty(&m_ListInfo.rcColumn[i]);
@@ -154,6 +154,7 @@ bool CListUI::SetItemIndex(CControlUI* pControl, int iIndex)
     const int iOld = m_pList->GetItemIndex(pControl);
     if (iOld == -1) return false;
     if (iOld == iIndex) return true;
+    SettleRowIndexes();
     // The selection follows its row, wherever the move puts it.
     IListItemUI* pSelected = m_iCurSel >= 0 ? AsListItem(m_pList->GetItemAt(m_iCurSel)) : NULL;
     if (!m_pList->SetItemIndex(pControl, iIndex)) return false;
@@ -185,6 +186,7 @@ bool CListUI::Add(CControlUI* pControl)
         m_ListInfo.nColumns = HeaderColumnCount();
         return bAdded;
     }
+    SettleRowIndexes();
     IListItemUI* pListItem = AsListItem(pControl);
     if (pListItem != NULL) {
         pListItem->SetOwner(this);
@@ -203,6 +205,7 @@ bool CListUI::AddAt(CControlUI* pControl, int iIndex)
         m_ListInfo.nColumns = HeaderColumnCount();
         return bAdded;
     }
+    SettleRowIndexes();
     if (!m_pList->AddAt(pControl, iIndex)) return false;
     IListItemUI* pListItem = AsListItem(pControl);
     if (pListItem != NULL) {
@@ -238,8 +241,23 @@ bool CListUI::Remove(CControlUI* pControl)
 bool CListUI::RemoveAt(int iIndex)
 {
     if (!m_pList->RemoveAt(iIndex)) return false;
-    RenumberRows(iIndex);
+    if (m_nRemovalRuns == 0)
+        RenumberRows(iIndex);
+    else if (m_iUnsettledFrom < 0 || iIndex < m_iUnsettledFrom)
+        m_iUnsettledFrom = iIndex;
     FixSelectionAfterRemoval(iIndex);
+    return true;
+}
+
+bool CListUI::RemoveRowBlock(int iFirst, int nCount)
+{
+    if (m_iCurSel >= iFirst && m_iCurSel < iFirst + nCount) return false;
+    if (!m_pList->RemoveRange(iFirst, nCount)) return false;
+    if (m_nRemovalRuns == 0)
+        RenumberRows(iFirst);
+    else if (m_iUnsettledFrom < 0 || iFirst < m_iUnsettledFrom)
+        m_iUnsettledFrom = iFirst;
+    if (m_iCurSel >= iFirst + nCount) m_iCurSel -= nCount;
     return true;
 }
 
@@ -247,7 +265,26 @@ void CListUI::RemoveAll()
 {
     m_iCurSel = -1;
     m_iExpandedItem = -1;
+    m_iUnsettledFrom = -1;
     m_pList->RemoveAll();
+}
+
+CListUI::CRemovalRun::CRemovalRun(CListUI* pList) : m_pList(pList)
+{
+    if (m_pList != NULL) m_pList->m_nRemovalRuns++;
+}
+
+CListUI::CRemovalRun::~CRemovalRun()
+{
+    if (m_pList != NULL && --m_pList->m_nRemovalRuns == 0) m_pList->SettleRowIndexes();
+}
+
+void CListUI::SettleRowIndexes()
+{
+    if (m_iUnsettledFrom < 0) return;
+    const int iFrom = m_iUnsettledFrom;
+    m_iUnsettledFrom = -1;
+    RenumberRows(iFrom);
 }
 
 int CListUI::FindSelectable(int iIndex, bool bForward) const
@@ -300,6 +337,8 @@ int CListUI::GetCurSelActivate() const
 bool CListUI::SelectItem(int iIndex, bool bTakeFocus)
 {
     if (iIndex == m_iCurSel) return true;
+    // The new row and whoever hears of it read indexes.
+    SettleRowIndexes();
     const int iOldSel = m_iCurSel;
 
     // 1. A negative index only clears the selection.

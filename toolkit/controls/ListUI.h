@@ -120,11 +120,31 @@ public:
 
     BOOL SortItems(PListCompareFunc pfnCompare, UINT_PTR dwData);
 
+    // While one lives, removed rows leave the renumbering of the rows after them to its
+    // end, so that taking k rows out of n costs n once instead of k times. The indexes are
+    // settled before the selection moves or a row is added, so nothing outside the list
+    // sees a stale one; runs nest.
+    class SKINUI_API CRemovalRun {
+    public:
+        explicit CRemovalRun(CListUI* pList);
+        ~CRemovalRun();
+        CRemovalRun(const CRemovalRun&) = delete;
+        CRemovalRun& operator=(const CRemovalRun&) = delete;
+
+    private:
+        CListUI* m_pList;
+    };
+
 protected:
     // Gives the rows from iFrom on their positions as indexes.
     void RenumberRows(int iFrom, int iTo = -1);
     // The selection after row iIndex has gone.
     void FixSelectionAfterRemoval(int iIndex);
+    // Renumbers what removals of a run left unnumbered.
+    void SettleRowIndexes();
+    // Takes out nCount rows from iFirst on with one move of the later rows. The selection
+    // must not be among them: moving it is a matter of the single row removal.
+    bool RemoveRowBlock(int iFirst, int nCount);
     // Stores the header items' positions as column rectangles, moved left by iScrollX.
     void StoreColumnRects(int iScrollX);
     int HeaderColumnCount() const;
@@ -137,6 +157,8 @@ protected:
     CListBodyUI* m_pList;
     CListHeaderUI* m_pHeader;
     TListInfoUI m_ListInfo;
+    int m_nRemovalRuns;
+    int m_iUnsettledFrom; // first row whose index a run has not renumbered yet; -1: none
 
     friend class CListBodyUI;
 };

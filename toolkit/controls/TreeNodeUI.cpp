@@ -250,11 +250,18 @@ bool CTreeNodeUI::AddChildNode(CTreeNodeUI* pTreeNodeUI)
     if (AsTreeNode(pTreeNodeUI) == NULL || pTreeNodeUI == this || m_aTreeNodes.Find(pTreeNodeUI) >= 0) return false;
     CalLocation(pTreeNodeUI);
 
-    // In a view the new row follows the last row of this node's subtree.
+    // In a view the new row follows the last row of this node's subtree. It is shown or
+    // hidden before it joins: as a row, each change would make the view repaint.
     if (m_pTreeView != NULL) {
         CTreeNodeUI* pLast = GetLastNode();
         const int iRow = pLast != NULL ? pLast->GetTreeIndex() : -1;
-        if (iRow < 0 || m_pTreeView->AddAt(pTreeNodeUI, iRow + 1) < 0) return false;
+        if (iRow < 0) return false;
+        const bool bWasVisible = pTreeNodeUI->m_bVisible;
+        pTreeNodeUI->SetVisible(ShowsNewChildren());
+        if (m_pTreeView->AddAt(pTreeNodeUI, iRow + 1) < 0) {
+            pTreeNodeUI->SetVisible(bWasVisible);
+            return false;
+        }
     }
 
     pTreeNodeUI->SetVisible(ShowsNewChildren());
@@ -265,6 +272,17 @@ bool CTreeNodeUI::RemoveChildNode(CTreeNodeUI* pTreeNodeUI)
 {
     const int iIndex = m_aTreeNodes.Find(pTreeNodeUI);
     if (pTreeNodeUI == NULL || iIndex < 0) return false;
+    // A listed child leaves with its whole subtree through the view, which also takes it
+    // out of this node.
+    if (m_pTreeView != NULL && m_pTreeView->GetItemIndex(pTreeNodeUI) >= 0) {
+        m_pTreeView->Remove(pTreeNodeUI);
+        const int iLeft = m_aTreeNodes.Find(pTreeNodeUI);
+        if (iLeft >= 0) m_aTreeNodes.Remove(iLeft);
+        pTreeNodeUI->SetParentNode(NULL);
+        return true;
+    }
+    // The view renumbers its later rows once, after the whole subtree has gone.
+    CListUI::CRemovalRun run(m_pTreeView);
     // Its own children first, deepest first; then it leaves this node and the view.
     while (pTreeNodeUI->GetCountChild() > 0) {
         CTreeNodeUI* pGrandChild = pTreeNodeUI->GetChildNode(0);
@@ -409,10 +427,12 @@ DWORD CTreeNodeUI::GetSelItemHotTextColor() const
 int CTreeNodeUI::GetTreeIndex() const
 {
     if (m_pTreeView == NULL) return -1;
-    for (int i = 0; i < m_pTreeView->GetCount(); i++) {
-        if (m_pTreeView->GetItemAt(i) == this) return i;
-    }
-    return -1;
+    // The list keeps its rows' indexes; the row there is checked, as the node may be listed
+    // elsewhere or not at all.
+    CTreeNodeUI* pThis = const_cast<CTreeNodeUI*>(this);
+    const int iRow = GetIndex();
+    if (m_pTreeView->GetItemAt(iRow) == pThis) return iRow;
+    return m_pTreeView->GetItemIndex(pThis);
 }
 
 int CTreeNodeUI::GetNodeIndex() const

@@ -1,12 +1,32 @@
 #include <windows.h>
 #include <stdlib.h>
 #include <wchar.h>
+#include <vector>
 #include "controls/TreeViewUI.h"
 #include "core/AttributeValue.h"
 
 namespace SkinUI {
 
 namespace {
+
+// The node and every node below it, in display order; false when there are more than
+// nLimit (then they cannot all be rows of the view, and links that loop are not followed
+// for ever).
+bool CollectSubtree(CTreeNodeUI* pTop, std::vector<CTreeNodeUI*>& out, int nLimit)
+{
+    std::vector<CTreeNodeUI*> pending(1, pTop);
+    while (!pending.empty()) {
+        if (static_cast<int>(out.size()) >= nLimit) return false;
+        CTreeNodeUI* pNode = pending.back();
+        pending.pop_back();
+        out.push_back(pNode);
+        for (int i = pNode->GetCountChild() - 1; i >= 0; i--) {
+            CTreeNodeUI* pChild = pNode->GetChildNode(i);
+            if (pChild != NULL) pending.push_back(pChild);
+        }
+    }
+    return true;
+}
 
 // Runs f on every row of the view that is a tree node; other rows are passed by.
 template <class F>
@@ -189,7 +209,10 @@ bool CTreeViewUI::AddAt(CTreeNodeUI* pControl, CTreeNodeUI* pIndexNode)
 
 bool CTreeViewUI::Remove(CTreeNodeUI* pControl)
 {
-    if (pControl == NULL || GetItemIndex(pControl) < 0) return false;
+    const int iFirst = pControl != NULL ? GetItemIndex(pControl) : -1;
+    if (iFirst < 0) return false;
+    // The later rows are renumbered once for the whole subtree, not once per node.
+    CRemovalRun run(this);
 
     // 1. Out of its parent first, so that no walk over the parent's children meets it again.
     CTreeNodeUI* pParent = pControl->GetParentNode();
@@ -199,13 +222,31 @@ bool CTreeViewUI::Remove(CTreeNodeUI* pControl)
         pControl->SetParentNode(NULL);
     }
 
-    // 2. Its subtree, deepest first (each child leaves the view through here).
+    // 2. A subtree whose rows follow the node in display order leaves the list as one
+    //    block, unless the selection is among them and has to move the way it does when
+    //    its row goes. Each node ends as the node by node removal leaves it.
+    std::vector<CTreeNodeUI*> subtree;
+    bool bBlock = CollectSubtree(pControl, subtree, GetCount() - iFirst);
+    const int nRows = static_cast<int>(subtree.size());
+    bBlock = bBlock && (m_iCurSel < iFirst || m_iCurSel >= iFirst + nRows);
+    for (int i = 0; bBlock && i < nRows; i++) bBlock = GetItemAt(iFirst + i) == subtree[static_cast<size_t>(i)];
+    if (bBlock) {
+        for (CTreeNodeUI* pNode : subtree) {
+            pNode->m_aTreeNodes.Empty();
+            pNode->SetParentNode(NULL);
+            UnbindNode(pNode);
+            pNode->SetTreeView(NULL);
+        }
+        return RemoveRowBlock(iFirst, nRows);
+    }
+
+    // 3. Otherwise node by node, deepest first (each child leaves the view through here).
     while (pControl->GetCountChild() > 0) {
         CTreeNodeUI* pChild = pControl->GetChildNode(0);
         if (pChild == NULL || !pControl->RemoveChildNode(pChild)) pControl->m_aTreeNodes.Remove(0);
     }
 
-    // 3. The node itself: no longer heard, no longer in the view, then gone from the list.
+    // 4. The node itself: no longer heard, no longer in the view, then gone from the list.
     UnbindNode(pControl);
     pControl->SetTreeView(NULL);
     // By index: the list's Remove goes through RemoveAt, which would come back here.
@@ -229,6 +270,7 @@ bool CTreeViewUI::OnCheckBoxChanged(void* param)
     CTreeNodeUI* pNode = NodeOfRowControl(pMsg->sender);
     if (pNode == NULL) return true;
     SetItemCheckBox(pCheckBox->GetCheck(), pNode);
+    m_pCheckCarried = pNode;
     CTreeNodeUI* pParent = pNode->GetParentNode();
     if (pParent != NULL) pParent->IsAllChildChecked();
     return true;
@@ -266,9 +308,14 @@ bool CTreeViewUI::SetItemCheckBox(bool bSelected, CTreeNodeUI* pTreeNode)
     for (int i = 0; i < nCount; i++) {
         CTreeNodeUI* pNode = pTreeNode != NULL ? pTreeNode->GetChildNode(i) : CTreeNodeUI::AsTreeNode(GetItemAt(i));
         if (pNode == NULL) continue;
-        // A box already in the state is left alone: each change is reported once, and the
-        // report's own walk of the subtree is not repeated for every ancestor.
-        if (pNode->IsCheckBoxSelected() != bSelected) pNode->CheckBoxSelected(bSelected);
+        // A box already in the state is left alone: each change is reported once. When the
+        // report has carried the check down the node's subtree, walking it again would only
+        // find every box there in the state already, for every ancestor in turn.
+        if (pNode->IsCheckBoxSelected() != bSelected) {
+            m_pCheckCarried = NULL;
+            pNode->CheckBoxSelected(bSelected);
+            if (m_pCheckCarried == pNode) continue;
+        }
         if (pNode->IsHasChild()) SetItemCheckBox(bSelected, pNode);
     }
     return true;

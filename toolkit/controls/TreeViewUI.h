@@ -75,6 +75,8 @@ protected:
     UINT m_uItemMinWidth;
     bool m_bVisibleFolderBtn;
     bool m_bVisibleCheckBtn;
+    // The node whose check box report has just carried its check down its subtree.
+    CTreeNodeUI* m_pCheckCarried = NULL;
 };
 
 } // namespace SkinUI

@@ -21,11 +21,15 @@ bool IsMouseEvent(int type)
     return type >= UIEVENT__MOUSEBEGIN && type <= UIEVENT__MOUSEEND;
 }
 
+// Below this many children a scan of the list is cheaper than a hash of their addresses.
+const int kChildSetMinimum = 32;
+
 } // namespace
 
 CContainerUI::CContainerUI()
     : m_iChildPadding(0), m_bAutoDestroy(true), m_bDelayedDestroy(true), m_bMouseChildEnabled(true),
-      m_bScrollProcess(false), m_nScrollStepSize(0), m_pVerticalScrollBar(NULL), m_pHorizontalScrollBar(NULL)
+      m_bScrollProcess(false), m_nScrollStepSize(0), m_pVerticalScrollBar(NULL), m_pHorizontalScrollBar(NULL),
+      m_iFindHint(0)
 {
     ::SetRectEmpty(&m_rcInset);
 }
@@ -66,7 +70,20 @@ CControlUI* CContainerUI::GetItemAt(int iIndex) const
 int CContainerUI::GetItemIndex(CControlUI* pControl) const
 {
     if (pControl == NULL) return -1;
-    return m_items.Find(pControl);
+    if (m_childSet.GetSize() > 0 && !m_childSet.Contains(pControl)) return -1;
+    const int nCount = m_items.GetSize();
+    for (int iNear = m_iFindHint - 1; iNear <= m_iFindHint + 1; iNear++) {
+        if (iNear >= 0 && iNear < nCount && m_items[iNear] == pControl) return m_iFindHint = iNear;
+    }
+    const int iIndex = m_items.Find(pControl);
+    if (iIndex >= 0) m_iFindHint = iIndex;
+    return iIndex;
+}
+
+bool CContainerUI::HasChild(CControlUI* pControl) const
+{
+    if (m_childSet.GetSize() > 0) return m_childSet.Contains(pControl);
+    return m_items.Find(pControl) >= 0;
 }
 
 bool CContainerUI::SetItemIndex(CControlUI* pControl, int iIndex)
@@ -95,12 +112,29 @@ bool CContainerUI::AddAt(CControlUI* pControl, int iIndex)
     // Refused before anything is registered: a refused child must leave no trace, and a
     // child listed twice would be deleted twice.
     if (pControl == NULL || pControl == this) return false;
-    if (iIndex < 0 || iIndex > m_items.GetSize() || m_items.Find(pControl) >= 0) return false;
+    if (iIndex < 0 || iIndex > m_items.GetSize() || HasChild(pControl)) return false;
     if (m_pManager != NULL) m_pManager->InitControls(pControl, this);
-    if (IsVisible()) NeedUpdate();
+    if (IsVisible()) NeedLayout();
     // Always: a child moved here from a hidden container must not stay hidden.
     pControl->SetInternVisible(IsVisible());
-    return m_items.InsertAt(iIndex, pControl);
+    if (!m_items.InsertAt(iIndex, pControl)) return false;
+    m_iFindHint = iIndex;
+    if (m_childSet.GetSize() > 0) {
+        m_childSet.Insert(pControl);
+    } else if (m_items.GetSize() >= kChildSetMinimum) {
+        for (int i = 0; i < m_items.GetSize(); i++) m_childSet.Insert(m_items[i]);
+    }
+    // A set that could not take every child is no answer for strangers.
+    if (m_childSet.GetSize() > 0 && m_childSet.GetSize() != m_items.GetSize()) m_childSet.Clear();
+    return true;
+}
+
+void CContainerUI::NeedLayout()
+{
+    // Asked once per layout: until the pending one has placed this container, its area is
+    // already invalid and the manager already knows, and asking again costs a server round
+    // trip per child added or removed.
+    if (!IsUpdateNeeded()) NeedUpdate();
 }
 
 void CContainerUI::ReleaseChild(CControlUI* pControl)
@@ -113,28 +147,59 @@ void CContainerUI::ReleaseChild(CControlUI* pControl)
         delete pControl;
 }
 
+void CContainerUI::RemoveItemAt(int iIndex)
+{
+    CControlUI* pControl = static_cast<CControlUI*>(m_items[iIndex]);
+    NeedLayout();
+    // Unlinked first, so destroy handlers never see a dead child in the list.
+    m_items.Remove(iIndex);
+    m_childSet.Erase(pControl);
+    m_iFindHint = iIndex;
+    ReleaseChild(pControl);
+}
+
 bool CContainerUI::Remove(CControlUI* pControl)
 {
     const int iIndex = GetItemIndex(pControl);
     if (iIndex < 0) return false;
-    NeedUpdate();
-    // Unlinked first, so destroy handlers never see a dead child in the list.
-    m_items.Remove(iIndex);
-    ReleaseChild(pControl);
+    RemoveItemAt(iIndex);
     return true;
 }
 
 bool CContainerUI::RemoveAt(int iIndex)
 {
-    CControlUI* pControl = GetItemAt(iIndex);
-    if (pControl == NULL) return false;
-    return CContainerUI::Remove(pControl);
+    if (iIndex < 0 || iIndex >= m_items.GetSize()) return false;
+    RemoveItemAt(iIndex);
+    return true;
+}
+
+bool CContainerUI::RemoveRange(int iFirst, int nCount)
+{
+    const int nSize = m_items.GetSize();
+    if (iFirst < 0 || nCount < 0 || iFirst > nSize - nCount) return false;
+    if (nCount == 0) return true;
+    NeedLayout();
+    // Unlinked first, so destroy handlers never see a dead child in the list.
+    CStdPtrArray gone(nCount);
+    CStdPtrArray kept(nSize - nCount);
+    for (int i = 0; i < nSize; i++) {
+        if (i >= iFirst && i < iFirst + nCount)
+            gone.Add(m_items[i]);
+        else
+            kept.Add(m_items[i]);
+    }
+    m_items = kept;
+    for (int i = 0; i < nCount; i++) m_childSet.Erase(gone[i]);
+    m_iFindHint = iFirst;
+    for (int i = 0; i < nCount; i++) ReleaseChild(static_cast<CControlUI*>(gone[i]));
+    return true;
 }
 
 void CContainerUI::RemoveAll()
 {
     CStdPtrArray items(m_items);
     m_items.Empty();
+    m_childSet.Clear();
     for (int i = 0; i < items.GetSize(); i++) ReleaseChild(static_cast<CControlUI*>(items[i]));
     NeedUpdate();
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include "core/SkinDefs.h"
 #include "core/StdPtrArray.h"
+#include "core/PointerSet.h"
 #include "core/ControlUI.h"
 
 namespace SkinUI {
@@ -48,6 +49,9 @@ public:
     bool Remove(CControlUI* pControl) override;
     bool RemoveAt(int iIndex) override;
     void RemoveAll() override;
+    // Takes out nCount children from iFirst on, as that many RemoveAt(iFirst) would, with
+    // one move of the children after them; false, changing nothing, for a bad range.
+    bool RemoveRange(int iFirst, int nCount);
 
     // Control interface.
     void SetManager(CPaintManagerUI* pManager, CControlUI* pParent, bool bInit = true) override;
@@ -152,8 +156,19 @@ private:
     RelativeBase* FindRelativeBase(CControlUI* pControl);
     void ForgetRelativeBase(CControlUI* pControl);
     void ReleaseChild(CControlUI* pControl);
+    bool HasChild(CControlUI* pControl) const;
+    void NeedLayout();
+    void RemoveItemAt(int iIndex);
 
     CStdPtrArray m_aRelativeBases;
+    // The children's addresses, kept once the list is long: refusing a second Add of the
+    // same control and answering GetItemIndex for a stranger must not walk every child.
+    // Code that sets m_items aside for a while puts the same children back. Empty while
+    // the list is short.
+    CPointerSet m_childSet;
+    // Where the last lookup or removal was: removals run front to back or back to front,
+    // and the next child sought sits at or beside it.
+    mutable int m_iFindHint;
 };
 
 } // namespace SkinUI

@@ -433,6 +433,9 @@ private:
     CStdPtrArray m_aMessageFilters;
     CStdPtrArray m_aPostPaintControls;
     CStdPtrArray m_aDelayedCleanup;
+    // The window that has a cleanup message on its way: one message reaps everything queued
+    // before it arrives, so removing many controls posts once, not once per control.
+    HWND m_hWndCleanupPosted = NULL;
     CStdPtrArray m_aAsyncNotify;
     CStdPtrArray m_aFoundControls;
     CStdStringPtrMap m_mNameHash;

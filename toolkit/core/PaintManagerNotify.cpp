@@ -64,13 +64,16 @@ void CPaintManagerUI::AddDelayedCleanup(CControlUI* pControl)
     if (pControl == NULL) return;
     pControl->SetManager(this, NULL, false);
     m_aDelayedCleanup.Add(pControl);
-    if (m_hWndPaint != NULL) ::PostMessageW(m_hWndPaint, WM_APP + 1, 0, 0);
+    if (m_hWndPaint != NULL && m_hWndCleanupPosted != m_hWndPaint &&
+        ::PostMessageW(m_hWndPaint, WM_APP + 1, 0, 0))
+        m_hWndCleanupPosted = m_hWndPaint;
 }
 
 void CPaintManagerUI::RunDelayedCleanup()
 {
     // Destructors may queue more controls: the list is taken out first, and whatever they
     // queue waits for its own message (or the next round here).
+    m_hWndCleanupPosted = NULL;
     while (m_aDelayedCleanup.GetSize() > 0) {
         CStdPtrArray aControls(m_aDelayedCleanup);
         m_aDelayedCleanup.Empty();

@@ -1,5 +1,8 @@
 #include <windows.h>
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <memory>
+#include <vector>
 #include "core/ContainerUI.h"
 #include "core/ScrollBarUI.h"
 #include "core/VerticalLayoutUI.h"
@@ -71,6 +74,103 @@ TEST_F(ContainerTest, SetItemIndexMovesOrChangesNothing)
     EXPECT_EQ(3, c.GetCount());
 }
 
+// Long and short child lists alike: every way in and out keeps the order, the indexes and
+// the refusal of a control that is already a child, checked against a plain model.
+TEST_F(ContainerTest, ChildListMatchesAModelThroughEveryAddAndRemovePath)
+{
+    const int kControls = 150;
+    std::vector<std::unique_ptr<ProbeUI>> pool;
+    for (int i = 0; i < kControls; i++) pool.emplace_back(new ProbeUI);
+    CContainerUI c;
+    c.SetAutoDestroy(false);
+    std::vector<CControlUI*> model;
+    auto inModel = [&](CControlUI* p) { return std::find(model.begin(), model.end(), p) != model.end(); };
+    auto check = [&](int step) {
+        ASSERT_EQ(static_cast<int>(model.size()), c.GetCount()) << "step " << step;
+        for (int i = 0; i < c.GetCount(); i++) {
+            ASSERT_EQ(model[static_cast<size_t>(i)], c.GetItemAt(i)) << "step " << step << ", row " << i;
+            ASSERT_EQ(i, c.GetItemIndex(c.GetItemAt(i))) << "step " << step << ", row " << i;
+        }
+        for (auto& p : pool) {
+            if (!inModel(p.get())) {
+                ASSERT_EQ(-1, c.GetItemIndex(p.get())) << "step " << step;
+            }
+        }
+    };
+
+    // A fixed pseudo-random walk that grows past a hundred children, shrinks to a few and
+    // grows again, so both short and long lists see every operation.
+    unsigned seed = 12345;
+    auto next = [&](unsigned n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    for (int step = 0; step < 1500; step++) {
+        const bool growing = (step / 300) % 2 == 0;
+        CControlUI* p = pool[next(kControls)].get();
+        const int n = static_cast<int>(model.size());
+        const unsigned op = growing ? next(6) : next(4) == 0 ? next(4) : 4 + next(6);
+        switch (op) {
+        case 0:
+        case 1: // append, refused for a child
+            EXPECT_EQ(!inModel(p), c.Add(p)) << "step " << step;
+            if (!inModel(p)) model.push_back(p);
+            break;
+        case 2:
+        case 3: { // insert anywhere, refused for a child
+            const int at = static_cast<int>(next(static_cast<unsigned>(n + 1)));
+            EXPECT_EQ(!inModel(p), c.AddAt(p, at)) << "step " << step;
+            if (!inModel(p)) model.insert(model.begin() + at, p);
+            break;
+        }
+        case 4: { // move
+            if (n == 0) break;
+            const int at = static_cast<int>(next(static_cast<unsigned>(n)));
+            CControlUI* q = model[next(static_cast<unsigned>(n))];
+            EXPECT_TRUE(c.SetItemIndex(q, at));
+            model.erase(std::find(model.begin(), model.end(), q));
+            model.insert(model.begin() + at, q);
+            break;
+        }
+        case 5: // remove a stranger or a child by pointer
+            EXPECT_EQ(inModel(p), c.Remove(p)) << "step " << step;
+            if (inModel(p)) model.erase(std::find(model.begin(), model.end(), p));
+            break;
+        case 6: // the first, the last, or one in the middle by index
+        case 7:
+        case 8: {
+            if (n == 0) {
+                EXPECT_FALSE(c.RemoveAt(0));
+                break;
+            }
+            const int at = step % 3 == 0 ? 0 : step % 3 == 1 ? n - 1 : static_cast<int>(next(static_cast<unsigned>(n)));
+            EXPECT_TRUE(c.RemoveAt(at));
+            model.erase(model.begin() + at);
+            break;
+        }
+        case 9: { // a run of children, possibly none, possibly reaching past the end
+            const int at = static_cast<int>(next(static_cast<unsigned>(n + 1)));
+            const int count = static_cast<int>(next(8));
+            const bool fits = at + count <= n;
+            EXPECT_EQ(fits, c.RemoveRange(at, count)) << "step " << step;
+            if (fits) model.erase(model.begin() + at, model.begin() + at + count);
+            break;
+        }
+        }
+        check(step);
+        if (step == 700) {
+            c.RemoveAll();
+            model.clear();
+            check(step);
+        }
+        if (HasFatalFailure()) return;
+    }
+    EXPECT_FALSE(c.RemoveRange(-1, 1));
+    EXPECT_FALSE(c.RemoveRange(0, -1));
+    c.RemoveAll();
+    EXPECT_EQ(0, ProbeUI::s_destroyed) << "without auto destroy the container owns nothing";
+}
+
 TEST_F(ContainerTest, DelayedDestroyWaitsForTheCleanupMessage)
 {
     ManagedWindow w;
@@ -103,6 +203,23 @@ TEST_F(ContainerTest, DelayedDestroyWaitsForTheCleanupMessage)
     EXPECT_EQ(2, ProbeUI::s_destroyed);
     EXPECT_EQ(-1, s_listedAtDestroy);
     EXPECT_FALSE(root->RemoveAt(0));
+}
+
+TEST_F(ContainerTest, RemovalsBeforeAndAfterACleanupRoundAreAllReaped)
+{
+    ManagedWindow w;
+    CContainerUI* root = new CContainerUI;
+    w.Attach(root);
+    for (int i = 0; i < 40; i++) root->Add(new ProbeUI);
+    // A batch joins the cleanup already on its way; then a later batch needs one of its own.
+    for (int i = 0; i < 20; i++) ASSERT_TRUE(root->RemoveAt(0));
+    EXPECT_EQ(0, ProbeUI::s_destroyed);
+    EXPECT_TRUE(PumpUntil([] { return ProbeUI::s_destroyed == 20; }));
+    for (int i = 0; i < 10; i++) ASSERT_TRUE(root->RemoveAt(root->GetCount() - 1));
+    EXPECT_EQ(20, ProbeUI::s_destroyed);
+    EXPECT_TRUE(PumpUntil([] { return ProbeUI::s_destroyed == 30; }));
+    root->RemoveAll();
+    EXPECT_TRUE(PumpUntil([] { return ProbeUI::s_destroyed == 40; }));
 }
 
 TEST_F(ContainerTest, RemoveAllWithoutAutoDestroyLeavesChildrenAlive)

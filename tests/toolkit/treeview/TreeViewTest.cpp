@@ -1,5 +1,6 @@
 #include <windows.h>
 #include <string.h>
+#include <algorithm>
 #include <functional>
 #include <set>
 #include <string>
@@ -366,6 +367,59 @@ TEST_F(TreeViewTest, RemovingANodeTakesItsSubtreeAndNoWalkMeetsItAgain)
     EXPECT_FALSE(m_tree->RemoveAt(-1));
     EXPECT_FALSE(r->RemoveChildNode(q));
     EXPECT_EQ(g_deleted, 6 - 1);
+}
+
+// Rows keep their positions as indexes after a subtree leaves, and the selection stays on its
+// node or, when its node went, moves to the row the list picks for a removed selection.
+TEST_F(TreeViewTest, AfterASubtreeLeavesEveryIndexAndTheSelectionAreRight)
+{
+    struct Case {
+        const char* how;
+        const wchar_t* selected;
+        bool throughParent;
+        bool split; // a row moved into the middle of the subtree's rows
+    } cases[] = {
+        { "the selection after the subtree, the view's Remove", L"q", false, false },
+        { "the selection inside the subtree, the parent's Remove", L"p2a", true, false },
+        { "the subtree's rows apart, the parent's Remove", L"q", true, true },
+    };
+    OpenEmpty();
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.how);
+        m_tree->RemoveAll();
+        // r (expanded): p (expanded): p1, p2: p2a; q
+        CountedNode* r = new CountedNode(L"r");
+        ASSERT_TRUE(m_tree->Add(r));
+        r->GetFolderButton()->Selected(true);
+        CountedNode* p = new CountedNode(L"p");
+        CountedNode* q = new CountedNode(L"q");
+        ASSERT_TRUE(r->AddChildNode(p));
+        p->GetFolderButton()->Selected(true);
+        ASSERT_TRUE(p->AddChildNode(new CountedNode(L"p1")));
+        CountedNode* p2 = new CountedNode(L"p2");
+        ASSERT_TRUE(p->AddChildNode(p2));
+        p2->GetFolderButton()->Selected(true);
+        ASSERT_TRUE(p2->AddChildNode(new CountedNode(L"p2a")));
+        ASSERT_TRUE(r->AddChildNode(q));
+        ASSERT_EQ(Rows(), (Names{ L"r", L"p", L"p1", L"p2", L"p2a", L"q" }));
+        if (k.split) {
+            ASSERT_TRUE(m_tree->SetItemIndex(q, 3));
+        }
+        const std::vector<std::wstring> rows = Rows();
+        const int iSelected = static_cast<int>(std::find(rows.begin(), rows.end(), k.selected) - rows.begin());
+        ASSERT_TRUE(m_tree->SelectItem(iSelected));
+
+        EXPECT_TRUE(k.throughParent ? r->Remove(p) : m_tree->Remove(p));
+        EXPECT_EQ(Rows(), (Names{ L"r", L"q" }));
+        for (int i = 0; i < m_tree->GetCount(); i++) {
+            CTreeNodeUI* node = CTreeNodeUI::AsTreeNode(m_tree->GetItemAt(i));
+            EXPECT_EQ(i, node->GetIndex()) << "row " << i;
+            EXPECT_EQ(i, node->GetTreeIndex()) << "row " << i;
+        }
+        EXPECT_EQ(1, m_tree->GetCurSel());
+        EXPECT_TRUE(q->IsSelected());
+        EXPECT_FALSE(r->IsSelected());
+    }
 }
 
 TEST_F(TreeViewTest, RemovalWithDelayedCleanupDeletesTheSubtreeOnce)
