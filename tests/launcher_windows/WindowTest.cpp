@@ -1,5 +1,6 @@
 // The layered back window and the login dialog over it, with the stand-in browser.
 #include "WindowSupport.h"
+#include "../common/support/PlaceCursor.h"
 
 #include <memory>
 
@@ -101,30 +102,6 @@ TEST_F(Launcher, BackTakesTheImagesSizeCentredAndTheDialogLiesOverIt)
     EXPECT_EQ(IDC_BROWSER, ::GetDlgCtrlID(browser->Window()));
 }
 
-// Moves the cursor and waits until the system reports it there and keeps it there: the
-// display server takes the move asynchronously, and a pointer event of the previous place
-// that is still queued can set the position back once after the move was first seen.
-void PlaceCursor(int x, int y)
-{
-    ::SetCursorPos(x, y);
-    int steady = 0;
-    for (int waited = 0; waited < 3000; waited += 10) {
-        // Peeking lets the display driver read its queued pointer events.
-        MSG msg;
-        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
-        POINT at{};
-        ::GetCursorPos(&at);
-        if (at.x == x && at.y == y) {
-            if (++steady == 5) return;
-        } else {
-            if (steady > 0) ::SetCursorPos(x, y);
-            steady = 0;
-        }
-        ::Sleep(10);
-    }
-    ADD_FAILURE() << "the cursor did not stay at " << x << "," << y;
-}
-
 TEST_F(Launcher, DraggingMovesBothWindows)
 {
     Open();
@@ -132,13 +109,13 @@ TEST_F(Launcher, DraggingMovesBothWindows)
     POINT ptWas = {};
     ::GetCursorPos(&ptWas);
     // A move without the button held does nothing.
-    PlaceCursor(before.left + 45, before.top + 25);
+    testsupport::PlaceCursor(before.left + 45, before.top + 25);
     m_back->SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(45, 25));
     EXPECT_TRUE(SameRect(before, WindowRect(m_back->m_hWnd)));
 
     m_back->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     for (int step = 1; step <= 3; ++step) {
-        PlaceCursor(before.left + 5 + 10 * step, before.top + 5 + 7 * step);
+        testsupport::PlaceCursor(before.left + 5 + 10 * step, before.top + 5 + 7 * step);
         m_back->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5, 5));
         RECT expected = before;
         ::OffsetRect(&expected, 10 * step, 7 * step);

@@ -121,11 +121,6 @@ private:
     int m_w, m_h;
 };
 
-// Puts the real pointer at the screen point and returns once the system reports it there
-// steadily (the display takes moves asynchronously, and an older queued pointer event can
-// move it back once); a failure is added when it never settles.
-void PlaceCursor(int x, int y);
-
 // An input event handed straight to a control (no window needed).
 void SendEvent(SkinUI::CControlUI& control, int type, int x, int y);
 

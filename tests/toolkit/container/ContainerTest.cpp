@@ -222,6 +222,30 @@ TEST_F(ContainerTest, RemovalsBeforeAndAfterACleanupRoundAreAllReaped)
     EXPECT_TRUE(PumpUntil([] { return ProbeUI::s_destroyed == 40; }));
 }
 
+// A thread's posted-message queue holds 10,000 messages on Windows: a cleanup that posted one
+// wake per control would crowd out everything after it, the window's own WM_CLOSE included.
+TEST_F(ContainerTest, RemovingMoreChildrenThanAQueueHoldsPostsOneWakeAndTheWindowStillCloses)
+{
+    const int kChildren = 12000;
+    auto w = std::make_unique<ManagedWindow>();
+    CContainerUI* root = new CContainerUI;
+    w->Attach(root);
+    for (int i = 0; i < kChildren; i++) ASSERT_TRUE(root->Add(new ProbeUI));
+    root->RemoveAll();
+    EXPECT_EQ(0, ProbeUI::s_destroyed);
+
+    // Take the wakes off the queue without running them, then hand one back.
+    int nWakes = 0;
+    MSG msg;
+    while (::PeekMessageW(&msg, w->hwnd(), WM_APP + 1, WM_APP + 1, PM_REMOVE)) nWakes++;
+    EXPECT_EQ(1, nWakes);
+    ASSERT_TRUE(::PostMessageW(w->hwnd(), WM_APP + 1, 0, 0));
+    ASSERT_TRUE(::PostMessageW(w->hwnd(), WM_CLOSE, 0, 0));
+    const HWND hwnd = w->hwnd();
+    EXPECT_TRUE(PumpUntil([&] { return ProbeUI::s_destroyed == kChildren; }, 20000));
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(hwnd); }, 5000)) << "the posted close never arrived";
+}
+
 TEST_F(ContainerTest, RemoveAllWithoutAutoDestroyLeavesChildrenAlive)
 {
     ProbeUI a(L"a"), b(L"b");

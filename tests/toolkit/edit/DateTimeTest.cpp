@@ -2,6 +2,7 @@
 #include <commctrl.h>
 #include <string>
 #include "../basic/BasicTestUtil.h"
+#include "../../common/support/PlaceCursor.h"
 #include "controls/DateTimeUI.h"
 #include "core/DialogBuilder.h"
 
@@ -67,7 +68,7 @@ protected:
     // The native focus back to the window, with the pointer well away from the picker.
     void FocusAway()
     {
-        basictest::PlaceCursor(1000, 700);
+        testsupport::PlaceCursor(1000, 700);
         ::SetFocus(m_win.GetHWND());
         m_win.Pump();
     }
@@ -147,7 +148,7 @@ TEST_F(DateTimeTest, FocusLeavingWithThePointerOverThePickerClosesItWithTheDate)
         ASSERT_NE(hPicker, (HWND)NULL);
         RECT rc;
         ::GetWindowRect(hPicker, &rc);
-        basictest::PlaceCursor((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+        testsupport::PlaceCursor((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
         SYSTEMTIME picked = Date(2018, 5, 6);
         ::SendMessageW(hPicker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&picked));
         if (c.toolkitFocus)
@@ -161,7 +162,7 @@ TEST_F(DateTimeTest, FocusLeavingWithThePointerOverThePickerClosesItWithTheDate)
         m_win.pm().SetFocus(NULL);
         m_dt->SetText(L"");
     }
-    basictest::PlaceCursor(1000, 700);
+    testsupport::PlaceCursor(1000, 700);
 }
 
 // The drop-down calendar holds the picker open through focus losses (the month arrows say
@@ -196,7 +197,7 @@ TEST_F(DateTimeTest, DroppedCalendarKeepsThePickerOpenUntilTheToolkitFocusLeaves
         POINT pt = {};
         ASSERT_TRUE(CalendarPoint(hCalendar, c.hit, &pt));
         ::ClientToScreen(hCalendar, &pt);
-        basictest::PlaceCursor(pt.x, pt.y);
+        testsupport::PlaceCursor(pt.x, pt.y);
         EXPECT_EQ(::SendMessageW(hPicker, WM_KILLFOCUS, reinterpret_cast<WPARAM>(m_win.GetHWND()), 0), c.answer);
         m_win.Pump();
         EXPECT_TRUE(::IsWindow(hPicker));
@@ -210,7 +211,7 @@ TEST_F(DateTimeTest, DroppedCalendarKeepsThePickerOpenUntilTheToolkitFocusLeaves
     EXPECT_FALSE(::IsWindow(hPicker));
     EXPECT_EQ(m_dt->GetNativeWindow(), nullptr);
     EXPECT_STREQ(m_dt->GetText().GetData(), L"2017-08-09");
-    basictest::PlaceCursor(1000, 700);
+    testsupport::PlaceCursor(1000, 700);
 }
 
 TEST_F(DateTimeTest, DeleteClearsAndReopeningStartsTodayEscapeKeepsText)
@@ -257,7 +258,7 @@ TEST_F(DateTimeTest, DisabledOpensNoneHiddenClosesDestroyedTakesWindowAlong)
 
     HWND hPicker = OpenPicker();
     ASSERT_NE(hPicker, (HWND)NULL);
-    basictest::PlaceCursor(1000, 700);
+    testsupport::PlaceCursor(1000, 700);
     m_dt->SetVisible(false);
     m_win.Pump();
     EXPECT_FALSE(::IsWindow(hPicker));
