@@ -221,6 +221,8 @@ void CLoginDlg::OnBeforeNavigate2(IDispatch*, VARIANT* url, VARIANT*, VARIANT*, 
 
 void CLoginDlg::StartLoaderFromPage(const std::wstring& parameters)
 {
+    // After the login start the launcher only waits for its updater and tells the host.
+    if (m_launched) return;
     const std::wstring folder = GetCurrentModuleDirectory();
     ::MessageBoxW(nullptr, folder.c_str(), L"提示", MB_OK);
     const HINSTANCE started =
