@@ -57,9 +57,10 @@ def page_url(server):
     return server.url("/login.html")
 
 
-def add_launcher(folder, road_bin, server, hold=False):
+def add_launcher(folder, road_bin, server, hold=False, then=None):
     """Puts the scripted launcher, its skin and its settings into a game folder made by
-    rf.make_game_folder (whose [URL] name stays the instance name of both programs)."""
+    rf.make_game_folder (whose [URL] name stays the instance name of both programs). The page
+    calls "AppLogin"; then=(call, argument) makes a second call right after it."""
     shutil.copy(os.path.join(road_bin, LAUNCHER), folder)
     shutil.copytree(os.path.join(road_bin, "png"), os.path.join(folder, "png"), dirs_exist_ok=True)
     ini = os.path.join(folder, "ZelLogin.ini")
@@ -72,9 +73,17 @@ def add_launcher(folder, road_bin, server, hold=False):
         f.write(text.encode("gbk"))
     with open(os.path.join(folder, "road.txt"), "w", encoding="utf-8", newline="\n") as f:
         f.write("AppLogin\n%s\n" % json.dumps(APP_LOGIN, separators=(",", ":")))
+        if then:
+            f.write("%s\n%s\n" % then)
     if hold:
         open(os.path.join(folder, "hold"), "w").close()
     return folder
+
+
+def make_host_busy(folder, seconds):
+    """Has the host stand-in's window take no messages for a while, from now."""
+    with open(os.path.join(folder, "busy"), "w") as f:
+        f.write(str(seconds))
 
 
 def release_page(folder):
@@ -93,10 +102,11 @@ def start_road(driver, host, folder, timeout=180):
 
 class HostRecord:
     """What the host stand-in wrote: the launcher's process, its visible window counts in
-    order, the notices it got and the launcher's exit code (None while it runs)."""
+    order, the notices it got, the launcher's exit code (None while it runs) and the kind of
+    every line in order."""
 
     def __init__(self, folder):
-        self.pid, self.visible, self.notices, self.exit_code = None, [], [], None
+        self.pid, self.visible, self.notices, self.exit_code, self.events = None, [], [], None, []
         path = os.path.join(folder, "host.txt")
         lines = []
         if os.path.exists(path):
@@ -104,6 +114,7 @@ class HostRecord:
                 lines = f.read().splitlines()
         for line in lines:
             fields = line.split(" ")
+            self.events.append(fields[0])
             if fields[0] == "start":
                 self.pid = int(fields[1])
             elif fields[0] == "visible":
