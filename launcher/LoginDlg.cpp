@@ -225,6 +225,8 @@ void CLoginDlg::StartLoaderFromPage(const std::wstring& parameters)
     if (m_launched) return;
     const std::wstring folder = GetCurrentModuleDirectory();
     ::MessageBoxW(nullptr, folder.c_str(), L"提示", MB_OK);
+    // The page runs on while the box is up and may have logged in meanwhile.
+    if (m_launched) return;
     const HINSTANCE started =
         ::ShellExecuteW(nullptr, L"open", L"ZelLoader.exe", parameters.c_str(), folder.c_str(), SW_SHOWNORMAL);
     if (reinterpret_cast<INT_PTR>(started) > 32) EndProcessNow(0);
