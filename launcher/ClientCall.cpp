@@ -17,6 +17,12 @@ void ClientCallActions::LaunchLoader(const std::string& url)
     if (CLoginDlg* dialog = CLoginDlg::Current()) dialog->LaunchLoader(url);
 }
 
+bool ClientCallActions::LoaderLaunched()
+{
+    const CLoginDlg* dialog = CLoginDlg::Current();
+    return dialog && dialog->HasLaunched();
+}
+
 bool ClientCallActions::StartPageLoader(const std::wstring& parameters, const std::wstring& directory)
 {
     const HINSTANCE started =
@@ -84,6 +90,9 @@ HRESULT ClientCall::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VA
 
 void ClientCall::LoadGame(const std::wstring& text)
 {
+    // The watcher of the login start must see its updater end and tell the host: a page start
+    // now would end the launcher under it.
+    if (m_actions->LoaderLaunched()) return;
     // The page's text passes through the system code page like every other launcher string.
     const std::wstring parameters = AnsiToWide(FormatString("%s", WideToAnsi(text)));
     std::wstring directory(MAX_PATH, L'\0');

@@ -12,6 +12,11 @@ static_assert(sizeof(HostNotificationRecord) == 528, "the host reads exactly 528
 
 HostNotificationRecord MakeHostNotificationRecord();
 
-// Sends the record to `host` with `from` as wParam; nothing when `host` is null. A hung
-// host is given up after a few seconds instead of holding the launcher for ever.
-bool SendHostNotification(HWND host, HWND from);
+// How long a busy host may take to take the notice: it must still hear that the game
+// ended after a long load or save, but a host hung for good must not hold the launcher.
+const DWORD kHostAnswerBoundMs = 60000;
+
+// Sends the record to `host` with `from` as wParam, asking again while the host is too busy
+// to take it, until it does, its window goes or `boundMs` have passed; false when it was not
+// taken. Nothing when `host` is null.
+bool SendHostNotification(HWND host, HWND from, DWORD boundMs = kHostAnswerBoundMs);

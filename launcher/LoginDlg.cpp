@@ -221,8 +221,12 @@ void CLoginDlg::OnBeforeNavigate2(IDispatch*, VARIANT* url, VARIANT*, VARIANT*, 
 
 void CLoginDlg::StartLoaderFromPage(const std::wstring& parameters)
 {
+    // After the login start the launcher only waits for its updater and tells the host.
+    if (m_launched) return;
     const std::wstring folder = GetCurrentModuleDirectory();
     ::MessageBoxW(nullptr, folder.c_str(), L"提示", MB_OK);
+    // The page runs on while the box is up and may have logged in meanwhile.
+    if (m_launched) return;
     const HINSTANCE started =
         ::ShellExecuteW(nullptr, L"open", L"ZelLoader.exe", parameters.c_str(), folder.c_str(), SW_SHOWNORMAL);
     if (reinterpret_cast<INT_PTR>(started) > 32) EndProcessNow(0);

@@ -21,7 +21,8 @@ public:
 
     // Starts the updater with the login URL, watches it on a worker thread and hides both
     // windows. On failure it tells the player and ends the launcher. Only the first call
-    // starts anything: one updater, one watcher and one notification per launcher.
+    // starts anything: one updater, one watcher and one notification per launcher; the
+    // page's other two starts are ignored from then on.
     void LaunchLoader(const std::string& url);
     bool HasLaunched() const { return m_launched; }
     // True while the process with the updater's id is listed.

@@ -9,6 +9,10 @@
 //         copydata PID CLASS KIND SIZE CHILDREN HEX   a WM_COPYDATA: the process and class of
 //                                       the window named in wParam, dwData, cbData, how many
 //                                       processes that process started were still running, the bytes
+//         busy SECONDS                  a file "busy" appeared beside RECORD: the host window
+//                                       takes no messages for the SECONDS it holds (10 when
+//                                       it holds no number), once
+//         answering                     the host window takes messages again
 //         exit CODE                     PROGRAM ended
 //       and ends with PROGRAM's exit code.
 //   launcher_host shot PID FILE.bmp
@@ -17,6 +21,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -58,6 +63,17 @@ std::string NoticeLine(const road::HostWindow::Notice& notice)
            " " + std::to_string(notice.senderChildren) + " " + hex;
 }
 
+std::string ReadText(const std::wstring& path)
+{
+    std::string text;
+    if (FILE* f = ::_wfopen(path.c_str(), L"rb")) {
+        char buffer[64] = {};
+        text.assign(buffer, std::fread(buffer, 1, sizeof(buffer) - 1, f));
+        std::fclose(f);
+    }
+    return text;
+}
+
 int Host(const std::wstring& record, const std::wstring& program, const std::wstring& arguments)
 {
     RecordFile out(record);
@@ -73,10 +89,26 @@ int Host(const std::wstring& record, const std::wstring& program, const std::wst
 
     // Notices and window changes are written in the order they are seen; a notice always
     // arrives while the launcher still runs, since it is sent synchronously.
+    const std::wstring busyFile = record.substr(0, record.find_last_of(L"\\/") + 1) + L"busy";
+    enum { Answering, Busy, Answered } busy = Answering;
+    ULONGLONG busyUntil = 0;
     size_t written = 0;
     int visible = -1;
     for (bool running = true; running;) {
         running = launcher.Running();
+        if (busy == Answering && ::GetFileAttributesW(busyFile.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            const std::string text = ReadText(busyFile);
+            const int seconds = std::atoi(text.c_str()) > 0 ? std::atoi(text.c_str()) : 10;
+            host.Freeze();
+            busy = Busy;
+            busyUntil = ::GetTickCount64() + 1000ull * static_cast<ULONGLONG>(seconds);
+            out.Line("busy " + std::to_string(seconds));
+        }
+        if (busy == Busy && ::GetTickCount64() >= busyUntil) {
+            host.Thaw();
+            busy = Answered;
+            out.Line("answering");
+        }
         const int now = launcher.VisibleWindows();
         if (now != visible) out.Line("visible " + std::to_string(visible = now));
         const std::vector<road::HostWindow::Notice> notices = host.Notices();

@@ -10,8 +10,9 @@
 //   BackSysClose / ForeSysClose   the system menu's close command of either window
 // "fore.txt" gets the fore dialog's handle and "place.txt" the page's rectangle in the
 // dialog. A third line "Close" presses the close button after a call that returned (the
-// page stays); "Again" makes the same call a second time. While a file "hold" lies beside
-// the program the page waits, shown, until a file "go" appears there too.
+// page stays); "Again" makes the same call a second time; any other third line is a second
+// call, made right after the first, with the fourth line as its argument. While a file
+// "hold" lies beside the program the page waits, shown, until a file "go" appears there too.
 #include <windows.h>
 #include <oleauto.h>
 
@@ -85,11 +86,12 @@ void CALLBACK Drive(HWND, UINT, UINT_PTR timer, DWORD)
     ::KillTimer(nullptr, timer);
 
     std::ifstream script((GetCurrentModuleDirectory() + L"road.txt").c_str());
-    std::string call, argument, then;
+    std::string call, argument, then, thenArgument;
     std::getline(script, call);
     std::getline(script, argument);
     std::getline(script, then);
-    for (std::string* line : { &call, &argument, &then })
+    std::getline(script, thenArgument);
+    for (std::string* line : { &call, &argument, &then, &thenArgument })
         if (!line->empty() && line->back() == '\r') line->pop_back();
 
     std::ofstream((GetCurrentModuleDirectory() + L"fore.txt").c_str()) << reinterpret_cast<ULONG_PTR>(dialog->m_hWnd);
@@ -103,6 +105,7 @@ void CALLBACK Drive(HWND, UINT, UINT_PTR timer, DWORD)
 
     Page(call, FromUtf8(argument));
     if (then == "Again") Page(call, FromUtf8(argument));
+    if (!then.empty() && then != "Again" && then != "Close") Page(then, FromUtf8(thenArgument));
     if (call == "BackSysClose" || call == "ForeSysClose") {
         HWND target = call == "BackSysClose" ? ::GetParent(dialog->m_hWnd) : dialog->m_hWnd;
         ::SendMessageW(target, WM_SYSCOMMAND, SC_CLOSE, 0);

@@ -106,14 +106,19 @@ public:
         ::PostMessageW(m_window, WM_CLOSE, 0, 0);
         m_thread.join();
         ::CloseHandle(m_thaw);
+        ::CloseHandle(m_frozen);
     }
-    // A hung host: its thread stops taking messages until Thaw.
+    // A hung host: its thread stops taking messages until Thaw, from before this returns
+    // (a message sent meanwhile would otherwise be taken ahead of the posted freeze).
     void Freeze()
     {
         ::ResetEvent(m_thaw);
+        ::ResetEvent(m_frozen);
         ::PostMessageW(m_window, kFreeze, 0, 0);
+        ::WaitForSingleObject(m_frozen, 30000);
     }
     void Thaw() { ::SetEvent(m_thaw); }
+    HWND Window() const { return m_window; }
     std::wstring Switch() const
     {
         return L"--winid=" + std::to_wstring(static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(m_window)));
@@ -157,6 +162,7 @@ private:
             return TRUE;
         }
         if (message == kFreeze && self) {
+            ::SetEvent(self->m_frozen);
             ::WaitForSingleObject(self->m_thaw, INFINITE);
             return 0;
         }
@@ -189,6 +195,7 @@ private:
     procs::Starts m_before;
     std::thread m_thread;
     HANDLE m_thaw = ::CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    HANDLE m_frozen = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     HWND m_window = nullptr;
     std::mutex m_lock;
     std::vector<Notice> m_notices;

@@ -154,27 +154,33 @@ TEST(LauncherRoad, EnterAndEscapeReachThePageAndCloseNothing)
     EXPECT_EQ(1u, host.Notices().size());
 }
 
-TEST(LauncherRoad, ASecondLoginWhileTheUpdaterRunsStartsNothingMore)
+TEST(LauncherRoad, AnotherStartWhileTheUpdaterRunsStartsNothingMore)
 {
-    CaseFolder folder(L"applogin-twice");
-    folder.Copy(L"LoginRoad.exe");
-    folder.Copy(L"ZelLoader.exe");
-    folder.Script("AppLogin", R"({"uid":"5"})");
-    std::ofstream(folder.File(L"road.txt").c_str(), std::ios::app) << "Again\n";
-    folder.Touch(L"linger");
-    HostWindow host;
+    // Each of the page's three starts made right after the login start.
+    const char* const thens[][2] = { { "Again", "" },
+                                     { "LoadGame", "abc" },
+                                     { "BeforeNavigate2", "app://loadgame|abc|" } };
+    for (const auto& then : thens) {
+        CaseFolder folder(L"applogin-then-" + FromUtf8(then[0]));
+        folder.Copy(L"LoginRoad.exe");
+        folder.Copy(L"ZelLoader.exe");
+        folder.Script("AppLogin", R"({"uid":"5"})");
+        std::ofstream(folder.File(L"road.txt").c_str(), std::ios::app) << then[0] << "\n" << then[1] << "\n";
+        folder.Touch(L"linger");
+        HostWindow host;
 
-    Child launcher(folder.File(L"LoginRoad.exe"), host.Switch(), folder.Path());
-    ASSERT_TRUE(launcher.Started());
-    ASSERT_TRUE(WaitFor(folder.File(L"loader-args.txt"))) << "the updater was not started";
-    ::Sleep(500);
-    EXPECT_TRUE(launcher.Running());
-    EXPECT_TRUE(host.Notices().empty());
+        Child launcher(folder.File(L"LoginRoad.exe"), host.Switch(), folder.Path());
+        ASSERT_TRUE(launcher.Started());
+        ASSERT_TRUE(WaitFor(folder.File(L"loader-args.txt"))) << "the updater was not started";
+        ::Sleep(500);
+        EXPECT_TRUE(launcher.Running()) << then[0];
+        EXPECT_TRUE(host.Notices().empty()) << then[0];
 
-    folder.Touch(L"release");
-    EXPECT_EQ(0u, launcher.Wait());
-    EXPECT_EQ("start\n", ReadFile(folder.File(L"starts.log")));
-    EXPECT_EQ(1u, host.Notices().size());
+        folder.Touch(L"release");
+        EXPECT_EQ(0u, launcher.Wait()) << then[0];
+        EXPECT_EQ("start\n", ReadFile(folder.File(L"starts.log"))) << then[0];
+        EXPECT_EQ(1u, host.Notices().size()) << then[0];
+    }
 }
 
 TEST(LauncherRoad, WithoutAHostWindowTheLauncherStillEndsAfterTheUpdater)
@@ -261,9 +267,12 @@ TEST(LauncherRoad, AHungHostDoesNotHoldTheLauncher)
     host.Freeze();
     Child launcher(folder.File(L"LoginRoad.exe"), host.Switch(), folder.Path());
     ASSERT_TRUE(launcher.Started());
-    // The host stays hung until the launcher has ended.
-    EXPECT_EQ(0u, launcher.Wait());
+    // The host stays hung until the launcher has ended: the notice is given up after its
+    // bound, and the launcher ends as it would have after a notice.
+    EXPECT_EQ(0u, launcher.Wait(kHostAnswerBoundMs + 90000));
     host.Thaw();
+    ::Sleep(500);
+    EXPECT_TRUE(host.Notices().empty());
 }
 
 TEST(LauncherRoad, SystemMenuCloseNotifiesFromTheBackWindowOnly)

@@ -1,9 +1,12 @@
-// The watcher's view of the updater: by its handle when there is one, else by its id.
+// The watcher's view of the updater (by its handle when there is one, else by its id) and
+// the notice it leaves with the host window.
 #include <gtest/gtest.h>
 
 #include <thread>
 
+#include "HostNotification.h"
 #include "LoaderWatch.h"
+#include "RoadPrograms.h"
 
 namespace {
 
@@ -68,6 +71,44 @@ TEST(LoaderWatch, WaitReturnsOnceTheUpdaterHasGone)
     WaitForLoader(watch);
     EXPECT_TRUE(ended);
     ender.join();
+}
+
+TEST(HostNotice, ABusyHostGetsTheNoticeOnceWhenItAnswers)
+{
+    // Busy for longer than a hung window is given before it counts as hung.
+    road::HostWindow host;
+    host.Freeze();
+    std::thread thaw([&] {
+        ::Sleep(6000);
+        host.Thaw();
+    });
+    HWND window = host.Window();
+    const bool taken = SendHostNotification(window, nullptr, 60000);
+    thaw.join();
+    EXPECT_TRUE(taken);
+    ::Sleep(500); // a second copy, were one queued, would be taken by now
+    EXPECT_EQ(1u, host.Notices().size());
+}
+
+TEST(HostNotice, AHostHungPastTheBoundOrGoneIsGivenUp)
+{
+    {
+        road::HostWindow host;
+        host.Freeze();
+        HWND window = host.Window();
+        EXPECT_FALSE(SendHostNotification(window, nullptr, 2000));
+        // The notice given up is not taken late either.
+        host.Thaw();
+        ::Sleep(500);
+        EXPECT_TRUE(host.Notices().empty());
+    }
+    HWND gone = nullptr;
+    {
+        road::HostWindow host;
+        gone = host.Window();
+    }
+    // Given up at once: waiting out a ten-minute bound would outlast the test's time limit.
+    EXPECT_FALSE(SendHostNotification(gone, nullptr, 600000));
 }
 
 } // namespace

@@ -24,7 +24,6 @@ APP_LOGIN = {"uid": "10001", "platform": "pc", "gkey": "g", "server_id": "1", "t
              "is_adult": "1", "type": "a", "callback_info": "cb", "sign": "sg"}
 SWITCHES = "--token=t --source=s --serverid=1 --fcext=x --fileparam=f"
 PAGE_QUERY = "?token=t&source=s&serverid=1&fcext=x&fileparam=f"
-PLACES = (("Webpos", (10, 40, 780, 520)), ("Minpos", (740, 5, 24, 24)), ("Clospos", (770, 5, 24, 24)))
 LAUNCHER = "LoginRoad.exe"
 PAGE_COLOUR = (250, 250, 250)  # what the stand-in page paints
 
@@ -57,24 +56,42 @@ def page_url(server):
     return server.url("/login.html")
 
 
-def add_launcher(folder, road_bin, server, hold=False):
-    """Puts the scripted launcher, its skin and its settings into a game folder made by
-    rf.make_game_folder (whose [URL] name stays the instance name of both programs)."""
+def ready_folder(road_bin):
+    """The build's ready folder (road_bin is <build>/tests/launcher/road-bin)."""
+    return os.path.normpath(os.path.join(road_bin, "..", "..", "..", "ready"))
+
+
+def add_launcher(folder, road_bin, server, hold=False, then=None):
+    """Puts the scripted launcher, its skin and the ready folder's sample settings as they ship
+    into a game folder made by rf.make_game_folder (whose [URL] name stays the instance name of
+    both programs). The sample's login page must lie on the release server. The page calls
+    "AppLogin"; then=(call, argument) makes a second call right after it."""
     shutil.copy(os.path.join(road_bin, LAUNCHER), folder)
     shutil.copytree(os.path.join(road_bin, "png"), os.path.join(folder, "png"), dirs_exist_ok=True)
     ini = os.path.join(folder, "ZelLogin.ini")
     with open(ini, "rb") as f:
         name = f.read().decode("gbk").split("name=", 1)[1].split("\r\n", 1)[0]
-    text = "[URL]\r\nname=%s\r\ngame_url=%s\r\n" % (name, page_url(server))
-    for section, (x, y, w, h) in PLACES:
-        text += "[%s]\r\nx=%d\r\ny=%d\r\nw=%d\r\nh=%d\r\n" % (section, x, y, w, h)
+    with open(os.path.join(ready_folder(road_bin), "ZelLogin.ini"), "rb") as f:
+        lines = f.read().decode("gbk").split("\r\n")
+    if "game_url=" + page_url(server) not in lines:
+        raise RuntimeError("the ready folder's ZelLogin.ini does not name the login page %s: %r"
+                           % (page_url(server), lines))
+    lines = ["name=" + name if line.startswith("name=") else line for line in lines]
     with open(ini, "wb") as f:
-        f.write(text.encode("gbk"))
+        f.write("\r\n".join(lines).encode("gbk"))
     with open(os.path.join(folder, "road.txt"), "w", encoding="utf-8", newline="\n") as f:
         f.write("AppLogin\n%s\n" % json.dumps(APP_LOGIN, separators=(",", ":")))
+        if then:
+            f.write("%s\n%s\n" % then)
     if hold:
         open(os.path.join(folder, "hold"), "w").close()
     return folder
+
+
+def make_host_busy(folder, seconds):
+    """Has the host stand-in's window take no messages for a while, from now."""
+    with open(os.path.join(folder, "busy"), "w") as f:
+        f.write(str(seconds))
 
 
 def release_page(folder):
@@ -93,10 +110,11 @@ def start_road(driver, host, folder, timeout=180):
 
 class HostRecord:
     """What the host stand-in wrote: the launcher's process, its visible window counts in
-    order, the notices it got and the launcher's exit code (None while it runs)."""
+    order, the notices it got, the launcher's exit code (None while it runs) and the kind of
+    every line in order."""
 
     def __init__(self, folder):
-        self.pid, self.visible, self.notices, self.exit_code = None, [], [], None
+        self.pid, self.visible, self.notices, self.exit_code, self.events = None, [], [], None, []
         path = os.path.join(folder, "host.txt")
         lines = []
         if os.path.exists(path):
@@ -104,6 +122,7 @@ class HostRecord:
                 lines = f.read().splitlines()
         for line in lines:
             fields = line.split(" ")
+            self.events.append(fields[0])
             if fields[0] == "start":
                 self.pid = int(fields[1])
             elif fields[0] == "visible":

@@ -34,10 +34,10 @@ class LauncherRoad(test_road.RoadCase):
             super().setUp()
 
     # -- helpers ------------------------------------------------------------------------------
-    def launcher_folder(self, name="app", installed="1.0", hold=False):
+    def launcher_folder(self, name="app", installed="1.0", hold=False, then=None):
         folder = self.folder(name, installed)
         self.driver.updater = os.path.join(folder, "ZelLoader.exe")
-        return lr.add_launcher(folder, ROAD_BIN, self.server, hold)
+        return lr.add_launcher(folder, ROAD_BIN, self.server, hold, then)
 
     def game_record(self, folder, timeout=90):
         """The game's first two lines once both are written whole."""
@@ -186,6 +186,41 @@ class LauncherRoad(test_road.RoadCase):
         self.assert_one_notice(host)
         self.assertNotIn("/pkg/game_v2.7z", [r["path"] for r in self.server.requests])
         self.assertEqual(rf.read_version(folder), "2.0")
+
+    def test_page_start_after_the_login(self):
+        # The page's other two starts right after "AppLogin" start nothing: the launcher waits
+        # for the one updater it started and tells the host once, after it has ended.
+        for call, argument in (("LoadGame", "abc"), ("BeforeNavigate2", "app://loadgame|abc|")):
+            with self.subTest(call):
+                self.server.requests.clear()
+                self.serve()
+                folder = self.launcher_folder(name=call, installed="2.0", then=(call, argument))
+                started = self.start_road(folder)
+                self.assertIsNotNone(self.game_record(folder), "the game was not started")
+                self.assert_hidden_while_the_game_runs(folder)
+                self.quit_game(folder)
+                result, host, boxes = self.finish_road(folder, started)
+                self.assertEqual((boxes, result.exit_code, host.exit_code), ([], 0, 0), result)
+                self.assertEqual(result.exits[self.updater_of(result, host)], 0, result)
+                self.assert_one_notice(host)
+                self.assertEqual(len(self.server.requests_for(rf.LOGIN_PATH)), 1)
+
+    def test_busy_host(self):
+        # The host takes no messages for ten seconds from just before the game ends: the
+        # notice waits for it and arrives once, after the updater has ended.
+        self.serve()
+        folder = self.launcher_folder(installed="2.0")
+        started = self.start_road(folder)
+        self.assertIsNotNone(self.game_record(folder), "the game was not started")
+        self.assert_hidden_while_the_game_runs(folder)
+        lr.make_host_busy(folder, 10)
+        self.assertTrue(rf.wait_for(lambda: "busy" in self.host(folder).events, 30), self.host(folder))
+        self.quit_game(folder)
+        result, host, boxes = self.finish_road(folder, started)
+        self.assertEqual((boxes, result.exit_code, host.exit_code), ([], 0, 0), result)
+        self.assertEqual(result.exits[self.updater_of(result, host)], 0, result)
+        self.assert_one_notice(host)
+        self.assertLess(host.events.index("answering"), host.events.index("copydata"), host)
 
     def test_self_replacement(self):
         # The first reply names a newer updater: the first process puts it in its place,
