@@ -15,6 +15,9 @@ HostNotificationRecord MakeHostNotificationRecord();
 // How long a busy host may take to take the notice: it must still hear that the game
 // ended after a long load or save, but a host hung for good must not hold the launcher.
 const DWORD kHostAnswerBoundMs = 60000;
+// The player's close waits on the window's own thread, which must not freeze for a minute
+// behind a host that does not answer.
+const DWORD kHostCloseBoundMs = 5000;
 
 // Sends the record to `host` with `from` as wParam, asking again while the host is too busy
 // to take it, until it does, its window goes or `boundMs` have passed; false when it was not

@@ -318,7 +318,7 @@ bool CLoginDlg::IsLoaderRunning() const
 
 void CLoginDlg::NotifyHostWindow()
 {
-    SendHostNotification(m_hostWindow, m_hWnd);
+    SendHostNotification(m_hostWindow, m_hWnd, kHostCloseBoundMs);
 }
 
 std::string BuildPageAddress(const std::string& gameUrl, const LauncherSwitches& switches)

@@ -27,7 +27,8 @@ public:
     bool HasLaunched() const { return m_launched; }
     // True while the process with the updater's id is listed.
     bool IsLoaderRunning() const;
-    // WM_COPYDATA to the host window; nothing when the host handle is 0.
+    // WM_COPYDATA to the host window when the player closes the launcher; nothing when the
+    // host handle is 0.
     void NotifyHostWindow();
 
     const std::string& PageAddress() const { return m_pageAddress; }
