@@ -128,6 +128,8 @@ public:
     bool AttachDialog(CControlUI* pControl);
     bool InitControls(CControlUI* pControl, CControlUI* pParent = NULL);
     void ReapObjects(CControlUI* pControl);
+    // A control that goes: its own manager and every other manager of this thread forget it.
+    static void ReapEverywhere(CControlUI* pControl, CPaintManagerUI* pOwnManager);
     void AddDelayedCleanup(CControlUI* pControl);
 
     // Layout and painting.
