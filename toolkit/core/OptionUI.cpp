@@ -91,14 +91,20 @@ void COptionUI::Selected(bool bSelected)
                 if (pOption != NULL && pOption != this) pOption->Selected(false);
             }
         }
+        // A notifier may close and delete the window, and this option with it.
+        CControlLifeGuard guard(this);
         m_pManager->SendNotify(this, L"selectchanged");
+        if (!guard.Alive()) return;
     }
     Invalidate();
 }
 
 bool COptionUI::Activate()
 {
+    CControlLifeGuard guard(this);
     if (!CButtonUI::Activate()) return false;
+    // The "click" notifier may have deleted the window and this option.
+    if (!guard.Alive()) return true;
     if (!m_sGroupName.IsEmpty())
         Selected(true);
     else
