@@ -33,7 +33,10 @@ void COptionUI::JoinGroup()
 
 void COptionUI::LeaveGroup()
 {
-    if (m_pGroupManager != NULL && !m_sGroupName.IsEmpty()) m_pGroupManager->RemoveOptionGroup(m_sGroupName, this);
+    // The group may belong to a window that has gone meanwhile (a combo's drop-down takes
+    // its rows into groups of its own, and its manager dies when it closes).
+    if (m_pGroupManager != NULL && !m_sGroupName.IsEmpty() && CPaintManagerUI::IsThreadManager(m_pGroupManager))
+        m_pGroupManager->RemoveOptionGroup(m_sGroupName, this);
     m_pGroupManager = NULL;
 }
 

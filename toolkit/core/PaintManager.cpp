@@ -151,6 +151,12 @@ void CPaintManagerUI::ReapEverywhere(CControlUI* pControl, CPaintManagerUI* pOwn
     }
 }
 
+bool CPaintManagerUI::IsThreadManager(const CPaintManagerUI* pManager)
+{
+    return pManager != NULL && t_pThreadManagers != NULL &&
+           t_pThreadManagers->Find(const_cast<CPaintManagerUI*>(pManager)) >= 0;
+}
+
 void CPaintManagerUI::DropOffscreen()
 {
     if (m_hDcOffscreen != NULL) ::DeleteDC(m_hDcOffscreen);

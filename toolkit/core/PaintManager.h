@@ -130,6 +130,8 @@ public:
     void ReapObjects(CControlUI* pControl);
     // A control that goes: its own manager and every other manager of this thread forget it.
     static void ReapEverywhere(CControlUI* pControl, CPaintManagerUI* pOwnManager);
+    // Whether the manager exists and was made on this thread (until its destruction begins).
+    static bool IsThreadManager(const CPaintManagerUI* pManager);
     void AddDelayedCleanup(CControlUI* pControl);
 
     // Layout and painting.

@@ -215,6 +215,21 @@ TEST_F(OptionTest, DeletedMembersLeaveTheirGroup)
     EXPECT_FALSE(m_opt[1]->IsSelected());
 }
 
+TEST(OptionManager, AGroupOfAManagerThatIsGoneIsLeftAlone)
+{
+    // The option joined a group of a window that closed before it (as a drop-down's rows
+    // do); leaving the group later must not reach the freed manager.
+    COptionUI o;
+    o.SetGroup(L"g");
+    painttest::Poisoned<CPaintManagerUI>* pm = new painttest::Poisoned<CPaintManagerUI>;
+    o.SetManager(pm, NULL, true);
+    ASSERT_EQ(1, pm->GetOptionGroup(L"g")->GetSize());
+    o.SetManager(NULL, NULL, false);
+    delete pm;
+    o.SetGroup(L"h");
+    EXPECT_STREQ(L"h", o.GetGroup());
+}
+
 TEST(OptionNoManager, GettersAndSelectionWithoutAWindow)
 {
     COptionUI o;
