@@ -362,6 +362,8 @@ private:
 
     // Answers false when the manager was destroyed meanwhile.
     bool DeliverAsyncNotifications();
+    // Takes the focus away ("killfocus"); answers false when the manager was destroyed.
+    bool DropFocus(CControlUI* pNext);
     void OnPaint();
     void LayoutTree(const RECT& rcClient);
     void PaintLayered(const PAINTSTRUCT& ps, const RECT& rcClient);

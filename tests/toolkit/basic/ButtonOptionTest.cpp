@@ -392,6 +392,52 @@ TEST(NotifierClosesTheWindow, ClickAndSelectChangedLeaveTheControlAlone)
         ::SendMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
         EXPECT_TRUE(gone);
         EXPECT_FALSE(::IsWindow(hwnd));
+        EXPECT_TRUE(painttest::PoisonIntact()) << "written after it was freed";
+        painttest::PumpMessages();
+    }
+}
+
+TEST(NotifierClosesTheWindow, FocusChangesStopWithTheWindow)
+{
+    // The window goes on "setfocus" or "killfocus"; the focus move that sent it, and the
+    // activation of an Alt shortcut after it, must not go on in freed memory.
+    struct Row {
+        const char* what;
+        LPCWSTR closeOn;
+        void (*drive)(HWND);
+    } rows[] = {
+        { "Alt shortcut, setfocus", L"setfocus",
+          [](HWND hwnd) {
+              MSG msg = { hwnd, WM_SYSCHAR, 'g', 0, 0, { 0, 0 } };
+              CPaintManagerUI::TranslateMessage(&msg);
+          } },
+        { "the first paint's move onto the first tab stop, setfocus", L"setfocus",
+          [](HWND hwnd) {
+              ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+              ::UpdateWindow(hwnd);
+          } },
+        { "click on the other button, killfocus", L"killfocus",
+          [](HWND hwnd) {
+              ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+              ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(70, 20));
+          } },
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        CButtonUI* first = new painttest::Poisoned<CButtonUI>;
+        first->ApplyAttributeList(L"float=\"true\" pos=\"0,0,40,40\" shortcut=\"G\"");
+        CButtonUI* second = new painttest::Poisoned<CButtonUI>;
+        second->ApplyAttributeList(L"float=\"true\" pos=\"50,0,90,40\"");
+        CContainerUI* root = new painttest::Poisoned<CContainerUI>;
+        root->Add(first);
+        root->Add(second);
+        bool gone = false;
+        HWND hwnd = (new ClosingWindow(r.closeOn, &gone))->Open(root);
+        ASSERT_TRUE(hwnd != NULL);
+        r.drive(hwnd);
+        EXPECT_TRUE(gone);
+        EXPECT_FALSE(::IsWindow(hwnd));
+        EXPECT_TRUE(painttest::PoisonIntact()) << "written after it was freed";
         painttest::PumpMessages();
     }
 }
