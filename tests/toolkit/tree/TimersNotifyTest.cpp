@@ -1,7 +1,5 @@
 #include <windows.h>
 #include <gtest/gtest.h>
-#include <cstdlib>
-#include <cstring>
 #include <new>
 #include <string>
 #include "core/ControlUI.h"
@@ -17,15 +15,11 @@ using namespace treetest;
 
 namespace {
 
-// Objects of these tests are wiped when freed, so that a use after free reads garbage and
-// fails loudly instead of passing by luck.
+// Objects of these tests are wiped when freed and never reused, so that a use after free
+// reads garbage and fails loudly instead of passing by luck.
 struct Poisoned {
-    static void* operator new(size_t n) { return std::malloc(n); }
-    static void operator delete(void* p, size_t n)
-    {
-        std::memset(p, 0xDD, n);
-        std::free(p);
-    }
+    static void* operator new(size_t n) { return painttest::PoisonArenaAlloc(n); }
+    static void operator delete(void* p, size_t n) { painttest::PoisonArenaFree(p, n); }
 };
 
 struct Tree {
