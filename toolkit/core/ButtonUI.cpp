@@ -33,9 +33,10 @@ bool CButtonUI::Activate()
 {
     if (!CControlUI::Activate()) return false;
     if (m_pManager != NULL) {
-        // A handler may remove this button; the delayed destroy keeps it alive until the
-        // message has been handled, so it may still be used below.
+        // A notifier may close and delete the window, and this button with it.
+        CControlLifeGuard guard(this);
         m_pManager->SendNotify(this, L"click");
+        if (!guard.Alive()) return true;
         BindTriggerTabSel();
     }
     return true;
@@ -90,7 +91,11 @@ void CButtonUI::DoEvent(TEventUI& event)
         return;
     case UIEVENT_LBUTTONUP:
         if (m_uButtonState & UISTATE_CAPTURED) {
-            if (::PtInRect(&m_rcItem, event.mousePos)) Activate();
+            if (::PtInRect(&m_rcItem, event.mousePos)) {
+                CControlLifeGuard guard(this);
+                Activate();
+                if (!guard.Alive()) return;
+            }
             m_uButtonState &= ~(UISTATE_PUSHED | UISTATE_CAPTURED);
             Invalidate();
         }

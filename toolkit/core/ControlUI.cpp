@@ -55,7 +55,37 @@ CControlUI::CControlUI()
 CControlUI::~CControlUI()
 {
     if (destroyHandlers) destroyHandlers(this);
-    if (m_pManager != NULL) m_pManager->ReapObjects(this);
+    // Every manager of this thread, not only the current one: a manager keeps what it was
+    // given while the control had it (the builder clears the manager after configuring).
+    CPaintManagerUI::ReapEverywhere(this, m_pManager);
+    CControlLifeGuard::ControlGone(this);
+}
+
+// ---- life guards ----
+
+namespace {
+
+// The innermost guard of this thread; each guard links to the one made before it.
+thread_local CControlLifeGuard* t_pInnermostGuard = NULL;
+
+} // namespace
+
+CControlLifeGuard::CControlLifeGuard(const CControlUI* pControl)
+    : m_pControl(pControl), m_pOuter(t_pInnermostGuard)
+{
+    t_pInnermostGuard = this;
+}
+
+CControlLifeGuard::~CControlLifeGuard()
+{
+    t_pInnermostGuard = m_pOuter;
+}
+
+void CControlLifeGuard::ControlGone(const CControlUI* pControl)
+{
+    for (CControlLifeGuard* p = t_pInnermostGuard; p != NULL; p = p->m_pOuter) {
+        if (p->m_pControl == pControl) p->m_pControl = NULL;
+    }
 }
 
 // ---- identity ----

@@ -254,4 +254,22 @@ protected:
     RECT m_rcBorderSize;
 };
 
+// Tells a control's own code whether the control still exists after a call that may have
+// destroyed it: a notifier may close and delete the window, and with it the whole tree.
+// Guards live on the stack of the thread that owns the control.
+class SKINUI_API CControlLifeGuard {
+public:
+    explicit CControlLifeGuard(const CControlUI* pControl);
+    ~CControlLifeGuard();
+    CControlLifeGuard(const CControlLifeGuard&) = delete;
+    CControlLifeGuard& operator=(const CControlLifeGuard&) = delete;
+    bool Alive() const { return m_pControl != NULL; }
+    // Run by the control's destructor.
+    static void ControlGone(const CControlUI* pControl);
+
+private:
+    const CControlUI* m_pControl;
+    CControlLifeGuard* m_pOuter;
+};
+
 } // namespace SkinUI

@@ -273,6 +273,18 @@ void CDialogBuilder::ApplyAttributes(CMarkupNode& node, CControlUI* pControl)
     for (int i = 0; i < nAttributes; ++i) pControl->SetAttribute(node.GetAttributeName(i), node.GetAttributeValue(i));
 }
 
+void CDialogBuilder::Configure(CMarkupNode& node, CControlUI* pControl, CPaintManagerUI* pManager)
+{
+    // The manager's default list for the element name, then the element's own attributes.
+    if (pManager != NULL) {
+        pControl->SetManager(pManager, NULL, false);
+        LPCTSTR pDefaultAttributes = pManager->GetDefaultAttributeList(node.GetName());
+        if (pDefaultAttributes != NULL) pControl->ApplyAttributeList(pDefaultAttributes);
+    }
+    ApplyAttributes(node, pControl);
+    if (pManager != NULL) pControl->SetManager(NULL, NULL, false);
+}
+
 bool CDialogBuilder::IsBuilding(const CSkinString& sSource) const
 {
     for (const CDialogBuilder* p = this; p != NULL; p = p->m_pOuter) {
@@ -374,7 +386,13 @@ CControlUI* CDialogBuilder::_Parse(CMarkupNode* pRoot, CControlUI* pParent, CPai
         // 1. Children are complete before their parent is linked or configured.
         if (node.HasChildren()) _Parse(&node, pControl, pManager);
 
-        // 2. Link to the parent.
+        // 2. A parent that is already in a window initialises what it takes, names included:
+        // there the control must be configured before it is linked, or it would be set up
+        // without its attributes and left without its manager.
+        const bool bLiveParent = pParent != NULL && pParent->GetManager() != NULL;
+        if (bLiveParent) Configure(node, pControl, pManager);
+
+        // 3. Link to the parent.
         if (pParent != NULL) {
             LPVOID pParentNode = pParent->GetInterface(L"TreeNode");
             const SkinTreeNodeLinks& links = GetSkinTreeNodeLinks();
@@ -399,15 +417,9 @@ CControlUI* CDialogBuilder::_Parse(CMarkupNode* pRoot, CControlUI* pParent, CPai
             }
         }
 
-        // 3. The manager's default list for the element name, then the element's own.
-        if (pManager != NULL) {
-            pControl->SetManager(pManager, NULL, false);
-            LPCTSTR pDefaultAttributes = pManager->GetDefaultAttributeList(pstrClass);
-            if (pDefaultAttributes != NULL) pControl->ApplyAttributeList(pDefaultAttributes);
-        }
-        ApplyAttributes(node, pControl);
-        // 4. The final links are made when the tree is attached to the window.
-        if (pManager != NULL) pControl->SetManager(NULL, NULL, false);
+        // 4. Elsewhere the control is configured once linked; the final links are made when
+        // the tree is attached to the window.
+        if (!bLiveParent) Configure(node, pControl, pManager);
 
         if (pReturn == NULL)
             pReturn = pControl;

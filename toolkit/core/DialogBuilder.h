@@ -79,6 +79,8 @@ private:
     CControlUI* BuildTreeNode(CMarkupNode& node, CControlUI* pParent, CPaintManagerUI* pManager, bool& bEndLevel);
     CControlUI* CreateFromName(LPCTSTR pstrClass);
     static void ApplyAttributes(CMarkupNode& node, CControlUI* pControl);
+    // Defaults and attributes, with the manager set for as long as they are applied.
+    static void Configure(CMarkupNode& node, CControlUI* pControl, CPaintManagerUI* pManager);
     bool IsBuilding(const CSkinString& sSource) const;
 
     CMarkup m_xml;

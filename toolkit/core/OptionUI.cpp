@@ -33,7 +33,10 @@ void COptionUI::JoinGroup()
 
 void COptionUI::LeaveGroup()
 {
-    if (m_pGroupManager != NULL && !m_sGroupName.IsEmpty()) m_pGroupManager->RemoveOptionGroup(m_sGroupName, this);
+    // The group may belong to a window that has gone meanwhile (a combo's drop-down takes
+    // its rows into groups of its own, and its manager dies when it closes).
+    if (m_pGroupManager != NULL && !m_sGroupName.IsEmpty() && CPaintManagerUI::IsThreadManager(m_pGroupManager))
+        m_pGroupManager->RemoveOptionGroup(m_sGroupName, this);
     m_pGroupManager = NULL;
 }
 
@@ -91,14 +94,20 @@ void COptionUI::Selected(bool bSelected)
                 if (pOption != NULL && pOption != this) pOption->Selected(false);
             }
         }
+        // A notifier may close and delete the window, and this option with it.
+        CControlLifeGuard guard(this);
         m_pManager->SendNotify(this, L"selectchanged");
+        if (!guard.Alive()) return;
     }
     Invalidate();
 }
 
 bool COptionUI::Activate()
 {
+    CControlLifeGuard guard(this);
     if (!CButtonUI::Activate()) return false;
+    // The "click" notifier may have deleted the window and this option.
+    if (!guard.Alive()) return true;
     if (!m_sGroupName.IsEmpty())
         Selected(true);
     else

@@ -34,6 +34,28 @@ void InitProcessOnce()
     ::LoadLibraryW(L"msimg32.dll");
 }
 
+// The managers made on this thread, so that a control that goes can be forgotten by every
+// manager it was ever given (a manager is used only on the thread that made it). The list
+// exists while the thread has managers.
+thread_local CStdPtrArray* t_pThreadManagers = NULL;
+
+void LinkThreadManager(CPaintManagerUI* pManager)
+{
+    if (t_pThreadManagers == NULL) t_pThreadManagers = new CStdPtrArray;
+    t_pThreadManagers->Add(pManager);
+}
+
+void UnlinkThreadManager(CPaintManagerUI* pManager)
+{
+    if (t_pThreadManagers == NULL) return;
+    const int i = t_pThreadManagers->Find(pManager);
+    if (i >= 0) t_pThreadManagers->Remove(i);
+    if (t_pThreadManagers->IsEmpty()) {
+        delete t_pThreadManagers;
+        t_pThreadManagers = NULL;
+    }
+}
+
 } // namespace
 
 CPaintManagerUI::CPaintManagerUI()
@@ -48,6 +70,7 @@ CPaintManagerUI::CPaintManagerUI()
       m_dwDefaultLinkHoverFontColor(0xFFD3215F), m_dwDefaultSelectedBkColor(0xFFBAE4FF)
 {
     InitProcessOnce();
+    LinkThreadManager(this);
     m_pLifeToken->refs = 1;
     m_pLifeToken->alive = true;
     ::SetRectEmpty(&m_rcLayeredUpdate);
@@ -83,6 +106,8 @@ CPaintManagerUI::~CPaintManagerUI()
     // Deliveries running further up the stack (a notifier closed the window) stop at once.
     // Messages arriving while the members go are not handled any more.
     m_pLifeToken->alive = false;
+    // What this manager deletes below is reaped through the controls' own manager link.
+    UnlinkThreadManager(this);
     // Queued controls and notifications go first and their lists are emptied at once:
     // deleting the root reaps every control, and reaping walks these lists.
     RunDelayedCleanup();
@@ -114,6 +139,22 @@ CPaintManagerUI::~CPaintManagerUI()
     m_shadow.Destroy();
     if (--m_pLifeToken->refs == 0) delete m_pLifeToken;
     m_pLifeToken = NULL;
+}
+
+void CPaintManagerUI::ReapEverywhere(CControlUI* pControl, CPaintManagerUI* pOwnManager)
+{
+    if (pOwnManager != NULL) pOwnManager->ReapObjects(pControl);
+    // Reaping only clears pointers and stops timers: no manager is added or removed meanwhile.
+    for (int i = 0; t_pThreadManagers != NULL && i < t_pThreadManagers->GetSize(); i++) {
+        CPaintManagerUI* pManager = static_cast<CPaintManagerUI*>(t_pThreadManagers->GetAt(i));
+        if (pManager != pOwnManager) pManager->ReapObjects(pControl);
+    }
+}
+
+bool CPaintManagerUI::IsThreadManager(const CPaintManagerUI* pManager)
+{
+    return pManager != NULL && t_pThreadManagers != NULL &&
+           t_pThreadManagers->Find(const_cast<CPaintManagerUI*>(pManager)) >= 0;
 }
 
 void CPaintManagerUI::DropOffscreen()

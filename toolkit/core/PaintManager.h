@@ -128,6 +128,10 @@ public:
     bool AttachDialog(CControlUI* pControl);
     bool InitControls(CControlUI* pControl, CControlUI* pParent = NULL);
     void ReapObjects(CControlUI* pControl);
+    // A control that goes: its own manager and every other manager of this thread forget it.
+    static void ReapEverywhere(CControlUI* pControl, CPaintManagerUI* pOwnManager);
+    // Whether the manager exists and was made on this thread (until its destruction begins).
+    static bool IsThreadManager(const CPaintManagerUI* pManager);
     void AddDelayedCleanup(CControlUI* pControl);
 
     // Layout and painting.
@@ -358,6 +362,8 @@ private:
 
     // Answers false when the manager was destroyed meanwhile.
     bool DeliverAsyncNotifications();
+    // Takes the focus away ("killfocus"); answers false when the manager was destroyed.
+    bool DropFocus(CControlUI* pNext);
     void OnPaint();
     void LayoutTree(const RECT& rcClient);
     void PaintLayered(const PAINTSTRUCT& ps, const RECT& rcClient);

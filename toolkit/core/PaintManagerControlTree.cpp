@@ -9,7 +9,12 @@ namespace SkinUI {
 
 bool CPaintManagerUI::AttachDialog(CControlUI* pControl)
 {
-    SetFocus(NULL);
+    {
+        // A "killfocus" notifier may close the window; nothing is attached to it then.
+        CLifeGuardScope guard(this);
+        SetFocus(NULL);
+        if (!guard.Alive()) return false;
+    }
     m_pEventKey = NULL;
     m_pEventHover = NULL;
     m_pEventClick = NULL;

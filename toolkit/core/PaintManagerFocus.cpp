@@ -41,21 +41,37 @@ CControlUI* CPaintManagerUI::GetFocus() const
     return m_pFocus;
 }
 
+bool CPaintManagerUI::DropFocus(CControlUI* pNext)
+{
+    // The focus events and notifications may delete the old focus, the next one, or the
+    // window with this manager; the answer is false when this manager is gone.
+    if (m_pFocus == NULL) return true;
+    CLifeGuardScope guard(this);
+    CControlUI* pOld = m_pFocus;
+    CControlLifeGuard oldAlive(pOld);
+    SendFocusEvent(pOld, UIEVENT_KILLFOCUS, pNext);
+    if (!guard.Alive()) return false;
+    if (oldAlive.Alive()) {
+        SendNotify(pOld, L"killfocus");
+        if (!guard.Alive()) return false;
+    }
+    m_pFocus = NULL;
+    return true;
+}
+
 void CPaintManagerUI::SetFocus(CControlUI* pControl)
 {
     HWND hFocusWnd = ::GetFocus();
     if (hFocusWnd != m_hWndPaint && pControl != m_pFocus && m_hWndPaint != NULL) ::SetFocus(m_hWndPaint);
     if (pControl == m_pFocus) return;
-    if (m_pFocus != NULL) {
-        CControlUI* pOld = m_pFocus;
-        SendFocusEvent(pOld, UIEVENT_KILLFOCUS, pControl);
-        SendNotify(pOld, L"killfocus");
-        m_pFocus = NULL;
-    }
-    if (pControl == NULL) return;
+    CLifeGuardScope guard(this);
+    CControlLifeGuard nextAlive(pControl);
+    if (!DropFocus(pControl)) return;
+    if (pControl == NULL || !nextAlive.Alive()) return;
     if (pControl->GetManager() == this && pControl->IsVisible() && pControl->IsEnabled()) {
         m_pFocus = pControl;
         SendFocusEvent(pControl, UIEVENT_SETFOCUS, pControl);
+        if (!guard.Alive() || !nextAlive.Alive()) return;
         SendNotify(pControl, L"setfocus");
     }
 }
@@ -64,12 +80,7 @@ void CPaintManagerUI::SetFocusNeeded(CControlUI* pControl)
 {
     if (m_hWndPaint != NULL) ::SetFocus(m_hWndPaint);
     if (pControl == NULL) return;
-    if (m_pFocus != NULL) {
-        CControlUI* pOld = m_pFocus;
-        SendFocusEvent(pOld, UIEVENT_KILLFOCUS, pControl);
-        SendNotify(pOld, L"killfocus");
-        m_pFocus = NULL;
-    }
+    if (!DropFocus(pControl)) return;
     FINDTABINFO info = { pControl, NULL, false, false };
     m_pFocus = m_pRoot != NULL ? m_pRoot->FindControl(__FindControlFromTab, &info,
                                                       UIFIND_VISIBLE | UIFIND_ENABLED | UIFIND_SELF_FIRST)
@@ -101,7 +112,11 @@ bool CPaintManagerUI::SetNextTabControl(bool bForward)
             pControl = info1.pLast;
         }
     }
-    if (pControl != NULL) SetFocus(pControl);
+    if (pControl != NULL) {
+        CLifeGuardScope guard(this);
+        SetFocus(pControl);
+        if (!guard.Alive()) return true;
+    }
     m_bFocusNeeded = false;
     return true;
 }
@@ -180,8 +195,11 @@ bool CPaintManagerUI::PreMessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam,
         CControlUI* pControl =
             m_pRoot->FindControl(__FindControlFromShortcut, &fs, UIFIND_ENABLED | UIFIND_SELF_FIRST | UIFIND_REVERSE);
         if (pControl != NULL) {
+            // The focus notifications may delete the control or the whole window.
+            CLifeGuardScope guard(this);
+            CControlLifeGuard alive(pControl);
             pControl->SetFocus();
-            pControl->Activate();
+            if (guard.Alive() && alive.Alive()) pControl->Activate();
             return true;
         }
         break;

@@ -293,15 +293,16 @@ bool CPaintManagerUI::OnMouseHover(LPARAM lParam)
 {
     m_bMouseTracking = false;
     const POINT pt = PointFromLParam(lParam);
+    // A control of a nested manager is that manager's to hover, as on every mouse route.
     CControlUI* pHover = FindControl(pt);
-    if (pHover == NULL) return false;
+    if (pHover == NULL || pHover->GetManager() != this) return false;
     CLifeGuardScope guard(this);
     if (m_pEventHover != NULL) {
         SendEvent(m_pEventHover, UIEVENT_MOUSEHOVER, 0, 0, 0, 0, &pt);
         if (!guard.Alive()) return true;
         // The hover handler may have deleted the control found before it.
         pHover = FindControl(pt);
-        if (pHover == NULL) return true;
+        if (pHover == NULL || pHover->GetManager() != this) return true;
     }
     // The tool info points at the manager's copy of the tip: the control answers copies.
     m_sToolTip = pHover->GetToolTip();

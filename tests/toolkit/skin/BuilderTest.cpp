@@ -3,6 +3,7 @@
 // made through the recording callback count themselves, so a leak shows as a count left.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "core/ControlUI.h"
 #include "core/DialogBuilder.h"
 #include "core/PaintManager.h"
+#include "core/VerticalLayoutUI.h"
 
 using namespace SkinUI;
 
@@ -91,6 +93,29 @@ std::vector<std::wstring> ChildNames(CControlUI* p)
         for (int i = 0; i < c->GetCount(); ++i) names.push_back(c->GetItemAt(i)->GetName().GetData());
     return names;
 }
+
+CControlUI* CALLBACK MatchPointer(CControlUI* p, LPVOID data)
+{
+    return p == data ? p : NULL;
+}
+
+// The manager's focus is nothing or a control of the tree: never one the builder deleted.
+::testing::AssertionResult FocusIsLive(CPaintManagerUI& pm, CControlUI* root)
+{
+    CControlUI* focus = pm.GetFocus();
+    if (focus == NULL || (root != NULL && root->FindControl(MatchPointer, focus, UIFIND_ALL) == focus))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the focus is a control outside the tree";
+}
+
+// Records the notifications of a window.
+struct Notes : INotifyUI {
+    void Notify(TNotifyUI& msg) override
+    {
+        seen.push_back(std::wstring(msg.type.GetData()) + L":" + (msg.sender ? msg.sender->GetName().GetData() : L""));
+    }
+    std::vector<std::wstring> seen;
+};
 
 // Skin files are written to a fresh resource folder per test.
 class SkinFiles : public testing::Test {
@@ -467,13 +492,59 @@ TEST_F(SkinBuilder, ControlsWithoutAnOwnerAreDeleted)
     }
 }
 
+// A tab layout that focuses its second page while it is configured: a subtree holding it
+// leaves the manager's focus on a page.
+const wchar_t kFocusingTabs[] = L"<HorizontalLayout><TabLayout selectedid=\"1\"><Button name=\"p0\"/>"
+                                L"<Button name=\"p1\"/></TabLayout></HorizontalLayout>";
+
+TEST_F(SkinBuilder, DeletedSubtreesLeaveNothingInTheManager)
+{
+    const std::wstring tabs = kFocusingTabs;
+    std::string tabsUtf8(tabs.begin(), tabs.end());
+    Write(L"tabs.xml", "<Window>" + tabsUtf8 + "</Window>");
+    Write(L"two.xml", "<Window><VerticalLayout/>" + tabsUtf8 + "</Window>");
+    const std::wstring cases[] = {
+        // a second top-level control
+        L"<Window><VerticalLayout/>" + tabs + L"</Window>",
+        // a refused child
+        L"<Window><VerticalLayout><Refusing>" + tabs + L"</Refusing></VerticalLayout></Window>",
+        // a parent that is no container
+        L"<Window><VerticalLayout><Label>" + tabs + L"</Label></VerticalLayout></Window>",
+        // what a top-level "Include" makes
+        L"<Window><VerticalLayout/><Include source=\"tabs.xml\"/></Window>",
+        // a child-layout file with two roots, built when the tree is attached
+        L"<Window><VerticalLayout><ChildLayout xmlfile=\"two.xml\"/></VerticalLayout></Window>",
+    };
+    for (const std::wstring& xml : cases) {
+        SCOPED_TRACE(std::string(xml.begin(), xml.end()));
+        HostWindow host;
+        CPaintManagerUI pm;
+        pm.Init(host.get());
+        CControlUI* root = Build(xml.c_str(), &pm).release();
+        ASSERT_TRUE(root != NULL);
+        EXPECT_TRUE(FocusIsLive(pm, root));
+        pm.AttachDialog(root);
+        EXPECT_TRUE(FocusIsLive(pm, root));
+        LRESULT lRes = 0;
+        pm.MessageHandler(WM_KEYDOWN, VK_SPACE, 0, lRes);
+        pm.MessageHandler(WM_KEYUP, VK_SPACE, 0, lRes);
+        pm.MessageHandler(WM_CLOSE, 0, 0, lRes);
+        EXPECT_TRUE(FocusIsLive(pm, root));
+    }
+}
+
 TEST_F(SkinBuilder, HostileSkinsBuildWithoutCrashOrLeak)
 {
-    Write(L"loop.xml", "<Window><Leaf/><Include source=\"loop.xml\" count=\"1000\"/>"
+    // Each skin is built, attached to a window and sent input, with real controls that take
+    // the focus in the subtrees the builder throws away; the counted controls tell a leak.
+    const std::wstring tabs = kFocusingTabs;
+    const std::string tabsUtf8(tabs.begin(), tabs.end());
+    Write(L"loop.xml", "<Window><Leaf/>" + tabsUtf8 + "<Include source=\"loop.xml\" count=\"1000\"/>"
                        "<Include source=\"loop.xml\" count=\"1000\"/></Window>");
     std::wstring deep;
-    for (int i = 0; i < 300; ++i) deep += L"<Counted>";
-    for (int i = 0; i < 300; ++i) deep += L"</Counted>";
+    for (int i = 0; i < 300; ++i) deep += i % 2 ? L"<Counted>" : L"<VerticalLayout>";
+    deep += L"<Option group=\"g\" selected=\"true\"/>" + tabs;
+    for (int i = 299; i >= 0; --i) deep += i % 2 ? L"</Counted>" : L"</VerticalLayout>";
     std::wstring tooDeep;
     for (int i = 0; i < 1200; ++i) tooDeep += L"<Counted>";
     for (int i = 0; i < 1200; ++i) tooDeep += L"</Counted>";
@@ -495,23 +566,90 @@ TEST_F(SkinBuilder, HostileSkinsBuildWithoutCrashOrLeak)
         L"</Window>",
         L"<Window><Include source=\"loop.xml\"/><Counted><Include source=\"loop.xml\" count=\"3\"/></Counted></Window>",
         L"<Window><TreeNode><Counted/></TreeNode><Counted><TreeNode><Leaf/></TreeNode></Counted></Window>",
-        L"<Window>" + deep + L"</Window>",
+        L"<Window><Counted/>" + deep + L"</Window>",
+        L"<Window><Counted>" + deep + L"</Counted>" + deep + L"</Window>",
         L"<Window>" + tooDeep + L"</Window>",
         manyAttributes,
         longInclude,
         L"<Window><Image/><Font/><Default/><Image name=\"missing.png\"/><Font name=\"\" size=\"-4\"/>"
         L"<Default name=\"Leaf\"/><Counted><Leaf/></Counted></Window>",
+        L"<Window><Counted><Refusing><Option group=\"g\" selected=\"true\"/>" + tabs +
+            L"</Refusing><Option group=\"g\"/></Counted>" + tabs + L"</Window>",
     };
     for (const std::wstring& xml : cases) {
-        HostWindow host;
-        CPaintManagerUI pm;
-        pm.Init(host.get());
+        SCOPED_TRACE(std::string(xml.begin(), xml.begin() + (std::min)(xml.size(), static_cast<size_t>(120))));
         {
-            Owned root = Build(xml.c_str(), &pm);
+            HostWindow host;
+            CPaintManagerUI pm;
+            pm.Init(host.get());
+            CControlUI* root = Build(xml.c_str(), &pm).release();
+            EXPECT_TRUE(FocusIsLive(pm, root));
+            if (root != NULL) {
+                pm.AttachDialog(root);
+                RECT rc = { 0, 0, 300, 200 };
+                root->SetPos(rc);
+                LRESULT lRes = 0;
+                pm.MessageHandler(WM_MOUSEMOVE, 0, MAKELPARAM(5, 5), lRes);
+                pm.MessageHandler(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5), lRes);
+                pm.MessageHandler(WM_LBUTTONUP, 0, MAKELPARAM(5, 5), lRes);
+                pm.MessageHandler(WM_KEYDOWN, VK_SPACE, 0, lRes);
+                // Selecting a member of a group deselects the others, deleted ones included.
+                CStdPtrArray* group = pm.GetOptionGroup(L"g");
+                for (int i = 0; group != NULL && i < group->GetSize(); ++i)
+                    static_cast<CControlUI*>(group->GetAt(i))->Activate();
+                pm.MessageHandler(WM_CLOSE, 0, 0, lRes);
+                EXPECT_TRUE(FocusIsLive(pm, root));
+            }
         }
-        EXPECT_EQ(0, g_live) << xml.substr(0, 120);
+        EXPECT_EQ(0, g_live);
         g_live = 0;
     }
+}
+
+TEST_F(SkinBuilder, ControlsBuiltIntoALiveParentWork)
+{
+    // A parent already in a window: what is built into it is found, linked and clickable, as
+    // if the skin had put it there.
+    Write(L"part.xml", "<Window><Button name=\"included\" height=\"20\"/></Window>");
+    HostWindow host;
+    CPaintManagerUI pm;
+    pm.Init(host.get());
+    CVerticalLayoutUI* body = new CVerticalLayoutUI;
+    pm.AttachDialog(body);
+    Notes notes;
+    pm.AddNotifier(&notes);
+
+    CDialogBuilder builder;
+    CControlUI* first = builder.Create(L"<Window><Button name=\"go\" height=\"30\"/>"
+                                       L"<HorizontalLayout name=\"row\" height=\"30\"><Button name=\"inner\"/>"
+                                       L"</HorizontalLayout><Include source=\"part.xml\"/></Window>",
+                                       NULL, NULL, &pm, body);
+    ASSERT_TRUE(first != NULL);
+    EXPECT_EQ(first, pm.FindControl(L"go"));
+    CControlUI* row = pm.FindControl(L"row");
+    CControlUI* inner = pm.FindControl(L"inner");
+    CControlUI* included = pm.FindControl(L"included");
+    ASSERT_TRUE(row != NULL && inner != NULL && included != NULL);
+    EXPECT_EQ(3, body->GetCount());
+    for (CControlUI* c : { first, row, included }) {
+        EXPECT_EQ(&pm, c->GetManager());
+        EXPECT_EQ(body, c->GetParent());
+    }
+    EXPECT_EQ(&pm, inner->GetManager());
+    EXPECT_EQ(row, inner->GetParent());
+
+    RECT rc = { 0, 0, 300, 200 };
+    body->SetPos(rc);
+    LRESULT lRes = 0;
+    for (int y : { 10, 40, 70 }) {
+        pm.MessageHandler(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, y), lRes);
+        pm.MessageHandler(WM_LBUTTONUP, 0, MAKELPARAM(10, y), lRes);
+    }
+    EXPECT_EQ((std::vector<std::wstring>{ L"setfocus:go", L"click:go", L"killfocus:go", L"setfocus:inner",
+                                          L"click:inner", L"killfocus:inner", L"setfocus:included",
+                                          L"click:included" }),
+              notes.seen);
+    pm.RemoveNotifier(&notes);
 }
 
 TEST_F(SkinBuilder, PluginsAreAskedBeforeTheCallback)

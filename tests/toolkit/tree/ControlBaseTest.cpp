@@ -214,23 +214,52 @@ TEST(ControlState, HidingDropsTheFocusWithKillfocus)
     w.pm().RemoveNotifier(&notes);
 }
 
+// Counts the notifications the manager hands to a control's own handlers.
+struct NoteCounter {
+    int count = 0;
+    bool Run(void*)
+    {
+        ++count;
+        return true;
+    }
+};
+
 TEST(ControlState, NoManagerMeansNoRequests)
 {
+    // What needs a manager is dropped; the control's own state still follows. A live
+    // window beside it shows that nothing reaches a manager by other means.
+    ManagedWindow w;
+    w.Attach(new CContainerUI);
     CControlUI c;
+    NoteCounter notes;
+    c.notifyHandlers += CDelegate<NoteCounter, NoteCounter>(&notes, &NoteCounter::Run);
     c.SetFocus();
+    EXPECT_FALSE(c.IsFocused());
+    EXPECT_EQ(nullptr, w.pm().GetFocus());
     c.Invalidate();
     c.NeedUpdate();
+    EXPECT_TRUE(c.IsUpdateNeeded());
     c.SetVisible(false);
+    EXPECT_FALSE(c.IsVisible());
     c.SetVisible(true);
+    EXPECT_TRUE(c.IsVisible());
     c.SetInternVisible(false);
+    EXPECT_FALSE(c.IsVisible());
+    c.SetInternVisible(true);
     TEventUI timer = {};
     timer.type = UIEVENT_TIMER;
-    c.Event(timer);
-    c.SetContextMenuUsed(true);
     TEventUI menu = {};
     menu.type = UIEVENT_CONTEXTMENU;
+    c.SetContextMenuUsed(true);
+    c.Event(timer);
     c.Event(menu);
-    SUCCEED();
+    EXPECT_EQ(0, notes.count) << "no \"timer\" or \"menu\" without a manager";
+    // The same events with a manager are notified, so the count above means something.
+    c.SetManager(&w.pm(), NULL, false);
+    c.Event(timer);
+    c.Event(menu);
+    EXPECT_EQ(2, notes.count);
+    c.SetManager(NULL, NULL, false);
 }
 
 struct Veto {

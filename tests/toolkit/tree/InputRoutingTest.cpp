@@ -228,6 +228,30 @@ TEST(InputMessages, ToolTipCreatedOnceAndUpdated)
     EXPECT_FALSE(r.w.pm().MessageHandler(WM_MOUSEHOVER, 0, MAKELPARAM(500, 400), lRes)) << "nothing under the point";
 }
 
+TEST(InputMouse, ControlsOfAnotherManagerAreNotHovered)
+{
+    // A nested manager's control lies in this tree: it is that manager's to hover and to
+    // show a tip for, on the hover route as on the move route.
+    Row r;
+    ManagedWindow other(50, 50);
+    r.c->SetManager(&other.pm(), r.root, false);
+    r.c->SetToolTip(L"foreign");
+    r.w.Mouse(WM_MOUSEMOVE, 10, 10);
+    r.w.Mouse(WM_MOUSEMOVE, 110, 10);
+    r.log.Clear();
+    LRESULT lRes = 0;
+    EXPECT_FALSE(r.w.pm().MessageHandler(WM_MOUSEHOVER, 0, MAKELPARAM(110, 10), lRes));
+    EXPECT_EQ("", r.log.Joined()) << "no hover event for the control left behind";
+    EXPECT_EQ(nullptr, r.w.pm().GetTooltipWindow());
+    // Its own control under the point again: hover and tip as usual.
+    r.c->SetManager(&r.w.pm(), r.root, false);
+    r.w.Mouse(WM_MOUSEMOVE, 111, 10);
+    r.log.Clear();
+    EXPECT_TRUE(r.w.pm().MessageHandler(WM_MOUSEHOVER, 0, MAKELPARAM(111, 10), lRes));
+    EXPECT_EQ("c:hover", r.log.Joined());
+    EXPECT_NE(nullptr, r.w.pm().GetTooltipWindow());
+}
+
 // ---- keyboard ----
 
 TEST(InputKeyboard, KeysGoToTheFocusAndTheKeyControl)

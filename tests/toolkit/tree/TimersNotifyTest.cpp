@@ -1,7 +1,5 @@
 #include <windows.h>
 #include <gtest/gtest.h>
-#include <cstdlib>
-#include <cstring>
 #include <new>
 #include <string>
 #include "core/ControlUI.h"
@@ -10,21 +8,18 @@
 #include "EventLog.h"
 #include "TreeTestUtil.h"
 #include "PaintTestUtil.h"
+#include "PoisonArena.h"
 
 using namespace SkinUI;
 using namespace treetest;
 
 namespace {
 
-// Objects of these tests are wiped when freed, so that a use after free reads garbage and
-// fails loudly instead of passing by luck.
+// Objects of these tests are wiped when freed and never reused, so that a use after free
+// reads garbage and fails loudly instead of passing by luck.
 struct Poisoned {
-    static void* operator new(size_t n) { return std::malloc(n); }
-    static void operator delete(void* p, size_t n)
-    {
-        std::memset(p, 0xDD, n);
-        std::free(p);
-    }
+    static void* operator new(size_t n) { return painttest::PoisonArenaAlloc(n); }
+    static void operator delete(void* p, size_t n) { painttest::PoisonArenaFree(p, n); }
 };
 
 struct Tree {
@@ -255,6 +250,43 @@ TEST(Cleanup, ReapingForgetsEveryReference)
     ::SendMessageW(t.w.hwnd(), WM_TIMER, 17, 0);
     ::InvalidateRect(t.w.hwnd(), NULL, FALSE);
     ::UpdateWindow(t.w.hwnd());
+}
+
+TEST(Cleanup, AControlIsForgottenAlsoAfterLeavingItsManager)
+{
+    // The manager took focus, hover, the press, the key, a timer and a post-paint slot while
+    // the control was its own; the control then lost its manager (as the builder leaves it)
+    // or went to another window's, and was deleted there. Its memory is wiped, so any of
+    // the routes below that still held it would fault.
+    ManagedWindow other(50, 50);
+    for (const bool bToOther : { false, true }) {
+        SCOPED_TRACE(bToOther ? "moved to another manager" : "manager cleared");
+        Tree t;
+        LogUI* p = new painttest::Poisoned<LogUI>("p", &t.log);
+        t.root->Add(p);
+        p->SetPos(Rc(0, 0, 200, 100));
+        t.w.Mouse(WM_MOUSEMOVE, 10, 10);
+        t.w.Mouse(WM_LBUTTONDOWN, 10, 10, MK_LBUTTON);
+        ::SendMessageW(t.w.hwnd(), WM_KEYDOWN, 'A', 0);
+        ASSERT_EQ(p, t.w.pm().GetFocus());
+        ASSERT_TRUE(t.w.pm().SetTimer(p, 1, 100000));
+        ASSERT_TRUE(t.w.pm().AddPostPaint(p));
+        t.root->SetAutoDestroy(false);
+        t.root->Remove(p);
+        p->SetManager(bToOther ? &other.pm() : NULL, NULL, false);
+        delete p;
+
+        EXPECT_EQ(nullptr, t.w.pm().GetFocus());
+        EXPECT_EQ(0, t.w.pm().GetPostPaintCount());
+        t.w.Mouse(WM_MOUSEMOVE, 20, 20);
+        t.w.Mouse(WM_LBUTTONUP, 20, 20);
+        ::SendMessageW(t.w.hwnd(), WM_KEYUP, 'A', 0);
+        t.Tick(17);
+        ::InvalidateRect(t.w.hwnd(), NULL, FALSE);
+        ::UpdateWindow(t.w.hwnd());
+        t.w.pm().AttachDialog(new CContainerUI);
+        painttest::PumpMessages();
+    }
 }
 
 // ---- event sources ----
