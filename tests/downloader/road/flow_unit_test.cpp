@@ -267,4 +267,93 @@ TEST(ViewMailbox, PostAndWaitIsAppliedOnReturn)
     EXPECT_TRUE(hiddenWhenReturned);
 }
 
+// A plain window that runs a flow's messages and keeps what the flow had it show.
+class FlowWindow final : public IUpdateView {
+public:
+    FlowWindow()
+    {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"FlowUnitTestWindow";
+        RegisterClassW(&wc);
+        m_window = CreateWindowW(wc.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance,
+                                 nullptr);
+        SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~FlowWindow() { DestroyWindow(m_window); }
+    FlowWindow(const FlowWindow&) = delete;
+    FlowWindow& operator=(const FlowWindow&) = delete;
+
+    HWND Handle() const { return m_window; }
+    void ApplyViewChange(const ViewChange& change) override { shown.Merge(change); }
+    // Runs the window's messages until done() holds or the time is up.
+    template <class Done> bool PumpUntil(Done done, DWORD milliseconds)
+    {
+        const ULONGLONG end = GetTickCount64() + milliseconds;
+        while (!done()) {
+            if (GetTickCount64() >= end) return false;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        }
+        return true;
+    }
+
+    CUpdateFlow* flow = nullptr;
+    ViewChange shown;
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        auto* self = reinterpret_cast<FlowWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (self && self->flow && self->flow->OnWindowMessage(message, wParam, lParam)) return 0;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    HWND m_window = nullptr;
+};
+
+// Thread starts that fail from a given call on, as they do when the system is out of threads.
+int g_startsLeft = 0;
+CWinThread* CountedStart(AFX_THREADPROC proc, LPVOID param, int priority, UINT stack, DWORD flags,
+                         LPSECURITY_ATTRIBUTES security)
+{
+    if (g_startsLeft-- <= 0) return nullptr;
+    return AfxBeginThread(proc, param, priority, stack, flags, security);
+}
+
+TEST(UpdateFlowThreads, AWorkerThatDoesNotStartShowsTheFailure)
+{
+    FlowWindow window;
+    CUpdateFlow flow(window, UpdateInfo(), L"C:\\nowhere\\", "http://127.0.0.1:1/Lgtim");
+    window.flow = &flow;
+    g_startsLeft = 0;
+    flow.SetThreadStarter(CountedStart);
+    EXPECT_FALSE(flow.Start(window.Handle()));
+    EXPECT_TRUE(window.PumpUntil([&] { return window.shown.Has(ViewChange::kMessageText); }, 10000));
+    EXPECT_EQ(window.shown.messageText, kUpdateFailedText);
+    EXPECT_TRUE(window.shown.messageVisible);
+}
+
+TEST(UpdateFlowThreads, AWatchdogThatDoesNotStartKeepsTheWindowInSight)
+{
+    // Equal versions (no version file, none published) and a game that exists everywhere.
+    wchar_t system[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    ASSERT_GT(length, 0u);
+    UpdateInfo info;
+    info.open = "hostname.exe";
+    FlowWindow window;
+    CUpdateFlow flow(window, info, std::wstring(system) + L"\\", "http://127.0.0.1:1/Lgtim");
+    window.flow = &flow;
+    g_startsLeft = 1; // the worker starts, the watchdog does not
+    flow.SetThreadStarter(CountedStart);
+    ASSERT_TRUE(flow.Start(window.Handle()));
+    EXPECT_TRUE(window.PumpUntil([&] { return flow.WaitForWorker(0); }, 60000));
+    window.PumpUntil([] { return false; }, 100);
+    EXPECT_TRUE(flow.GameStarted());
+    EXPECT_EQ(window.shown.messageText, kGameStartFailedText);
+    EXPECT_FALSE(window.shown.Has(ViewChange::kWindowVisible) && !window.shown.windowVisible);
+}
+
 } // namespace
