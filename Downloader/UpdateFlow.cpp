@@ -136,6 +136,7 @@ CUpdateFlow::CUpdateFlow(IUpdateView& view, const UpdateInfo& info, const std::w
 CUpdateFlow::~CUpdateFlow()
 {
     if (m_worker) {
+        m_cancelled = true;
         SetEvent(m_cancel);
         m_transferCancel.Cancel();
         // A worker still blocked in the network uses this object: rather than pull it away,
@@ -191,16 +192,19 @@ void CUpdateFlow::Close()
     m_closing = true;
     // 1. Taken before the game start, the close keeps it from happening at all.
     int gate = kGateOpen;
-    m_gate.compare_exchange_strong(gate, kGateClosed);
+    const bool closedFirst = m_gate.compare_exchange_strong(gate, kGateClosed);
     // 2. The worker stops: between steps, in the extraction, and in the network at once.
+    m_cancelled = true;
     SetEvent(m_cancel);
     m_transferCancel.Cancel();
     const bool ended = !m_worker || WaitKeepingWindowAlive(m_worker, kCloseWaitMs);
     // 3. A package still being written is no package (the file is shared for deletion; it
     // goes when its last handle does).
     if (!ended && m_packageOpened && !m_packageDone && !m_archivePath.empty()) DeleteFileW(m_archivePath.c_str());
-    // 4. An interrupted update downloads again next time; a started game keeps its version.
-    if (m_updateRunning && !m_gameStarted && GetFileAttributesW(m_versionFile.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    // 4. An interrupted update downloads again next time; a game that started, or may still
+    // be starting, keeps its version.
+    const bool noGame = closedFirst || (ended && !m_gameStarted);
+    if (m_updateRunning && noGame && GetFileAttributesW(m_versionFile.c_str()) != INVALID_FILE_ATTRIBUTES) {
         WaitKeepingWindowAlive(nullptr, kRemovePauseMs);
         DeleteFileW(m_versionFile.c_str());
     }
@@ -213,7 +217,9 @@ bool CUpdateFlow::WaitForWorker(DWORD milliseconds) const
 
 bool CUpdateFlow::Cancelled() const
 {
-    return WaitForSingleObject(m_cancel, 0) == WAIT_OBJECT_0;
+    // Asked for every chunk and every extracted block: a flag, where the event would cost a
+    // round trip to the system for each.
+    return m_cancelled.load(std::memory_order_relaxed);
 }
 
 bool CUpdateFlow::Pause(DWORD milliseconds) const

@@ -111,7 +111,8 @@ private:
     std::atomic<int> m_gate{ kGateOpen };
     std::atomic<bool> m_packageOpened{ false };
     std::atomic<bool> m_packageDone{ false };
-    HANDLE m_cancel;     // manual-reset event: set by Stop
+    std::atomic<bool> m_cancelled{ false }; // set with m_cancel, for the checks in loops
+    HANDLE m_cancel;                        // manual-reset event: set by Close, for the pauses
     HANDLE m_reportDone; // manual-reset event: set once the report has been sent
     HANDLE m_worker = nullptr;
     double m_downloadStart = 0.0;
