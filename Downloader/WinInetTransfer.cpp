@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cwchar>
 
+#include "ScopedLock.h"
+
 namespace {
 
 // Binary transfer, straight from the server: without RELOAD a stale background image can
@@ -10,17 +12,6 @@ namespace {
 // Redirects are followed here, not by WinINet, which knows no limit.
 constexpr DWORD kOpenFlags = INTERNET_FLAG_TRANSFER_BINARY | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                              INTERNET_FLAG_NO_AUTO_REDIRECT;
-
-class Lock {
-public:
-    explicit Lock(CRITICAL_SECTION& cs) : m_cs(cs) { EnterCriticalSection(&m_cs); }
-    ~Lock() { LeaveCriticalSection(&m_cs); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-
-private:
-    CRITICAL_SECTION& m_cs;
-};
 
 bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix)
 {
@@ -145,20 +136,20 @@ TransferCancel::~TransferCancel()
 
 void TransferCancel::Cancel()
 {
-    Lock lock(m_lock);
+    ScopedLock lock(m_lock);
     m_cancelled = true;
     if (m_active) m_active->Abort();
 }
 
 bool TransferCancel::Cancelled() const
 {
-    Lock lock(m_lock);
+    ScopedLock lock(m_lock);
     return m_cancelled;
 }
 
 bool TransferCancel::Register(WinInetTransfer* transfer)
 {
-    Lock lock(m_lock);
+    ScopedLock lock(m_lock);
     if (m_cancelled) return false;
     m_active = transfer;
     return true;
@@ -166,7 +157,7 @@ bool TransferCancel::Register(WinInetTransfer* transfer)
 
 void TransferCancel::Unregister(WinInetTransfer* transfer)
 {
-    Lock lock(m_lock);
+    ScopedLock lock(m_lock);
     if (m_active == transfer) m_active = nullptr;
 }
 
@@ -179,7 +170,7 @@ WinInetTransfer::~WinInetTransfer()
 {
     if (m_cancel) m_cancel->Unregister(this);
     {
-        Lock lock(m_lock);
+        ScopedLock lock(m_lock);
         CloseHandles();
     }
     DeleteCriticalSection(&m_lock);
@@ -194,14 +185,14 @@ void WinInetTransfer::CloseHandles()
 
 void WinInetTransfer::Abort()
 {
-    Lock lock(m_lock);
+    ScopedLock lock(m_lock);
     m_aborted = true;
     CloseHandles();
 }
 
 bool WinInetTransfer::Keep(InternetHandle& slot, HINTERNET handle)
 {
-    Lock lock(m_lock);
+    ScopedLock lock(m_lock);
     if (m_aborted) {
         if (handle) InternetCloseHandle(handle);
         m_lastError = ERROR_INTERNET_OPERATION_CANCELLED;
@@ -213,7 +204,7 @@ bool WinInetTransfer::Keep(InternetHandle& slot, HINTERNET handle)
 
 HINTERNET WinInetTransfer::RequestHandle() const
 {
-    Lock lock(m_lock);
+    ScopedLock lock(m_lock);
     return m_request.Get();
 }
 
@@ -277,7 +268,7 @@ WinInetTransfer::OpenResult WinInetTransfer::Request(const HttpUrl& url)
     }
     // 2. A connection to this hop's host, and the request on it.
     {
-        Lock lock(m_lock);
+        ScopedLock lock(m_lock);
         m_request.Reset();
         m_connection.Reset();
     }

@@ -345,6 +345,16 @@ class Startup(WineCase):
         self.assert_boxes(result, [""])
         self.assertEqual(result.exit_code, 0)
 
+    def assert_box_texts(self, result, boxes):
+        """The boxes shown, in order; a text ending in "*" ends in an error number there."""
+        self.assertEqual(len(result.boxes), len(boxes), result)
+        for (caption, text), want in zip(result.boxes, boxes):
+            self.assertEqual(caption, "提示")
+            if want.endswith("*"):
+                self.assertRegex(text, "^" + want[:-1] + r"\d+$")
+            else:
+                self.assertEqual(text, want)
+
     def test_background_image_failures(self):
         png = self.serve_background()
         self.server.route("/cut.png", Reply(body=png * 50, cut_after=100))
@@ -369,13 +379,7 @@ class Startup(WineCase):
                     with open(image, "wb") as f:
                         f.write(b"the image from before")
                 result = self.run_loader(folder, [self.server.url("/" + name)])
-                self.assertEqual(len(result.boxes), len(boxes), result)
-                for (caption, text), want in zip(result.boxes, boxes):
-                    self.assertEqual(caption, "提示")
-                    if want.endswith("*"):
-                        self.assertRegex(text, "^" + want[:-1] + r"\d+$")
-                    else:
-                        self.assertEqual(text, want)
+                self.assert_box_texts(result, boxes)
                 self.assertEqual(result.exit_code, -1)
                 self.assertEqual(result.windows, [])
                 if skin:
@@ -412,12 +416,7 @@ class Startup(WineCase):
             with self.subTest(name):
                 result = msgbox.finish_program(*started, timeout=200)
                 self.assertFalse(result.timed_out, result)
-                self.assertEqual(len(result.boxes), len(boxes), result)
-                for (caption, text), want in zip(result.boxes, boxes):
-                    if want.endswith("*"):
-                        self.assertRegex(text, "^" + want[:-1] + r"\d+$")
-                    else:
-                        self.assertEqual(text, want)
+                self.assert_box_texts(result, boxes)
                 self.assertEqual(result.exit_code, -1)
                 self.assertEqual(result.windows, [])
                 self.assertEqual(sha(os.path.join(folder, "ZelLoader.exe")), before)
