@@ -204,12 +204,8 @@ int Close(const std::wstring& how, int x, int y)
         std::puts("failed");
         return 1;
     }
-    // Once the close is under way, the window must still draw what it is asked to.
-    Sleep(200);
-    if (!IsWindow(window)) {
-        std::puts("gone");
-        return 1;
-    }
+    // The window must still draw what it is asked to while it closes. A paint comes only once
+    // no posted message is waiting, so the one asked for here follows the close's messages.
     InvalidateRect(window, nullptr, FALSE);
     const ULONGLONG end = GetTickCount64() + 2000;
     for (;;) {
