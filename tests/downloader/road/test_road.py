@@ -489,6 +489,8 @@ class Probe(RoadCase):
         for name, folder, began, proc in runs:
             with self.subTest(name):
                 code, lines = self.finish_probe(proc)
+                # A minute of silence, not less, and not the server's whole stall.
+                self.assertGreater(time.time() - began, 58)
                 self.assertLess(time.time() - began, 140)
                 self.assert_update_failed(folder, code, lines)
         self.assertEqual(self.stats.requests, [])

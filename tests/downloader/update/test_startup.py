@@ -3,6 +3,7 @@ release server; its message boxes are read and answered by the box driver."""
 import os
 import struct
 import threading
+import time
 import unittest
 
 from e2e_common import (DYING, NETWORK_ERROR, LOADER, ReleaseServer, Reply, WineCase, free_port, msgbox,
@@ -410,12 +411,15 @@ class Startup(WineCase):
             # Side by side, so each under its own instance name.
             folder = self.app(name=name, ini_name=self.instance + name)
             before = sha(os.path.join(folder, "ZelLoader.exe"))
-            runs.append((name, folder, before, boxes, self.start_loader(folder, [self.server.url("/" + name)],
-                                                                          timeout=200)))
-        for name, folder, before, boxes, started in runs:
+            runs.append((name, folder, before, boxes, time.time(),
+                         self.start_loader(folder, [self.server.url("/" + name)], timeout=200)))
+        for name, folder, before, boxes, began, started in runs:
             with self.subTest(name):
                 result = msgbox.finish_program(*started, timeout=200)
                 self.assertFalse(result.timed_out, result)
+                # A minute of silence, not less, and not the server's whole stall.
+                self.assertGreater(time.time() - began, 58)
+                self.assertLess(time.time() - began, 140)
                 self.assert_box_texts(result, boxes)
                 self.assertEqual(result.exit_code, -1)
                 self.assertEqual(result.windows, [])
