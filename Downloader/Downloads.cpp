@@ -18,9 +18,9 @@ void ShowErrorCode(const wchar_t* format, DWORD error)
     ShowPrompt(text);
 }
 
-HANDLE CreateOutputFile(const std::wstring& path)
+HANDLE CreateOutputFile(const std::wstring& path, DWORD share = 0)
 {
-    return CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileW(path.c_str(), GENERIC_WRITE, share, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 // Copies the body of an opened transfer into file. False when a read or a write fails or
@@ -105,11 +105,11 @@ std::wstring ArchiveNameFromUrl(const std::string& gameUrl)
 }
 
 int DownloadPackage(const std::string& gameUrl, const std::wstring& folder, IDownloadProgress& progress,
-                    double& startDate, std::wstring& archivePath)
+                    double& startDate, std::wstring& archivePath, TransferCancel* cancel)
 {
     const std::wstring name = ArchiveNameFromUrl(gameUrl);
     if (name.empty()) return -1;
-    WinInetTransfer transfer;
+    WinInetTransfer transfer(cancel);
     if (transfer.Open(AnsiToWide(gameUrl)) != WinInetTransfer::OpenResult::Ok) return -1;
     if (transfer.Status() != 200) return -1;
 
@@ -118,7 +118,8 @@ int DownloadPackage(const std::string& gameUrl, const std::wstring& folder, IDow
     progress.Begin();
 
     archivePath = folder + name;
-    FileHandle out(CreateOutputFile(archivePath));
+    // Only deletion is shared: a close on the window thread removes a package left half written.
+    FileHandle out(CreateOutputFile(archivePath, FILE_SHARE_DELETE));
     if (!out.IsValid()) return -1;
 
     char buffer[WinInetTransfer::kChunkSize];

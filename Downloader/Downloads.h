@@ -3,6 +3,8 @@
 
 #include "ProgressFigures.h"
 
+class TransferCancel;
+
 // Where the package download shows its progress (the main window's bar and two texts).
 class IDownloadProgress {
 public:
@@ -38,5 +40,7 @@ std::wstring ArchiveNameFromUrl(const std::string& gameUrl);
 // Downloads the game package into folder under ArchiveNameFromUrl, reporting progress.
 // startDate receives the moment the transfer began (CurrentLocalDate), archivePath the
 // file written. 0 on success, -1 on any failure (nothing shown; a partial file is removed).
+// cancel (may be null) stops the transfer from another thread, also inside a blocked read;
+// the file is opened so that such a thread may delete it meanwhile.
 int DownloadPackage(const std::string& gameUrl, const std::wstring& folder, IDownloadProgress& progress,
-                    double& startDate, std::wstring& archivePath);
+                    double& startDate, std::wstring& archivePath, TransferCancel* cancel = nullptr);

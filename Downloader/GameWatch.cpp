@@ -3,7 +3,6 @@
 #include <tlhelp32.h>
 
 #include "common/ProcessExit.h"
-#include "framework/Thread.h"
 
 namespace {
 
@@ -59,7 +58,7 @@ bool IsGameRunning(DWORD processId)
     return found;
 }
 
-bool StartGameWatch(HANDLE process, DWORD processId, HANDLE reportDone, DWORD reportWait)
+bool StartGameWatch(HANDLE process, DWORD processId, HANDLE reportDone, DWORD reportWait, ThreadStarter start)
 {
     WatchOrder* order = new WatchOrder;
     order->process = Duplicate(process);
@@ -67,7 +66,7 @@ bool StartGameWatch(HANDLE process, DWORD processId, HANDLE reportDone, DWORD re
     order->reportDone = Duplicate(reportDone);
     order->reportWait = reportWait;
     // The order lives as long as the process: the watchdog ends it.
-    if (AfxBeginThread(GameWatchThread, order, THREAD_PRIORITY_IDLE)) return true;
+    if (start(GameWatchThread, order, THREAD_PRIORITY_IDLE, 0, 0, nullptr)) return true;
     if (order->process) CloseHandle(order->process);
     if (order->reportDone) CloseHandle(order->reportDone);
     delete order;

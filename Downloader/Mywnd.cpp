@@ -69,14 +69,28 @@ void CMywnd::StartUpdate(HWND window)
     m_flow->Start(window);
 }
 
-void CMywnd::StopUpdate()
+void CMywnd::CloseAndEnd()
 {
-    if (m_flow) m_flow->Stop();
+    if (m_closing) return;
+    m_closing = true;
+    // The worker stops first, so nothing it writes can follow the removal of the version file.
+    if (m_flow) m_flow->Close();
+    EndProcessNow(0);
 }
 
 LRESULT CMywnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     if (m_flow && m_flow->OnWindowMessage(uMsg, wParam, lParam)) return 0;
+    switch (uMsg) {
+    case WM_CLOSE: // the system menu's close and Alt+F4 arrive here too
+        CloseAndEnd();
+        return 0;
+    case WM_ENDSESSION:
+        if (wParam) CloseAndEnd();
+        return 0;
+    default:
+        break;
+    }
     return WindowImplBase::HandleMessage(uMsg, wParam, lParam);
 }
 
@@ -109,11 +123,7 @@ void CMywnd::Notify(TNotifyUI& msg)
 {
     if (msg.type == L"click" && msg.sender) {
         const CSkinString name = msg.sender->GetName();
-        if (name == L"close") {
-            // The worker stops first, so nothing it writes can follow the removal of the version file.
-            if (m_flow) m_flow->Close();
-            EndProcessNow(0);
-        }
+        if (name == L"close") CloseAndEnd();
         // "again" has nothing to retry: the flow never shows it.
     }
     WindowImplBase::Notify(msg);
@@ -157,12 +167,10 @@ int RunMainWindow(HINSTANCE instance, const UpdateInfo& info)
         return 0;
     }
 
-    // 11.-12. The flow, then the window until it closes. A window closed by other means than
-    // "close" still lets the worker stop before the process ends.
+    // 11.-12. The flow, then the window until it closes; a modal loop that ends by other means
+    // takes the same way out.
     window->StartUpdate(handle);
     window->ShowModal();
-    window->StopUpdate();
-    window.reset();
-    if (SUCCEEDED(com)) CoUninitialize();
-    return 0;
+    window->CloseAndEnd();
+    EndProcessNow(0);
 }

@@ -22,8 +22,11 @@ public:
 
     // Once, right after the window was created: starts the update flow for this window.
     void StartUpdate(HWND window);
-    // Stops the flow's worker (when the modal loop has ended without "close").
-    void StopUpdate();
+    // The one way out, whatever closed the window (the skin's "close", WM_CLOSE from the
+    // system menu or Alt+F4, the end of the session, the modal loop ending): the flow closes
+    // (UpdateFlow.h) and the process ends with 0 within a few seconds. A second request while
+    // the first is under way does nothing.
+    void CloseAndEnd();
 
     void Notify(SkinUI::TNotifyUI& msg) override;
     SkinUI::CControlUI* CreateControl(LPCTSTR pstrClass) override;
@@ -46,6 +49,7 @@ private:
     SkinUI::CControlUI* m_secondText = nullptr;  // "Optiontexe"
     SkinUI::CControlUI* m_retryButton = nullptr; // "again"
     std::unique_ptr<CUpdateFlow> m_flow;
+    bool m_closing = false;
 };
 
 // Start-up after the background image: COM, the toolkit's instance, current path (our own

@@ -9,6 +9,7 @@
 #include "GameWatch.h"
 #include "StatsReport.h"
 #include "common/DateValue.h"
+#include "common/ProcessExit.h"
 #include "framework/Thread.h"
 
 const wchar_t kVersionCheckText[] = L"版本比对中...";
@@ -24,25 +25,38 @@ const int kVersionCheckSteps = 3;
 const DWORD kVersionCheckStepMs = 300;
 // Before the version file is removed on "close".
 const DWORD kRemovePauseMs = 500;
-// The longest "close" waits for a worker (one blocked in a network read, for example).
-const DWORD kStopWaitMs = 20000;
+// The longest a close waits for the worker: one blocked in a network read that the platform
+// cannot interrupt is left to the end of the process.
+const DWORD kCloseWaitMs = 3000;
 // The report's own limit is 10 s; the watchdog allows a little more before it ends us.
 const DWORD kReportWaitMs = 12000;
 
-// Waits for handle while answering the messages other threads send to this one: a worker
-// may be inside SendMessage to our window.
-bool WaitAnsweringSentMessages(HANDLE handle, DWORD milliseconds)
+bool IsInputMessage(UINT message)
+{
+    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+           (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK);
+}
+
+// Waits up to milliseconds for handle (null: just the time) while the window thread goes on
+// painting and answering what others send; the player's input is dropped, the window is
+// closing. True when handle was signalled.
+bool WaitKeepingWindowAlive(HANDLE handle, DWORD milliseconds)
 {
     const ULONGLONG end = GetTickCount64() + milliseconds;
     for (;;) {
         const ULONGLONG now = GetTickCount64();
         if (now >= end) return false;
+        const DWORD count = handle ? 1 : 0;
         const DWORD waited =
-            MsgWaitForMultipleObjects(1, &handle, FALSE, static_cast<DWORD>(end - now), QS_SENDMESSAGE);
-        if (waited == WAIT_OBJECT_0) return true;
-        if (waited != WAIT_OBJECT_0 + 1) return false;
+            MsgWaitForMultipleObjects(count, &handle, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+        if (handle && waited == WAIT_OBJECT_0) return true;
+        if (waited != WAIT_OBJECT_0 + count) continue;
         MSG msg;
-        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT || IsInputMessage(msg.message)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
     }
 }
 
@@ -71,6 +85,7 @@ public:
     explicit DownloadView(CUpdateFlow& flow) : m_flow(flow) {}
     void Begin() override
     {
+        m_flow.m_packageOpened = true;
         ViewChange change;
         change.ShowPercent(true).ShowSpeed(true).ShowProgress(true).SetProgress(0);
         m_flow.m_mailbox.Post(change);
@@ -114,13 +129,19 @@ CUpdateFlow::CUpdateFlow(IUpdateView& view, const UpdateInfo& info, const std::w
       m_versionFile(VersionFilePath(folder, info)), m_cancel(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       m_reportDone(CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
+    const std::wstring archive = ArchiveNameFromUrl(info.game_url);
+    if (!archive.empty()) m_archivePath = folder + archive;
 }
 
 CUpdateFlow::~CUpdateFlow()
 {
     if (m_worker) {
+        m_cancelled = true;
         SetEvent(m_cancel);
-        WaitForSingleObject(m_worker, INFINITE);
+        m_transferCancel.Cancel();
+        // A worker still blocked in the network uses this object: rather than pull it away,
+        // the process ends here.
+        if (WaitForSingleObject(m_worker, kCloseWaitMs) != WAIT_OBJECT_0) EndProcessNow(0);
         CloseHandle(m_worker);
     }
     if (m_cancel) CloseHandle(m_cancel);
@@ -132,13 +153,16 @@ bool CUpdateFlow::Start(HWND window)
     m_window = window;
     m_mailbox.SetWindow(window);
     m_updateRunning = ReadInstalledVersion(m_versionFile) != m_info.game_version;
-    return StartWorker(m_updateRunning ? DownloadAndExtractThread : VersionCheckThread);
+    if (StartWorker(m_updateRunning ? DownloadAndExtractThread : VersionCheckThread)) return true;
+    // Nothing would ever move on from the start-up text: the player is told and can close.
+    ShowFailure();
+    return false;
 }
 
 bool CUpdateFlow::StartWorker(UINT(__cdecl* proc)(LPVOID))
 {
     // Made suspended, so that our copy of its handle exists before it can end.
-    CWinThread* thread = AfxBeginThread(proc, this, THREAD_PRIORITY_IDLE, 0, CREATE_SUSPENDED);
+    CWinThread* thread = m_startThread(proc, this, THREAD_PRIORITY_IDLE, 0, CREATE_SUSPENDED, nullptr);
     if (!thread) return false;
     if (!DuplicateHandle(GetCurrentProcess(), thread->m_hThread, GetCurrentProcess(), &m_worker, SYNCHRONIZE, FALSE, 0))
         m_worker = nullptr;
@@ -162,19 +186,26 @@ bool CUpdateFlow::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam)
     return false;
 }
 
-void CUpdateFlow::Stop()
-{
-    if (m_stopping) return;
-    m_stopping = true;
-    SetEvent(m_cancel);
-    if (m_worker) WaitAnsweringSentMessages(m_worker, kStopWaitMs);
-}
-
 void CUpdateFlow::Close()
 {
-    Stop();
-    if (m_updateRunning && GetFileAttributesW(m_versionFile.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        Sleep(kRemovePauseMs);
+    if (m_closing) return;
+    m_closing = true;
+    // 1. Taken before the game start, the close keeps it from happening at all.
+    int gate = kGateOpen;
+    const bool closedFirst = m_gate.compare_exchange_strong(gate, kGateClosed);
+    // 2. The worker stops: between steps, in the extraction, and in the network at once.
+    m_cancelled = true;
+    SetEvent(m_cancel);
+    m_transferCancel.Cancel();
+    const bool ended = !m_worker || WaitKeepingWindowAlive(m_worker, kCloseWaitMs);
+    // 3. A package still being written is no package (the file is shared for deletion; it
+    // goes when its last handle does).
+    if (!ended && m_packageOpened && !m_packageDone && !m_archivePath.empty()) DeleteFileW(m_archivePath.c_str());
+    // 4. An interrupted update downloads again next time; a game that started, or may still
+    // be starting, keeps its version.
+    const bool noGame = closedFirst || (ended && !m_gameStarted);
+    if (m_updateRunning && noGame && GetFileAttributesW(m_versionFile.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        WaitKeepingWindowAlive(nullptr, kRemovePauseMs);
         DeleteFileW(m_versionFile.c_str());
     }
 }
@@ -186,7 +217,9 @@ bool CUpdateFlow::WaitForWorker(DWORD milliseconds) const
 
 bool CUpdateFlow::Cancelled() const
 {
-    return WaitForSingleObject(m_cancel, 0) == WAIT_OBJECT_0;
+    // Asked for every chunk and every extracted block: a flag, where the event would cost a
+    // round trip to the system for each.
+    return m_cancelled.load(std::memory_order_relaxed);
 }
 
 bool CUpdateFlow::Pause(DWORD milliseconds) const
@@ -212,7 +245,7 @@ void CUpdateFlow::DownloadAndExtract()
     DownloadView download(*this);
     std::wstring archive;
     double start = 0.0;
-    const int downloaded = DownloadPackage(m_info.game_url, m_folder, download, start, archive);
+    const int downloaded = DownloadPackage(m_info.game_url, m_folder, download, start, archive, &m_transferCancel);
     if (start != 0.0) {
         m_downloadStart = start;
         m_downloadStarted = true;
@@ -221,6 +254,7 @@ void CUpdateFlow::DownloadAndExtract()
         if (!Cancelled()) ShowFailure();
         return;
     }
+    m_packageDone = true;
     // 2. Unpacked beside us; the new version file is put in place only when all went well.
     ExtractView extract(*this, m_window);
     const ExtractResult result = ExtractArchive(m_folder + L"7z.dll", archive, m_folder, &extract);
@@ -250,6 +284,13 @@ void CUpdateFlow::ShowFailure()
     m_mailbox.Post(change);
 }
 
+void CUpdateFlow::ShowGameStartFailed()
+{
+    ViewChange change;
+    change.SetMessageText(kGameStartFailedText);
+    m_mailbox.Post(change);
+}
+
 void CUpdateFlow::StartGame()
 {
     // 1. Tell the player.
@@ -263,6 +304,9 @@ void CUpdateFlow::StartGame()
         m_mailbox.Post(change);
     }
     if (!Pause(kGameStartPauseMs)) return;
+    // A close that came first wins; once this is taken, a close waits for the start instead.
+    int gate = kGateOpen;
+    if (!m_gate.compare_exchange_strong(gate, kGateStarting)) return;
 
     // 2. The game, with the account's credentials, in our folder.
     const std::wstring executable = GameExecutablePath(m_folder, m_info);
@@ -270,14 +314,16 @@ void CUpdateFlow::StartGame()
     bool started = game.Start(executable, GameCommandLine(executable, m_info), m_folder);
     if (started) {
         m_gameStarted = true;
-        StartGameWatch(game.Handle(), game.Id(), m_reportDone, kReportWaitMs);
-        ViewChange change;
-        change.ShowWindow(false);
-        m_mailbox.PostAndWait(change);
+        if (StartGameWatch(game.Handle(), game.Id(), m_reportDone, kReportWaitMs, m_startThread)) {
+            ViewChange change;
+            change.ShowWindow(false);
+            m_mailbox.PostAndWait(change);
+        } else {
+            // Nothing would end a hidden updater: it stays in sight for the player to close.
+            ShowGameStartFailed();
+        }
     } else {
-        ViewChange change;
-        change.SetMessageText(kGameStartFailedText);
-        m_mailbox.Post(change);
+        ShowGameStartFailed();
     }
 
     // 3. The report: seconds since the download began (0 without one).

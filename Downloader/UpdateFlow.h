@@ -4,8 +4,10 @@
 #include <atomic>
 #include <string>
 
+#include "GameWatch.h"
 #include "UpdateInfo.h"
 #include "ViewChange.h"
+#include "WinInetTransfer.h"
 
 // What the update flow needs from its window: somewhere to apply view changes, on the
 // window's own thread. The main window implements it; tests use a plain window.
@@ -46,8 +48,12 @@ public:
     // True when the versions differed and the download path was taken.
     bool UpdateRunning() const { return m_updateRunning; }
 
+    // Before Start: how threads are started (the worker's and the watchdog's).
+    void SetThreadStarter(ThreadStarter start) { m_startThread = start; }
+
     // Window thread, once: compares the installed version with the published one and starts
-    // the matching worker at idle priority. False when the worker could not be started.
+    // the matching worker at idle priority. False when the worker could not be started; the
+    // window then shows the failure.
     bool Start(HWND window);
 
     // Window thread: the flow's own messages (the wake-up of the view mailbox and the
@@ -55,12 +61,12 @@ public:
     // 1026 is handled and still reported false, so that the window passes it on as well.
     bool OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-    // Window thread: stops the worker (it checks between chunks and in the extraction) and
-    // waits for it while still answering the messages it sends. The caller ends the process
-    // afterwards.
-    void Stop();
-    // Window thread, for "close": Stop, then, when the download path ran, removes the version
-    // file so that the next start downloads again.
+    // Window thread, for every way the window closes: no game starts after this (one that has
+    // started keeps its version file). Stops the worker (a download at once, also inside a
+    // blocked read where the platform allows it), waits for it a few seconds at most while the
+    // window keeps painting (input is dropped), removes a package left half written and, when
+    // the download path ran and no game started, the version file, so that the next start
+    // downloads again. The caller ends the process afterwards.
     void Close();
 
     // Waits for the worker without pumping messages (tests, whose window runs elsewhere).
@@ -79,6 +85,7 @@ private:
     void VersionCheck();
     void StartGame();
     void ShowFailure();
+    void ShowGameStartFailed();
     bool Cancelled() const;
     // Sleeps, but returns early (false) when the flow is stopped.
     bool Pause(DWORD milliseconds) const;
@@ -95,8 +102,17 @@ private:
     HWND m_window = nullptr;
     CViewMailbox m_mailbox;
     bool m_updateRunning = false;
-    bool m_stopping = false;
-    HANDLE m_cancel;     // manual-reset event: set by Stop
+    bool m_closing = false;
+    ThreadStarter m_startThread = AfxBeginThread;
+    TransferCancel m_transferCancel;
+    std::wstring m_archivePath; // where the package goes; empty for a URL that names no file
+    // Who came first, the game start or a close: kGateOpen until one of them takes it.
+    enum { kGateOpen, kGateClosed, kGateStarting };
+    std::atomic<int> m_gate{ kGateOpen };
+    std::atomic<bool> m_packageOpened{ false };
+    std::atomic<bool> m_packageDone{ false };
+    std::atomic<bool> m_cancelled{ false }; // set with m_cancel, for the checks in loops
+    HANDLE m_cancel;                        // manual-reset event: set by Close, for the pauses
     HANDLE m_reportDone; // manual-reset event: set once the report has been sent
     HANDLE m_worker = nullptr;
     double m_downloadStart = 0.0;

@@ -1,17 +1,8 @@
 #include "ViewChange.h"
 
+#include "ScopedLock.h"
+
 namespace {
-
-class Lock {
-public:
-    explicit Lock(CRITICAL_SECTION& cs) : m_cs(cs) { EnterCriticalSection(&m_cs); }
-    ~Lock() { LeaveCriticalSection(&m_cs); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-
-private:
-    CRITICAL_SECTION& m_cs;
-};
 
 int ClampPercent(int value)
 {
@@ -108,7 +99,7 @@ CViewMailbox::~CViewMailbox()
 
 void CViewMailbox::SetWindow(HWND window)
 {
-    Lock lock(m_lock);
+    ScopedLock lock(m_lock);
     m_window = window;
 }
 
@@ -116,7 +107,7 @@ void CViewMailbox::Post(const ViewChange& change)
 {
     HWND wake = nullptr;
     {
-        Lock lock(m_lock);
+        ScopedLock lock(m_lock);
         m_pending.Merge(change);
         if (!m_awake && m_window) {
             m_awake = true;
@@ -126,7 +117,7 @@ void CViewMailbox::Post(const ViewChange& change)
     }
     // Posted outside the lock: the window thread takes it to empty the mailbox.
     if (wake && !PostMessageW(wake, kWakeMessage, 0, 0)) {
-        Lock lock(m_lock);
+        ScopedLock lock(m_lock);
         m_awake = false;
     }
 }
@@ -135,7 +126,7 @@ bool CViewMailbox::PostAndWait(const ViewChange& change)
 {
     HWND window = nullptr;
     {
-        Lock lock(m_lock);
+        ScopedLock lock(m_lock);
         m_pending.Merge(change);
         window = m_window;
     }
@@ -149,7 +140,7 @@ bool CViewMailbox::HandleMessage(UINT message, WPARAM wParam, ViewChange& out)
 {
     if (message == kWakeMessage) {
         // 1. Take what is there; stay awake and look again shortly.
-        Lock lock(m_lock);
+        ScopedLock lock(m_lock);
         out = m_pending;
         m_pending = ViewChange();
         m_awake = true;
@@ -158,7 +149,7 @@ bool CViewMailbox::HandleMessage(UINT message, WPARAM wParam, ViewChange& out)
     }
     if (message == WM_TIMER && wParam == kTimerId) {
         // 2. Changes came meanwhile: apply them and keep collecting. None: sleep until the next post.
-        Lock lock(m_lock);
+        ScopedLock lock(m_lock);
         out = m_pending;
         m_pending = ViewChange();
         if (out.Empty()) {
@@ -172,7 +163,7 @@ bool CViewMailbox::HandleMessage(UINT message, WPARAM wParam, ViewChange& out)
 
 ViewChange CViewMailbox::TakeWith(const ViewChange& change)
 {
-    Lock lock(m_lock);
+    ScopedLock lock(m_lock);
     m_pending.Merge(change);
     ViewChange taken = m_pending;
     m_pending = ViewChange();
@@ -181,6 +172,6 @@ ViewChange CViewMailbox::TakeWith(const ViewChange& change)
 
 unsigned long CViewMailbox::WakeCount() const
 {
-    Lock lock(m_lock);
+    ScopedLock lock(m_lock);
     return m_wakes;
 }

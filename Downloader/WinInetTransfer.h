@@ -46,16 +46,72 @@ private:
     HANDLE m_handle = INVALID_HANDLE_VALUE;
 };
 
+// The parts of an http(s) URL that a request is made from.
+struct HttpUrl {
+    bool secure = false;
+    std::wstring host;
+    INTERNET_PORT port = 0;
+    std::wstring user;
+    std::wstring password;
+    std::wstring object; // path and query, beginning with "/"
+};
+
+// Reads url as "http://" or "https://" (any case) followed by a host, an optional port and
+// the rest. False for anything else (another scheme, no host, a port that is no number from
+// 1 to 65535): such text must never reach WinINet, whose URL functions fault on some of it.
+bool ParseHttpUrl(const std::wstring& url, HttpUrl& out);
+
+// The address a redirect's Location names, seen from base: absolute, scheme-relative
+// ("//host/..."), host-relative ("/path") or relative to base's folder.
+std::wstring ResolveRedirect(const HttpUrl& base, const std::wstring& location);
+
+class WinInetTransfer;
+
+// Lets another thread stop a transfer: Cancel closes the WinINet handles of the transfer
+// registered with it (which ends a blocked call where WinINet allows it) and marks every
+// later transfer registered with it as failed at once.
+class TransferCancel {
+public:
+    TransferCancel();
+    ~TransferCancel();
+    TransferCancel(const TransferCancel&) = delete;
+    TransferCancel& operator=(const TransferCancel&) = delete;
+
+    void Cancel();
+    bool Cancelled() const;
+
+private:
+    friend class WinInetTransfer;
+    bool Register(WinInetTransfer* transfer);
+    void Unregister(WinInetTransfer* transfer);
+
+    mutable CRITICAL_SECTION m_lock;
+    bool m_cancelled = false;
+    WinInetTransfer* m_active = nullptr;
+};
+
 // One GET through WinINet, read in 512-byte chunks. Every download of the updater goes
-// through this class: it opens the session and the URL, reports the HTTP status and the
-// announced length, and hands out the body chunk by chunk.
+// through this class: it checks the address, opens the session and the request, follows at
+// most kMaxRedirects redirects itself, reports the HTTP status and the announced length, and
+// hands out the body chunk by chunk. A server that sends nothing for kStallLimitMs (before
+// the headers or within the body) fails the transfer.
 class WinInetTransfer {
 public:
     static constexpr DWORD kChunkSize = 512;
+    static constexpr DWORD kStallLimitMs = 60000;
+    static constexpr int kMaxRedirects = 10;
 
     enum class OpenResult { Ok, SessionFailed, UrlFailed };
 
-    // On failure, LastError() holds the platform's error code of the failing call.
+    explicit WinInetTransfer(TransferCancel* cancel = nullptr);
+    ~WinInetTransfer();
+    WinInetTransfer(const WinInetTransfer&) = delete;
+    WinInetTransfer& operator=(const WinInetTransfer&) = delete;
+
+    // On failure, LastError() holds the platform's error code of the failing call, or
+    // ERROR_INTERNET_INVALID_URL for an address that is no http(s) URL with a host,
+    // ERROR_HTTP_REDIRECT_FAILED past the redirect limit, ERROR_INTERNET_OPERATION_CANCELLED
+    // after a cancel.
     OpenResult Open(const std::wstring& url);
 
     // HTTP status of the reply, 0 when there is none (not HTTP, or not readable).
@@ -65,14 +121,27 @@ public:
     DWORD LastError() const { return m_lastError; }
 
     // Reads the next chunk into buffer (kChunkSize bytes). Returns false when the read
-    // itself fails; read is 0 at the end of the body.
+    // itself fails (a stall or a cancel among them); read is 0 at the end of the body.
     bool ReadChunk(char* buffer, DWORD& read);
 
     // True when the bytes seen so far are the whole body: the announced length, if any.
     bool Complete(ULONGLONG received) const { return !m_hasLength || received == m_length; }
 
 private:
+    friend class TransferCancel;
+    // One request to url, without following redirects. Ok also for a redirect status.
+    OpenResult Request(const HttpUrl& url);
+    // Closes every handle; under m_lock. After an abort the transfer takes no new ones.
+    void CloseHandles();
+    void Abort();
+    bool Keep(InternetHandle& slot, HINTERNET handle);
+    HINTERNET RequestHandle() const;
+
+    TransferCancel* m_cancel;
+    mutable CRITICAL_SECTION m_lock;
+    bool m_aborted = false;
     InternetHandle m_session;
+    InternetHandle m_connection;
     InternetHandle m_request;
     DWORD m_status = 0;
     bool m_hasLength = false;

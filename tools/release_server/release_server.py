@@ -20,7 +20,11 @@ of replies is answered in turn, its last one repeating. Unknown paths get 404.
 Reply options: status, body, headers (extra), no_length (no Content-Length, the body ends
 when the connection closes), cut_after (announce the whole length, send only that many
 bytes, then close), chunk and rate (bytes per second: a throttled body), delay (seconds
-before the status line), hold (a threading.Event: the reply waits until it is set).
+before the status line: a server that stalls before its headers), hold (a threading.Event:
+the reply waits until it is set), stall (seconds: after the headers and the first cut_after
+bytes of the body, or none of it, the connection stays open and silent that long, then
+closes). A redirect loop is a route whose reply sends the client back to itself:
+Reply(status=302, headers=[("Location", url)]).
 
 HTTPS: ReleaseServer(https=True) also listens with a self-signed certificate made at start
 with `openssl req` (or with cert=(cert_file, key_file), e.g. from make_ca_signed);
@@ -62,7 +66,7 @@ def encode_reply(plain):
 
 class Reply:
     def __init__(self, status=200, body=b"", headers=None, no_length=False, cut_after=None,
-                 chunk=65536, rate=None, delay=0.0, hold=None):
+                 chunk=65536, rate=None, delay=0.0, hold=None, stall=None):
         if isinstance(body, str):
             body = body.encode("utf-8")
         self.status = status
@@ -74,6 +78,7 @@ class Reply:
         self.rate = rate
         self.delay = delay
         self.hold = hold
+        self.stall = stall
 
     @classmethod
     def update(cls, obj, **options):
@@ -130,7 +135,10 @@ class _Handler(BaseHTTPRequestHandler):
         self.end_headers()
         if self.command == "HEAD":
             return
-        if reply.cut_after is not None:
+        if reply.stall is not None:
+            data = data[:reply.cut_after or 0]
+            self.close_connection = True
+        elif reply.cut_after is not None:
             data = data[:reply.cut_after]
             self.close_connection = True
         try:
@@ -139,12 +147,27 @@ class _Handler(BaseHTTPRequestHandler):
         except (BrokenPipeError, ConnectionResetError):
             self.close_connection = True
             return
-        if reply.cut_after is not None:
+        if reply.stall is not None:
+            # Bounded: the connection goes at the end of the stall, or when the client leaves.
+            self._stall(reply.stall)
+        if reply.cut_after is not None or reply.stall is not None:
             # A body cut short: the client sees the connection end early.
             try:
                 self.connection.shutdown(socket.SHUT_RDWR)
             except OSError:
                 pass
+
+    def _stall(self, seconds):
+        end = time.time() + seconds
+        self.connection.settimeout(0.2)
+        while time.time() < end:
+            try:
+                if self.connection.recv(4096) == b"":
+                    return  # the client has gone
+            except socket.timeout:
+                continue
+            except OSError:
+                return
 
     def _send_body(self, data, reply):
         if reply.rate is None:

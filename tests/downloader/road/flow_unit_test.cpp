@@ -161,55 +161,84 @@ TEST(ViewChangeTest, NewerFieldsReplaceOlderOnes)
     EXPECT_EQ(ViewChange().SetProgress(-1).progressValue, 0);
 }
 
-// A window on this thread applies what a worker posts as fast as it can.
-class MailboxWindow {
+// A message-only window on this thread whose messages go to OnMessage first.
+class TestWindow {
 public:
-    MailboxWindow()
+    TestWindow()
     {
         WNDCLASSW wc = {};
         wc.lpfnWndProc = Proc;
         wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"MailboxTestWindow";
+        wc.lpszClassName = L"FlowTestWindow";
         RegisterClassW(&wc);
         m_window = CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
         SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        mailbox.SetWindow(m_window);
     }
-    ~MailboxWindow() { DestroyWindow(m_window); }
+    virtual ~TestWindow()
+    {
+        SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
+        DestroyWindow(m_window);
+    }
+    TestWindow(const TestWindow&) = delete;
+    TestWindow& operator=(const TestWindow&) = delete;
+
+    HWND Handle() const { return m_window; }
     void Pump()
     {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     }
-    // Pumps for a while, as a window's message loop would (the collection timer included).
-    void PumpFor(DWORD milliseconds)
+    // Pumps, as a window's message loop would (timers included), until done() holds or the
+    // time is up.
+    template <class Done> bool PumpUntil(Done done, DWORD milliseconds)
     {
         const ULONGLONG end = GetTickCount64() + milliseconds;
-        while (GetTickCount64() < end) {
+        while (!done()) {
+            if (GetTickCount64() >= end) return false;
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
             Pump();
         }
+        return true;
     }
+    void PumpFor(DWORD milliseconds)
+    {
+        PumpUntil([] { return false; }, milliseconds);
+    }
+
+protected:
+    // True when the message was taken.
+    virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        auto* self = reinterpret_cast<TestWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (self && self->OnMessage(message, wParam, lParam)) return 0;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    HWND m_window = nullptr;
+};
+
+// A window on this thread applies what a worker posts as fast as it can.
+class MailboxWindow final : public TestWindow {
+public:
+    MailboxWindow() { mailbox.SetWindow(Handle()); }
 
     CViewMailbox mailbox;
     ViewChange shown;
     int applied = 0;
 
 private:
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM) override
     {
-        auto* self = reinterpret_cast<MailboxWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
         ViewChange change;
-        if (self && self->mailbox.HandleMessage(message, wParam, change)) {
-            if (!change.Empty()) {
-                self->shown.Merge(change);
-                ++self->applied;
-            }
-            return 0;
+        if (!mailbox.HandleMessage(message, wParam, change)) return false;
+        if (!change.Empty()) {
+            shown.Merge(change);
+            ++applied;
         }
-        return DefWindowProcW(window, message, wParam, lParam);
+        return true;
     }
-    HWND m_window = nullptr;
 };
 
 TEST(ViewMailbox, ManyUpdatesFewWakeUps)
@@ -265,6 +294,64 @@ TEST(ViewMailbox, PostAndWaitIsAppliedOnReturn)
     }
     worker.join();
     EXPECT_TRUE(hiddenWhenReturned);
+}
+
+// A window that runs a flow's messages and keeps what the flow had it show.
+class FlowWindow final : public TestWindow, public IUpdateView {
+public:
+    void ApplyViewChange(const ViewChange& change) override { shown.Merge(change); }
+
+    CUpdateFlow* flow = nullptr;
+    ViewChange shown;
+
+private:
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        return flow && flow->OnWindowMessage(message, wParam, lParam);
+    }
+};
+
+// Thread starts that fail from a given call on, as they do when the system is out of threads.
+int g_startsLeft = 0;
+CWinThread* CountedStart(AFX_THREADPROC proc, LPVOID param, int priority, UINT stack, DWORD flags,
+                         LPSECURITY_ATTRIBUTES security)
+{
+    if (g_startsLeft-- <= 0) return nullptr;
+    return AfxBeginThread(proc, param, priority, stack, flags, security);
+}
+
+TEST(UpdateFlowThreads, AWorkerThatDoesNotStartShowsTheFailure)
+{
+    FlowWindow window;
+    CUpdateFlow flow(window, UpdateInfo(), L"C:\\nowhere\\", "http://127.0.0.1:1/Lgtim");
+    window.flow = &flow;
+    g_startsLeft = 0;
+    flow.SetThreadStarter(CountedStart);
+    EXPECT_FALSE(flow.Start(window.Handle()));
+    EXPECT_TRUE(window.PumpUntil([&] { return window.shown.Has(ViewChange::kMessageText); }, 10000));
+    EXPECT_EQ(window.shown.messageText, kUpdateFailedText);
+    EXPECT_TRUE(window.shown.messageVisible);
+}
+
+TEST(UpdateFlowThreads, AWatchdogThatDoesNotStartKeepsTheWindowInSight)
+{
+    // Equal versions (no version file, none published) and a game that exists everywhere.
+    wchar_t system[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    ASSERT_GT(length, 0u);
+    UpdateInfo info;
+    info.open = "hostname.exe";
+    FlowWindow window;
+    CUpdateFlow flow(window, info, std::wstring(system) + L"\\", "http://127.0.0.1:1/Lgtim");
+    window.flow = &flow;
+    g_startsLeft = 1; // the worker starts, the watchdog does not
+    flow.SetThreadStarter(CountedStart);
+    ASSERT_TRUE(flow.Start(window.Handle()));
+    EXPECT_TRUE(window.PumpUntil([&] { return flow.WaitForWorker(0); }, 60000));
+    window.PumpFor(100);
+    EXPECT_TRUE(flow.GameStarted());
+    EXPECT_EQ(window.shown.messageText, kGameStartFailedText);
+    EXPECT_FALSE(window.shown.Has(ViewChange::kWindowVisible) && !window.shown.windowVisible);
 }
 
 } // namespace

@@ -8,6 +8,11 @@
 //   road_driver click X Y               a left click at client X,Y; prints "clicked"
 //   road_driver hittest X Y             WM_NCHITTEST at client X,Y; prints "hit CODE"
 //   road_driver shot FILE.bmp           the window as the screen shows it, 32-bit BMP; prints "shot W H"
+//   road_driver close HOW               closes the window one way: skin (the skin's "close" at
+//                                       X Y, given after HOW), wm_close, alt_f4, sysmenu or
+//                                       endsession; then has the whole window drawn again and
+//                                       prints "painted" when it was within 2 s, else
+//                                       "unpainted" or "gone"
 #include <windows.h>
 
 #include <cstdio>
@@ -169,6 +174,57 @@ int Shot(const wchar_t* file)
     return ok ? 0 : 1;
 }
 
+// The messages each way of closing leaves in the window's queue, as the system posts them.
+bool PostClose(HWND window, const std::wstring& how, int x, int y)
+{
+    if (how == L"skin") {
+        const LPARAM at = MAKELPARAM(x, y);
+        return PostMessageW(window, WM_MOUSEMOVE, 0, at) && PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at) &&
+               PostMessageW(window, WM_LBUTTONUP, 0, at);
+    }
+    if (how == L"wm_close") return PostMessageW(window, WM_CLOSE, 0, 0) != 0;
+    if (how == L"alt_f4") {
+        // F4 with Alt held: the default handling turns it into the system menu's close.
+        const LPARAM keyData = 1 | (MapVirtualKeyW(VK_F4, MAPVK_VK_TO_VSC) << 16) | (KF_ALTDOWN << 16);
+        return PostMessageW(window, WM_SYSKEYDOWN, VK_F4, keyData) != 0;
+    }
+    if (how == L"sysmenu") return PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0) != 0;
+    if (how == L"endsession") return PostMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF) != 0;
+    return false;
+}
+
+int Close(const std::wstring& how, int x, int y)
+{
+    HWND window = WaitForUpdater(5);
+    if (!window) {
+        std::puts("none");
+        return 1;
+    }
+    if (!PostClose(window, how, x, y)) {
+        std::puts("failed");
+        return 1;
+    }
+    // The window must still draw what it is asked to while it closes. A paint comes only once
+    // no posted message is waiting, so the one asked for here follows the close's messages.
+    InvalidateRect(window, nullptr, FALSE);
+    const ULONGLONG end = GetTickCount64() + 2000;
+    for (;;) {
+        if (!IsWindow(window)) {
+            std::puts("gone");
+            return 1;
+        }
+        if (!GetUpdateRect(window, nullptr, FALSE)) {
+            std::puts("painted");
+            return 0;
+        }
+        if (GetTickCount64() >= end) {
+            std::puts("unpainted");
+            return 1;
+        }
+        Sleep(10);
+    }
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -190,8 +246,10 @@ int wmain(int argc, wchar_t** argv)
         rc = HitTest(_wtoi(argv[2]), _wtoi(argv[3]));
     else if (command == L"shot" && argc == 3)
         rc = Shot(argv[2]);
+    else if (command == L"close" && argc >= 3)
+        rc = Close(argv[2], argc >= 5 ? _wtoi(argv[3]) : 0, argc >= 5 ? _wtoi(argv[4]) : 0);
     else
-        std::fputs("usage: road_driver find|wait-hidden SECONDS | click|hittest X Y | shot FILE\n", stderr);
+        std::fputs("usage: road_driver find|wait-hidden SECONDS | click|hittest X Y | shot FILE | close HOW [X Y]\n", stderr);
     std::fflush(stdout);
     return rc;
 }

@@ -1,10 +1,10 @@
 // Runs the updater's flow (version check or download and extraction, game start, watchdog,
 // report) on a plain window instead of the skinned one, and prints every view change the
 // window applies, so that tests can read what the player would see:
-//   road_probe FOLDER LOGIN-URL REPORT-URL [STOP-ON-TEXT]
+//   road_probe FOLDER LOGIN-URL REPORT-URL [STOP-ON-TEXT [DELAY-MS]]
 // FOLDER plays the updater's folder (7z.dll, the package and the game go there). With
-// STOP-ON-TEXT, the flow is stopped as "close" stops it as soon as a percentage text that
-// begins with it is applied. Output lines (UTF-8):
+// STOP-ON-TEXT, the flow is closed as the window closes it DELAY-MS (default 0) after a
+// percentage or message text that begins with it is applied. Output lines (UTF-8):
 //   apply FIELD=VALUE ...    one view change, the fields it sets
 //   wakes N                  wake-up messages posted by the workers so far
 //   worker-ended             the worker ended without the watchdog ending the process
@@ -37,7 +37,7 @@ std::string Flag(bool on)
 
 class ProbeView final : public IUpdateView {
 public:
-    explicit ProbeView(const std::wstring& stopOn) : m_stopOn(stopOn) {}
+    ProbeView(const std::wstring& stopOn, DWORD delay) : m_stopOn(stopOn), m_delay(delay) {}
     void ApplyViewChange(const ViewChange& c) override
     {
         std::string line = "apply";
@@ -51,15 +51,19 @@ public:
         if (c.Has(ViewChange::kMessageText)) line += " message=" + WideToUtf8(c.messageText);
         if (c.Has(ViewChange::kWindowVisible)) line += " window_visible=" + Flag(c.windowVisible);
         Line(line);
-        if (!m_stopOn.empty() && c.Has(ViewChange::kPercentText) &&
-            c.percentText.compare(0, m_stopOn.size(), m_stopOn) == 0)
-            m_stopNow = true;
+        if (m_stopAt == 0 && !m_stopOn.empty() &&
+            ((c.Has(ViewChange::kPercentText) && Begins(c.percentText)) ||
+             (c.Has(ViewChange::kMessageText) && Begins(c.messageText))))
+            m_stopAt = GetTickCount64() + m_delay;
     }
-    bool StopNow() const { return m_stopNow; }
+    bool StopNow() const { return m_stopAt != 0 && GetTickCount64() >= m_stopAt; }
 
 private:
+    bool Begins(const std::wstring& text) const { return text.compare(0, m_stopOn.size(), m_stopOn) == 0; }
+
     std::wstring m_stopOn;
-    bool m_stopNow = false;
+    DWORD m_delay;
+    ULONGLONG m_stopAt = 0;
 };
 
 CUpdateFlow* g_flow = nullptr;
@@ -91,7 +95,7 @@ int wmain(int argc, wchar_t** argv)
     RegisterClassW(&wc);
     HWND window = CreateWindowW(wc.lpszClassName, L"probe", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
                                 wc.hInstance, nullptr);
-    ProbeView view(argc > 4 ? argv[4] : L"");
+    ProbeView view(argc > 4 ? argv[4] : L"", argc > 5 ? static_cast<DWORD>(_wtoi(argv[5])) : 0);
     CUpdateFlow flow(view, info, folder, WideToAnsi(argv[3]));
     g_flow = &flow;
     Line(std::string("update_running ") + (flow.Start(window) && flow.UpdateRunning() ? "1" : "0"));
@@ -106,7 +110,7 @@ int wmain(int argc, wchar_t** argv)
             EndProcessNow(4);
         }
         if (flow.WaitForWorker(0)) break;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     }
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     Line("wakes " + std::to_string(flow.WakeCount()));

@@ -256,6 +256,34 @@ class Road(RoadCase):
         self.assertFalse(os.path.exists(os.path.join(folder, "game", "Game.exe")))
         self.assertEqual(self.reports(), [])
 
+    def test_closing_a_stalled_download(self):
+        # The server sends the headers and a little of the package, then nothing while it
+        # holds the connection. Every way of closing the window takes the same road: the
+        # window keeps drawing, the updater ends within seconds with 0, and no package, no
+        # game and no version are left behind.
+        for how in ("skin", "wm_close", "alt_f4", "sysmenu", "endsession"):
+            with self.subTest(how):
+                self.server.requests.clear()
+                self.serve(Reply(body=self.package_bytes, cut_after=5000, stall=150))
+                folder = self.folder(name=how)
+                package = os.path.join(folder, "game_v2.7z")
+                started = self.start(folder)
+                window = self.driver.find(30)
+                self.assertTrue(window and window["visible"], window)
+                # Past the headers: the file is open and the read waits for bytes that never come.
+                self.assertTrue(rf.wait_for(lambda: os.path.exists(package), 30))
+                time.sleep(1)
+                closed_at = time.time()
+                args = ("close", how) + (CLOSE_BUTTON if how == "skin" else ())
+                self.assertEqual(self.driver.run(*args), "painted")
+                result = self.finish(started, 60)
+                self.assertLess(time.time() - closed_at, 20)
+                self.assertEqual((result.exit_code, result.boxes), (0, []), result)
+                self.assertFalse(os.path.exists(package), "a partial package was left")
+                self.assertIsNone(rf.read_version(folder), "the version file was kept")
+                self.assert_not_started(folder)
+                self.assertEqual(self.reports(), [])
+
     def test_game_that_does_not_start(self):
         # open names a missing file: the player is told, the report says so, the window
         # stays; "close" after a plain version check keeps the version file.
@@ -418,6 +446,97 @@ class Probe(RoadCase):
                 if name == "game_missing":
                     [report] = self.stats.requests
                     self.assertEqual(report["body"], b'{"is_start":0,"time":0,"uid":"10001"}\n')
+
+    def start_probe(self, folder, *stop):
+        args = [rf.WINE, ROAD_PROBE, rf.msgbox.windows_path(folder), self.server.url(rf.LOGIN_PATH),
+                self.stats.https_url("/Lgtim")] + [str(a) for a in stop]
+        return subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+
+    def finish_probe(self, proc, timeout=200):
+        try:
+            out, _ = proc.communicate(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            self.fail("the probe did not end")
+        return proc.returncode, out.decode("utf-8", "replace").replace("\r\n", "\n").splitlines()
+
+    def assert_update_failed(self, folder, code, lines):
+        self.assertEqual(code, 3, lines)
+        messages = [self.fields(l)["message"] for l in lines if "message=" in l]
+        self.assertEqual(messages[-1:], ["更新失败，请重新启动"], lines)
+        self.assertEqual(rf.read_version(folder), "1.0")
+        self.assertEqual([n for n in os.listdir(folder) if n.endswith(".7z")], [])
+        self.assertIsNone(rf.read_game_record(folder))
+
+    def test_package_that_stalls(self):
+        # Nothing at all, or the headers and a little, then silence on a held connection: a
+        # minute without a byte fails the download, long before the server would let go. The
+        # two run side by side; each folder has its own package route.
+        cases = [
+            ("no_headers", Reply(body=self.package_bytes, delay=150)),
+            ("stops", Reply(body=self.package_bytes, cut_after=5000, stall=150)),
+        ]
+        runs = []
+        for name, reply in cases:
+            self.server.route("/pkg/%s/game_v2.7z" % name, reply)
+            self.server.route("/login-%s" % name, Reply.update(rf.record(
+                self.server, game_url=self.server.url("/pkg/%s/game_v2.7z" % name))))
+            folder = self.game_folder(name=name)
+            args = [rf.WINE, ROAD_PROBE, rf.msgbox.windows_path(folder), self.server.url("/login-%s" % name),
+                    self.stats.https_url("/Lgtim")]
+            runs.append((name, folder, time.time(), subprocess.Popen(args, stdout=subprocess.PIPE,
+                                                                     stderr=subprocess.DEVNULL)))
+        for name, folder, began, proc in runs:
+            with self.subTest(name):
+                code, lines = self.finish_probe(proc)
+                # A minute of silence, not less, and not the server's whole stall.
+                self.assertGreater(time.time() - began, 58)
+                self.assertLess(time.time() - began, 140)
+                self.assert_update_failed(folder, code, lines)
+        self.assertEqual(self.stats.requests, [])
+
+    def test_package_addresses_that_fail(self):
+        # A redirect loop (followed ten times) and addresses that are no http(s) URL with a
+        # host: a failed download like any other, never a crash.
+        self.server.route("/pkg/loop/game_v2.7z", Reply(status=302, headers=[("Location", "game_v2.7z")]))
+        cases = [
+            ("redirect_loop", self.server.url("/pkg/loop/game_v2.7z")),
+            ("colon_slash", ":/x.7z"),
+            ("colons", "::::/game.7z"),
+            ("ftp", "ftp:x/game.7z"),
+            ("no_host", "http:///game_v2.7z"),
+            ("bad_port", "http://127.0.0.1:0/game_v2.7z"),
+        ]
+        for name, url in cases:
+            with self.subTest(name):
+                self.serve(game_url=url)
+                folder = self.game_folder(name=name)
+                code, lines = self.probe(folder)
+                self.assert_update_failed(folder, code, lines)
+        self.assertEqual(len(self.server.requests_for("/pkg/loop/game_v2.7z")), 11)
+
+    def test_close_racing_the_game_start(self):
+        # Closes at moments around the game start (it follows "版本比对成功..." by half a
+        # second): a close that came first starts no game and leaves no version (the update
+        # was interrupted); a game that started keeps the version it was installed with.
+        self.serve()
+        outcomes = set()
+        for delay in (0, 300, 450, 490, 510, 550, 700, 2000):
+            with self.subTest(delay=delay):
+                folder = self.game_folder(name="at%d" % delay)
+                with open(os.path.join(folder, "game", "autoquit"), "w") as f:
+                    f.write("1")
+                code, lines = self.finish_probe(self.start_probe(folder, "版本比对成功", delay))
+                started = rf.read_game_record(folder) is not None
+                outcomes.add(started)
+                if started:
+                    self.assertEqual(rf.read_version(folder), "2.0")
+                else:
+                    self.assertEqual(code, 4, lines)
+                    self.assertIsNone(rf.read_version(folder), lines)
+                if delay == 0:
+                    self.assertFalse(started)
+        self.assertIn(True, outcomes)
 
     def test_stop_during_extraction(self):
         self.serve()

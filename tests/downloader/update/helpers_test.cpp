@@ -11,6 +11,7 @@
 #include "ProgramImage.h"
 #include "SelfReplace.h"
 #include "common/TextConvert.h"
+#include "WinInetTransfer.h"
 
 namespace {
 
@@ -219,6 +220,76 @@ TEST(IsFailureExitStatus, LoaderAndCrashStatusesOnly)
     // Our own ends (0, -1 after a box), other programs' small codes, and customer codes.
     for (unsigned long code : { 0ul, 1ul, 3ul, 0xFFFFFFFFul, 0x80000003ul, 0x40010005ul, 0xE06D7363ul })
         EXPECT_FALSE(IsFailureExitStatus(code)) << std::hex << code;
+}
+
+TEST(HttpUrl, TakesOnlyHttpAddressesWithAHost)
+{
+    const struct {
+        const wchar_t* url;
+        bool ok;
+        bool secure;
+        const wchar_t* host;
+        int port;
+        const wchar_t* object;
+    } cases[] = {
+        { L"http://127.0.0.1:29080/pkg/game.7z", true, false, L"127.0.0.1", 29080, L"/pkg/game.7z" },
+        { L"HTTPS://Example.com/a?b=c#frag", true, true, L"Example.com", 443, L"/a?b=c" },
+        { L"http://host", true, false, L"host", 80, L"/" },
+        { L"http://host?x=1", true, false, L"host", 80, L"/?x=1" },
+        { L"http://user:pw@host:8080/x", true, false, L"host", 8080, L"/x" },
+        { L"http://[::1]:81/x", true, false, L"::1", 81, L"/x" },
+        { L"", false, false, L"", 0, L"" },
+        { L":", false, false, L"", 0, L"" },
+        { L"::::", false, false, L"", 0, L"" },
+        { L":/x.7z", false, false, L"", 0, L"" },
+        { L"ftp:x.7z", false, false, L"", 0, L"" },
+        { L"ftp://host/x.7z", false, false, L"", 0, L"" },
+        { L"http:/host/x", false, false, L"", 0, L"" },
+        { L"http://", false, false, L"", 0, L"" },
+        { L"http:///x.7z", false, false, L"", 0, L"" },
+        { L"http://:80/x", false, false, L"", 0, L"" },
+        { L"http://user@/x", false, false, L"", 0, L"" },
+        { L"http://host:0/x", false, false, L"", 0, L"" },
+        { L"http://host:65536/x", false, false, L"", 0, L"" },
+        { L"http://host:8a/x", false, false, L"", 0, L"" },
+        { L"http://ho st/x", false, false, L"", 0, L"" },
+        { L"http://ho\\st/x", false, false, L"", 0, L"" },
+        { L"http://[::1/x", false, false, L"", 0, L"" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(WideToUtf8(c.url));
+        HttpUrl url;
+        ASSERT_EQ(ParseHttpUrl(c.url, url), c.ok);
+        if (!c.ok) continue;
+        EXPECT_EQ(url.secure, c.secure);
+        EXPECT_EQ(url.host, c.host);
+        EXPECT_EQ(url.port, c.port);
+        EXPECT_EQ(url.object, c.object);
+    }
+}
+
+TEST(HttpUrl, RedirectsResolveAgainstTheirRequest)
+{
+    HttpUrl base;
+    ASSERT_TRUE(ParseHttpUrl(L"https://host:8443/pkg/v2/game.7z?x=1", base));
+    const struct {
+        const wchar_t* location;
+        const wchar_t* expected;
+    } cases[] = {
+        { L"http://other/x.7z", L"http://other/x.7z" },
+        { L"//cdn/x.7z", L"https://cdn/x.7z" },
+        { L"/x.7z", L"https://host:8443/x.7z" },
+        { L"x.7z", L"https://host:8443/pkg/v2/x.7z" },
+        { L"../x.7z?y=2", L"https://host:8443/pkg/v2/../x.7z?y=2" },
+        { L"ftp://other/x.7z", L"ftp://other/x.7z" }, // refused when read again
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(WideToUtf8(c.location));
+        EXPECT_EQ(ResolveRedirect(base, c.location), c.expected);
+    }
+    HttpUrl plain;
+    ASSERT_TRUE(ParseHttpUrl(L"http://host/a/b", plain));
+    EXPECT_EQ(ResolveRedirect(plain, L"c"), L"http://host/a/c");
 }
 
 } // namespace

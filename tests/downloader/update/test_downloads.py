@@ -59,6 +59,27 @@ class Downloads(WineCase):
                     self.assertEqual(f.read(), content)
         self.assertEqual(sorted(f for f in os.listdir(self.dir) if not f.endswith(".bin")), [])
 
+    def test_redirects(self):
+        # Followed by the updater itself, absolute or relative, ten at most; one more fails.
+        body = payload(5000, 4)
+        self.server.route("/end.bin", Reply(body=body))
+        for chain in (10, 11):
+            for i in range(chain):
+                target = "/end.bin" if i == chain - 1 else "/c%d/hop%d" % (chain, i + 1)
+                # Every other hop names its target relative to the request's own folder or host.
+                location = self.server.url(target) if i % 2 == 0 else target
+                self.server.route("/c%d/hop%d" % (chain, i), Reply(status=302, headers=[("Location", location)]))
+        cases = [("ten", "/c10/hop0", "result 0", body), ("eleven", "/c11/hop0", "result -1", b"before")]
+        for name, start, want, content in cases:
+            with self.subTest(name):
+                target = os.path.join(self.dir, name + ".bin")
+                with open(target, "wb") as f:
+                    f.write(b"before")
+                self.assertEqual(probe("file", self.server.url(start), target), want)
+                with open(target, "rb") as f:
+                    self.assertEqual(f.read(), content)
+        self.assertEqual(len(self.server.requests_for("/end.bin")), 1)
+
     def test_package(self):
         # Throttled to about 1 MB/s: the first second shows KB/s at 0, then whole megabytes
         # per second appear.

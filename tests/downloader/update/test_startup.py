@@ -3,6 +3,7 @@ release server; its message boxes are read and answered by the box driver."""
 import os
 import struct
 import threading
+import time
 import unittest
 
 from e2e_common import (DYING, NETWORK_ERROR, LOADER, ReleaseServer, Reply, WineCase, free_port, msgbox,
@@ -229,12 +230,21 @@ class Startup(WineCase):
             ("dos_stub", Reply(body=b"MZ" + b"\0" * 4000)),
             ("console", Reply(body=patched_program(good, subsystem=3))),
             ("other_machine", Reply(body=patched_program(good, machine=other_machine))),
+            # A server that keeps redirecting: followed ten times, then a failed download.
+            ("redirect_loop", Reply(status=302, headers=[("Location", self.server.url("/redirect_loop.exe"))])),
+            # Addresses that are no http(s) URL with a host never reach WinINet.
+            ("colon", ":"),
+            ("colons", "::::"),
+            ("ftp", "ftp:new.exe"),
+            ("no_host", "http:///new.exe"),
         ]
         self.serve_background()
         for name, reply in cases:
             with self.subTest(name):
                 if reply is None:
                     up_url = "http://127.0.0.1:%d/new.exe" % free_port()
+                elif isinstance(reply, str):
+                    up_url = reply
                 else:
                     self.server.route("/%s.exe" % name, reply)
                     up_url = self.server.url("/%s.exe" % name)
@@ -247,6 +257,7 @@ class Startup(WineCase):
                 self.assertEqual(result.children, [])
                 self.assertEqual(sha(os.path.join(folder, "ZelLoader.exe")), before)
                 self.assertEqual(sorted(os.listdir(folder)), ["Skin", "ZelLoader.exe", "ZelLogin.ini", "game"])
+        self.assertEqual(len(self.server.requests_for("/redirect_loop.exe")), 11)
         # The updater that stayed in place still works.
         self.server.route("/again", Reply.update(self.record()))
         result = self.run_loader(os.path.join(self.dir, "missing"), [self.server.url("/again")])
@@ -335,6 +346,16 @@ class Startup(WineCase):
         self.assert_boxes(result, [""])
         self.assertEqual(result.exit_code, 0)
 
+    def assert_box_texts(self, result, boxes):
+        """The boxes shown, in order; a text ending in "*" ends in an error number there."""
+        self.assertEqual(len(result.boxes), len(boxes), result)
+        for (caption, text), want in zip(result.boxes, boxes):
+            self.assertEqual(caption, "提示")
+            if want.endswith("*"):
+                self.assertRegex(text, "^" + want[:-1] + r"\d+$")
+            else:
+                self.assertEqual(text, want)
+
     def test_background_image_failures(self):
         png = self.serve_background()
         self.server.route("/cut.png", Reply(body=png * 50, cut_after=100))
@@ -344,7 +365,12 @@ class Startup(WineCase):
             ("empty", "", True, ["url返回错误,错误码：*", NETWORK_ERROR]),
             ("refused", refused, True, ["url返回错误,错误码：*", NETWORK_ERROR]),
             ("cut", self.server.url("/cut.png"), True, [NETWORK_ERROR]),
+            ("redirect_loop", self.server.url("/loop.png"), True, ["url返回错误,错误码：*", NETWORK_ERROR]),
+            ("colons", "::::", True, ["url返回错误,错误码：*", NETWORK_ERROR]),
+            ("ftp", "ftp:bg.png", True, ["url返回错误,错误码：*", NETWORK_ERROR]),
+            ("no_host", "https://:443/bg.png", True, ["url返回错误,错误码：*", NETWORK_ERROR]),
         ]
+        self.server.route("/loop.png", Reply(status=302, headers=[("Location", "/loop.png")]))
         for name, url, skin, boxes in cases:
             with self.subTest(name):
                 self.server.route("/" + name, Reply.update(self.record(up_bg=url)))
@@ -354,19 +380,51 @@ class Startup(WineCase):
                     with open(image, "wb") as f:
                         f.write(b"the image from before")
                 result = self.run_loader(folder, [self.server.url("/" + name)])
-                self.assertEqual(len(result.boxes), len(boxes), result)
-                for (caption, text), want in zip(result.boxes, boxes):
-                    self.assertEqual(caption, "提示")
-                    if want.endswith("*"):
-                        self.assertRegex(text, "^" + want[:-1] + r"\d+$")
-                    else:
-                        self.assertEqual(text, want)
+                self.assert_box_texts(result, boxes)
                 self.assertEqual(result.exit_code, -1)
                 self.assertEqual(result.windows, [])
                 if skin:
                     with open(image, "rb") as f:
                         self.assertEqual(f.read(), b"the image from before")
                     self.assertEqual(os.listdir(os.path.dirname(image)), ["bg_1.png"])
+        self.assertEqual(len(self.server.requests_for("/loop.png")), 11)
+
+    def test_stalled_downloads(self):
+        # Servers that hold the connection and send nothing, before the headers or inside the
+        # body: after a minute without a byte the download fails as its kind fails, with its
+        # boxes, well before the server would let go. The three run side by side.
+        with open(LOADER, "rb") as f:
+            good = f.read()
+        png = self.serve_background()
+        self.server.route("/silent.png", Reply(body=png, delay=150))
+        self.server.route("/stops.png", Reply(body=png * 50, cut_after=100, stall=150))
+        self.server.route("/stops.exe", Reply(body=good + b"-- newer --", cut_after=4096, stall=150))
+        cases = [
+            ("image_without_headers", dict(up_bg=self.server.url("/silent.png")),
+             ["url返回错误,错误码：*", NETWORK_ERROR]),
+            ("image_stops", dict(up_bg=self.server.url("/stops.png")), [NETWORK_ERROR]),
+            ("updater_stops", dict(up_version="2", up_url=self.server.url("/stops.exe")), [NETWORK_ERROR]),
+        ]
+        runs = []
+        for name, record, boxes in cases:
+            self.server.route("/" + name, Reply.update(self.record(**record)))
+            # Side by side, so each under its own instance name.
+            folder = self.app(name=name, ini_name=self.instance + name)
+            before = sha(os.path.join(folder, "ZelLoader.exe"))
+            runs.append((name, folder, before, boxes, time.time(),
+                         self.start_loader(folder, [self.server.url("/" + name)], timeout=200)))
+        for name, folder, before, boxes, began, started in runs:
+            with self.subTest(name):
+                result = msgbox.finish_program(*started, timeout=200)
+                self.assertFalse(result.timed_out, result)
+                # A minute of silence, not less, and not the server's whole stall.
+                self.assertGreater(time.time() - began, 58)
+                self.assertLess(time.time() - began, 140)
+                self.assert_box_texts(result, boxes)
+                self.assertEqual(result.exit_code, -1)
+                self.assertEqual(result.windows, [])
+                self.assertEqual(sha(os.path.join(folder, "ZelLoader.exe")), before)
+                self.assertEqual(sorted(os.listdir(folder)), ["Skin", "ZelLoader.exe", "ZelLogin.ini", "game"])
 
     def test_background_error_status_keeps_the_image(self):
         self.server.route("/bg.png", Reply(status=404, body=b"<html>not found</html>"))
