@@ -144,4 +144,50 @@ TEST(NotifierClosesTheWindow, FocusChangesStopWithTheWindow)
     }
 }
 
+TEST(NotifierClosesTheWindow, TabSwitchStopsWithTheWindow)
+{
+    // The page left gives up the focus ("killfocus"), the page shown takes it ("setfocus")
+    // before the layout places it, then "tabselect": the switch must not go on in the freed
+    // layout or pages wherever the window went. Each page is a container with one control.
+    enum Focus { kNone, kPage, kControlOnPage };
+    struct Row {
+        const char* what;
+        LPCWSTR closeOn;
+        Focus focusFirst;
+        bool byAttribute;
+    } rows[] = {
+        { "killfocus of the page left", L"killfocus", kPage, false },
+        { "killfocus of a control on the page left", L"killfocus", kControlOnPage, false },
+        { "setfocus of the page shown", L"setfocus", kNone, false },
+        { "setfocus, page chosen by the selectedid attribute", L"setfocus", kNone, true },
+        { "tabselect", L"tabselect", kNone, false },
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        CTabLayoutUI* tabs = new painttest::Poisoned<CTabLayoutUI>;
+        for (int i = 0; i < 3; i++) {
+            CContainerUI* page = new painttest::Poisoned<CContainerUI>;
+            page->Add(new painttest::Poisoned<CControlUI>);
+            tabs->Add(page);
+        }
+        CContainerUI* root = new painttest::Poisoned<CContainerUI>;
+        root->Add(tabs);
+        bool gone = false;
+        HWND hwnd = (new ClosingWindow(r.closeOn, &gone))->Open(root);
+        ASSERT_TRUE(hwnd != NULL);
+        CContainerUI* first = static_cast<CContainerUI*>(tabs->GetItemAt(0));
+        if (r.focusFirst == kPage) first->SetFocus();
+        if (r.focusFirst == kControlOnPage) first->GetItemAt(0)->SetFocus();
+        ASSERT_FALSE(gone);
+        if (r.byAttribute)
+            tabs->SetAttribute(L"selectedid", L"1");
+        else
+            EXPECT_TRUE(tabs->SelectItem(1));
+        EXPECT_TRUE(gone);
+        EXPECT_FALSE(::IsWindow(hwnd));
+        EXPECT_TRUE(painttest::PoisonIntact()) << "written after it was freed";
+        painttest::PumpMessages();
+    }
+}
+
 } // namespace
