@@ -4,6 +4,7 @@
 #include "core/ButtonUI.h"
 #include "core/OptionUI.h"
 #include "core/CheckBoxUI.h"
+#include "core/SliderUI.h"
 #include "core/TabLayoutUI.h"
 #include "BasicTestUtil.h"
 #include "../paint/PoisonArena.h"
@@ -183,6 +184,31 @@ TEST(NotifierClosesTheWindow, TabSwitchStopsWithTheWindow)
             tabs->SetAttribute(L"selectedid", L"1");
         else
             EXPECT_TRUE(tabs->SelectItem(1));
+        EXPECT_TRUE(gone);
+        EXPECT_FALSE(::IsWindow(hwnd));
+        EXPECT_TRUE(painttest::PoisonIntact()) << "written after it was freed";
+        painttest::PumpMessages();
+    }
+}
+
+TEST(NotifierClosesTheWindow, SliderStopsWithTheWindow)
+{
+    // After its notification the slider would repaint and track its hot thumb.
+    const LPCWSTR closeOn[] = { L"movevaluechanged", L"valuechanged" };
+    for (LPCWSTR type : closeOn) {
+        SCOPED_TRACE(std::string(type, type + wcslen(type)));
+        CSliderUI* slider = new painttest::Poisoned<CSliderUI>;
+        slider->ApplyAttributeList(L"float=\"true\" pos=\"0,0,200,40\" sendmove=\"true\"");
+        CContainerUI* root = new painttest::Poisoned<CContainerUI>;
+        root->Add(slider);
+        bool gone = false;
+        HWND hwnd = (new ClosingWindow(type, &gone))->Open(root);
+        ASSERT_TRUE(hwnd != NULL);
+        // A drag from 20 to 60 and a release there; the window goes at the first of them
+        // that sends its notification.
+        ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+        ::SendMessageW(hwnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(60, 20));
+        if (::IsWindow(hwnd)) ::SendMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(60, 20));
         EXPECT_TRUE(gone);
         EXPECT_FALSE(::IsWindow(hwnd));
         EXPECT_TRUE(painttest::PoisonIntact()) << "written after it was freed";
