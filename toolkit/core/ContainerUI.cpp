@@ -292,14 +292,20 @@ void CContainerUI::SetManager(CPaintManagerUI* pManager, CControlUI* pParent, bo
 void CContainerUI::SetVisible(bool bVisible)
 {
     if (m_bVisible == bVisible) return;
+    // Hiding takes the focus from this container or a child, and a "killfocus" notifier may
+    // close and delete the window, and this container with it.
+    CControlLifeGuard guard(this);
     CControlUI::SetVisible(bVisible);
-    for (int i = 0; i < m_items.GetSize(); i++) static_cast<CControlUI*>(m_items[i])->SetInternVisible(IsVisible());
+    for (int i = 0; guard.Alive() && i < m_items.GetSize(); i++)
+        static_cast<CControlUI*>(m_items[i])->SetInternVisible(IsVisible());
 }
 
 void CContainerUI::SetInternVisible(bool bVisible)
 {
+    CControlLifeGuard guard(this);
     CControlUI::SetInternVisible(bVisible);
-    for (int i = 0; i < m_items.GetSize(); i++) static_cast<CControlUI*>(m_items[i])->SetInternVisible(IsVisible());
+    for (int i = 0; guard.Alive() && i < m_items.GetSize(); i++)
+        static_cast<CControlUI*>(m_items[i])->SetInternVisible(IsVisible());
 }
 
 void CContainerUI::SetEnabled(bool bEnable)

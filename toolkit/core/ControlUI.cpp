@@ -401,14 +401,23 @@ void CControlUI::SetVisible(bool bVisible)
     const bool bWasVisible = IsVisible();
     m_bVisible = bVisible;
     m_bFocused = false;
-    if (!bVisible && m_pManager != NULL && m_pManager->GetFocus() == this) m_pManager->SetFocus(NULL);
+    if (!bVisible && !DropFocusWhenHidden()) return;
     if (IsVisible() != bWasVisible) NeedParentUpdate();
 }
 
 void CControlUI::SetInternVisible(bool bVisible)
 {
     m_bInternVisible = bVisible;
-    if (!bVisible && m_pManager != NULL && m_pManager->GetFocus() == this) m_pManager->SetFocus(NULL);
+    if (!bVisible) DropFocusWhenHidden();
+}
+
+bool CControlUI::DropFocusWhenHidden()
+{
+    if (m_pManager == NULL || m_pManager->GetFocus() != this) return true;
+    // A "killfocus" notifier may close and delete the window, and this control with it.
+    CControlLifeGuard guard(this);
+    m_pManager->SetFocus(NULL);
+    return guard.Alive();
 }
 
 bool CControlUI::IsEnabled() const

@@ -204,6 +204,8 @@ public:
 protected:
     // After a geometry setter: a floating control lays itself out, any other its parent.
     void UpdateAfterGeometryChange();
+    // A hidden control gives the focus back; false when a notifier deleted it meanwhile.
+    bool DropFocusWhenHidden();
 
     CPaintManagerUI* m_pManager;
     CControlUI* m_pParent;

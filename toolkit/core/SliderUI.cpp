@@ -166,7 +166,12 @@ void CSliderUI::DoEvent(TEventUI& event)
             m_uButtonState &= ~UISTATE_CAPTURED;
             const int nValue = ValueFromPoint(event.mousePos);
             if (nValue >= m_nMin && nValue <= m_nMax) m_nValue = nValue;
-            if (m_pManager != NULL) m_pManager->SendNotify(this, L"valuechanged");
+            if (m_pManager != NULL) {
+                // The notifier may close and delete the window, and this slider with it.
+                CControlLifeGuard guard(this);
+                m_pManager->SendNotify(this, L"valuechanged");
+                if (!guard.Alive()) return;
+            }
             Invalidate();
             return;
         }
@@ -189,7 +194,11 @@ void CSliderUI::DoEvent(TEventUI& event)
             const int nValue = ValueFromPoint(event.mousePos);
             const bool bChanged = nValue != m_nValue;
             m_nValue = nValue;
-            if (m_bSendMove && m_pManager != NULL) m_pManager->SendNotify(this, L"movevaluechanged");
+            if (m_bSendMove && m_pManager != NULL) {
+                CControlLifeGuard guard(this);
+                m_pManager->SendNotify(this, L"movevaluechanged");
+                if (!guard.Alive()) return;
+            }
             if (bChanged) Invalidate();
         }
         // Repaint only when the hot look changes: a hover would otherwise repaint per move.

@@ -92,20 +92,26 @@ bool CTabLayoutUI::SelectItem(int iIndex)
 
     const int iOldSel = m_iCurSel;
     m_iCurSel = iIndex;
+    // The focus notifiers and "tabselect" may close and delete the window, and this layout
+    // with it: the switch then ends where it is.
+    CControlLifeGuard guard(this);
     for (int i = 0; i < m_items.GetSize(); i++) {
         CControlUI* pPage = static_cast<CControlUI*>(m_items[i]);
         if (i != iIndex) {
             pPage->SetVisible(false);
+            if (!guard.Alive()) return true;
             continue;
         }
         pPage->SetVisible(true);
         pPage->SetFocus();
+        if (!guard.Alive()) return true;
         SetPos(m_rcItem);
     }
     NeedParentUpdate();
 
     if (m_pManager != NULL) {
         m_pManager->SetNextTabControl();
+        if (!guard.Alive()) return true;
         m_pManager->SendNotify(this, L"tabselect", static_cast<WPARAM>(m_iCurSel), static_cast<LPARAM>(iOldSel));
     }
     return true;
@@ -146,7 +152,11 @@ void CTabLayoutUI::SetPos(RECT rc)
 
 void CTabLayoutUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
-    if (wcscmp(pstrName, L"selectedid") == 0) SelectItem(_wtoi(pstrValue));
+    if (wcscmp(pstrName, L"selectedid") == 0) {
+        CControlLifeGuard guard(this);
+        SelectItem(_wtoi(pstrValue));
+        if (!guard.Alive()) return;
+    }
     // Every pair also reaches the container ("selectedid" has no further effect there).
     CContainerUI::SetAttribute(pstrName, pstrValue);
 }

@@ -1,10 +1,9 @@
 #include <windows.h>
-#include <string.h>
 #include <string>
 #include <utility>
-#include <new>
 #include <vector>
 #include "../basic/BasicTestUtil.h"
+#include "../paint/PoisonArena.h"
 #include "controls/ComboUI.h"
 #include "controls/ListLabelElementUI.h"
 #include "controls/ListTextElementUI.h"
@@ -19,71 +18,28 @@ using basictest::Root;
 
 namespace {
 
-// Freed objects of the poisoned classes are filled with 0xDD and kept, so that a later call
-// through one of them crashes (its table pointer is poison) and a later write into one shows
-// in its bytes. Each object has pages of its own, which are decommitted (never reused) once
-// its bytes have been checked, so any number of cases can run in one process.
-std::vector<std::pair<unsigned char*, size_t>>& Quarantine()
-{
-    static std::vector<std::pair<unsigned char*, size_t>> blocks;
-    return blocks;
-}
-
-bool QuarantineUntouched()
-{
-    for (const auto& block : Quarantine()) {
-        for (size_t i = 0; i < block.second; i++) {
-            if (block.first[i] != 0xDD) return false;
-        }
-    }
-    return true;
-}
-
-// The checked blocks give their memory back but keep their addresses reserved: a late use
-// faults instead of reaching a new object.
-void DecommitQuarantine()
-{
-    for (const auto& block : Quarantine()) ::VirtualFree(block.first, block.second, MEM_DECOMMIT);
-    Quarantine().clear();
-}
-
-int g_destroyed = 0;
-
-template <class Base>
-class Poisoned : public Base {
-public:
-    ~Poisoned() override { g_destroyed++; }
-    static void* operator new(size_t n)
-    {
-        void* p = ::VirtualAlloc(NULL, n, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-        if (p == NULL) throw std::bad_alloc();
-        return p;
-    }
-    static void operator delete(void* p, size_t n)
-    {
-        memset(p, 0xDD, n);
-        Quarantine().push_back(std::make_pair(static_cast<unsigned char*>(p), n));
-    }
-};
-
-// Checks and gives back what was freed while a case ran, including what the case's window
+// The combo and its rows come from the shared poisoned arena: a later call through a freed
+// one crashes (its table pointer is poison) and a later write into one shows in its bytes.
+// Each case checks and then releases what was freed while it ran, including what its window
 // freed as it went (this member is destroyed after the window).
 class QuarantineScope {
 public:
-    QuarantineScope()
-    {
-        g_destroyed = 0;
-        DecommitQuarantine();
-    }
+    QuarantineScope() { painttest::PoisonRelease(); }
     ~QuarantineScope()
     {
-        EXPECT_TRUE(QuarantineUntouched()) << "a freed combo or row was written to";
-        DecommitQuarantine();
+        EXPECT_TRUE(painttest::PoisonIntact()) << "a freed combo or row was written to";
+        painttest::PoisonRelease();
     }
 };
 
-typedef Poisoned<CComboUI> PoisonedCombo;
-typedef Poisoned<CListLabelElementUI> PoisonedRow;
+// The combo and rows destroyed since the case's scope began.
+int Destroyed()
+{
+    return static_cast<int>(painttest::PoisonFreedCount());
+}
+
+typedef painttest::Poisoned<CComboUI> PoisonedCombo;
+typedef painttest::Poisoned<CListLabelElementUI> PoisonedRow;
 
 CListLabelElementUI* Row(int i, int height = 20)
 {
@@ -114,7 +70,7 @@ RECT ScreenRect(HWND hWnd)
 // A combo of 150 x 24 at (10, 10) with label rows of 20 pixels in a shown window.
 class ComboTest : public ::testing::Test {
 protected:
-    void TearDown() override { EXPECT_TRUE(QuarantineUntouched()); }
+    void TearDown() override { EXPECT_TRUE(painttest::PoisonIntact()); }
 
     void Open(int nRows = 5, LPCWSTR attributes = L"")
     {
@@ -191,7 +147,7 @@ TEST_F(ComboTest, ClickOpensComboWndWithTheRowsAndReturnGivesThemBack)
     ExpectRowsIn(&m_win.pm(), m_combo);
     for (int i = 0; i < m_combo->GetCount(); i++) EXPECT_TRUE(::IsRectEmpty(&m_combo->GetItemAt(i)->GetPos()));
     EXPECT_STREQ(m_combo->GetText().GetData(), L"row1");
-    EXPECT_EQ(g_destroyed, 0);
+    EXPECT_EQ(Destroyed(), 0);
 }
 
 TEST_F(ComboTest, F4OpensAndEscapeRestoresTheSelectionHeldOnOpening)
@@ -346,12 +302,12 @@ TEST_F(ComboTest, DestroyingTheComboWhileOpenClosesThePopupFirst)
     m_combo = nullptr;
     // Gone at once, with the combo and its five rows, and nothing touched them afterwards.
     EXPECT_FALSE(::IsWindow(hPopup));
-    EXPECT_EQ(g_destroyed, 6);
+    EXPECT_EQ(Destroyed(), 6);
     m_win.Pump();
     m_win.Click(50, 20);
     m_win.Update();
-    EXPECT_EQ(g_destroyed, 6);
-    EXPECT_TRUE(QuarantineUntouched());
+    EXPECT_EQ(Destroyed(), 6);
+    EXPECT_TRUE(painttest::PoisonIntact());
 }
 
 TEST_F(ComboTest, TheOwnerWindowGoingWhileOpenGivesTheRowsBack)
@@ -387,7 +343,7 @@ TEST_F(ComboTest, RemovingRowsWhileOpenClosesThePopupFirst)
     for (int i = 0; i < m_combo->GetCount(); i++)
         EXPECT_EQ(static_cast<IListItemUI*>(m_combo->GetItemAt(i)->GetInterface(L"ListItem"))->GetIndex(), i);
     m_win.Pump();
-    EXPECT_EQ(g_destroyed, 1);
+    EXPECT_EQ(Destroyed(), 1);
 
     // All rows go while the popup is open again.
     m_win.Click(50, 20);
@@ -399,9 +355,9 @@ TEST_F(ComboTest, RemovingRowsWhileOpenClosesThePopupFirst)
     EXPECT_EQ(m_combo->GetCount(), 0);
     m_win.Pump();
     m_win.Update();
-    EXPECT_EQ(g_destroyed, 5);
+    EXPECT_EQ(Destroyed(), 5);
     EXPECT_STREQ(m_combo->GetText().GetData(), L"");
-    EXPECT_TRUE(QuarantineUntouched());
+    EXPECT_TRUE(painttest::PoisonIntact());
 }
 
 // Empties the combo when it reports a selection, as an application refilling it would.
@@ -422,8 +378,8 @@ TEST_F(ComboTest, ANotifierEmptyingTheComboFromThePopupsKeysAndWheel)
     const UINT inputs[] = { VK_DOWN, VK_ESCAPE, 0 };
     for (UINT vk : inputs) {
         SCOPED_TRACE(vk);
-        Quarantine().clear();
-        g_destroyed = 0;
+        // Each round checks what its own window freed, the window going last.
+        QuarantineScope round;
         HostWindow win;
         CComboUI* pCombo = new CComboUI;
         pCombo->ApplyAttributeList(L"float=\"true\" pos=\"10,10,160,34\"");
@@ -446,8 +402,8 @@ TEST_F(ComboTest, ANotifierEmptyingTheComboFromThePopupsKeysAndWheel)
         EXPECT_EQ(pCombo->GetDropWindow(), nullptr);
         win.Pump();
         win.pm().RemoveNotifier(&emptier);
-        EXPECT_EQ(g_destroyed, 5);
-        EXPECT_TRUE(QuarantineUntouched());
+        EXPECT_EQ(Destroyed(), 5);
+        EXPECT_TRUE(painttest::PoisonIntact());
     }
 }
 
