@@ -43,20 +43,21 @@ bool IsInputMessage(UINT message)
 bool WaitKeepingWindowAlive(HANDLE handle, DWORD milliseconds)
 {
     const ULONGLONG end = GetTickCount64() + milliseconds;
+    const DWORD count = handle ? 1 : 0;
     for (;;) {
-        const ULONGLONG now = GetTickCount64();
-        if (now >= end) return false;
-        const DWORD count = handle ? 1 : 0;
-        const DWORD waited =
-            MsgWaitForMultipleObjects(count, &handle, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
-        if (handle && waited == WAIT_OBJECT_0) return true;
-        if (waited != WAIT_OBJECT_0 + count) continue;
+        // What waits already is run first: a wait wakes only for what arrives after the
+        // queue was last read, and the paint asked for before the close would wait for ever.
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT || IsInputMessage(msg.message)) continue;
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end) return false;
+        const DWORD waited = MsgWaitForMultipleObjectsEx(count, &handle, static_cast<DWORD>(end - now), QS_ALLINPUT,
+                                                         MWMO_INPUTAVAILABLE);
+        if (handle && waited == WAIT_OBJECT_0) return true;
     }
 }
 
