@@ -417,6 +417,21 @@ HRESULT __stdcall CArchiveExtractCallback::CryptoGetTextPassword(BSTR* password)
     return AnswerPasswordRequest(PasswordIsDefined, Password, password);
 }
 
+bool CArchiveExtractCallback::MoveWhileInUse(const std::wstring& from, const std::wstring& to, DWORD flags) const
+{
+    // A version file the game or a scanner holds for a moment is waited for, as every target.
+    const ULONGLONG deadline = GetTickCount64() + m_inUseWaitMs;
+    for (;;) {
+        if (MoveFileExW(from.c_str(), to.c_str(), flags)) return true;
+        const DWORD error = GetLastError();
+        if (!IsInUseError(error) || ShouldStop() || GetTickCount64() >= deadline) {
+            SetLastError(error);
+            return false;
+        }
+        Sleep(kInUseRetryMs);
+    }
+}
+
 bool CArchiveExtractCallback::CommitVersionFiles()
 {
     // Every new version file is already whole under its temporary name. Each old one is moved
@@ -438,7 +453,7 @@ bool CArchiveExtractCallback::CommitVersionFiles()
             // when it is put back.
             if (attrib & FILE_ATTRIBUTE_READONLY)
                 SetFileAttributesW(f.finalPath.c_str(), attrib & ~DWORD(FILE_ATTRIBUTE_READONLY));
-            if (!MoveFileExW(f.finalPath.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            if (!MoveWhileInUse(f.finalPath, backup, MOVEFILE_REPLACE_EXISTING)) {
                 SetFileAttributesW(f.finalPath.c_str(), attrib);
                 ok = false;
                 PrintExtractError("Can not move aside the old version file", f.finalPath);
@@ -446,8 +461,8 @@ bool CArchiveExtractCallback::CommitVersionFiles()
             }
         }
         // A version file the package deletes stays aside as the backup until all is done.
-        if (!f.remove && !MoveFileExW(f.tempPath.c_str(), f.finalPath.c_str(), 0)) {
-            if (hadOld && MoveFileExW(backup.c_str(), f.finalPath.c_str(), MOVEFILE_REPLACE_EXISTING))
+        if (!f.remove && !MoveWhileInUse(f.tempPath, f.finalPath, 0)) {
+            if (hadOld && MoveWhileInUse(backup, f.finalPath, MOVEFILE_REPLACE_EXISTING))
                 SetFileAttributesW(f.finalPath.c_str(), attrib);
             ok = false;
             PrintExtractError("Can not rename output file", f.finalPath);
@@ -467,8 +482,7 @@ bool CArchiveExtractCallback::CommitVersionFiles()
             const std::wstring& finalPath = it->file->finalPath;
             bool restored;
             if (it->hadOld) {
-                restored = MoveFileExW(VersionBackupPath(finalPath).c_str(), finalPath.c_str(),
-                                       MOVEFILE_REPLACE_EXISTING) != FALSE;
+                restored = MoveWhileInUse(VersionBackupPath(finalPath), finalPath, MOVEFILE_REPLACE_EXISTING);
                 if (restored) SetFileAttributesW(finalPath.c_str(), it->oldAttributes);
             } else {
                 restored = it->file->remove || DeleteFileAlways(finalPath);

@@ -66,6 +66,7 @@ private:
     HRESULT RemoveTarget(const std::wstring& diskPath, const CFileInfo* existing);
     HRESULT OpenOutputFile(const std::wstring& diskPath, bool exists, ISequentialOutStream** outStream);
     void HoldBackVersionFile(const std::wstring& finalPath, bool remove);
+    bool MoveWhileInUse(const std::wstring& from, const std::wstring& to, DWORD flags) const;
     bool ShouldStop() const { return m_progress && m_progress->ShouldStop(); }
     void CountError() { m_errorCount.fetch_add(1); }
 

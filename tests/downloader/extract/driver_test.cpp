@@ -304,10 +304,10 @@ namespace {
 class HeldFile {
 public:
     HeldFile(const std::wstring& path, DWORD share, DWORD releaseAfterMs)
-        : m_handle(CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr))
+        : m_handle(CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr)),
+          m_releaseAfterMs(releaseAfterMs)
     {
         if (releaseAfterMs != INFINITE) m_thread = CreateThread(nullptr, 0, &Releaser, this, 0, nullptr);
-        m_releaseAfterMs = releaseAfterMs;
     }
     ~HeldFile()
     {
@@ -335,8 +335,8 @@ private:
         return 0;
     }
     HANDLE volatile m_handle;
+    const DWORD m_releaseAfterMs;
     HANDLE m_thread = nullptr;
-    DWORD m_releaseAfterMs = INFINITE;
 };
 
 std::set<std::wstring> AsideCopies(const std::wstring& folder)
@@ -398,21 +398,24 @@ TEST_F(ExtractDriver, HeldTargetsAreWaitedForWithinALimit)
 {
     const struct {
         const wchar_t* name;
+        const wchar_t* file;
         DWORD share;
         DWORD releaseAfterMs;
         DWORD waitMs;
         bool succeeds;
     } cases[] = {
-        { L"brief", 0, 1500, kInUseWaitMs, true },
-        { L"delete_shared", FILE_SHARE_READ | FILE_SHARE_DELETE, INFINITE, kInUseWaitMs, true },
-        { L"too_long", 0, INFINITE, 600, false },
+        { L"brief", L"data.txt", 0, 1500, kInUseWaitMs, true },
+        // The old version file, which is moved only once everything else is in place.
+        { L"version_brief", L"ZelUpGame.ini", 0, 1500, kInUseWaitMs, true },
+        { L"delete_shared", L"data.txt", FILE_SHARE_READ | FILE_SHARE_DELETE, INFINITE, kInUseWaitMs, true },
+        { L"too_long", L"data.txt", 0, INFINITE, 600, false },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(Narrow(c.name));
         const std::wstring folder = FreshFolder(std::wstring(L"held_") + c.name);
         WriteWholeFile(folder + L"data.txt", "old data\n");
         WriteWholeFile(folder + L"ZelUpGame.ini", "[Version]\r\nVersion=1\r\n");
-        HeldFile held(folder + L"data.txt", c.share, c.releaseAfterMs);
+        HeldFile held(folder + c.file, c.share, c.releaseAfterMs);
         ASSERT_TRUE(held.Held());
         const ULONGLONG began = GetTickCount64();
         const ExtractResult r = ExtractArchive(Library(), Fixture(L"inuse.7z"), folder, nullptr, c.waitMs);
