@@ -242,35 +242,41 @@ HRESULT CArchiveExtractCallback::GetStreamImp(UINT32 index, ISequentialOutStream
 
     // 11. What is at the path decides the rest; one look-up serves every step below. The
     // version file is held back, also when the item reaches it under another name the system
-    // resolves to it (its short alias).
-    CFileInfo target;
-    const bool exists = FindFileInfo(target, diskPath);
+    // resolves to it: its short alias, which always holds a "~". Only such names need the
+    // directory search that tells the long name; the others take the cheaper attribute read.
     const std::wstring itemName = LastComponent(m_itemPath);
+    bool exists, isDir;
     std::wstring versionName;
-    if (IsSameNameNoCase(itemName.c_str(), kVersionFileName))
-        versionName = itemName;
-    else if (exists && !target.IsAltStream && !target.IsDir() &&
-             IsSameNameNoCase(target.Name.c_str(), kVersionFileName))
-        versionName = target.Name;
+    if (IsSameNameNoCase(itemName.c_str(), kVersionFileName)) versionName = itemName;
+    if (itemName.find(L'~') != std::wstring::npos) {
+        CFileInfo target;
+        exists = FindFileInfo(target, diskPath);
+        isDir = exists && target.IsDir();
+        if (versionName.empty() && exists && !isDir && IsSameNameNoCase(target.Name.c_str(), kVersionFileName))
+            versionName = target.Name;
+    } else {
+        const DWORD attrib = GetFileAttributesW(diskPath.c_str());
+        exists = attrib != INVALID_FILE_ATTRIBUTES;
+        isDir = exists && (attrib & FILE_ATTRIBUTE_DIRECTORY);
+    }
     const std::wstring finalVersionPath =
         versionName.empty() ? std::wstring() : diskPath.substr(0, diskPath.size() - itemName.size()) + versionName;
 
     // 12. An anti-item deletes the file or empty folder it names; nothing there is no error.
     if (m_isAnti) {
-        if (exists && target.IsDir()) return RemoveTarget(diskPath, &target);
+        if (isDir) return RemoveFolderTarget(diskPath);
         if (!versionName.empty()) {
             HoldBackVersionFile(finalVersionPath, true);
             return S_OK;
         }
-        return RemoveTarget(diskPath, exists ? &target : nullptr);
+        return exists ? OpenOutputFile(diskPath, true, nullptr) : S_OK;
     }
 
     // 13. A file item replaces what is there.
     if (!versionName.empty()) {
         HoldBackVersionFile(finalVersionPath, false);
         diskPath = VersionTempPath(finalVersionPath);
-        CFileInfo temp;
-        return OpenOutputFile(diskPath, FindFileInfo(temp, diskPath), outStream);
+        return OpenOutputFile(diskPath, PathExists(diskPath), outStream);
     }
     return OpenOutputFile(diskPath, exists, outStream);
 }
@@ -288,23 +294,19 @@ void CArchiveExtractCallback::HoldBackVersionFile(const std::wstring& finalPath,
     m_versionFiles.push_back(HeldBackFile{ tempPath, finalPath, remove });
 }
 
-HRESULT CArchiveExtractCallback::RemoveTarget(const std::wstring& diskPath, const CFileInfo* existing)
+HRESULT CArchiveExtractCallback::RemoveFolderTarget(const std::wstring& diskPath)
 {
-    if (!existing) return S_OK;
-    if (existing->IsDir()) {
-        // A folder the player filled with files of his own stays; only an empty one goes.
-        if (!RemoveDirectoryW(diskPath.c_str())) {
-            if (GetLastError() == ERROR_DIR_NOT_EMPTY) {
-                // It may hold a version file that goes only at the end: tried again then.
-                m_antiFoldersLeft.push_back(diskPath);
-            } else {
-                CountError();
-                PrintExtractError("Can not delete output folder", diskPath);
-            }
+    // A folder the player filled with files of his own stays; only an empty one goes.
+    if (!RemoveDirectoryW(diskPath.c_str())) {
+        if (GetLastError() == ERROR_DIR_NOT_EMPTY) {
+            // It may hold a version file that goes only at the end: tried again then.
+            m_antiFoldersLeft.push_back(diskPath);
+        } else {
+            CountError();
+            PrintExtractError("Can not delete output folder", diskPath);
         }
-        return S_OK;
     }
-    return OpenOutputFile(diskPath, true, nullptr);
+    return S_OK;
 }
 
 HRESULT CArchiveExtractCallback::OpenOutputFile(const std::wstring& diskPath, bool exists,

@@ -63,7 +63,7 @@ private:
     ~CArchiveExtractCallback() = default;
     HRESULT GetStreamImp(UINT32 index, ISequentialOutStream** outStream, INT32 askExtractMode);
     HRESULT SetOperationResultImp(INT32 opRes);
-    HRESULT RemoveTarget(const std::wstring& diskPath, const CFileInfo* existing);
+    HRESULT RemoveFolderTarget(const std::wstring& diskPath);
     HRESULT OpenOutputFile(const std::wstring& diskPath, bool exists, ISequentialOutStream** outStream);
     void HoldBackVersionFile(const std::wstring& finalPath, bool remove);
     bool MoveWhileInUse(const std::wstring& from, const std::wstring& to, DWORD flags) const;
