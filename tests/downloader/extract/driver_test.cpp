@@ -392,8 +392,9 @@ TEST_F(ExtractDriver, TargetsInUseAreMovedAsideAndRemovedLater)
     EXPECT_EQ(ReadWholeFile(library), "new library\n");
 }
 
-// Files another program holds open: without sharing for a moment (a virus scanner), with
-// delete sharing throughout, and without sharing for longer than the extraction waits.
+// Files another program holds open: without sharing for a moment (a virus scanner; also the
+// old version file, moved only at the end), with delete sharing throughout, and without
+// sharing for longer than the extraction waits.
 TEST_F(ExtractDriver, HeldTargetsAreWaitedForWithinALimit)
 {
     const struct {
