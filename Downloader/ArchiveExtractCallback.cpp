@@ -1,6 +1,7 @@
 #include "ArchiveExtractCallback.h"
 
 #include "ArchiveOpenCallback.h"
+#include "AsideCopies.h"
 #include "ExtractConsole.h"
 #include "FileSystem.h"
 #include "PathSafety.h"
@@ -11,8 +12,8 @@ namespace {
 
 const wchar_t kVersionFileName[] = L"ZelUpGame.ini";
 const wchar_t kUnnamedItem[] = L"[Content]";
-// Past this length the folder functions need the "\\?\" form (CreateDirectoryW stops at 248).
-const size_t kPlainPathLimit = 240;
+// How often a file held by another program is tried again.
+const DWORD kInUseRetryMs = 200;
 
 // One separator kind, no doubled separators: the "\\?\" form takes the path literally.
 std::wstring NormalizeItemPath(const std::wstring& path)
@@ -34,6 +35,11 @@ std::wstring LastComponent(const std::wstring& path)
 {
     const size_t pos = path.find_last_of(L"\\/");
     return pos == std::wstring::npos ? path : path.substr(pos + 1);
+}
+
+bool PathExists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::wstring MakeAbsolute(const std::wstring& path)
@@ -134,13 +140,14 @@ HRESULT CArchiveExtractCallback::GetStreamImp(UINT32 index, ISequentialOutStream
     // 1. Nothing of the previous item carries over.
     if (!outStream) return E_POINTER;
     *outStream = nullptr;
-    if (m_progress && m_progress->ShouldStop()) return E_ABORT;
+    if (ShouldStop()) return E_ABORT;
     m_outFile = nullptr;
     m_outFileRef.Reset();
     m_itemPath.clear();
     m_diskPath.clear();
     m_attribDefined = false;
     m_isFolder = false;
+    m_isAnti = false;
     m_mtimeDefined = false;
 
     // 2. The item path; an item without one is written as "[Content]".
@@ -197,27 +204,34 @@ HRESULT CArchiveExtractCallback::GetStreamImp(UINT32 index, ISequentialOutStream
         PropVariantToUInt64(*value, size, defined);
     }
 
+    {
+        PropValue value;
+        HRESULT hr = m_archive->GetProperty(index, kpidIsAnti, &value);
+        if (hr != S_OK) return hr;
+        if ((*value).vt == VT_BOOL)
+            m_isAnti = (*value).boolVal != VARIANT_FALSE;
+        else if ((*value).vt != VT_EMPTY)
+            return E_FAIL;
+    }
+
     // 8. An item that would land outside the output folder, on a device or in a stream gets no
-    // stream; it counts as failed so that the package is not taken as installed.
+    // stream; it counts as failed so that the package is not taken as installed. The same
+    // holds for an anti-item: it deletes only what an item of its name could have written.
     if (!IsSafeArchiveItemPath(m_itemPath)) {
         CountError();
         PrintExtractError("Unsafe item path refused", m_itemPath);
         return S_OK;
     }
 
-    // 9. The missing parent folders.
-    const size_t lastSeparator = m_itemPath.find_last_of(L'\\');
-    if (lastSeparator != std::wstring::npos) {
-        std::wstring parent = m_outputFolder + m_itemPath.substr(0, lastSeparator);
-        if (parent.size() >= kPlainPathLimit) parent = ToExtendedLengthPath(parent);
-        CreateComplexDir(parent);
-    }
+    std::wstring diskPath = WithLongPathPrefixIfNeeded(m_outputFolder + m_itemPath);
 
-    std::wstring diskPath = m_outputFolder + m_itemPath;
-    if (diskPath.size() >= kPlainPathLimit) diskPath = ToExtendedLengthPath(diskPath);
+    // 9. The missing parent folders (an anti-item needs none: what it deletes is there or not).
+    const size_t lastSeparator = m_itemPath.find_last_of(L'\\');
+    if (lastSeparator != std::wstring::npos && !m_isAnti)
+        CreateComplexDir(WithLongPathPrefixIfNeeded(m_outputFolder + m_itemPath.substr(0, lastSeparator)));
 
     // 10. A folder item is only created.
-    if (m_isFolder) {
+    if (m_isFolder && !m_isAnti) {
         m_diskPath = diskPath;
         if (!CreateComplexDir(diskPath)) {
             CountError();
@@ -226,40 +240,127 @@ HRESULT CArchiveExtractCallback::GetStreamImp(UINT32 index, ISequentialOutStream
         return S_OK;
     }
 
-    // 11. A file item replaces what is there. The version file is held back, also when the
-    // item reaches it under another name the system resolves to it (its short alias).
+    // 11. What is at the path decides the rest; one look-up serves every step below. The
+    // version file is held back, also when the item reaches it under another name the system
+    // resolves to it: its short alias, which always holds a "~". Only such names need the
+    // directory search that tells the long name; the others take the cheaper attribute read.
     const std::wstring itemName = LastComponent(m_itemPath);
+    bool exists, isDir;
     std::wstring versionName;
-    CFileInfo target;
-    if (IsSameNameNoCase(itemName.c_str(), kVersionFileName))
-        versionName = itemName;
-    else if (FindFileInfo(target, diskPath) && !target.IsAltStream &&
-             IsSameNameNoCase(target.Name.c_str(), kVersionFileName))
-        versionName = target.Name;
+    if (IsSameNameNoCase(itemName.c_str(), kVersionFileName)) versionName = itemName;
+    if (itemName.find(L'~') != std::wstring::npos) {
+        CFileInfo target;
+        exists = FindFileInfo(target, diskPath);
+        isDir = exists && target.IsDir();
+        if (versionName.empty() && exists && !isDir && IsSameNameNoCase(target.Name.c_str(), kVersionFileName))
+            versionName = target.Name;
+    } else {
+        const DWORD attrib = GetFileAttributesW(diskPath.c_str());
+        exists = attrib != INVALID_FILE_ATTRIBUTES;
+        isDir = exists && (attrib & FILE_ATTRIBUTE_DIRECTORY);
+    }
+    const std::wstring finalVersionPath =
+        versionName.empty() ? std::wstring() : diskPath.substr(0, diskPath.size() - itemName.size()) + versionName;
+
+    // 12. An anti-item deletes the file or empty folder it names; nothing there is no error.
+    if (m_isAnti) {
+        if (isDir) return RemoveFolderTarget(diskPath);
+        if (!versionName.empty()) {
+            HoldBackVersionFile(finalVersionPath, true);
+            return S_OK;
+        }
+        return exists ? OpenOutputFile(diskPath, true, nullptr) : S_OK;
+    }
+
+    // 13. A file item replaces what is there.
     if (!versionName.empty()) {
-        const std::wstring finalPath = diskPath.substr(0, diskPath.size() - itemName.size()) + versionName;
-        diskPath = VersionTempPath(finalPath);
-        bool known = false;
-        for (const HeldBackFile& f : m_versionFiles) known = known || f.tempPath == diskPath;
-        if (!known) m_versionFiles.push_back(HeldBackFile{ diskPath, finalPath });
+        HoldBackVersionFile(finalVersionPath, false);
+        diskPath = VersionTempPath(finalVersionPath);
+        return OpenOutputFile(diskPath, PathExists(diskPath), outStream);
     }
-    CFileInfo existing;
-    if (FindFileInfo(existing, diskPath) && !DeleteFileAlways(diskPath)) {
-        PrintExtractError("Can not delete output file", diskPath);
-        return E_ABORT;
+    return OpenOutputFile(diskPath, exists, outStream);
+}
+
+void CArchiveExtractCallback::HoldBackVersionFile(const std::wstring& finalPath, bool remove)
+{
+    const std::wstring tempPath = VersionTempPath(finalPath);
+    for (HeldBackFile& f : m_versionFiles) {
+        if (f.tempPath != tempPath) continue;
+        // The later item of the same name wins, as it would on disk.
+        f.remove = remove;
+        if (remove) DeleteFileAlways(tempPath);
+        return;
     }
-    COutFileStream* stream = new COutFileStream;
-    ComRef<IOutStream> streamRef(stream);
-    if (!stream->Create(diskPath)) {
-        PrintExtractError("Can not open output file", diskPath);
-        return E_ABORT;
+    m_versionFiles.push_back(HeldBackFile{ tempPath, finalPath, remove });
+}
+
+HRESULT CArchiveExtractCallback::RemoveFolderTarget(const std::wstring& diskPath)
+{
+    // A folder the player filled with files of his own stays; only an empty one goes.
+    if (!RemoveDirectoryW(diskPath.c_str())) {
+        if (GetLastError() == ERROR_DIR_NOT_EMPTY) {
+            // It may hold a version file that goes only at the end: tried again then.
+            m_antiFoldersLeft.push_back(diskPath);
+        } else {
+            CountError();
+            PrintExtractError("Can not delete output folder", diskPath);
+        }
     }
-    m_diskPath = diskPath;
-    m_outFile = stream;
-    m_outFileRef = streamRef;
-    stream->AddRef();
-    *outStream = stream;
     return S_OK;
+}
+
+HRESULT CArchiveExtractCallback::OpenOutputFile(const std::wstring& diskPath, bool exists,
+                                                ISequentialOutStream** outStream)
+{
+    // A target in use is moved aside and the new file written in its place; one that cannot
+    // even be moved (held open without sharing, as a virus scanner or a crash reporter briefly
+    // does) is tried again for a while before the extraction stops. Without an out stream
+    // the target is only removed (an anti-item).
+    const ULONGLONG deadline = GetTickCount64() + m_inUseWaitMs;
+    for (bool first = true;; first = false) {
+        const char* failure = nullptr;
+        DWORD error = 0;
+        // After the first round the state on disk is looked at again: a delete may still wait
+        // for the last handle, and the holder may have let go.
+        bool present = first ? exists : PathExists(diskPath);
+        if (present) {
+            const bool deleted = DeleteFileAlways(diskPath);
+            error = deleted ? NO_ERROR : GetLastError();
+            present = !deleted || PathExists(diskPath);
+        }
+        if (present) {
+            const DWORD attrib = GetFileAttributesW(diskPath.c_str());
+            if (attrib != INVALID_FILE_ATTRIBUTES && (attrib & FILE_ATTRIBUTE_DIRECTORY)) {
+                error = ERROR_ALREADY_EXISTS;
+            } else if (error == NO_ERROR || IsInUseError(error)) {
+                if (MoveAside(m_outputFolder, diskPath))
+                    present = false;
+                else
+                    error = GetLastError();
+            }
+            if (present) failure = "Can not delete output file";
+        }
+        if (!present) {
+            if (!outStream) return S_OK;
+            COutFileStream* stream = new COutFileStream;
+            ComRef<IOutStream> streamRef(stream);
+            if (stream->Create(diskPath)) {
+                m_diskPath = diskPath;
+                m_outFile = stream;
+                m_outFileRef = streamRef;
+                stream->AddRef();
+                *outStream = stream;
+                return S_OK;
+            }
+            error = GetLastError();
+            failure = "Can not open output file";
+        }
+        if (!IsInUseError(error) || ShouldStop() || GetTickCount64() >= deadline) {
+            PrintExtractError(failure, diskPath);
+            return E_ABORT;
+        }
+        Sleep(kInUseRetryMs);
+    }
 }
 
 HRESULT __stdcall CArchiveExtractCallback::PrepareOperation(INT32 askExtractMode)
@@ -318,6 +419,21 @@ HRESULT __stdcall CArchiveExtractCallback::CryptoGetTextPassword(BSTR* password)
     return AnswerPasswordRequest(PasswordIsDefined, Password, password);
 }
 
+bool CArchiveExtractCallback::MoveWhileInUse(const std::wstring& from, const std::wstring& to, DWORD flags) const
+{
+    // A version file the game or a scanner holds for a moment is waited for, as every target.
+    const ULONGLONG deadline = GetTickCount64() + m_inUseWaitMs;
+    for (;;) {
+        if (MoveFileExW(from.c_str(), to.c_str(), flags)) return true;
+        const DWORD error = GetLastError();
+        if (!IsInUseError(error) || ShouldStop() || GetTickCount64() >= deadline) {
+            SetLastError(error);
+            return false;
+        }
+        Sleep(kInUseRetryMs);
+    }
+}
+
 bool CArchiveExtractCallback::CommitVersionFiles()
 {
     // Every new version file is already whole under its temporary name. Each old one is moved
@@ -339,15 +455,16 @@ bool CArchiveExtractCallback::CommitVersionFiles()
             // when it is put back.
             if (attrib & FILE_ATTRIBUTE_READONLY)
                 SetFileAttributesW(f.finalPath.c_str(), attrib & ~DWORD(FILE_ATTRIBUTE_READONLY));
-            if (!MoveFileExW(f.finalPath.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            if (!MoveWhileInUse(f.finalPath, backup, MOVEFILE_REPLACE_EXISTING)) {
                 SetFileAttributesW(f.finalPath.c_str(), attrib);
                 ok = false;
                 PrintExtractError("Can not move aside the old version file", f.finalPath);
                 break;
             }
         }
-        if (!MoveFileExW(f.tempPath.c_str(), f.finalPath.c_str(), 0)) {
-            if (hadOld && MoveFileExW(backup.c_str(), f.finalPath.c_str(), MOVEFILE_REPLACE_EXISTING))
+        // A version file the package deletes stays aside as the backup until all is done.
+        if (!f.remove && !MoveWhileInUse(f.tempPath, f.finalPath, 0)) {
+            if (hadOld && MoveWhileInUse(backup, f.finalPath, MOVEFILE_REPLACE_EXISTING))
                 SetFileAttributesW(f.finalPath.c_str(), attrib);
             ok = false;
             PrintExtractError("Can not rename output file", f.finalPath);
@@ -359,6 +476,7 @@ bool CArchiveExtractCallback::CommitVersionFiles()
     if (ok) {
         for (const Done& d : done)
             if (d.hadOld) DeleteFileAlways(VersionBackupPath(d.file->finalPath));
+        for (const std::wstring& folder : m_antiFoldersLeft) RemoveDirectoryW(folder.c_str());
     } else {
         CountError();
         // Newest first, every committed file goes back to what it was.
@@ -366,15 +484,15 @@ bool CArchiveExtractCallback::CommitVersionFiles()
             const std::wstring& finalPath = it->file->finalPath;
             bool restored;
             if (it->hadOld) {
-                restored = MoveFileExW(VersionBackupPath(finalPath).c_str(), finalPath.c_str(),
-                                       MOVEFILE_REPLACE_EXISTING) != FALSE;
+                restored = MoveWhileInUse(VersionBackupPath(finalPath), finalPath, MOVEFILE_REPLACE_EXISTING);
                 if (restored) SetFileAttributesW(finalPath.c_str(), it->oldAttributes);
             } else {
-                restored = DeleteFileAlways(finalPath);
+                restored = it->file->remove || DeleteFileAlways(finalPath);
             }
             if (!restored) PrintExtractError("Can not put back the old version file", finalPath);
         }
-        for (const HeldBackFile& f : m_versionFiles) DeleteFileAlways(f.tempPath);
+        for (const HeldBackFile& f : m_versionFiles)
+            if (!f.remove) DeleteFileAlways(f.tempPath);
     }
     m_versionFiles.clear();
     return ok;
@@ -388,6 +506,7 @@ void CArchiveExtractCallback::DiscardVersionFiles()
         m_outFile = nullptr;
         m_outFileRef.Reset();
     }
-    for (const HeldBackFile& f : m_versionFiles) DeleteFileAlways(f.tempPath);
+    for (const HeldBackFile& f : m_versionFiles)
+        if (!f.remove) DeleteFileAlways(f.tempPath);
     m_versionFiles.clear();
 }

@@ -6,7 +6,9 @@
 // name and only put in place by CommitVersionFiles, once everything else succeeded: an
 // interrupted or failed extraction must never leave the new version behind.
 
+#include "AsideCopies.h"
 #include "ExtractProgress.h"
+#include "FileSystem.h"
 #include "OutFileStream.h"
 #include "SevenZipInterfaces.h"
 #include "SevenZipUnknown.h"
@@ -24,6 +26,8 @@ public:
     // Holds a reference to the archive; the folder may be relative and gets a separator.
     void Init(IInArchive* archive, const std::wstring& outputFolder);
     void SetProgress(IExtractProgress* progress) { m_progress = progress; }
+    // How long a target that another program holds is tried again (kInUseWaitMs).
+    void SetInUseWait(DWORD milliseconds) { m_inUseWaitMs = milliseconds; }
 
     UINT64 ErrorCount() const { return m_errorCount.load(); }
     const std::wstring& OutputFolder() const { return m_outputFolder; }
@@ -59,11 +63,18 @@ private:
     ~CArchiveExtractCallback() = default;
     HRESULT GetStreamImp(UINT32 index, ISequentialOutStream** outStream, INT32 askExtractMode);
     HRESULT SetOperationResultImp(INT32 opRes);
+    HRESULT RemoveFolderTarget(const std::wstring& diskPath);
+    HRESULT OpenOutputFile(const std::wstring& diskPath, bool exists, ISequentialOutStream** outStream);
+    void HoldBackVersionFile(const std::wstring& finalPath, bool remove);
+    bool MoveWhileInUse(const std::wstring& from, const std::wstring& to, DWORD flags) const;
+    bool ShouldStop() const { return m_progress && m_progress->ShouldStop(); }
     void CountError() { m_errorCount.fetch_add(1); }
 
+    // A new version file under its temporary name, or (remove) one the package deletes.
     struct HeldBackFile {
         std::wstring tempPath;
         std::wstring finalPath;
+        bool remove;
     };
 
     ComRef<IInArchive> m_archive;
@@ -74,6 +85,7 @@ private:
     bool m_attribDefined = false;
     UINT32 m_attrib = 0;
     bool m_isFolder = false;
+    bool m_isAnti = false;
     bool m_mtimeDefined = false;
     FILETIME m_mtime = { 0, 0 };
     COutFileStream* m_outFile = nullptr;
@@ -81,5 +93,8 @@ private:
     std::atomic<UINT64> m_total{ 0 };
     std::atomic<UINT64> m_errorCount{ 0 };
     std::vector<HeldBackFile> m_versionFiles;
+    // Folders named by anti-items that were not empty when their item came.
+    std::vector<std::wstring> m_antiFoldersLeft;
     IExtractProgress* m_progress = nullptr;
+    DWORD m_inUseWaitMs = kInUseWaitMs;
 };

@@ -5,10 +5,12 @@
 #include "ExtractConsole.h"
 #include "FileSystem.h"
 #include "InFileStream.h"
+#include "PropValue.h"
 #include "SevenZipInterfaces.h"
 #include "SevenZipUnknown.h"
 #include "common/ModuleFolder.h"
 
+#include <cstdio>
 #include <new>
 
 namespace {
@@ -48,8 +50,38 @@ ExtractResult Fail(ExtractStatus status, HRESULT result = S_OK)
     return r;
 }
 
+// The archive's error bits, with a bit of our own when the library gives only a text. The
+// library opens some damaged archives without failing (a header it cannot read, a cut end)
+// and says so only here.
+const UINT32 kErrorTextOnly = 0x80000000u;
+
+UINT32 ArchiveErrors(IInArchive* archive)
+{
+    UINT32 errors = 0;
+    {
+        PropValue value;
+        if (archive->GetArchiveProperty(kpidErrorFlags, &value) == S_OK && (*value).vt == VT_UI4)
+            errors = (*value).ulVal;
+    }
+    if (errors == 0) {
+        PropValue value;
+        if (archive->GetArchiveProperty(kpidError, &value) == S_OK && (*value).vt == VT_BSTR && (*value).bstrVal &&
+            (*value).bstrVal[0])
+            errors = kErrorTextOnly;
+    }
+    return errors;
+}
+
+void PrintArchiveErrors(UINT32 errors, const std::wstring& archivePath)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%s (0x%08lX)", ExtractStatusMessage(ExtractStatus::BrokenArchive),
+                  static_cast<unsigned long>(errors));
+    PrintExtractError(text, archivePath);
+}
+
 ExtractResult Run(const std::wstring& libraryPath, const std::wstring& archivePath, const std::wstring& outputFolder,
-                  IExtractProgress* progress)
+                  IExtractProgress* progress, DWORD inUseWaitMs)
 {
     // 1. Platform.
     if (!IsNtPlatform()) {
@@ -94,30 +126,51 @@ ExtractResult Run(const std::wstring& libraryPath, const std::wstring& archivePa
         PrintExtractError(ExtractStatusMessage(ExtractStatus::NotAnArchive), archivePath);
         return Fail(ExtractStatus::NotAnArchive, hr);
     }
+    // Opened is not enough: a damaged archive must not count as installed.
+    UINT32 errors = ArchiveErrors(archive.Get());
+    if (errors != 0) {
+        PrintArchiveErrors(errors, archivePath);
+        ExtractResult broken = Fail(ExtractStatus::BrokenArchive, hr);
+        broken.archiveErrors = errors;
+        archive->Close();
+        return broken;
+    }
 
     // 7.-8. Extract everything, into a folder that exists (the updater's own always does).
     CArchiveExtractCallback* callback = new CArchiveExtractCallback;
     ComRef<IArchiveExtractCallback> callbackRef(callback);
     callback->Init(archive.Get(), outputFolder);
     const std::wstring& folder = callback->OutputFolder();
-    if (!CreateComplexDir(folder.size() >= MAX_PATH - 12 ? ToExtendedLengthPath(folder) : folder)) {
+    if (!CreateComplexDir(WithLongPathPrefixIfNeeded(folder))) {
         const HRESULT reason = HResultFromLastError();
         PrintExtractError(ExtractStatusMessage(ExtractStatus::OutputFolderNotCreated), folder);
         return Fail(ExtractStatus::OutputFolderNotCreated, reason);
     }
     callback->SetProgress(progress);
+    callback->SetInUseWait(inUseWaitMs);
     callback->PasswordIsDefined = false;
     hr = archive->Extract(nullptr, 0xFFFFFFFFu, 0, callbackRef.Get());
 
     // 9. Only a complete extraction puts the new version file in place.
+    // Some damage shows only while the data is read (an unexpected end).
     ExtractResult result;
     result.result = hr;
-    if (hr == S_OK && callback->ErrorCount() == 0 && callback->CommitVersionFiles()) {
+    errors = ArchiveErrors(archive.Get());
+    result.archiveErrors = errors;
+    if (hr == S_OK && errors == 0 && callback->ErrorCount() == 0 && callback->CommitVersionFiles()) {
         result.status = ExtractStatus::Succeeded;
     } else {
         callback->DiscardVersionFiles();
-        result.status = hr == S_OK ? ExtractStatus::ItemErrors : ExtractStatus::ExtractFailed;
-        PrintExtractError(ExtractStatusMessage(result.status), archivePath);
+        if (hr != S_OK)
+            result.status = ExtractStatus::ExtractFailed;
+        else if (errors != 0)
+            result.status = ExtractStatus::BrokenArchive;
+        else
+            result.status = ExtractStatus::ItemErrors;
+        if (result.status == ExtractStatus::BrokenArchive)
+            PrintArchiveErrors(errors, archivePath);
+        else
+            PrintExtractError(ExtractStatusMessage(result.status), archivePath);
     }
     result.itemErrors = callback->ErrorCount();
 
@@ -145,6 +198,8 @@ const char* ExtractStatusMessage(ExtractStatus status)
         return "Can not open archive file";
     case ExtractStatus::NotAnArchive:
         return "Can not open file as archive";
+    case ExtractStatus::BrokenArchive:
+        return "The archive has errors";
     case ExtractStatus::OutputFolderNotCreated:
         return "Can not create output folder";
     case ExtractStatus::ExtractFailed:
@@ -158,10 +213,10 @@ const char* ExtractStatusMessage(ExtractStatus status)
 }
 
 ExtractResult ExtractArchive(const std::wstring& libraryPath, const std::wstring& archivePath,
-                             const std::wstring& outputFolder, IExtractProgress* progress)
+                             const std::wstring& outputFolder, IExtractProgress* progress, DWORD inUseWaitMs)
 {
     try {
-        return Run(libraryPath, archivePath, outputFolder, progress);
+        return Run(libraryPath, archivePath, outputFolder, progress, inUseWaitMs);
     } catch (const std::bad_alloc&) {
         return Fail(ExtractStatus::OutOfMemory, E_OUTOFMEMORY);
     } catch (...) {

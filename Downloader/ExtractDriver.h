@@ -3,6 +3,7 @@
 // The result says honestly whether everything was extracted: the game may be started only
 // when it did.
 
+#include "AsideCopies.h"
 #include "ExtractProgress.h"
 
 #include <windows.h>
@@ -17,6 +18,9 @@ enum class ExtractStatus {
     NoClassObject,
     ArchiveFileNotOpened,
     NotAnArchive,
+    // The library opened the file but reports it damaged (headers error, unexpected end, ...);
+    // see ExtractResult::archiveErrors.
+    BrokenArchive,
     OutputFolderNotCreated,
     // The library stopped the extraction (its result is in ExtractResult::result).
     ExtractFailed,
@@ -30,6 +34,8 @@ struct ExtractResult {
     // The library's answer to Open or Extract, where it came that far.
     HRESULT result = S_OK;
     UINT64 itemErrors = 0;
+    // The library's archive error bits; any of them means the package is not installed.
+    UINT32 archiveErrors = 0;
 
     bool Succeeded() const { return status == ExtractStatus::Succeeded; }
 };
@@ -38,9 +44,11 @@ struct ExtractResult {
 const char* ExtractStatusMessage(ExtractStatus status);
 
 // Loads the library from libraryPath, opens archivePath and extracts every item into
-// outputFolder. Progress may be null.
+// outputFolder. Progress may be null. A target held by another program is tried again for
+// up to inUseWaitMs before the extraction stops.
 ExtractResult ExtractArchive(const std::wstring& libraryPath, const std::wstring& archivePath,
-                             const std::wstring& outputFolder, IExtractProgress* progress);
+                             const std::wstring& outputFolder, IExtractProgress* progress,
+                             DWORD inUseWaitMs = kInUseWaitMs);
 
 // The updater's case: library, package and output folder all in the executable's folder.
 ExtractResult ExtractPackage(const std::wstring& archiveName, IExtractProgress* progress);

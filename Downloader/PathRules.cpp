@@ -134,6 +134,12 @@ std::wstring ToExtendedLengthPath(const std::wstring& absolutePath)
     return result;
 }
 
+std::wstring WithLongPathPrefixIfNeeded(const std::wstring& absolutePath)
+{
+    const size_t kPlainPathLimit = 240;
+    return absolutePath.size() >= kPlainPathLimit ? ToExtendedLengthPath(absolutePath) : absolutePath;
+}
+
 bool IsSameNameNoCase(const wchar_t* a, const wchar_t* b)
 {
     auto fold = [](wchar_t c) -> wchar_t {

@@ -23,6 +23,9 @@ int FindAltStreamColon(const wchar_t* path);
 
 // Adds "\\?\" (or "\\?\UNC\") to an absolute path so that it may exceed MAX_PATH.
 std::wstring ToExtendedLengthPath(const std::wstring& absolutePath);
+// The path as every file function takes it at any length: from 240 characters on (folder
+// creation stops at 248) in its "\\?\" form, shorter ones as they are.
+std::wstring WithLongPathPrefixIfNeeded(const std::wstring& absolutePath);
 
 // Case-insensitive equality: a-z fold to A-Z, characters from 128 up through CharUpperW.
 bool IsSameNameNoCase(const wchar_t* a, const wchar_t* b);

@@ -53,8 +53,8 @@ bool IsSafeArchiveItemPath(const std::wstring& itemPath)
 
 bool IsFolderOwnFileName(const std::wstring& name)
 {
-    static const wchar_t* const kOwnFiles[] = { L"7z.dll",        L"ZelUpGame.ini", L"ZelLogin.ini",
-                                                L"ZelLoader.exe", L"Login.exe",     L"old.exe" };
+    static const wchar_t* const kOwnFiles[] = { L"7z.dll",    L"ZelUpGame.ini", L"ZelLogin.ini",   L"ZelLoader.exe",
+                                                L"Login.exe", L"old.exe",       L"ZelOldFiles.lst" };
     for (const wchar_t* own : kOwnFiles)
         if (IsSameNameNoCase(name.c_str(), own)) return true;
     return false;

@@ -21,8 +21,8 @@ bool EndsInDotOrBlank(const std::wstring& component);
 bool IsSafeArchiveItemPath(const std::wstring& itemPath);
 
 // The programs' own files in their folder, which nothing downloaded may take the name of:
-// "7z.dll", "ZelUpGame.ini", "ZelLogin.ini", "ZelLoader.exe", "Login.exe", "old.exe"
-// (compared without case).
+// "7z.dll", "ZelUpGame.ini", "ZelLogin.ini", "ZelLoader.exe", "Login.exe", "old.exe" and the
+// list of copies moved aside, "ZelOldFiles.lst" (compared without case).
 bool IsFolderOwnFileName(const std::wstring& name);
 
 // Whether name may be used for a downloaded file in the updater's folder: one safe component

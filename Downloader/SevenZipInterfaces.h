@@ -34,13 +34,18 @@ inline constexpr GUID CLSID_CFormat7z = {
     0x23170F69, 0x40C1, 0x278A, { 0x10, 0x00, 0x00, 0x01, 0x10, 0x07, 0x00, 0x00 }
 };
 
-// Item property ids asked for during extraction.
+// Item property ids asked for during extraction, and the archive's own error reports.
 enum : PROPID {
     kpidPath = 3,
     kpidIsDir = 6,
     kpidSize = 7,
     kpidAttrib = 9,
     kpidMTime = 12,
+    // An item of a differential archive that stands for a deleted file or folder.
+    kpidIsAnti = 21,
+    // Archive level: a text, and a set of bits (headers error, unexpected end, ...).
+    kpidError = 55,
+    kpidErrorFlags = 71,
 };
 
 // What the library wants done with an item (GetStream, PrepareOperation).

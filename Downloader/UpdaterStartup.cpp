@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "AsideCopies.h"
 #include "Downloads.h"
 #include "Mywnd.h"
 #include "common/ModuleFolder.h"
@@ -55,6 +56,9 @@ int RunUpdaterStartup(HINSTANCE instance, const wchar_t* parameters)
     const std::wstring instanceName = L"downloader" + name;
     SingleInstance guard;
     if (!guard.Acquire(instanceName)) return 0;
+    // Files an earlier update had to move aside because they were in use; those still in use
+    // wait for a later start.
+    RemoveAsideCopies(folder);
 
     std::string url;
     {

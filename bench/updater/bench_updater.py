@@ -6,13 +6,17 @@ each pair side by side in one run, medians of RUNS runs, ratios against the refe
   the package request to the file on disk being whole) against a bare WinINet loop with the
   same 512-byte reads, a 64 KiB loop and native curl as ceilings;
 - extraction: the updater's extraction driver (ZelExtract.exe) against the 7-Zip console
-  program built from the same source, both under Wine, and native 7zz, for a few large files;
+  program built from the same source, both under Wine, and native 7zz, for a few large files
+  and for many small files in many folders;
 - start-up: from process start to the window shown on the equal-version road, minus a trivial
   program's start under the same Wine.
 
-Usage: bench_updater.py BUILD-DIR   (env: ZEL_BENCH_RUNS, ZEL_BENCH_DOWNLOAD_MB, ZEL_BENCH_EXTRACT_MB)
+Usage: bench_updater.py BUILD-DIR
+  (env: ZEL_BENCH_RUNS, ZEL_BENCH_DOWNLOAD_MB, ZEL_BENCH_EXTRACT_MB, ZEL_BENCH_SMALL_FILES, and
+   ZEL_BENCH_ONLY: a comma-separated choice of startup, download, extraction)
 Prints Markdown rows: | area | case | figure | unit | note |"""
 import os
+import random
 import shutil
 import statistics
 import subprocess
@@ -27,6 +31,7 @@ import road_fixture as rf  # noqa: E402
 RUNS = int(os.environ.get("ZEL_BENCH_RUNS") or 3)
 DOWNLOAD_MB = int(os.environ.get("ZEL_BENCH_DOWNLOAD_MB") or 200)
 EXTRACT_MB = int(os.environ.get("ZEL_BENCH_EXTRACT_MB") or 500)
+SMALL_FILES = int(os.environ.get("ZEL_BENCH_SMALL_FILES") or 20000)
 
 
 def row(area, case, figure, unit, note=""):
@@ -119,6 +124,7 @@ class Bench:
 
     # -- extraction -------------------------------------------------------------------------
     def extraction(self):
+        # A few large files: the decoder and the disk writes.
         tree = os.path.join(self.work, "large")
         os.makedirs(os.path.join(tree, "game"))
         block = os.urandom(1024 * 1024)
@@ -129,10 +135,33 @@ class Bench:
                 for j in range(per_file):
                     # Half random, half repeated: the decoder works, the disk writes.
                     f.write(block if j % 2 == 0 else bytes(1024 * 1024))
-        archive = os.path.join(self.work, "large.7z")
+        archive = self.pack(tree, "large.7z")
+        mb = per_file * files
+        self.extraction_rows(archive, "%d files, %d MB" % (files, mb), mb, "MB/s")
+
+        # Many small files in many folders: what each item costs besides its data (the look-ups,
+        # creates and closes per file), as a game's data folders have them.
+        tree = os.path.join(self.work, "small")
+        folders = max(1, SMALL_FILES // 100)
+        noise = random.Random(3)
+        for d in range(folders):
+            folder = os.path.join(tree, "game", "data%03d" % d)
+            os.makedirs(folder)
+            for i in range(SMALL_FILES // folders):
+                with open(os.path.join(folder, "f%03d.txt" % i), "wb") as f:
+                    f.write(noise.randbytes(200 + (i * 37) % 1800))
+        archive = self.pack(tree, "small.7z")
+        count = folders * (SMALL_FILES // folders)
+        self.extraction_rows(archive, "%d files in %d folders" % (count, folders), count, "files/s")
+
+    def pack(self, tree, name):
+        archive = os.path.join(self.work, name)
         subprocess.run([rf.SEVENZ, "a", "-t7z", "-mx=1", "-mmt=4", archive, "game"], cwd=tree, check=True,
                        stdout=subprocess.DEVNULL)
         shutil.rmtree(tree)
+        return archive
+
+    def extraction_rows(self, archive, what, amount, unit):
         out = os.path.join(self.work, "out")
         cases = [
             ("driver", "ZelExtract (the updater's extraction, no window)",
@@ -153,11 +182,12 @@ class Bench:
                 if done.returncode == 0:
                     results[name].append(time.time() - began)
         shutil.rmtree(out, ignore_errors=True)
+        os.unlink(archive)
         base = median(results["console"])
         for name, label, _ in cases:
             m = median(results[name])
-            row("updater extraction", "%s, %d files, %d MB" % (label, files, per_file * files), "%.1f" % (per_file * files / m),
-                "MB/s", "median of %d; %.2fx the console" % (len(results[name]), base / m if results[name] else float("nan")))
+            row("updater extraction", "%s, %s" % (label, what), "%.1f" % (amount / m), unit,
+                "median of %d; %.2fx the console" % (len(results[name]), base / m if results[name] else float("nan")))
 
     # -- start-up ---------------------------------------------------------------------------
     def startup(self):
@@ -202,10 +232,11 @@ def main(argv):
         sys.stderr.write(__doc__)
         return 2
     bench = Bench(os.path.abspath(argv[1]))
+    only = os.environ.get("ZEL_BENCH_ONLY")
     try:
-        bench.startup()
-        bench.download()
-        bench.extraction()
+        for name in ("startup", "download", "extraction"):
+            if not only or name in only.split(","):
+                getattr(bench, name)()
     finally:
         bench.close()
     return 0

@@ -1,6 +1,7 @@
 // The extraction driver on real 7z archives (made at build time by the native 7zz) through
 // the MinGW-built 7z.dll, in process and through the ZelExtract program.
 
+#include "AsideCopies.h"
 #include "ExtractDriver.h"
 #include "test_support.h"
 
@@ -254,6 +255,192 @@ TEST_F(ExtractDriver, StoredBackslashesStayInside)
     }
 }
 
+TEST_F(ExtractDriver, BrokenHeadersAreNotInstalled)
+{
+    // 39 bytes that the library opens without failing, but flags as a headers error.
+    WriteWholeFile(out + L"ZelUpGame.ini", "[Version]\r\nVersion=1\r\n");
+    const ExtractResult r = Extract(L"broken_headers.7z");
+    EXPECT_EQ(r.status, ExtractStatus::BrokenArchive);
+    EXPECT_FALSE(r.Succeeded());
+    EXPECT_NE(r.archiveErrors & 0x2u, 0u) << std::hex << r.archiveErrors;
+    EXPECT_EQ(Names(out), std::set<std::wstring>{ L"ZelUpGame.ini" });
+    EXPECT_EQ(ReadWholeFile(out + L"ZelUpGame.ini"), "[Version]\r\nVersion=1\r\n");
+}
+
+// Anti-items of a differential package over the installed tree it was made against.
+TEST_F(ExtractDriver, AntiItemsDeleteWhatTheyName)
+{
+    const auto installed = ReadTree(Fixture(L"ref\\anti_base"));
+    for (const auto& e : installed) {
+        if (e.first == L"game\\never.txt") continue; // one anti-item names nothing on disk
+        if (e.second.folder)
+            CreateDirectoryW((out + e.first).c_str(), nullptr);
+        else
+            WriteWholeFile(out + e.first, e.second.content);
+    }
+    // A file of the player's own keeps its folder.
+    WriteWholeFile(out + L"game\\full\\mine.txt", "the player's\n");
+
+    const ExtractResult r = Extract(L"anti.7z");
+    EXPECT_EQ(r.status, ExtractStatus::Succeeded);
+    EXPECT_EQ(r.itemErrors, 0u);
+    EXPECT_EQ(Names(out), (std::set<std::wstring>{ L"game", L"game\\keep.txt", L"game\\full", L"game\\full\\mine.txt" }));
+    EXPECT_EQ(ReadWholeFile(out + L"game\\keep.txt"), "keep v2\n");
+
+    // Named outside the folder, an anti-item deletes nothing and fails the package.
+    const std::wstring base = FreshFolder(L"anti_hostile");
+    const std::wstring target = base + L"out\\";
+    WriteWholeFile(base + L"escaped.txt", "beside the game\n");
+    ASSERT_TRUE(CreateDirectoryW(target.c_str(), nullptr));
+    const ExtractResult hostile = ExtractArchive(Library(), Fixture(L"anti_hostile.7z"), target, nullptr);
+    EXPECT_EQ(hostile.status, ExtractStatus::ItemErrors);
+    EXPECT_EQ(hostile.itemErrors, 1u);
+    EXPECT_EQ(ReadWholeFile(base + L"escaped.txt"), "beside the game\n");
+}
+
+namespace {
+
+// Holds a file open with the given sharing, from now until Release or the given time.
+class HeldFile {
+public:
+    HeldFile(const std::wstring& path, DWORD share, DWORD releaseAfterMs)
+        : m_handle(CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr)),
+          m_releaseAfterMs(releaseAfterMs)
+    {
+        if (releaseAfterMs != INFINITE) m_thread = CreateThread(nullptr, 0, &Releaser, this, 0, nullptr);
+    }
+    ~HeldFile()
+    {
+        if (m_thread) {
+            WaitForSingleObject(m_thread, INFINITE);
+            CloseHandle(m_thread);
+        }
+        Release();
+    }
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+    bool Held() const { return m_handle != INVALID_HANDLE_VALUE; }
+    void Release()
+    {
+        const HANDLE h = InterlockedExchangePointer(&m_handle, INVALID_HANDLE_VALUE);
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    }
+
+private:
+    static DWORD WINAPI Releaser(void* self)
+    {
+        HeldFile* held = static_cast<HeldFile*>(self);
+        Sleep(held->m_releaseAfterMs);
+        held->Release();
+        return 0;
+    }
+    HANDLE volatile m_handle;
+    const DWORD m_releaseAfterMs;
+    HANDLE m_thread = nullptr;
+};
+
+std::set<std::wstring> AsideCopies(const std::wstring& folder)
+{
+    std::set<std::wstring> copies;
+    for (const std::wstring& name : Names(folder))
+        if (name.find(L".zel-old-") != std::wstring::npos) copies.insert(name);
+    return copies;
+}
+
+} // namespace
+
+// The library replaces its own file while it runs from it, as a package carrying 7z.dll does;
+// the copy moved aside goes at the clean-up once nothing holds it.
+TEST_F(ExtractDriver, TargetsInUseAreMovedAsideAndRemovedLater)
+{
+    const std::wstring library = out + L"7z.dll";
+    ASSERT_TRUE(CopyFileW(Library().c_str(), library.c_str(), FALSE));
+    WriteWholeFile(out + L"ZelUpGame.ini", "[Version]\r\nVersion=1\r\n");
+    const ExtractResult r = ExtractArchive(library, Fixture(L"inuse.7z"), out, nullptr);
+    EXPECT_EQ(r.status, ExtractStatus::Succeeded);
+    EXPECT_EQ(ReadWholeFile(library), "new library\n");
+    EXPECT_EQ(ReadWholeFile(out + L"data.txt"), "new data\n");
+    EXPECT_EQ(ReadWholeFile(out + L"ZelUpGame.ini"), "[Version]\r\nVersion=2\r\n");
+    const std::set<std::wstring> copies = AsideCopies(out);
+    ASSERT_EQ(copies.size(), 1u);
+    const std::wstring copy = *copies.begin();
+    EXPECT_EQ(copy.find(L"7z.dll.zel-old-"), 0u) << Narrow(copy);
+    EXPECT_EQ(ReadWholeFile(out + L"ZelOldFiles.lst"), std::string(copy.begin(), copy.end()) + "\r\n");
+
+    // Still held: it stays listed for a later start.
+    {
+        HeldFile held(out + copy, 0, INFINITE);
+        ASSERT_TRUE(held.Held());
+        RemoveAsideCopies(out);
+        EXPECT_EQ(AsideCopies(out), copies);
+        EXPECT_TRUE(FileExists(out + L"ZelOldFiles.lst"));
+    }
+    // A list that names anything but such copies inside the folder deletes nothing of it.
+    const std::wstring base = FreshFolder(L"aside_list");
+    const std::wstring folder = base + L"game\\";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    WriteWholeFile(folder + L"data.txt", "game data\n");
+    WriteWholeFile(folder + L"ZelOldFiles.lst", "data.txt\r\n..\\outside.zel-old-0000abcd\r\n");
+    WriteWholeFile(base + L"outside.zel-old-0000abcd", "beside the game\n");
+    RemoveAsideCopies(folder);
+    EXPECT_EQ(ReadWholeFile(folder + L"data.txt"), "game data\n");
+    EXPECT_EQ(ReadWholeFile(base + L"outside.zel-old-0000abcd"), "beside the game\n");
+
+    RemoveAsideCopies(out);
+    EXPECT_TRUE(AsideCopies(out).empty());
+    EXPECT_FALSE(FileExists(out + L"ZelOldFiles.lst"));
+    EXPECT_EQ(ReadWholeFile(library), "new library\n");
+}
+
+// Files another program holds open: without sharing for a moment (a virus scanner; also the
+// old version file, moved only at the end), with delete sharing throughout, and without
+// sharing for longer than the extraction waits.
+TEST_F(ExtractDriver, HeldTargetsAreWaitedForWithinALimit)
+{
+    const struct {
+        const wchar_t* name;
+        const wchar_t* file;
+        DWORD share;
+        DWORD releaseAfterMs;
+        DWORD waitMs;
+        bool succeeds;
+    } cases[] = {
+        { L"brief", L"data.txt", 0, 1500, kInUseWaitMs, true },
+        // The old version file, which is moved only once everything else is in place.
+        { L"version_brief", L"ZelUpGame.ini", 0, 1500, kInUseWaitMs, true },
+        { L"delete_shared", L"data.txt", FILE_SHARE_READ | FILE_SHARE_DELETE, INFINITE, kInUseWaitMs, true },
+        { L"too_long", L"data.txt", 0, INFINITE, 600, false },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.name));
+        const std::wstring folder = FreshFolder(std::wstring(L"held_") + c.name);
+        WriteWholeFile(folder + L"data.txt", "old data\n");
+        WriteWholeFile(folder + L"ZelUpGame.ini", "[Version]\r\nVersion=1\r\n");
+        HeldFile held(folder + c.file, c.share, c.releaseAfterMs);
+        ASSERT_TRUE(held.Held());
+        const ULONGLONG began = GetTickCount64();
+        const ExtractResult r = ExtractArchive(Library(), Fixture(L"inuse.7z"), folder, nullptr, c.waitMs);
+        const ULONGLONG took = GetTickCount64() - began;
+        held.Release();
+        if (c.succeeds) {
+            EXPECT_EQ(r.status, ExtractStatus::Succeeded);
+            EXPECT_EQ(ReadWholeFile(folder + L"data.txt"), "new data\n");
+            EXPECT_EQ(ReadWholeFile(folder + L"ZelUpGame.ini"), "[Version]\r\nVersion=2\r\n");
+            if (c.releaseAfterMs != INFINITE) {
+                EXPECT_GE(took, c.releaseAfterMs - 300);
+            }
+        } else {
+            EXPECT_EQ(r.status, ExtractStatus::ExtractFailed);
+            EXPECT_EQ(r.result, E_ABORT);
+            EXPECT_GE(took, c.waitMs);
+            EXPECT_EQ(ReadWholeFile(folder + L"data.txt"), "old data\n");
+            EXPECT_EQ(ReadWholeFile(folder + L"ZelUpGame.ini"), "[Version]\r\nVersion=1\r\n");
+        }
+        RemoveAsideCopies(folder);
+        EXPECT_TRUE(AsideCopies(folder).empty());
+    }
+}
+
 // The driver program, as the extraction benchmark and a shell would run it.
 TEST_F(ExtractDriver, ProgramReportsAndExits)
 {
@@ -270,6 +457,7 @@ TEST_F(ExtractDriver, ProgramReportsAndExits)
         { L"page.7z", "Can not open file as archive" },
         { L"encdata.7z", "Password is not defined" },
         { L"broken.7z", "CRC Failed" },
+        { L"broken_headers.7z", "The archive has errors" },
     };
     for (const auto& f : failures) {
         const std::wstring folder = FreshFolder(std::wstring(L"program_") + f.archive);

@@ -169,6 +169,48 @@ def main():
         target = archive("hostile_%s.7z" % key, root, "-m0=Copy", "-mhc=off")
         patch_name(target, placeholder, name)
 
+    # A package whose files the tests hold in use: the library itself among them.
+    root = tree("inuse")
+    write(os.path.join(root, "7z.dll"), b"new library\n")
+    write(os.path.join(root, "data.txt"), b"new data\n")
+    write(os.path.join(root, "ZelUpGame.ini"), b"[Version]\r\nVersion=2\r\n")
+    archive("inuse.7z", root)
+
+    # Opens as 7z, but the library flags its headers as broken: a signature header pointing at
+    # a seven-byte header of properties that end too early.
+    header = bytes([0x01, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00])
+    tail = struct.pack("<QQI", 0, len(header), zlib.crc32(header) & 0xFFFFFFFF)
+    broken = b"7z\xbc\xaf\x27\x1c\x00\x04" + struct.pack("<I", zlib.crc32(tail) & 0xFFFFFFFF) + tail + header
+    assert len(broken) == 39
+    with open(os.path.join(OUT, "broken_headers.7z"), "wb") as f:
+        f.write(broken)
+
+    # A differential package: anti-items for files and folders the new version no longer has
+    # (a version file in a sub-folder among them), beside a changed file. The installed tree
+    # it applies to is "ref/anti_base".
+    root = tree("anti")
+    write(os.path.join(root, "game", "keep.txt"), b"keep v1\n")
+    write(os.path.join(root, "game", "gone.txt"), b"gone v1\n")
+    write(os.path.join(root, "game", "old", "a.txt"), b"old a\n")
+    write(os.path.join(root, "game", "old", "ZelUpGame.ini"), b"[VERSION]\r\ngame_version=1\r\n")
+    write(os.path.join(root, "game", "full", "b.txt"), b"full b\n")
+    write(os.path.join(root, "game", "never.txt"), b"not installed\n")
+    write(os.path.join(root, "Q" * 14), b"placeholder\n")
+    base = os.path.join(WORK, "anti_base.7z")
+    run("a", "-t7z", base, "game", "Q" * 14, cwd=root)
+    reference("anti_base", base)
+    for name in ("gone.txt", "never.txt", os.path.join("old", "a.txt"), os.path.join("old", "ZelUpGame.ini"),
+                 os.path.join("full", "b.txt")):
+        os.unlink(os.path.join(root, "game", name))
+    for name in ("old", "full"):
+        os.rmdir(os.path.join(root, "game", name))
+    os.unlink(os.path.join(root, "Q" * 14))
+    write(os.path.join(root, "game", "keep.txt"), b"keep v2\n", T2)
+    run("u", base, "-u-", "-up3q3r2x2y2z0w2!" + os.path.join(OUT, "anti.7z"), "-m0=Copy", "-mhc=off", "game", cwd=root)
+    # The same with one anti-item named outside the output folder.
+    shutil.copy(os.path.join(OUT, "anti.7z"), os.path.join(OUT, "anti_hostile.7z"))
+    patch_name(os.path.join(OUT, "anti_hostile.7z"), "Q" * 14, "../escaped.txt")
+
     shutil.rmtree(WORK, ignore_errors=True)
 
 

@@ -79,8 +79,8 @@ def write_file(path, data, mtime=T_FIXED, mode=None):
 
 def make_package(work, target, game_exe, version="2.0", data_mb=3, extra=None, seed=7):
     """A 7z package as the release server publishes it: game\\Game.exe (the stand-in),
-    game\\ZelUpGame.ini, nested data, game\\readonly.dat and an empty folder. Returns the
-    tree it was made from."""
+    game\\ZelUpGame.ini, nested data, game\\readonly.dat and an empty folder, and the extra
+    files (relative paths, also outside game\\). Returns the tree it was made from."""
     root = os.path.join(work, "package-tree")
     shutil.rmtree(root, ignore_errors=True)
     with open(game_exe, "rb") as f:
@@ -99,8 +99,35 @@ def make_package(work, target, game_exe, version="2.0", data_mb=3, extra=None, s
         write_file(os.path.join(root, name), data)
     if os.path.exists(target):
         os.unlink(target)
-    subprocess.run([SEVENZ, "a", "-t7z", "-mx=3", target, "game"], cwd=root, check=True,
+    # Everything in the tree: the game folder, and files beside it (the programs in the
+    # updater's folder) when extra names them.
+    subprocess.run([SEVENZ, "a", "-t7z", "-mx=3", target] + sorted(os.listdir(root)), cwd=root, check=True,
                    stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    return root
+
+
+def make_differential_package(work, target, game_exe, deleted, **kw):
+    """make_package's package, plus anti-items for the files named in deleted (relative
+    paths) and for folders that only they filled, as 7-Zip's update writes them for what the
+    new release no longer has."""
+    root = make_package(work, target, game_exe, **kw)
+    os.unlink(target)
+    base = target + ".base.7z"
+    for name in deleted:
+        write_file(os.path.join(root, name), b"in the old release only\r\n")
+    subprocess.run([SEVENZ, "a", "-t7z", base] + sorted(os.listdir(root)), cwd=root, check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    for name in deleted:
+        os.unlink(os.path.join(root, name))
+        # Folders the new release no longer has go too (and get their own anti-items).
+        try:
+            os.removedirs(os.path.dirname(os.path.join(root, name)))
+        except OSError:
+            pass
+    # In the old archive only (q): an anti-item; everything else is packed anew.
+    subprocess.run([SEVENZ, "u", base, "-u-", "-up0q3r2x2y2z2w2!" + target, "-mx=3"] + sorted(os.listdir(root)),
+                   cwd=root, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    os.unlink(base)
     return root
 
 

@@ -26,6 +26,7 @@ TMP_ROOT = os.environ.get("ZEL_TEST_TMP") or tempfile.gettempdir()
 STANDIN = os.path.join(PROGRAMS, "game_standin.exe")
 ROAD_DRIVER = os.path.join(PROGRAMS, "road_driver.exe")
 ROAD_PROBE = os.path.join(PROGRAMS, "road_probe.exe")
+HOLDER = os.path.join(PROGRAMS, "file_holder.exe")
 JSON_HEADERS = [("Content-Type", "application/json"), ("Accept", "application/json"), ("charsets", "utf-8")]
 CLOSE_BUTTON = (498, 20)  # the skin's "close", in client coordinates
 GAME_LINE = "%s\\game\\Game.exe auth_key:tok uid:10001 sid:s1 extraInfo:x1"
@@ -219,6 +220,7 @@ class Road(RoadCase):
             ("corrupt", Reply(body=fixture("broken.7z"))),
             ("encrypted", Reply(body=fixture("encdata.7z"))),
             ("hostile", Reply(body=fixture("hostile_dotdot.7z"))),
+            ("broken_headers", Reply(body=fixture("broken_headers.7z"))),
             ("no_library", Reply(body=self.package_bytes)),
         ]
         for name, reply in cases:
@@ -353,6 +355,127 @@ class Road(RoadCase):
                 self.assertEqual(self.driver.hittest(x, y), code)
         result = self.close_window_at(started, 325, 30)
         self.assertEqual(result.exit_code, 0)
+
+    # -- files in use ---------------------------------------------------------------------------
+    def hold(self, program, *args):
+        """Starts a file_holder (under any name) and waits until it holds what it was told to."""
+        holder = subprocess.Popen([rf.WINE, program] + [str(a) for a in args], stdout=subprocess.PIPE,
+                                  stdin=subprocess.DEVNULL)
+        self.addCleanup(lambda: holder.poll() is None and holder.kill())
+        self.assertEqual(holder.stdout.readline().decode().strip(), "holding")
+        return holder
+
+    def aside_copies(self, folder):
+        return sorted(name for name in rf.tree_listing(folder) if ".zel-old-" in name)
+
+    def test_files_in_use(self):
+        # The launcher runs from Login.exe (here a holder under that name, which also keeps a
+        # game library loaded), the updater runs from ZelLoader.exe and loads 7z.dll: a package
+        # that replaces all four installs, the game starts, and the old copies go at the next
+        # start.
+        folder = self.folder()
+        shutil.copy(HOLDER, os.path.join(folder, "Login.exe"))
+        shutil.copy(os.path.join(READY, "7z.dll"), os.path.join(folder, "game", "codec.dll"))
+        new = {}
+        for name, source in (("Login.exe", HOLDER), ("7z.dll", os.path.join(READY, "7z.dll")),
+                             ("ZelLoader.exe", os.path.join(READY, "ZelLoader.exe")),
+                             ("game/codec.dll", os.path.join(READY, "7z.dll"))):
+            with open(source, "rb") as f:
+                # Bytes after the image change the file, not the program.
+                new[name] = f.read() + b"\0new release of " + name.encode()
+        self.tree = rf.make_package(self.dir, self.package, STANDIN, extra=new)
+        with open(self.package, "rb") as f:
+            self.package_bytes = f.read()
+        self.serve()
+        release = os.path.join(folder, "release")
+        launcher = self.hold(os.path.join(folder, "Login.exe"), "--load", rf.msgbox.windows_path(
+            os.path.join(folder, "game", "codec.dll")), "--until", rf.msgbox.windows_path(release), "--ms", 240000)
+
+        started = self.start(folder)
+        self.assertIsNotNone(self.game_record(folder), "the game was not started")
+        for name, data in new.items():
+            with open(os.path.join(folder, name), "rb") as f:
+                self.assertTrue(f.read() == data, "%s is not the new file" % name)
+        self.assertEqual(rf.read_version(folder), "2.0")
+        copies = self.aside_copies(folder)
+        self.assertEqual([c.split(".zel-old-")[0] for c in copies],
+                         sorted(["7z.dll", "Login.exe", "ZelLoader.exe", os.path.join("game", "codec.dll")]))
+        self.quit_game(folder)
+        result = self.finish(started)
+        self.assertEqual((result.exit_code, result.boxes), (0, []), result)
+        open(release, "w").close()
+        launcher.wait(60)
+
+        # The next start (the new updater, equal versions) removes the copies.
+        for name in ("started.txt", "quit"):
+            os.unlink(os.path.join(folder, "game", name))
+        started = self.start(folder)
+        self.assertIsNotNone(self.game_record(folder), "the game was not started again")
+        self.assertEqual(self.aside_copies(folder), [])
+        self.assertFalse(os.path.exists(os.path.join(folder, "ZelOldFiles.lst")))
+        self.quit_game(folder)
+        result = self.finish(started)
+        self.assertEqual((result.exit_code, result.boxes), (0, []), result)
+
+    def test_file_held_briefly(self):
+        # A game file held without any sharing while the package unpacks: the updater waits
+        # for it and installs.
+        self.serve()
+        folder = self.folder()
+        held = os.path.join(folder, "game", "readonly.dat")
+        release = os.path.join(folder, "release")
+        scanner = self.hold(HOLDER, "--hold", rf.msgbox.windows_path(held), "none",
+                            "--until", rf.msgbox.windows_path(release), "--ms", 120000)
+        started = self.start(folder)
+        package = os.path.join(folder, "game_v2.7z")
+        self.assertTrue(rf.wait_for(lambda: os.path.exists(package) and os.path.getsize(package) ==
+                                    len(self.package_bytes), 60), "the package was not downloaded")
+        # Long enough for the extraction to reach the held file on a busy machine.
+        time.sleep(4)
+        self.assert_not_started(folder)
+        open(release, "w").close()
+        released_at = time.time()
+        self.assertEqual(scanner.stdout.readline().decode().strip(), "released")
+        scanner.wait(30)
+        record = self.game_record(folder)
+        self.assertIsNotNone(record, "the game was not started")
+        self.assertGreaterEqual(os.path.getmtime(os.path.join(folder, "game", "started.txt")), released_at - 1)
+        with open(held, "rb") as f:
+            self.assertEqual(f.read(), b"new read-only data v2.0\r\n")
+        self.assertEqual(rf.read_version(folder), "2.0")
+        self.quit_game(folder)
+        result = self.finish(started)
+        self.assertEqual((result.exit_code, result.boxes), (0, []), result)
+
+    def test_differential_package(self):
+        # A package with anti-items for files the new release no longer has: they go from the
+        # installed game, everything else is installed, and the game starts.
+        folder = self.folder()
+        gone = [os.path.join("game", "obsolete.dat"), os.path.join("game", "oldmaps", "m1.txt")]
+        for name in gone:
+            rf.write_file(os.path.join(folder, name), b"installed by the old release\r\n")
+        rf.write_file(os.path.join(folder, "game", "oldmaps", "mine.txt"), b"the player's own\r\n")
+        self.tree = rf.make_differential_package(self.dir, self.package, STANDIN, gone)
+        with open(self.package, "rb") as f:
+            self.package_bytes = f.read()
+        listing = subprocess.run([rf.SEVENZ, "l", "-slt", self.package], capture_output=True, check=True).stdout
+        # The two files and the folder that only one of them filled.
+        self.assertEqual(listing.count(b"Anti = +"), 3, listing)
+        self.serve()
+        started = self.start(folder)
+        self.assertIsNotNone(self.game_record(folder), "the game was not started")
+        for name in gone:
+            self.assertFalse(os.path.exists(os.path.join(folder, name)), name)
+        with open(os.path.join(folder, "game", "oldmaps", "mine.txt"), "rb") as f:
+            self.assertEqual(f.read(), b"the player's own\r\n")
+        got = rf.tree_listing(os.path.join(folder, "game"))
+        for name in ("started.txt", "oldmaps", os.path.join("oldmaps", "mine.txt")):
+            got.pop(name, None)
+        self.assertEqual(got, rf.tree_listing(os.path.join(self.tree, "game")))
+        self.assertEqual(rf.read_version(folder), "2.0")
+        self.quit_game(folder)
+        result = self.finish(started)
+        self.assertEqual((result.exit_code, result.boxes), (0, []), result)
 
     def close_window_at(self, started, x, y):
         self.assertEqual(self.driver.click(x, y), "clicked")
