@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 #include <stdio.h>
+#include <algorithm>
+#include <vector>
 
 // What every benchmark program needs: a millisecond clock and the table row it prints
 // (| area | case | figure | unit | note |, gathered by tools/bench.sh).
@@ -12,6 +14,17 @@ inline double BenchNowMs()
     LARGE_INTEGER t;
     ::QueryPerformanceCounter(&t);
     return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
+}
+
+// Median of runs calls of f(), each answering its own figure: a run the scheduler set aside
+// for a while (the machine is shared) moves the average, not the median.
+template <class F>
+double BenchMedian(int runs, F f)
+{
+    std::vector<double> figures;
+    for (int i = 0; i < runs; i++) figures.push_back(f());
+    std::sort(figures.begin(), figures.end());
+    return figures[figures.size() / 2];
 }
 
 inline void BenchRow(const char* area, const char* what, double figure, const char* unit, const char* note)
