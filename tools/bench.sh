@@ -35,6 +35,8 @@ for program in "${programs[@]}"; do
   fi
 done
 # Benchmarks that need servers are scripts: bench/<area>/bench_*.py BUILD-DIR, rows likewise.
+# The ports of the build's login and statistics hosts, where the road's servers listen.
+set -a; . "$build/$arch/test-ports.env"; set +a
 export ZEL_TOOLS="$root/tools" PYTHONDONTWRITEBYTECODE=1
 for script in "$root"/bench/*/bench_*.py; do
   echo "bench: running $(basename "$script")" >&2

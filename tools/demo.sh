@@ -18,5 +18,7 @@ if [ ! -f "$WINEPREFIX/.zel-prefix-made" ]; then
   wine_env_make_prefix && touch "$WINEPREFIX/.zel-prefix-made" || exit 1
 fi
 wine_env_start || exit 1
+# The ports of the build's login and statistics hosts, where the road's servers listen.
+set -a; . "$build/$arch/test-ports.env"; set +a
 export ZEL_TOOLS="$root/tools" PYTHONDONTWRITEBYTECODE=1
 python3 "$root/tools/demo_road.py" "$build/$arch"

@@ -17,7 +17,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "downloader", "road"))
 import road_fixture as rf  # noqa: E402
 
 # The port of the login host the build names (the launcher's login address is fixed in it).
-LOGIN_PORT = int(os.environ.get("ZEL_LOGIN_PORT") or 29080)
+LOGIN_PORT = rf.build_port("ZEL_LOGIN_PORT")
 
 # What the page hands to "AppLogin": the ten members the login address carries.
 APP_LOGIN = {"uid": "10001", "platform": "pc", "gkey": "g", "server_id": "1", "time": 170, "vip_level": "0",

@@ -1,6 +1,7 @@
 # Sourced by the test and demo commands: a private 32-bit Wine prefix, one Xvfb and one
 # wineserver for the whole run, torn down by wine_env_stop (call it from a trap).
 #   wine_env_arch                  i686 when this machine runs 32-bit Wine, else x86_64
+#                                  (ZEL_WINE_ARCH chooses)
 #   wine_env_init <build-dir> <arch>  exports the variables (no side effects)
 #   wine_env_make_prefix           creates the prefix anew (about 7 s)
 #   wine_env_start                 starts Xvfb, the wineserver, one warm-up process and the
@@ -10,6 +11,9 @@
 wine_env_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 wine_env_arch() {
+  # ZEL_WINE_ARCH=x86_64 runs the 64-bit road on a machine that runs both, as one without
+  # 32-bit code would.
+  if [ -n "${ZEL_WINE_ARCH:-}" ]; then echo "$ZEL_WINE_ARCH"; return; fi
   # Some kernels run no 32-bit code at all: the 32-bit loader then fails with ENOEXEC.
   if /usr/lib/wine/wine --version >/dev/null 2>&1; then echo i686; else echo x86_64; fi
 }

@@ -26,8 +26,19 @@ from release_server import ReleaseServer, Reply, make_ca_signed  # noqa: E402,F4
 
 WINE = os.environ.get("WINELOADER") or os.environ.get("ZEL_WINE") or "wine"
 SEVENZ = shutil.which("7zz") or "7zz"
-# The statistics host the test build was made with ("127.0.0.1:29443").
-STATS_PORT = int(os.environ.get("ZEL_STATS_PORT") or 29443)
+
+
+def build_port(name):
+    """A port the build's hosts name: handed over by ctest, or exported by the scripts from the
+    build folder's test-ports.env. A guess would listen where the programs never connect."""
+    value = os.environ.get(name)
+    if not value:
+        raise RuntimeError("%s is not set: run through ctest, tools/demo.sh or tools/bench.sh" % name)
+    return int(value)
+
+
+# The port of the statistics host the build was made with.
+STATS_PORT = build_port("ZEL_STATS_PORT")
 
 WINDOW_CLASS = "DesktopMainWnd"
 T_FIXED = 1_600_000_000
