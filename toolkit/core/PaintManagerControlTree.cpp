@@ -59,8 +59,10 @@ void CPaintManagerUI::ReapObjects(CControlUI* pControl)
     }
     if (pControl == m_pEventClick) {
         m_pEventClick = NULL;
-        // The press that captured the mouse can no longer end on its control.
+        // The press that captured the mouse can no longer end on its control: the manager
+        // holds no capture from now on, the window lets the mouse go at its next turn.
         if (m_bMouseCapture) {
+            m_bMouseCapture = false;
             m_bReapedCapture = true;
             PostCleanupMessage();
         }

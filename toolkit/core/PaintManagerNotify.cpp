@@ -100,7 +100,7 @@ void CPaintManagerUI::ReleaseReaped()
     }
     if (m_bReapedCapture) {
         m_bReapedCapture = false;
-        if (m_pEventClick == NULL && m_bMouseCapture) ReleaseCapture();
+        if (!m_bMouseCapture && ::GetCapture() == m_hWndPaint) ::ReleaseCapture();
     }
 }
 
