@@ -295,41 +295,23 @@ TEST_F(ActiveXCreation, ObjectThatClosesWithoutDeactivatingIsReleased)
 
 // A window that deletes itself, manager and tree with it, when it is destroyed; its memory
 // and that of the controls in the test are wiped when freed and never reused.
-class SelfDeletingHost final : public CWindowWnd, public INotifyUI {
+class SelfDeletingHost final : public HostWindow {
 public:
     static void* operator new(size_t n) { return painttest::PoisonArenaAlloc(n); }
     static void operator delete(void* p, size_t n) { painttest::PoisonArenaFree(p, n); }
-    // Attaches the tree to a hidden window and lays nothing out.
-    explicit SelfDeletingHost(CControlUI* pRoot)
-    {
-        Create(NULL, L"closing", WS_POPUP, 0, 0, 0, 160, 100);
-        m_pm.Init(m_hWnd);
-        m_pm.AddNotifier(this);
-        m_pm.AttachDialog(pRoot);
-    }
     // The "showactivex" receiver closes the window; what was freed is then given back, so
     // that any later touch of it faults.
     void Notify(TNotifyUI& msg) override
     {
         if (msg.type != L"showactivex") return;
-        ::DestroyWindow(m_hWnd);
+        ::DestroyWindow(GetHWND());
         s_intactAtClose = painttest::PoisonIntact();
         painttest::PoisonRelease();
     }
     static bool s_intactAtClose;
 
 protected:
-    LPCTSTR GetWindowClassName() const override { return L"ActiveXClosingHost"; }
-    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override
-    {
-        LRESULT lRes = 0;
-        if (m_pm.MessageHandler(uMsg, wParam, lParam, lRes)) return lRes;
-        return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
-    }
     void OnFinalMessage(HWND) override { delete this; }
-
-private:
-    CPaintManagerUI m_pm;
 };
 bool SelfDeletingHost::s_intactAtClose = false;
 
@@ -364,7 +346,8 @@ TEST_F(ActiveXCreation, AShowActiveXReceiverMayCloseTheWindow)
         CActiveXUI* pControl = new painttest::Poisoned<CActiveXUI>;
         CContainerUI* pRoot = new painttest::Poisoned<CContainerUI>;
         pRoot->Add(pControl);
-        new SelfDeletingHost(pRoot);
+        // Laid out without a class id: nothing is made before the row's calls.
+        (new SelfDeletingHost)->Open(pRoot, 160, 100, false);
         SelfDeletingHost::s_intactAtClose = false;
         r.create(pControl);
         EXPECT_TRUE(SelfDeletingHost::s_intactAtClose);
