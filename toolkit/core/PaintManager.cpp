@@ -2,7 +2,7 @@
 #include <commctrl.h>
 #include <gdiplus.h>
 #include <assert.h>
-#include <stdlib.h>
+#include <vector>
 #include "core/PaintManager.h"
 #include "core/ControlUI.h"
 
@@ -50,38 +50,29 @@ struct TProcessManager {
     DWORD dwThread;
 };
 SRWLOCK g_processManagersLock = SRWLOCK_INIT;
-TProcessManager* g_pProcessManagers = NULL;
-int g_nProcessManagers = 0;
-int g_nProcessManagersCapacity = 0;
+// Exists while the process has managers.
+std::vector<TProcessManager>* g_pProcessManagers = NULL;
 
 void LinkProcessManager(const CPaintManagerUI* pManager)
 {
     ::AcquireSRWLockExclusive(&g_processManagersLock);
-    if (g_nProcessManagers == g_nProcessManagersCapacity) {
-        const int nCapacity = g_nProcessManagersCapacity == 0 ? 8 : g_nProcessManagersCapacity * 2;
-        void* p = ::realloc(g_pProcessManagers, sizeof(TProcessManager) * nCapacity);
-        if (p != NULL) {
-            g_pProcessManagers = static_cast<TProcessManager*>(p);
-            g_nProcessManagersCapacity = nCapacity;
-        }
-    }
-    // Out of memory the manager is only not known to the wrong-thread check.
-    if (g_nProcessManagers < g_nProcessManagersCapacity) {
-        g_pProcessManagers[g_nProcessManagers].pManager = pManager;
-        g_pProcessManagers[g_nProcessManagers].dwThread = ::GetCurrentThreadId();
-        g_nProcessManagers++;
-    }
+    if (g_pProcessManagers == NULL) g_pProcessManagers = new std::vector<TProcessManager>;
+    g_pProcessManagers->push_back(TProcessManager{ pManager, ::GetCurrentThreadId() });
     ::ReleaseSRWLockExclusive(&g_processManagersLock);
 }
 
 void UnlinkProcessManager(const CPaintManagerUI* pManager)
 {
     ::AcquireSRWLockExclusive(&g_processManagersLock);
-    for (int i = 0; i < g_nProcessManagers; i++) {
-        if (g_pProcessManagers[i].pManager == pManager) {
-            g_pProcessManagers[i] = g_pProcessManagers[--g_nProcessManagers];
+    for (size_t i = 0; g_pProcessManagers != NULL && i < g_pProcessManagers->size(); i++) {
+        if ((*g_pProcessManagers)[i].pManager == pManager) {
+            g_pProcessManagers->erase(g_pProcessManagers->begin() + i);
             break;
         }
+    }
+    if (g_pProcessManagers != NULL && g_pProcessManagers->empty()) {
+        delete g_pProcessManagers;
+        g_pProcessManagers = NULL;
     }
     ::ReleaseSRWLockExclusive(&g_processManagersLock);
 }
@@ -90,9 +81,9 @@ bool IsOtherThreadManager(const CPaintManagerUI* pManager)
 {
     bool bFound = false;
     ::AcquireSRWLockShared(&g_processManagersLock);
-    for (int i = 0; i < g_nProcessManagers && !bFound; i++) {
-        bFound = g_pProcessManagers[i].pManager == pManager &&
-                 g_pProcessManagers[i].dwThread != ::GetCurrentThreadId();
+    for (size_t i = 0; g_pProcessManagers != NULL && i < g_pProcessManagers->size() && !bFound; i++) {
+        const TProcessManager& entry = (*g_pProcessManagers)[i];
+        bFound = entry.pManager == pManager && entry.dwThread != ::GetCurrentThreadId();
     }
     ::ReleaseSRWLockShared(&g_processManagersLock);
     return bFound;
