@@ -79,7 +79,12 @@ bool CActiveXUI::IsDelayCreate() const
 void CActiveXUI::SetDelayCreate(bool bDelayCreate)
 {
     if (m_bDelayCreate == bDelayCreate) return;
-    if (!bDelayCreate && !m_bCreated && !IsEqualCLSID(m_clsid, CLSID_NULL)) DoCreateControl();
+    if (!bDelayCreate && !m_bCreated && !IsEqualCLSID(m_clsid, CLSID_NULL)) {
+        // The "showactivex" receiver may close the window, and this control goes with it.
+        CControlLifeGuard alive(this);
+        DoCreateControl();
+        if (!alive.Alive()) return;
+    }
     m_bDelayCreate = bDelayCreate;
 }
 
@@ -154,7 +159,11 @@ RECT CActiveXUI::GetObjectRect() const
 void CActiveXUI::SetPos(RECT rc)
 {
     CControlUI::SetPos(rc);
-    if (!m_bCreated) DoCreateControl();
+    if (!m_bCreated) {
+        CControlLifeGuard alive(this);
+        DoCreateControl();
+        if (!alive.Alive()) return;
+    }
     if (m_pUnk == NULL || m_pControl == NULL) return;
 
     // 1. The extent in HIMETRIC units, from the screen's pixels per inch.
@@ -375,7 +384,12 @@ bool CActiveXUI::DoCreateControl()
         if (pSite->m_pViewObject != NULL) pSite->m_pViewObject->Release();
         pSite->m_pViewObject = pView;
         spObject->SetHostNames(OLESTR("UIActiveX"), NULL);
-        if (m_pManager != NULL) m_pManager->SendNotify(this, L"showactivex", 0, 0, false);
+        if (m_pManager != NULL && !m_pManager->SendNotify(this, L"showactivex", 0, 0, false)) {
+            // The receiver closed the window and this control went with it: only the local
+            // references are left to drop.
+            pSite->Release();
+            return false;
+        }
         if (m_pControl != pSite) {
             // The receiver released or re-created the control: this creation is over.
             hr = E_ABORT;

@@ -59,7 +59,9 @@ public:
     // Drops the object, its site and the message filter; safe on every state.
     virtual void ReleaseControl();
     // Releases what exists, then creates, sites and activates the object; false leaves
-    // the control empty.
+    // the control empty, or tells that a "showactivex" receiver deleted it: an override
+    // touches nothing of itself after a false answer, and a caller that goes on afterwards
+    // holds a CControlLifeGuard.
     virtual bool DoCreateControl();
 
 protected:

@@ -1,6 +1,8 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <gdiplus.h>
+#include <assert.h>
+#include <vector>
 #include "core/PaintManager.h"
 #include "core/ControlUI.h"
 
@@ -35,18 +37,68 @@ void InitProcessOnce()
 }
 
 // The managers made on this thread, so that a control that goes can be forgotten by every
-// manager it was ever given (a manager is used only on the thread that made it). The list
+// manager it was ever given (a manager is used only on the thread that made it). A manager
+// is listed from the start of its constructor to the end of its destructor: only listed
+// managers are reaped, and the controls it deletes while it goes still reap it. The list
 // exists while the thread has managers.
 thread_local CStdPtrArray* t_pThreadManagers = NULL;
+
+// Every live manager of the process with its thread, read only to tell a control deleted on
+// the wrong thread from one whose manager is simply gone.
+struct TProcessManager {
+    const CPaintManagerUI* pManager;
+    DWORD dwThread;
+};
+SRWLOCK g_processManagersLock = SRWLOCK_INIT;
+// Exists while the process has managers.
+std::vector<TProcessManager>* g_pProcessManagers = NULL;
+
+void LinkProcessManager(const CPaintManagerUI* pManager)
+{
+    ::AcquireSRWLockExclusive(&g_processManagersLock);
+    if (g_pProcessManagers == NULL) g_pProcessManagers = new std::vector<TProcessManager>;
+    g_pProcessManagers->push_back(TProcessManager{ pManager, ::GetCurrentThreadId() });
+    ::ReleaseSRWLockExclusive(&g_processManagersLock);
+}
+
+void UnlinkProcessManager(const CPaintManagerUI* pManager)
+{
+    ::AcquireSRWLockExclusive(&g_processManagersLock);
+    for (size_t i = 0; g_pProcessManagers != NULL && i < g_pProcessManagers->size(); i++) {
+        if ((*g_pProcessManagers)[i].pManager == pManager) {
+            g_pProcessManagers->erase(g_pProcessManagers->begin() + i);
+            break;
+        }
+    }
+    if (g_pProcessManagers != NULL && g_pProcessManagers->empty()) {
+        delete g_pProcessManagers;
+        g_pProcessManagers = NULL;
+    }
+    ::ReleaseSRWLockExclusive(&g_processManagersLock);
+}
+
+bool IsOtherThreadManager(const CPaintManagerUI* pManager)
+{
+    bool bFound = false;
+    ::AcquireSRWLockShared(&g_processManagersLock);
+    for (size_t i = 0; g_pProcessManagers != NULL && i < g_pProcessManagers->size() && !bFound; i++) {
+        const TProcessManager& entry = (*g_pProcessManagers)[i];
+        bFound = entry.pManager == pManager && entry.dwThread != ::GetCurrentThreadId();
+    }
+    ::ReleaseSRWLockShared(&g_processManagersLock);
+    return bFound;
+}
 
 void LinkThreadManager(CPaintManagerUI* pManager)
 {
     if (t_pThreadManagers == NULL) t_pThreadManagers = new CStdPtrArray;
     t_pThreadManagers->Add(pManager);
+    LinkProcessManager(pManager);
 }
 
 void UnlinkThreadManager(CPaintManagerUI* pManager)
 {
+    UnlinkProcessManager(pManager);
     if (t_pThreadManagers == NULL) return;
     const int i = t_pThreadManagers->Find(pManager);
     if (i >= 0) t_pThreadManagers->Remove(i);
@@ -55,6 +107,16 @@ void UnlinkThreadManager(CPaintManagerUI* pManager)
         t_pThreadManagers = NULL;
     }
 }
+
+void DefaultCallerFault(LPCTSTR pstrWhat)
+{
+    ::OutputDebugStringW(L"SkinUI: ");
+    ::OutputDebugStringW(pstrWhat);
+    ::OutputDebugStringW(L"\n");
+    assert(!"SkinUI caller fault (see the debug output)");
+}
+
+CPaintManagerUI::CALLERFAULTPROC g_pfnCallerFault = DefaultCallerFault;
 
 } // namespace
 
@@ -106,8 +168,6 @@ CPaintManagerUI::~CPaintManagerUI()
     // Deliveries running further up the stack (a notifier closed the window) stop at once.
     // Messages arriving while the members go are not handled any more.
     m_pLifeToken->alive = false;
-    // What this manager deletes below is reaped through the controls' own manager link.
-    UnlinkThreadManager(this);
     // Queued controls and notifications go first and their lists are emptied at once:
     // deleting the root reaps every control, and reaping walks these lists.
     RunDelayedCleanup();
@@ -139,22 +199,38 @@ CPaintManagerUI::~CPaintManagerUI()
     m_shadow.Destroy();
     if (--m_pLifeToken->refs == 0) delete m_pLifeToken;
     m_pLifeToken = NULL;
+    // Last: every control deleted above was reaped here too.
+    UnlinkThreadManager(this);
 }
 
 void CPaintManagerUI::ReapEverywhere(CControlUI* pControl, CPaintManagerUI* pOwnManager)
 {
-    if (pOwnManager != NULL) pOwnManager->ReapObjects(pControl);
-    // Reaping only clears pointers and stops timers: no manager is added or removed meanwhile.
+    // Only the managers this thread knows to exist: the control's own one may have gone with
+    // its window while the control, taken out of its tree, lived on. Reaping only clears
+    // pointers and posts what must reach the window later, so no user code runs and no
+    // manager is added or removed while the list is walked.
+    bool bOwnFound = pOwnManager == NULL;
     for (int i = 0; t_pThreadManagers != NULL && i < t_pThreadManagers->GetSize(); i++) {
         CPaintManagerUI* pManager = static_cast<CPaintManagerUI*>(t_pThreadManagers->GetAt(i));
-        if (pManager != pOwnManager) pManager->ReapObjects(pControl);
+        if (pManager == pOwnManager) bOwnFound = true;
+        pManager->ReapObjects(pControl);
     }
+    // A manager is used only on its own thread: it cannot be told from here.
+    if (!bOwnFound && IsOtherThreadManager(pOwnManager))
+        g_pfnCallerFault(L"a control was deleted on another thread than its window's");
 }
 
 bool CPaintManagerUI::IsThreadManager(const CPaintManagerUI* pManager)
 {
     return pManager != NULL && t_pThreadManagers != NULL &&
            t_pThreadManagers->Find(const_cast<CPaintManagerUI*>(pManager)) >= 0;
+}
+
+CPaintManagerUI::CALLERFAULTPROC CPaintManagerUI::SetCallerFaultHandler(CALLERFAULTPROC pfn)
+{
+    CALLERFAULTPROC pfnOld = g_pfnCallerFault;
+    g_pfnCallerFault = pfn != NULL ? pfn : DefaultCallerFault;
+    return pfnOld;
 }
 
 void CPaintManagerUI::DropOffscreen()

@@ -127,11 +127,19 @@ public:
     void Init(HWND hWnd);
     bool AttachDialog(CControlUI* pControl);
     bool InitControls(CControlUI* pControl, CControlUI* pParent = NULL);
+    // Forgets every reference to a control that goes. It only clears pointers: what must
+    // reach the window (the mouse capture, the tool tip) is released by a posted message.
     void ReapObjects(CControlUI* pControl);
-    // A control that goes: its own manager and every other manager of this thread forget it.
+    // A control that goes: every manager of this thread that still exists forgets it (its
+    // own one among them, unless that one is gone already).
     static void ReapEverywhere(CControlUI* pControl, CPaintManagerUI* pOwnManager);
-    // Whether the manager exists and was made on this thread (until its destruction begins).
+    // Whether the manager exists and was made on this thread (until its destructor ends).
     static bool IsThreadManager(const CPaintManagerUI* pManager);
+    // Told of a misuse by the program that the toolkit cannot repair (a control deleted on
+    // another thread than its window's). The default writes the debug output and asserts in
+    // debug builds. Set before windows are made; answers the previous handler.
+    typedef void (*CALLERFAULTPROC)(LPCTSTR pstrWhat);
+    static CALLERFAULTPROC SetCallerFaultHandler(CALLERFAULTPROC pfn);
     void AddDelayedCleanup(CControlUI* pControl);
 
     // Layout and painting.
@@ -288,8 +296,12 @@ public:
     static void SetCaretColorQuery(CARETCOLORPROC pfn);
 
     // Notifications and observers.
-    void SendNotify(tagTNotifyUI& Msg, bool bAsync = false);
-    void SendNotify(CControlUI* pControl, LPCTSTR pstrMessage, WPARAM wParam = 0, LPARAM lParam = 0,
+    // Delivered at once (or queued, answering true): the sender's own handlers, then the
+    // notifiers in order, stopping as soon as the sender or this manager is gone. Answers
+    // whether both still exist, so that the sender's code knows it may go on; a sender that
+    // went is cleared from the record.
+    bool SendNotify(tagTNotifyUI& Msg, bool bAsync = false);
+    bool SendNotify(CControlUI* pControl, LPCTSTR pstrMessage, WPARAM wParam = 0, LPARAM lParam = 0,
                     bool bAsync = false);
     bool AddNotifier(INotifyUI* pControl);
     bool RemoveNotifier(INotifyUI* pControl);
@@ -373,13 +385,18 @@ private:
     bool OnMouseHover(LPARAM lParam);
     void OnTimer(WPARAM wParam);
     void RunDelayedCleanup();
+    // One WM_APP+1 on its way at a time: it runs the delayed cleanup and ReleaseReaped.
+    void PostCleanupMessage();
     void DeactivateToolTip();
     // An event from a zeroed record, at the stored mouse position unless one is given.
     void SendEvent(CControlUI* pTarget, int type, WPARAM wParam = 0, LPARAM lParam = 0, WORD wKeyState = 0,
                    TCHAR chKey = 0, const POINT* pMousePos = NULL);
     UINT NextTimerId() const;
-    // Answers false when the manager was destroyed by a receiver.
-    bool DeliverNotify(tagTNotifyUI& msg);
+    // How a delivery ended.
+    enum TDelivery { DELIVERED, SENDER_GONE, MANAGER_GONE };
+    TDelivery DeliverNotify(tagTNotifyUI& msg);
+    // Releases the capture and the tool tip that reaping left to the window's next turn.
+    void ReleaseReaped();
     void MeasureFont(tagTFontInfo* pFontInfo);
     HFONT CreateFontFrom(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic, bool bClearType);
     CPaintManagerUI* GetLastResourceManager();
@@ -442,6 +459,9 @@ private:
     // The window that has a cleanup message on its way: one message reaps everything queued
     // before it arrives, so removing many controls posts once, not once per control.
     HWND m_hWndCleanupPosted = NULL;
+    // Left by reaping for ReleaseReaped: the control that held the press or the hover went.
+    bool m_bReapedCapture = false;
+    bool m_bReapedHover = false;
     CStdPtrArray m_aAsyncNotify;
     CStdPtrArray m_aFoundControls;
     CStdStringPtrMap m_mNameHash;

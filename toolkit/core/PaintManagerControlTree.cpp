@@ -48,15 +48,24 @@ bool CPaintManagerUI::InitControls(CControlUI* pControl, CControlUI* pParent)
 void CPaintManagerUI::ReapObjects(CControlUI* pControl)
 {
     if (pControl == NULL) return;
+    // Only pointers are cleared here: releasing the capture or the tip sends messages, which
+    // would run the program's code inside a destructor while the managers are walked. The
+    // window releases them when it gets the cleanup message.
     if (pControl == m_pEventKey) m_pEventKey = NULL;
     if (pControl == m_pEventHover) {
         m_pEventHover = NULL;
-        DeactivateToolTip();
+        m_bReapedHover = true;
+        PostCleanupMessage();
     }
     if (pControl == m_pEventClick) {
         m_pEventClick = NULL;
-        // The press that captured the mouse can no longer end on its control.
-        if (m_bMouseCapture) ReleaseCapture();
+        // The press that captured the mouse can no longer end on its control: the manager
+        // holds no capture from now on, the window lets the mouse go at its next turn.
+        if (m_bMouseCapture) {
+            m_bMouseCapture = false;
+            m_bReapedCapture = true;
+            PostCleanupMessage();
+        }
     }
     if (pControl == m_pFocus) m_pFocus = NULL;
     if (m_pCaretControl != NULL && m_pCaretControl == pControl) {

@@ -63,7 +63,11 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
 
     switch (uMsg) {
     case WM_APP + 1:
+        // Destroy handlers may close the window.
         RunDelayedCleanup();
+        if (!guard.Alive()) return true;
+        ReleaseReaped();
+        if (!guard.Alive()) return true;
         break;
     case WM_CLOSE: {
         CControlUI* pHover = m_pEventHover;

@@ -6,17 +6,17 @@ namespace SkinUI {
 
 // ---- notifications ----
 
-void CPaintManagerUI::SendNotify(CControlUI* pControl, LPCTSTR pstrMessage, WPARAM wParam, LPARAM lParam, bool bAsync)
+bool CPaintManagerUI::SendNotify(CControlUI* pControl, LPCTSTR pstrMessage, WPARAM wParam, LPARAM lParam, bool bAsync)
 {
     tagTNotifyUI Msg{};
     Msg.sender = pControl;
     Msg.type = pstrMessage;
     Msg.wParam = wParam;
     Msg.lParam = lParam;
-    SendNotify(Msg, bAsync);
+    return SendNotify(Msg, bAsync);
 }
 
-void CPaintManagerUI::SendNotify(tagTNotifyUI& Msg, bool bAsync)
+bool CPaintManagerUI::SendNotify(tagTNotifyUI& Msg, bool bAsync)
 {
     Msg.mousePos = m_ptLastMousePos;
     Msg.timestamp = ::GetTickCount();
@@ -24,23 +24,36 @@ void CPaintManagerUI::SendNotify(tagTNotifyUI& Msg, bool bAsync)
     if (bAsync) {
         tagTNotifyUI* pMsg = new tagTNotifyUI(Msg);
         if (!m_aAsyncNotify.Add(pMsg)) delete pMsg;
-        return;
+        return true;
     }
-    DeliverNotify(Msg);
+    return DeliverNotify(Msg) == DELIVERED;
 }
 
-bool CPaintManagerUI::DeliverNotify(tagTNotifyUI& Msg)
+CPaintManagerUI::TDelivery CPaintManagerUI::DeliverNotify(tagTNotifyUI& Msg)
 {
+    // Every receiver may delete the sender or close the window: nobody is told of a sender
+    // that is gone, and nothing of a manager that is gone is read.
     CLifeGuardScope guard(this);
-    if (Msg.sender != NULL && Msg.sender->notifyHandlers) Msg.sender->notifyHandlers(&Msg);
-    if (!guard.Alive()) return false;
+    CControlLifeGuard sender(Msg.sender);
+    const bool bHasSender = Msg.sender != NULL;
+    TDelivery result = DELIVERED;
+    if (bHasSender && Msg.sender->notifyHandlers) Msg.sender->notifyHandlers(&Msg);
     // Notifiers may add or remove notifiers while they are told: the size is read again at
     // every step.
-    for (int i = 0; i < m_aNotifiers.GetSize(); i++) {
+    for (int i = 0;; i++) {
+        if (!guard.Alive()) {
+            result = MANAGER_GONE;
+            break;
+        }
+        if (bHasSender && !sender.Alive()) {
+            result = SENDER_GONE;
+            break;
+        }
+        if (i >= m_aNotifiers.GetSize()) break;
         static_cast<INotifyUI*>(m_aNotifiers[i])->Notify(Msg);
-        if (!guard.Alive()) return false;
     }
-    return true;
+    if (bHasSender && !sender.Alive()) Msg.sender = NULL;
+    return result;
 }
 
 bool CPaintManagerUI::DeliverAsyncNotifications()
@@ -50,9 +63,9 @@ bool CPaintManagerUI::DeliverAsyncNotifications()
     while (m_aAsyncNotify.GetSize() > 0) {
         tagTNotifyUI* pMsg = static_cast<tagTNotifyUI*>(m_aAsyncNotify[0]);
         m_aAsyncNotify.Remove(0);
-        const bool bAlive = DeliverNotify(*pMsg);
+        const TDelivery result = DeliverNotify(*pMsg);
         delete pMsg;
-        if (!bAlive) return false;
+        if (result == MANAGER_GONE) return false;
     }
     return true;
 }
@@ -64,9 +77,31 @@ void CPaintManagerUI::AddDelayedCleanup(CControlUI* pControl)
     if (pControl == NULL) return;
     pControl->SetManager(this, NULL, false);
     m_aDelayedCleanup.Add(pControl);
+    PostCleanupMessage();
+}
+
+void CPaintManagerUI::PostCleanupMessage()
+{
+    // Not from a manager that is going: its window is past needing it.
+    if (m_pLifeToken == NULL || !m_pLifeToken->alive) return;
     if (m_hWndPaint != NULL && m_hWndCleanupPosted != m_hWndPaint &&
         ::PostMessageW(m_hWndPaint, WM_APP + 1, 0, 0))
         m_hWndCleanupPosted = m_hWndPaint;
+}
+
+void CPaintManagerUI::ReleaseReaped()
+{
+    // Only what no new press or hover took over since.
+    CLifeGuardScope guard(this);
+    if (m_bReapedHover) {
+        m_bReapedHover = false;
+        if (m_pEventHover == NULL) DeactivateToolTip();
+        if (!guard.Alive()) return;
+    }
+    if (m_bReapedCapture) {
+        m_bReapedCapture = false;
+        if (!m_bMouseCapture && ::GetCapture() == m_hWndPaint) ::ReleaseCapture();
+    }
 }
 
 void CPaintManagerUI::RunDelayedCleanup()

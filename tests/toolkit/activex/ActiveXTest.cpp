@@ -20,6 +20,7 @@
 #include "controls/ActiveXEnum.h"
 #include "controls/ActiveXUI.h"
 #include "core/DialogBuilder.h"
+#include "../paint/PoisonArena.h"
 
 using namespace SkinUI;
 using basictest::HostWindow;
@@ -289,6 +290,69 @@ TEST_F(ActiveXCreation, ObjectThatClosesWithoutDeactivatingIsReleased)
         EXPECT_EQ(1, CountOf(Protocol(), L"Destroyed"));
         m_win.reset();
         EXPECT_EQ(0, fakes::LiveControls()) << "the window's close releases the second one";
+    }
+}
+
+// A window that deletes itself, manager and tree with it, when it is destroyed; its memory
+// and that of the controls in the test are wiped when freed and never reused.
+class SelfDeletingHost final : public HostWindow {
+public:
+    static void* operator new(size_t n) { return painttest::PoisonArenaAlloc(n); }
+    static void operator delete(void* p, size_t n) { painttest::PoisonArenaFree(p, n); }
+    // The "showactivex" receiver closes the window; what was freed is then given back, so
+    // that any later touch of it faults.
+    void Notify(TNotifyUI& msg) override
+    {
+        if (msg.type != L"showactivex") return;
+        ::DestroyWindow(GetHWND());
+        s_intactAtClose = painttest::PoisonIntact();
+        painttest::PoisonRelease();
+    }
+    static bool s_intactAtClose;
+
+protected:
+    void OnFinalMessage(HWND) override { delete this; }
+};
+bool SelfDeletingHost::s_intactAtClose = false;
+
+// The receiver of "showactivex" closes the window, and the control goes with it: whichever
+// call made the object, nothing of the control is touched afterwards and every object of the
+// creation is released.
+TEST_F(ActiveXCreation, AShowActiveXReceiverMayCloseTheWindow)
+{
+    struct Row {
+        const char* what;
+        void (*create)(CActiveXUI*);
+    } rows[] = {
+        { "a class id with delayed creation off",
+          [](CActiveXUI* p) {
+              p->SetDelayCreate(false);
+              p->CreateControl(kWindowlessText);
+          } },
+        { "delayed creation switched off",
+          [](CActiveXUI* p) {
+              p->CreateControl(kWindowedText);
+              p->SetDelayCreate(false);
+          } },
+        { "the first placement",
+          [](CActiveXUI* p) {
+              p->CreateControl(kWindowlessText);
+              p->SetPos(kItem);
+          } },
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        fakes::SetNextOptions(fakes::FakeControlOptions());
+        CActiveXUI* pControl = new painttest::Poisoned<CActiveXUI>;
+        CContainerUI* pRoot = new painttest::Poisoned<CContainerUI>;
+        pRoot->Add(pControl);
+        // Laid out without a class id: nothing is made before the row's calls.
+        (new SelfDeletingHost)->Open(pRoot, 160, 100, false);
+        SelfDeletingHost::s_intactAtClose = false;
+        r.create(pControl);
+        EXPECT_TRUE(SelfDeletingHost::s_intactAtClose);
+        EXPECT_EQ(0, fakes::LiveControls()) << "an object of the creation was kept";
+        painttest::PumpMessages();
     }
 }
 

@@ -6,6 +6,7 @@
 #include "core/ContainerUI.h"
 #include "EventLog.h"
 #include "TreeTestUtil.h"
+#include "PaintTestUtil.h"
 
 using namespace SkinUI;
 using namespace treetest;
@@ -95,12 +96,24 @@ TEST(InputMouse, CaptureEndsWhenItsControlIsRemovedOrTheCaptureIsTaken)
         ASSERT_EQ(r.w.hwnd(), ::GetCapture());
         r.root->Remove(r.a);
         EXPECT_FALSE(r.w.pm().IsCaptured());
-        EXPECT_EQ(NULL, ::GetCapture());
+        EXPECT_TRUE(PumpUntil([] { return ::GetCapture() == NULL; })) << "released at the window's next turn";
         r.w.Mouse(WM_LBUTTONUP, 10, 10);
         LRESULT lRes = 0;
         EXPECT_FALSE(r.w.pm().MessageHandler(WM_SETCURSOR, reinterpret_cast<WPARAM>(r.w.hwnd()),
                                              MAKELPARAM(HTCLIENT, WM_MOUSEMOVE), lRes))
             << "no stale capture answers for the cursor";
+    }
+    {
+        SCOPED_TRACE("control removed during the press, another pressed before the window's turn");
+        Row r;
+        r.w.Mouse(WM_LBUTTONDOWN, 10, 10, MK_LBUTTON);
+        r.root->Remove(r.a);
+        r.w.Mouse(WM_LBUTTONDOWN, 60, 10, MK_LBUTTON);
+        painttest::PumpMessages();
+        EXPECT_TRUE(r.w.pm().IsCaptured()) << "the late release must not end the new press";
+        EXPECT_EQ(r.w.hwnd(), ::GetCapture());
+        r.w.Mouse(WM_LBUTTONUP, 60, 10);
+        EXPECT_EQ(NULL, ::GetCapture());
     }
     {
         SCOPED_TRACE("capture taken by another window");
