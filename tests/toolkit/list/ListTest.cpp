@@ -299,6 +299,38 @@ TEST_F(ListSelection, RemovalsInsertionsAndMovesKeepTheSelectionOnItsRow)
     EXPECT_EQ(0, List()->GetCount());
 }
 
+// Rows inserted at the top leave the later rows' numbers to be settled when they are read:
+// a later row acting on its own number (a click selects it, a paint picks its alternate
+// background) finds its position, before anything else asked for an index.
+TEST_F(ListSelection, RowsInsertedAtTheTopActOnTheirNewPositions)
+{
+    Open(ListOf(Rows(6), L"itemaltbk=\"true\" itembkcolor=\"#FFFF0000\" bkcolor=\"#FFFFFFFF\""), 300, 300);
+    CListLabelElementUI* clicked = Row(1);
+    const RECT rc = clicked->GetPos();
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(List()->AddAt(new CListLabelElementUI, 0));
+    ASSERT_EQ(clicked, Row(4));
+    m_win.Clear();
+    // A press and release with no move: handled before the paint that the inserts asked
+    // for, so the row is still where it was and nothing has read an index yet.
+    m_win.Down((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    m_win.Up((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    EXPECT_TRUE(clicked->IsSelected());
+    EXPECT_EQ(4, List()->GetCurSel());
+    EXPECT_EQ((std::vector<std::pair<int, int>>{ { 4, -1 } }), Selects());
+
+    List()->SelectItem(-1);
+    ASSERT_TRUE(List()->AddAt(new CListLabelElementUI, 0));
+    m_win.Update();
+    painttest::Canvas canvas(300, 300, 0xFF00FF00);
+    m_win.PaintTo(canvas);
+    for (int i = 0; i < List()->GetCount(); ++i) {
+        const RECT row = Row(i)->GetPos();
+        ASSERT_LT(row.bottom, 300);
+        EXPECT_EQ(i % 2 == 0 ? 0xFF0000u : 0xFFFFFFu, basictest::Rgb(canvas.At(row.right - 30, row.top + 10)))
+            << "row " << i;
+    }
+}
+
 TEST_F(ListSelection, SelectingScrollsTheRowIntoViewByTheExactStep)
 {
     Open(ListOf(Rows(20))); // rows of 20 in a body from 24 to 200
