@@ -45,8 +45,8 @@ private:
     RealTimers()
     {
         HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
-        m_set = reinterpret_cast<SetTimerFn>(::GetProcAddress(user32, "SetTimer"));
-        m_kill = reinterpret_cast<KillTimerFn>(::GetProcAddress(user32, "KillTimer"));
+        m_set = reinterpret_cast<SetTimerFn>(reinterpret_cast<void*>(::GetProcAddress(user32, "SetTimer")));
+        m_kill = reinterpret_cast<KillTimerFn>(reinterpret_cast<void*>(::GetProcAddress(user32, "KillTimer")));
         const int patched = Redirect(reinterpret_cast<void*>(m_set), reinterpret_cast<void*>(&RecordSet)) +
                             Redirect(reinterpret_cast<void*>(m_kill), reinterpret_cast<void*>(&RecordKill));
         EXPECT_EQ(patched, 2) << "the program's timer imports were not found";
