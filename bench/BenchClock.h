@@ -18,13 +18,18 @@ inline double BenchNowMs()
 
 // Median of runs calls of f(), each answering its own figure: a run the scheduler set aside
 // for a while (the machine is shared) moves the average, not the median.
+inline double BenchMedianOf(std::vector<double> figures)
+{
+    std::sort(figures.begin(), figures.end());
+    return figures[figures.size() / 2];
+}
+
 template <class F>
 double BenchMedian(int runs, F f)
 {
     std::vector<double> figures;
     for (int i = 0; i < runs; i++) figures.push_back(f());
-    std::sort(figures.begin(), figures.end());
-    return figures[figures.size() / 2];
+    return BenchMedianOf(figures);
 }
 
 inline void BenchRow(const char* area, const char* what, double figure, const char* unit, const char* note)

@@ -1,5 +1,6 @@
 #include <windows.h>
 #include <stdio.h>
+#include <vector>
 #include "../BenchClock.h"
 #include "controls/TreeViewUI.h"
 #include "TreeTestUtil.h"
@@ -94,6 +95,32 @@ Figures Run(int fanout, int depth)
     return f;
 }
 
+// k children filling an expanded folder at the top of an n-row view: each one is inserted
+// after the folder's last child, with every other row after it.
+double FillTopFolderMs(int rows, int children)
+{
+    ManagedWindow w(300, 400);
+    CTreeViewUI* tree = NewTree(w);
+    CTreeNodeUI* folder = new CTreeNodeUI;
+    folder->SetItemText(L"folder");
+    folder->GetFolderButton()->Selected(true);
+    tree->Add(folder);
+    for (int i = 1; i < rows; i++) {
+        CTreeNodeUI* node = new CTreeNodeUI;
+        node->SetItemText(L"row");
+        tree->Add(node);
+    }
+    const double t0 = BenchNowMs();
+    for (int i = 0; i < children; i++) {
+        CTreeNodeUI* child = new CTreeNodeUI;
+        child->SetItemText(L"child");
+        folder->AddChildNode(child);
+    }
+    const double ms = BenchNowMs() - t0;
+    if (tree->GetCount() != rows + children) printf("rows %d, expected %d\n", tree->GetCount(), rows + children);
+    return ms;
+}
+
 void Rows(const char* shape, const Figures& f)
 {
     char what[128];
@@ -130,6 +157,19 @@ int main()
              "median of 5 fresh builds each; per-add cost dominates the row scan: 10");
     BenchRow(kArea, "remove growth 11,111 / 1,111 nodes", large.remove / small.remove, "ratio",
              "a tenth of the rows out of all of them: 10");
+    // The two sizes in turns, so that a while of a loaded machine falls on both alike.
+    std::vector<double> smallFills, largeFills;
+    for (int i = 0; i < 7; i++) {
+        smallFills.push_back(FillTopFolderMs(2000, 200));
+        largeFills.push_back(FillTopFolderMs(20000, 2000));
+    }
+    const double smallFill = BenchMedianOf(smallFills);
+    const double largeFill = BenchMedianOf(largeFills);
+    BenchRow(kArea, "fill a folder at the top, 200 children, 2,000 rows", smallFill, "ms",
+             "AddChildNode, each after the folder's last child; median of 7, the sizes in turns");
+    BenchRow(kArea, "fill a folder at the top, 2,000 children, 20,000 rows", largeFill, "ms", "median of 7");
+    BenchRow(kArea, "fill growth, 10x children into 10x rows", largeFill / smallFill, "ratio",
+             "no work per later row: 10");
     CPaintManagerUI::Term();
     return 0;
 }

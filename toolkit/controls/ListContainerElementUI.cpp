@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <wchar.h>
 #include "controls/ListContainerElementUI.h"
+#include "controls/ListUI.h"
 #include "controls/ListElementUI.h"
 #include "controls/ListHeaderUI.h"
 #include "core/RenderEngine.h"
@@ -109,6 +110,8 @@ void CListContainerElementUI::DoPaint(HDC hDC, const RECT& rcPaint)
 
 int CListContainerElementUI::GetIndex() const
 {
+    // A list numbers its rows lazily; the row's read settles it when needed.
+    CListUI::SettleRowIndex(this, m_pOwner, m_iIndex);
     return m_iIndex;
 }
 
@@ -135,7 +138,7 @@ bool CListContainerElementUI::IsSelected() const
 
 bool CListContainerElementUI::Select(bool bSelect)
 {
-    return CListRowInput::Select(this, m_bSelected, m_pOwner, m_iIndex, bSelect);
+    return CListRowInput::Select(this, m_bSelected, m_pOwner, GetIndex(), bSelect);
 }
 
 bool CListContainerElementUI::IsExpanded() const
@@ -156,14 +159,14 @@ void CListContainerElementUI::DrawItemBk(HDC hDC, const RECT& rcItem)
     TListInfoUI* pInfo = m_pOwner->GetListInfo();
     if (pInfo == NULL) return;
     // 1. The state colour over the row.
-    const DWORD dwColor = CListRowPaint::BkColor(*pInfo, m_iIndex, m_uButtonState, IsSelected(), IsEnabled());
+    const DWORD dwColor = CListRowPaint::BkColor(*pInfo, GetIndex(), m_uButtonState, IsSelected(), IsEnabled());
     if (dwColor != 0) CRenderEngine::DrawColor(hDC, rcItem, GetAdjustColor(dwColor));
     // 2. A state image ends the background.
     if (CListRowPaint::DrawStateImage(this, hDC, *pInfo, m_uButtonState, IsSelected(), IsEnabled())) return;
     // 3. The row's own image (on even rows only with the alternate background) lets the line
     //    follow; without one the list's row image ends the background.
     if (m_diBk.LoadImageW(m_pManager)) {
-        if (!pInfo->bAlternateBk || m_iIndex % 2 == 0) DrawImage(hDC, m_diBk);
+        if (!pInfo->bAlternateBk || GetIndex() % 2 == 0) DrawImage(hDC, m_diBk);
     } else if (DrawImage(hDC, pInfo->diBk)) {
         return;
     }

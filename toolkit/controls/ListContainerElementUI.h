@@ -47,7 +47,7 @@ protected:
     // Moves the children onto the header's columns when the owner is a list showing its header.
     void FollowHeaderColumns();
 
-    int m_iIndex;
+    int m_iIndex; // may lag behind a lazily numbering list: read it through GetIndex()
     bool m_bSelected;
     UINT m_uButtonState;
     IListOwnerUI* m_pOwner;

@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <wchar.h>
 #include "controls/ListElementUI.h"
+#include "controls/ListUI.h"
 #include "core/ContainerUI.h"
 #include "core/RenderEngine.h"
 #include "core/ScrollBarUI.h"
@@ -233,6 +234,8 @@ void CListElementUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 
 int CListElementUI::GetIndex() const
 {
+    // A list numbers its rows lazily; the row's read settles it when needed.
+    CListUI::SettleRowIndex(this, m_pOwner, m_iIndex);
     return m_iIndex;
 }
 
@@ -258,7 +261,7 @@ bool CListElementUI::IsSelected() const
 
 bool CListElementUI::Select(bool bSelect)
 {
-    return CListRowInput::Select(this, m_bSelected, m_pOwner, m_iIndex, bSelect);
+    return CListRowInput::Select(this, m_bSelected, m_pOwner, GetIndex(), bSelect);
 }
 
 bool CListElementUI::IsExpanded() const
@@ -282,7 +285,7 @@ void CListElementUI::DrawItemBk(HDC hDC, const RECT& rcItem)
     TListInfoUI* pInfo = m_pOwner->GetListInfo();
     if (pInfo == NULL) return;
     // 1. The state colour over the row.
-    const DWORD dwColor = CListRowPaint::BkColor(*pInfo, m_iIndex, m_uButtonState, IsSelected(), IsEnabled());
+    const DWORD dwColor = CListRowPaint::BkColor(*pInfo, GetIndex(), m_uButtonState, IsSelected(), IsEnabled());
     if (dwColor != 0) CRenderEngine::DrawColor(hDC, rcItem, GetAdjustColor(dwColor));
     // 2. A state image, else the list's row image, ends the background.
     if (CListRowPaint::DrawStateImage(this, hDC, *pInfo, m_uButtonState, IsSelected(), IsEnabled())) return;

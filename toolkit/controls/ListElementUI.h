@@ -84,7 +84,7 @@ protected:
     // Hands an event the row does not handle to its owner, else to the control base.
     void PassToOwner(TEventUI& event);
 
-    int m_iIndex;
+    int m_iIndex; // may lag behind a lazily numbering list: read it through GetIndex()
     bool m_bSelected;
     UINT m_uButtonState;
     IListOwnerUI* m_pOwner;

@@ -151,7 +151,7 @@ void CListTextElementUI::DrawItemText(HDC hDC, const RECT& rcItem)
     for (int i = 0; i < nColumns; i++) {
         RECT rcCell = { pInfo->rcColumn[i].left + rcPadding.left, rcItem.top + rcPadding.top,
                         pInfo->rcColumn[i].right - rcPadding.right, rcItem.bottom - rcPadding.bottom };
-        LPCTSTR pstrText = pCallback != NULL ? pCallback->GetColumnText(this, m_iIndex, i) : GetText(i);
+        LPCTSTR pstrText = pCallback != NULL ? pCallback->GetColumnText(this, GetIndex(), i) : GetText(i);
         if (pstrText == NULL) pstrText = L"";
         if (pInfo->bShowHtml) {
             int nFree = MAX_LINK - m_nLinks;

@@ -76,7 +76,7 @@ bool SameRowLayoutInputs(const RowLayoutInputs& a, const RowLayoutInputs& b)
 
 CListUI::CListUI()
     : m_bScrollSelect(false), m_iCurSel(-1), m_iCurSelActivate(-1), m_iExpandedItem(-1), m_pCallback(NULL),
-      m_pList(NULL), m_pHeader(NULL), m_nRemovalRuns(0), m_iUnsettledFrom(-1)
+      m_pList(NULL), m_pHeader(NULL), m_iUnsettledFrom(-1), m_bEagerNumbering(false)
 {
     m_ListInfo.nColumns = 0;
     for (int i = 0; i < TListInfoUI::kMaxColumns; i++) ::SetRectEmpty(&m_ListInfo.rcColumn[i]);
@@ -186,9 +186,9 @@ bool CListUI::Add(CControlUI* pControl)
         m_ListInfo.nColumns = HeaderColumnCount();
         return bAdded;
     }
-    SettleRowIndexes();
     IListItemUI* pListItem = AsListItem(pControl);
     if (pListItem != NULL) {
+        NoteRowKind(pControl);
         pListItem->SetOwner(this);
         pListItem->SetIndex(GetCount());
     }
@@ -205,14 +205,14 @@ bool CListUI::AddAt(CControlUI* pControl, int iIndex)
         m_ListInfo.nColumns = HeaderColumnCount();
         return bAdded;
     }
-    SettleRowIndexes();
     if (!m_pList->AddAt(pControl, iIndex)) return false;
     IListItemUI* pListItem = AsListItem(pControl);
     if (pListItem != NULL) {
+        NoteRowKind(pControl);
         pListItem->SetOwner(this);
         pListItem->SetIndex(iIndex);
     }
-    RenumberRows(iIndex + 1);
+    RowsMoved(iIndex + 1);
     if (m_iCurSel >= iIndex) m_iCurSel += 1;
     return true;
 }
@@ -241,10 +241,8 @@ bool CListUI::Remove(CControlUI* pControl)
 bool CListUI::RemoveAt(int iIndex)
 {
     if (!m_pList->RemoveAt(iIndex)) return false;
-    if (m_nRemovalRuns == 0)
-        RenumberRows(iIndex);
-    else if (m_iUnsettledFrom < 0 || iIndex < m_iUnsettledFrom)
-        m_iUnsettledFrom = iIndex;
+    RowsMoved(iIndex);
+    // The last step: the selection's move may end the list (see CRemovalRun).
     FixSelectionAfterRemoval(iIndex);
     return true;
 }
@@ -253,10 +251,7 @@ bool CListUI::RemoveRowBlock(int iFirst, int nCount)
 {
     if (m_iCurSel >= iFirst && m_iCurSel < iFirst + nCount) return false;
     if (!m_pList->RemoveRange(iFirst, nCount)) return false;
-    if (m_nRemovalRuns == 0)
-        RenumberRows(iFirst);
-    else if (m_iUnsettledFrom < 0 || iFirst < m_iUnsettledFrom)
-        m_iUnsettledFrom = iFirst;
+    RowsMoved(iFirst);
     if (m_iCurSel >= iFirst + nCount) m_iCurSel -= nCount;
     return true;
 }
@@ -269,14 +264,33 @@ void CListUI::RemoveAll()
     m_pList->RemoveAll();
 }
 
-CListUI::CRemovalRun::CRemovalRun(CListUI* pList) : m_pList(pList)
+CListUI::CRemovalRun::CRemovalRun(CListUI* pList, CControlUI* pRow)
+    : m_bList(pList != NULL), m_bRow(pRow != NULL), m_list(pList), m_row(pRow)
 {
-    if (m_pList != NULL) m_pList->m_nRemovalRuns++;
 }
 
-CListUI::CRemovalRun::~CRemovalRun()
+bool CListUI::CRemovalRun::Ended() const
 {
-    if (m_pList != NULL && --m_pList->m_nRemovalRuns == 0) m_pList->SettleRowIndexes();
+    return (m_bList && !m_list.Alive()) || (m_bRow && !m_row.Alive());
+}
+
+void CListUI::RowsMoved(int iFrom)
+{
+    if (m_bEagerNumbering) {
+        RenumberRows(iFrom);
+        return;
+    }
+    if (m_iUnsettledFrom < 0 || iFrom < m_iUnsettledFrom) m_iUnsettledFrom = iFrom;
+}
+
+void CListUI::NoteRowKind(CControlUI* pControl)
+{
+    if (m_bEagerNumbering) return;
+    if (pControl->GetInterface(L"ListElement") != NULL || pControl->GetInterface(L"ListContainerElement") != NULL)
+        return;
+    // Such a row reads whatever was stored last: from now on every change is numbered at once.
+    SettleRowIndexes();
+    m_bEagerNumbering = true;
 }
 
 void CListUI::SettleRowIndexes()
@@ -285,6 +299,13 @@ void CListUI::SettleRowIndexes()
     const int iFrom = m_iUnsettledFrom;
     m_iUnsettledFrom = -1;
     RenumberRows(iFrom);
+}
+
+void CListUI::SettleRowIndex(const CControlUI* pRow, IListOwnerUI* pOwner, int iStored)
+{
+    CListUI* pList = dynamic_cast<CListUI*>(pOwner);
+    if (pList == NULL || pList->m_iUnsettledFrom < 0) return;
+    if (pList->m_pList->GetItemAt(iStored) != pRow) pList->SettleRowIndexes();
 }
 
 int CListUI::FindSelectable(int iIndex, bool bForward) const
@@ -337,8 +358,6 @@ int CListUI::GetCurSelActivate() const
 bool CListUI::SelectItem(int iIndex, bool bTakeFocus)
 {
     if (iIndex == m_iCurSel) return true;
-    // The new row and whoever hears of it read indexes.
-    SettleRowIndexes();
     const int iOldSel = m_iCurSel;
 
     // 1. A negative index only clears the selection.
@@ -371,7 +390,12 @@ bool CListUI::SelectItem(int iIndex, bool bTakeFocus)
 
     // 4. Show it, focus it, tell the window.
     EnsureVisible(iIndex);
-    if (bTakeFocus) pControl->SetFocus();
+    if (bTakeFocus) {
+        // The focus move tells the window, which may close and delete the list.
+        CControlLifeGuard alive(this);
+        pControl->SetFocus();
+        if (!alive.Alive()) return true;
+    }
     if (m_pManager != NULL) m_pManager->SendNotify(this, L"itemselect", iIndex, iOldSel);
     return true;
 }

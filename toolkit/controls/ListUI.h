@@ -120,28 +120,43 @@ public:
 
     BOOL SortItems(PListCompareFunc pfnCompare, UINT_PTR dwData);
 
-    // While one lives, removed rows leave the renumbering of the rows after them to its
-    // end, so that taking k rows out of n costs n once instead of k times. The indexes are
-    // settled before the selection moves or a row is added, so nothing outside the list
-    // sees a stale one; runs nest.
+    // A removal that may call out: moving a removed selection selects another row, and the
+    // "itemselect" it sends may close the window, which deletes the list and every row. Made
+    // on the stack before the first step, it tells whether the list, and the row in hand when
+    // one is named, outlived the last step; once Ended() the remover touches neither, nor
+    // anything it read from them, and returns at once.
     class SKINUI_API CRemovalRun {
     public:
-        explicit CRemovalRun(CListUI* pList);
-        ~CRemovalRun();
+        explicit CRemovalRun(CListUI* pList, CControlUI* pRow = NULL);
         CRemovalRun(const CRemovalRun&) = delete;
         CRemovalRun& operator=(const CRemovalRun&) = delete;
+        bool Ended() const;
 
     private:
-        CListUI* m_pList;
+        const bool m_bList;
+        const bool m_bRow;
+        CControlLifeGuard m_list;
+        CControlLifeGuard m_row;
     };
+
+    // Rows are numbered lazily: an insert or a removal only notes the first row whose index
+    // may be stale, so that filling or emptying a list near its top costs no renumbering of
+    // every later row each time. The toolkit's rows read their index through here: a stored
+    // index is right when the owner's row there is the row itself, else the owner settles
+    // its numbering first. Lists that ever held a row of another kind number eagerly.
+    static void SettleRowIndex(const CControlUI* pRow, IListOwnerUI* pOwner, int iStored);
+    // Renumbers what inserts and removals left unnumbered.
+    void SettleRowIndexes();
 
 protected:
     // Gives the rows from iFrom on their positions as indexes.
     void RenumberRows(int iFrom, int iTo = -1);
     // The selection after row iIndex has gone.
     void FixSelectionAfterRemoval(int iIndex);
-    // Renumbers what removals of a run left unnumbered.
-    void SettleRowIndexes();
+    // Rows from iFrom on may carry stale indexes now.
+    void RowsMoved(int iFrom);
+    // Notes whether the list can leave a new row's numbering to the row's own reads.
+    void NoteRowKind(CControlUI* pControl);
     // Takes out nCount rows from iFirst on with one move of the later rows. The selection
     // must not be among them: moving it is a matter of the single row removal.
     bool RemoveRowBlock(int iFirst, int nCount);
@@ -157,8 +172,8 @@ protected:
     CListBodyUI* m_pList;
     CListHeaderUI* m_pHeader;
     TListInfoUI m_ListInfo;
-    int m_nRemovalRuns;
-    int m_iUnsettledFrom; // first row whose index a run has not renumbered yet; -1: none
+    int m_iUnsettledFrom; // first row whose index may be stale; -1: none
+    bool m_bEagerNumbering; // a row that reads its stored index as it stands has joined
 
     friend class CListBodyUI;
 };

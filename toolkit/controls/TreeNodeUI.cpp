@@ -154,7 +154,7 @@ bool CTreeNodeUI::Add(CControlUI* pControl)
 bool CTreeNodeUI::AddAt(CControlUI* pControl, int iIndex)
 {
     CTreeNodeUI* pNode = AsTreeNode(pControl);
-    if (pNode == NULL || pNode == this || m_aTreeNodes.Find(pNode) >= 0) return false;
+    if (pNode == NULL || pNode == this || HasChildNode(pNode)) return false;
 
     // 1. The child now at the index, if any, is the one the new node goes before.
     const int nCount = m_aTreeNodes.GetSize();
@@ -245,9 +245,16 @@ bool CTreeNodeUI::ShowsNewChildren() const
     return m_pFolderButton->GetCheck() && m_bVisible;
 }
 
+bool CTreeNodeUI::HasChildNode(CTreeNodeUI* pTreeNodeUI) const
+{
+    // Only a node that names this one as its parent can be among its children: filling a
+    // folder does not walk its children for each new one.
+    return pTreeNodeUI->m_pParentTreeNode == this && m_aTreeNodes.Find(pTreeNodeUI) >= 0;
+}
+
 bool CTreeNodeUI::AddChildNode(CTreeNodeUI* pTreeNodeUI)
 {
-    if (AsTreeNode(pTreeNodeUI) == NULL || pTreeNodeUI == this || m_aTreeNodes.Find(pTreeNodeUI) >= 0) return false;
+    if (AsTreeNode(pTreeNodeUI) == NULL || pTreeNodeUI == this || HasChildNode(pTreeNodeUI)) return false;
     CalLocation(pTreeNodeUI);
 
     // In a view the new row follows the last row of this node's subtree. It is shown or
@@ -270,27 +277,29 @@ bool CTreeNodeUI::AddChildNode(CTreeNodeUI* pTreeNodeUI)
 
 bool CTreeNodeUI::RemoveChildNode(CTreeNodeUI* pTreeNodeUI)
 {
-    const int iIndex = m_aTreeNodes.Find(pTreeNodeUI);
-    if (pTreeNodeUI == NULL || iIndex < 0) return false;
-    // A listed child leaves with its whole subtree through the view, which also takes it
-    // out of this node.
+    const int iIndex = pTreeNodeUI != NULL ? m_aTreeNodes.Find(pTreeNodeUI) : -1;
+    if (iIndex < 0) return false;
+    // A listed child leaves this node first and then, with its whole subtree, the view: the
+    // view may delete it at once, and the selection's move may close the window, so handing
+    // it over is the last thing done with it or with this node.
     if (m_pTreeView != NULL && m_pTreeView->GetItemIndex(pTreeNodeUI) >= 0) {
+        m_aTreeNodes.Remove(iIndex);
+        if (pTreeNodeUI->GetParentNode() == this) pTreeNodeUI->SetParentNode(NULL);
         m_pTreeView->Remove(pTreeNodeUI);
-        const int iLeft = m_aTreeNodes.Find(pTreeNodeUI);
-        if (iLeft >= 0) m_aTreeNodes.Remove(iLeft);
-        pTreeNodeUI->SetParentNode(NULL);
         return true;
     }
-    // The view renumbers its later rows once, after the whole subtree has gone.
-    CListUI::CRemovalRun run(m_pTreeView);
-    // Its own children first, deepest first; then it leaves this node and the view.
+    // Unlisted: its own children first, deepest first (listed ones among them leave the
+    // view), then it leaves this node; the caller keeps it.
+    CListUI::CRemovalRun run(m_pTreeView, pTreeNodeUI);
+    CControlLifeGuard self(this);
     while (pTreeNodeUI->GetCountChild() > 0) {
         CTreeNodeUI* pGrandChild = pTreeNodeUI->GetChildNode(0);
         if (pGrandChild == NULL || !pTreeNodeUI->RemoveChildNode(pGrandChild)) pTreeNodeUI->m_aTreeNodes.Remove(0);
+        if (run.Ended() || !self.Alive()) return true;
     }
-    m_aTreeNodes.Remove(iIndex);
-    pTreeNodeUI->SetParentNode(NULL);
-    if (m_pTreeView != NULL) m_pTreeView->Remove(pTreeNodeUI);
+    const int iLeft = m_aTreeNodes.Find(pTreeNodeUI);
+    if (iLeft >= 0) m_aTreeNodes.Remove(iLeft);
+    if (pTreeNodeUI->GetParentNode() == this) pTreeNodeUI->SetParentNode(NULL);
     return true;
 }
 

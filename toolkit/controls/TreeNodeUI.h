@@ -55,6 +55,8 @@ public:
     bool AddChildNode(CTreeNodeUI* pTreeNodeUI);
     // Takes a child node with its subtree out of this node and, when the node belongs to a
     // view, out of the view (which deletes them). Without a view the caller keeps them.
+    // When it answers, the child, and when its removal closed the window this node too, may
+    // be gone.
     bool RemoveChildNode(CTreeNodeUI* pTreeNodeUI);
     void SetParentNode(CTreeNodeUI* pParentTreeNode);
     CTreeNodeUI* GetParentNode() const;
@@ -101,6 +103,7 @@ protected:
     void CalLocation(CTreeNodeUI* pTreeNodeUI);
     // Each child node one level below this node, down the whole subtree.
     void IndentChildren();
+    bool HasChildNode(CTreeNodeUI* pTreeNodeUI) const;
     // Whether a child added now is shown: this node is expanded and shown itself.
     bool ShowsNewChildren() const;
 

@@ -211,8 +211,8 @@ bool CTreeViewUI::Remove(CTreeNodeUI* pControl)
 {
     const int iFirst = pControl != NULL ? GetItemIndex(pControl) : -1;
     if (iFirst < 0) return false;
-    // The later rows are renumbered once for the whole subtree, not once per node.
-    CRemovalRun run(this);
+    // A removed selection moves and says so; whoever hears it may close the window.
+    CRemovalRun run(this, pControl);
 
     // 1. Out of its parent first, so that no walk over the parent's children meets it again.
     CTreeNodeUI* pParent = pControl->GetParentNode();
@@ -241,15 +241,18 @@ bool CTreeViewUI::Remove(CTreeNodeUI* pControl)
     }
 
     // 3. Otherwise node by node, deepest first (each child leaves the view through here).
+    //    Once the view or the node is gone, so is everything this loop would touch.
     while (pControl->GetCountChild() > 0) {
         CTreeNodeUI* pChild = pControl->GetChildNode(0);
         if (pChild == NULL || !pControl->RemoveChildNode(pChild)) pControl->m_aTreeNodes.Remove(0);
+        if (run.Ended()) return true;
     }
 
-    // 4. The node itself: no longer heard, no longer in the view, then gone from the list.
+    // 4. The node itself: no longer heard, no longer in the view, then gone from the list,
+    //    the last step (by index: the list's Remove goes through RemoveAt, which would come
+    //    back here).
     UnbindNode(pControl);
     pControl->SetTreeView(NULL);
-    // By index: the list's Remove goes through RemoveAt, which would come back here.
     return CListUI::RemoveAt(GetItemIndex(pControl));
 }
 

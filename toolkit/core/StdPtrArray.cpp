@@ -6,7 +6,7 @@
 namespace SkinUI {
 
 CStdPtrArray::CStdPtrArray(int iPreallocSize)
-    : m_ppVoid(NULL), m_nCount(0), m_nAllocated(iPreallocSize > 0 ? iPreallocSize : 0)
+    : m_ppVoid(NULL), m_nCount(0), m_nAllocated(iPreallocSize > 0 ? iPreallocSize : 0), m_iGap(0)
 {
     if (m_nAllocated > 0) {
         m_ppVoid = static_cast<LPVOID*>(malloc(m_nAllocated * sizeof(LPVOID)));
@@ -14,7 +14,7 @@ CStdPtrArray::CStdPtrArray(int iPreallocSize)
     }
 }
 
-CStdPtrArray::CStdPtrArray(const CStdPtrArray& src) : m_ppVoid(NULL), m_nCount(0), m_nAllocated(0)
+CStdPtrArray::CStdPtrArray(const CStdPtrArray& src) : m_ppVoid(NULL), m_nCount(0), m_nAllocated(0), m_iGap(0)
 {
     for (int i = 0; i < src.GetSize(); i++) Add(src.GetAt(i));
 }
@@ -37,7 +37,7 @@ void CStdPtrArray::Empty()
 {
     free(m_ppVoid);
     m_ppVoid = NULL;
-    m_nCount = m_nAllocated = 0;
+    m_nCount = m_nAllocated = m_iGap = 0;
 }
 
 void CStdPtrArray::Resize(int iSize)
@@ -46,12 +46,22 @@ void CStdPtrArray::Resize(int iSize)
     if (iSize <= 0) return;
     m_ppVoid = static_cast<LPVOID*>(calloc(iSize, sizeof(LPVOID)));
     if (m_ppVoid == NULL) return;
-    m_nCount = m_nAllocated = iSize;
+    m_nCount = m_nAllocated = m_iGap = iSize;
 }
 
 bool CStdPtrArray::IsEmpty() const
 {
     return m_nCount == 0;
+}
+
+void CStdPtrArray::MoveGap(int iIndex)
+{
+    const int nSpare = m_nAllocated - m_nCount;
+    if (nSpare > 0 && iIndex < m_iGap)
+        memmove(&m_ppVoid[iIndex + nSpare], &m_ppVoid[iIndex], (m_iGap - iIndex) * sizeof(LPVOID));
+    else if (nSpare > 0 && iIndex > m_iGap)
+        memmove(&m_ppVoid[m_iGap], &m_ppVoid[m_iGap + nSpare], (iIndex - m_iGap) * sizeof(LPVOID));
+    m_iGap = iIndex;
 }
 
 // Makes room for one more item, keeping the capacity above the count. On failure nothing
@@ -61,6 +71,8 @@ bool CStdPtrArray::Grow()
     if (m_nCount + 1 < m_nAllocated) return true;
     if (m_nAllocated > INT_MAX / 2 || static_cast<size_t>(m_nAllocated) * 2 > SIZE_MAX / sizeof(LPVOID)) return false;
     const int nAllocated = m_nAllocated == 0 ? 11 : m_nAllocated * 2;
+    // The items in one block first: the new slots join the gap at the end.
+    MoveGap(m_nCount);
     LPVOID* p = static_cast<LPVOID*>(realloc(m_ppVoid, nAllocated * sizeof(LPVOID)));
     if (p == NULL) return false;
     m_ppVoid = p;
@@ -70,18 +82,16 @@ bool CStdPtrArray::Grow()
 
 bool CStdPtrArray::Add(LPVOID pData)
 {
-    if (!Grow()) return false;
-    m_ppVoid[m_nCount++] = pData;
-    return true;
+    return InsertAt(m_nCount, pData);
 }
 
 bool CStdPtrArray::InsertAt(int iIndex, LPVOID pData)
 {
-    if (iIndex == m_nCount) return Add(pData);
     if (iIndex < 0 || iIndex > m_nCount) return false;
     if (!Grow()) return false;
-    memmove(&m_ppVoid[iIndex + 1], &m_ppVoid[iIndex], (m_nCount - iIndex) * sizeof(LPVOID));
+    MoveGap(iIndex);
     m_ppVoid[iIndex] = pData;
+    m_iGap = iIndex + 1;
     m_nCount++;
     return true;
 }
@@ -89,21 +99,27 @@ bool CStdPtrArray::InsertAt(int iIndex, LPVOID pData)
 bool CStdPtrArray::SetAt(int iIndex, LPVOID pData)
 {
     if (iIndex < 0 || iIndex >= m_nCount) return false;
-    m_ppVoid[iIndex] = pData;
+    m_ppVoid[Slot(iIndex)] = pData;
     return true;
 }
 
 bool CStdPtrArray::Remove(int iIndex)
 {
     if (iIndex < 0 || iIndex >= m_nCount) return false;
-    if (iIndex < --m_nCount) memmove(&m_ppVoid[iIndex], &m_ppVoid[iIndex + 1], (m_nCount - iIndex) * sizeof(LPVOID));
+    // The item ends the first block and then joins the gap.
+    MoveGap(iIndex + 1);
+    m_iGap = iIndex;
+    m_nCount--;
     return true;
 }
 
 int CStdPtrArray::Find(LPVOID iIndex) const
 {
-    for (int i = 0; i < m_nCount; i++)
+    const int nSpare = m_nAllocated - m_nCount;
+    for (int i = 0; i < m_iGap; i++)
         if (m_ppVoid[i] == iIndex) return i;
+    for (int i = m_iGap; i < m_nCount; i++)
+        if (m_ppVoid[i + nSpare] == iIndex) return i;
     return -1;
 }
 
@@ -114,18 +130,19 @@ int CStdPtrArray::GetSize() const
 
 LPVOID* CStdPtrArray::GetData()
 {
+    MoveGap(m_nCount);
     return m_ppVoid;
 }
 
 LPVOID CStdPtrArray::GetAt(int iIndex) const
 {
     if (iIndex < 0 || iIndex >= m_nCount) return NULL;
-    return m_ppVoid[iIndex];
+    return m_ppVoid[Slot(iIndex)];
 }
 
 LPVOID CStdPtrArray::operator[](int iIndex) const
 {
-    return m_ppVoid[iIndex];
+    return m_ppVoid[Slot(iIndex)];
 }
 
 } // namespace SkinUI

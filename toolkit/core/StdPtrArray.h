@@ -4,6 +4,11 @@
 namespace SkinUI {
 
 // Growable array of untyped pointers; it never owns what the pointers point at.
+//
+// The spare capacity is kept as a gap at the place of the last insertion or removal, so that
+// a run of inserts or removals at one place, or moving forwards through the array (a folder
+// filled near the top of a long list), moves each item once instead of once per change.
+// GetData closes the gap and answers the items in one block.
 class SKINUI_API CStdPtrArray {
 public:
     CStdPtrArray(int iPreallocSize = 0);
@@ -29,9 +34,16 @@ protected:
     LPVOID* m_ppVoid;
     int m_nCount;
     int m_nAllocated;
+    // Items [0, m_iGap) stand at the start, the rest after the m_nAllocated - m_nCount spare
+    // slots that follow them.
+    int m_iGap;
 
 private:
     bool Grow();
+    // Where item iIndex is stored.
+    int Slot(int iIndex) const { return iIndex < m_iGap ? iIndex : iIndex + (m_nAllocated - m_nCount); }
+    // Moves the spare slots to stand before item iIndex (0..m_nCount).
+    void MoveGap(int iIndex);
 };
 
 } // namespace SkinUI

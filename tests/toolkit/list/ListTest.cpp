@@ -38,18 +38,28 @@ public:
 struct NestedLayouts {
     int first;    // while the window opens
     int again;    // one more layout of the outer list at the same place
+    int narrower; // a layout of the outer list 40 pixels narrower: every stretching column changes
     RECT placed;  // where the innermost row ends up
+    RECT column;  // the innermost list's stretching column
 };
 
 // Lists nested "depth" deep, each the only row of the one around it, the innermost holding
-// a counting row 20 pixels high.
+// a counting row 20 pixels high. Each list has a header 20 pixels high of a fixed column 50
+// pixels wide and a column that takes the rest of the width.
 NestedLayouts LayOutNested(int depth)
 {
     basictest::HostWindow win;
-    CListUI* pOuter = basictest::Make<CListUI>(L"float=\"true\" pos=\"0,0,200,150\"");
+    auto withHeader = [](CListUI* pList) {
+        CListHeaderUI* pHeader = basictest::Make<CListHeaderUI>(L"height=\"20\"");
+        pList->Add(pHeader);
+        pList->Add(basictest::Make<CListHeaderItemUI>(L"width=\"50\""));
+        pList->Add(new CListHeaderItemUI);
+        return pList;
+    };
+    CListUI* pOuter = withHeader(basictest::Make<CListUI>(L"float=\"true\" pos=\"0,0,200,150\""));
     CListUI* pList = pOuter;
     for (int i = 1; i < depth; i++) {
-        CListUI* pInner = new CListUI;
+        CListUI* pInner = withHeader(new CListUI);
         pList->Add(pInner);
         pList = pInner;
     }
@@ -62,26 +72,41 @@ NestedLayouts LayOutNested(int depth)
     pRow->layouts = 0;
     pOuter->SetPos(pOuter->GetPos());
     out.again = pRow->layouts;
+    pRow->layouts = 0;
+    RECT rc = pOuter->GetPos();
+    rc.right -= 40;
+    pOuter->SetPos(rc);
+    out.narrower = pRow->layouts;
     out.placed = pRow->GetPos();
+    out.column = pList->GetListInfo()->rcColumn[1];
     return out;
 }
 
 } // namespace
 
 // Each list laid its body out twice, so every level of nesting doubled the layouts of the
-// rows inside it. The second pass runs only when the first changed what the rows depend on:
-// the innermost row of a deep nest is laid out as often as that of a single list.
+// rows inside it. The second pass runs only when the first changed what the rows depend on
+// (the column rectangles, the header items, the body's scroll bars): laid out again at the
+// same place, the innermost row of a deep nest is laid out as often as that of a single list;
+// narrower, where every level's stretching column changes and each level's second pass runs,
+// once more per level, not twice as often per level.
 TEST(ListNesting, DepthAddsNoLayoutsOfTheInnermostRow)
 {
     const NestedLayouts one = LayOutNested(1);
     const NestedLayouts deep = LayOutNested(16);
+    // Opening changes every level's columns too.
+    EXPECT_LE(one.first, 4);
+    EXPECT_LE(deep.first, one.first + 15);
     EXPECT_EQ(one.again, 1);
     EXPECT_EQ(deep.again, one.again);
-    EXPECT_EQ(deep.first, one.first);
-    EXPECT_LE(one.first, 4);
-    // Every level's empty built-in header takes its 20 pixels above the list inside it.
-    EXPECT_EQ(Str(one.placed), "(0,20,200,40)");
-    EXPECT_EQ(Str(deep.placed), "(0,320,200,340)");
+    EXPECT_GE(one.narrower, 2) << "the second pass did not run";
+    EXPECT_LE(deep.narrower, one.narrower + 15);
+    // Every level's header takes its 20 pixels above the list inside it, and the innermost
+    // stretching column and row follow the narrower width.
+    EXPECT_EQ(Str(one.placed), "(0,20,160,40)");
+    EXPECT_EQ(Str(deep.placed), "(0,320,160,340)");
+    EXPECT_EQ(Str(one.column), "(50,0,160,20)");
+    EXPECT_EQ(Str(deep.column), "(50,300,160,320)");
 }
 
 typedef ListWindowTest ListSelection;
@@ -297,6 +322,38 @@ TEST_F(ListSelection, RemovalsInsertionsAndMovesKeepTheSelectionOnItsRow)
     List()->RemoveAll();
     EXPECT_EQ(-1, List()->GetCurSel());
     EXPECT_EQ(0, List()->GetCount());
+}
+
+// Rows inserted at the top leave the later rows' numbers to be settled when they are read:
+// a later row acting on its own number (a click selects it, a paint picks its alternate
+// background) finds its position, before anything else asked for an index.
+TEST_F(ListSelection, RowsInsertedAtTheTopActOnTheirNewPositions)
+{
+    Open(ListOf(Rows(6), L"itemaltbk=\"true\" itembkcolor=\"#FFFF0000\" bkcolor=\"#FFFFFFFF\""), 300, 300);
+    CListLabelElementUI* clicked = Row(1);
+    const RECT rc = clicked->GetPos();
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(List()->AddAt(new CListLabelElementUI, 0));
+    ASSERT_EQ(clicked, Row(4));
+    m_win.Clear();
+    // A press and release with no move: handled before the paint that the inserts asked
+    // for, so the row is still where it was and nothing has read an index yet.
+    m_win.Down((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    m_win.Up((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    EXPECT_TRUE(clicked->IsSelected());
+    EXPECT_EQ(4, List()->GetCurSel());
+    EXPECT_EQ((std::vector<std::pair<int, int>>{ { 4, -1 } }), Selects());
+
+    List()->SelectItem(-1);
+    ASSERT_TRUE(List()->AddAt(new CListLabelElementUI, 0));
+    m_win.Update();
+    painttest::Canvas canvas(300, 300, 0xFF00FF00);
+    m_win.PaintTo(canvas);
+    for (int i = 0; i < List()->GetCount(); ++i) {
+        const RECT row = Row(i)->GetPos();
+        ASSERT_LT(row.bottom, 300);
+        EXPECT_EQ(i % 2 == 0 ? 0xFF0000u : 0xFFFFFFu, basictest::Rgb(canvas.At(row.right - 30, row.top + 10)))
+            << "row " << i;
+    }
 }
 
 TEST_F(ListSelection, SelectingScrollsTheRowIntoViewByTheExactStep)

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 #include "../basic/BasicTestUtil.h"
+#include "../paint/PoisonArena.h"
 #include "controls/TreeViewUI.h"
 #include "core/DialogBuilder.h"
 
@@ -20,23 +21,19 @@ public:
 };
 ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new ToolkitEnvironment);
 
-// Nodes that count their destruction and leave their memory poisoned, so that any later walk
-// through a dangling pointer to one of them fails loudly instead of reading stale fields.
+// Nodes that count their destruction and come from the shared wiped-memory arena: a freed
+// node is poisoned and its memory never handed out again, so a later call through it faults
+// and a later write into it shows as broken poison.
 int g_deleted = 0;
 std::set<const void*> g_gone;
 
-class CountedNode : public CTreeNodeUI {
+class CountedNode : public painttest::Poisoned<CTreeNodeUI> {
 public:
     explicit CountedNode(LPCWSTR text) { SetItemText(text); }
     ~CountedNode() override
     {
         g_deleted++;
         g_gone.insert(this);
-    }
-    static void operator delete(void* p, size_t n)
-    {
-        memset(p, 0xDD, n);
-        ::operator delete(p);
     }
 };
 
@@ -66,7 +63,9 @@ protected:
     {
         g_deleted = 0;
         g_gone.clear();
+        painttest::PoisonRelease();
     }
+    void TearDown() override { EXPECT_TRUE(painttest::PoisonIntact()) << "a freed node was written to"; }
 
     void OpenSkin()
     {
@@ -345,6 +344,7 @@ TEST_F(TreeViewTest, RemovingANodeTakesItsSubtreeAndNoWalkMeetsItAgain)
         EXPECT_TRUE(s.remove());
         m_win.Pump();
         EXPECT_EQ(g_deleted - before, s.deleted);
+        EXPECT_TRUE(painttest::PoisonIntact()) << "a removed node was written after it was freed";
         EXPECT_EQ(Rows(), s.rows);
         // The former parents hold no removed child; walking them is safe.
         for (CTreeNodeUI* n : { static_cast<CTreeNodeUI*>(r), static_cast<CTreeNodeUI*>(p) }) {
@@ -419,6 +419,72 @@ TEST_F(TreeViewTest, AfterASubtreeLeavesEveryIndexAndTheSelectionAreRight)
         EXPECT_EQ(1, m_tree->GetCurSel());
         EXPECT_TRUE(q->IsSelected());
         EXPECT_FALSE(r->IsSelected());
+    }
+}
+
+// Removing a subtree that holds the selection moves the selection, and the "itemselect" it
+// sends closes the window: window, manager, view and nodes are deleted inside the removal,
+// which must end there, however deep in the subtree it was.
+TEST_F(TreeViewTest, ARemovalEndsWhenTheMovedSelectionsNotifierClosesTheWindow)
+{
+    // The window's own memory is wiped too when it goes.
+    class PoisonedHost final : public painttest::Poisoned<basictest::HostWindow> {};
+    struct Closer : INotifyUI {
+        basictest::HostWindow* win = nullptr;
+        void Notify(TNotifyUI& msg) override
+        {
+            if (win == nullptr || msg.type != L"itemselect") return;
+            basictest::HostWindow* gone = win;
+            win = nullptr;
+            delete static_cast<PoisonedHost*>(gone);
+        }
+    };
+    struct Case {
+        const char* how;
+        bool delayed;
+        bool throughParent;
+    } cases[] = {
+        { "the view's Remove, deleted at once", false, false },
+        { "the view's Remove, delayed cleanup", true, false },
+        { "the parent's Remove, deleted at once", false, true },
+        { "the parent's Remove, delayed cleanup", true, true },
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.how);
+        basictest::HostWindow* win = new PoisonedHost;
+        CTreeViewUI* tree = new painttest::Poisoned<CTreeViewUI>;
+        tree->ApplyAttributeList(L"float=\"true\" pos=\"0,0,200,300\"");
+        win->Open(basictest::Root({ tree }), 220, 320);
+        tree->SetDelayedDestroy(k.delayed);
+        // r: p: p1, p2: p2a; q, all expanded; p2a selected. Its row goes last but one, and
+        // the selection moves onto q from three removals deep.
+        CountedNode* r = new CountedNode(L"r");
+        CountedNode* p = new CountedNode(L"p");
+        CountedNode* p2 = new CountedNode(L"p2");
+        CountedNode* p2a = new CountedNode(L"p2a");
+        ASSERT_TRUE(tree->Add(r));
+        for (CTreeNodeUI* n : { static_cast<CTreeNodeUI*>(r), static_cast<CTreeNodeUI*>(p), static_cast<CTreeNodeUI*>(p2) })
+            n->GetFolderButton()->Selected(true);
+        ASSERT_TRUE(r->AddChildNode(p));
+        ASSERT_TRUE(p->AddChildNode(new CountedNode(L"p1")));
+        ASSERT_TRUE(p->AddChildNode(p2));
+        ASSERT_TRUE(p2->AddChildNode(p2a));
+        ASSERT_TRUE(r->AddChildNode(new CountedNode(L"q")));
+        ASSERT_TRUE(tree->SelectItem(4));
+        ASSERT_EQ(tree->GetItemAt(4), p2a);
+
+        Closer closer;
+        closer.win = win;
+        win->pm().AddNotifier(&closer);
+        if (k.throughParent)
+            r->Remove(p);
+        else
+            tree->Remove(p);
+        EXPECT_EQ(closer.win, nullptr) << "the window was not closed";
+        EXPECT_EQ(g_deleted, 6);
+        EXPECT_TRUE(painttest::PoisonIntact()) << "the removal went on in freed memory";
+        painttest::PumpMessages();
+        g_deleted = 0;
     }
 }
 

@@ -151,6 +151,62 @@ TEST(StdPtrArray, ResizeEmptyAndCopies)
     EXPECT_EQ(nullptr, src.GetData());
 }
 
+// Inserts, removals and stores in runs at one place, moving forwards and backwards and
+// jumping about, past every growth, against a vector doing the same; GetData's block and
+// more changes after it.
+TEST(StdPtrArray, ChangesAnywhereKeepTheOrderOfAVector)
+{
+    CStdPtrArray a;
+    std::vector<INT_PTR> model;
+    unsigned seed = 12345;
+    auto next = [&seed](unsigned n) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int>((seed >> 16) % n);
+    };
+    INT_PTR value = 1;
+    int where = 0;
+    for (int step = 0; step < 3000; step++) {
+        SCOPED_TRACE(step);
+        const int size = static_cast<int>(model.size());
+        // Mostly at the last place or beside it, now and then anywhere.
+        const int pick = next(10);
+        if (pick == 0) where = next(static_cast<unsigned>(size + 1));
+        if (pick == 1 && where > 0) where--;
+        if (pick == 2) where++;
+        if (where > size) where = size;
+        const int op = next(size > 0 ? 7 : 3);
+        if (op <= 2) {
+            ASSERT_TRUE(a.InsertAt(where, P(value)));
+            model.insert(model.begin() + where, value++);
+            if (op == 0) where++;
+        } else if (op <= 4 && where < size) {
+            ASSERT_TRUE(a.Remove(where));
+            model.erase(model.begin() + where);
+        } else if (op == 5) {
+            ASSERT_TRUE(a.Add(P(value)));
+            model.push_back(value++);
+        } else if (where < size) {
+            ASSERT_TRUE(a.SetAt(where, P(value)));
+            model[static_cast<size_t>(where)] = value++;
+        }
+        ASSERT_EQ(model, Items(a));
+        ASSERT_EQ(static_cast<int>(model.size()), a.GetSize());
+        if (!model.empty()) {
+            const int probe = next(static_cast<unsigned>(model.size()));
+            EXPECT_EQ(probe, a.Find(P(model[static_cast<size_t>(probe)])));
+            EXPECT_EQ(P(model[static_cast<size_t>(probe)]), a[probe]);
+        }
+        EXPECT_EQ(-1, a.Find(P(value)));
+        if (step % 700 == 699) {
+            LPVOID* block = a.GetData();
+            for (size_t i = 0; i < model.size(); i++) ASSERT_EQ(P(model[i]), block[i]);
+        }
+    }
+    EXPECT_FALSE(a.Remove(a.GetSize()));
+    EXPECT_FALSE(a.InsertAt(a.GetSize() + 1, P(1)));
+    EXPECT_EQ(model, Items(CStdPtrArray(a)));
+}
+
 struct Value {
     int id;
     double weight;
