@@ -547,8 +547,11 @@ TEST_F(ExtractDriver, CopiesMovedAsideAreListedOnceEach)
                 EXPECT_EQ(sharing->Read(), "old data\n");
             }
         }
-        // The holders have let go: the copy deleted while they held it is gone.
+        // The holders have let go: the copy deleted while they held it is gone, and the target is
+        // the new file or, where the extraction stopped, still the old one (nothing was left to
+        // be deleted with its holder's last handle).
         EXPECT_EQ(CopiesOnDisk(folder), earlier);
+        EXPECT_EQ(ReadWholeFile(folder + L"data.txt"), c.succeeds ? "new data\n" : "old data\n");
         RemoveAsideCopies(folder);
         EXPECT_TRUE(AsideCopies(folder).empty());
         EXPECT_FALSE(FileExists(folder + L"ZelOldFiles.lst"));
