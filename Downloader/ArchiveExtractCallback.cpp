@@ -351,7 +351,8 @@ HRESULT CArchiveExtractCallback::OpenOutputFile(const std::wstring& diskPath, bo
                     else
                         error = GetLastError();
                 }
-                if (present) failure = aside.ListFailed() ? "Can not list the file moved aside" : "Can not delete output file";
+                if (present)
+                    failure = aside.ListFailed() ? "Can not list the file moved aside" : "Can not delete output file";
             }
         }
         if (!present) {

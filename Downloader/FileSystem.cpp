@@ -70,25 +70,8 @@ FindStreamFunctions CurrentStreamFunctions()
     return SystemStreamFunctions();
 }
 
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE h) : m_h(h) {}
-    // Callers read the search's error after the handle is gone; closing must not change it.
-    ~FindHandle()
-    {
-        if (m_h == INVALID_HANDLE_VALUE) return;
-        const DWORD error = GetLastError();
-        FindClose(m_h);
-        SetLastError(error);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    HANDLE Get() const { return m_h; }
-    bool Valid() const { return m_h != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE m_h;
-};
+// From FindFirstFileW and the stream search.
+using FindHandle = ScopedInvalidHandle<FindClose>;
 
 // Step 1 of FindFileInfo: "file:stream". Returns true when the path was settled here
 // (`found` tells the outcome), false when the caller goes on with the whole path.
@@ -290,14 +273,6 @@ bool DeleteFileAlways(const std::wstring& path)
         if (!SetFileAttributesW(path.c_str(), attrib & ~DWORD(FILE_ATTRIBUTE_READONLY))) return false;
     }
     return DeleteFileW(path.c_str()) != FALSE;
-}
-
-ScopedFile::~ScopedFile()
-{
-    if (m_h == INVALID_HANDLE_VALUE) return;
-    const DWORD error = GetLastError();
-    CloseHandle(m_h);
-    SetLastError(error);
 }
 
 bool DeleteFileNotInUse(const std::wstring& path)

@@ -10,20 +10,30 @@
 
 #include <string>
 
-// A file handle from CreateFileW, closed with its owner. Closing keeps the thread's last
-// error: callers read the reason of a failure after the handle is gone.
-class ScopedFile {
+// A handle whose failure value is INVALID_HANDLE_VALUE (a file, a search), closed with its
+// owner. Closing keeps the thread's last error: callers read the reason of a failure after the
+// handle is gone.
+template <BOOL(WINAPI* Close)(HANDLE)>
+class ScopedInvalidHandle {
 public:
-    explicit ScopedFile(HANDLE h) : m_h(h) {}
-    ~ScopedFile();
-    ScopedFile(const ScopedFile&) = delete;
-    ScopedFile& operator=(const ScopedFile&) = delete;
+    explicit ScopedInvalidHandle(HANDLE h) : m_h(h) {}
+    ~ScopedInvalidHandle()
+    {
+        if (m_h == INVALID_HANDLE_VALUE) return;
+        const DWORD error = GetLastError();
+        Close(m_h);
+        SetLastError(error);
+    }
+    ScopedInvalidHandle(const ScopedInvalidHandle&) = delete;
+    ScopedInvalidHandle& operator=(const ScopedInvalidHandle&) = delete;
     HANDLE Get() const { return m_h; }
     bool Valid() const { return m_h != INVALID_HANDLE_VALUE; }
 
 private:
     HANDLE m_h;
 };
+// From CreateFileW.
+using ScopedFile = ScopedInvalidHandle<CloseHandle>;
 
 struct CFileInfo {
     DWORD Attrib = 0;

@@ -54,7 +54,7 @@ bool IsSafeArchiveItemPath(const std::wstring& itemPath)
 
 bool IsFolderOwnFileName(const std::wstring& name)
 {
-    static const wchar_t* const kOwnFiles[] = { L"7z.dll",    L"ZelUpGame.ini", L"ZelLogin.ini",   L"ZelLoader.exe",
+    static const wchar_t* const kOwnFiles[] = { L"7z.dll",    L"ZelUpGame.ini", L"ZelLogin.ini", L"ZelLoader.exe",
                                                 L"Login.exe", L"old.exe",       kAsideListName };
     for (const wchar_t* own : kOwnFiles)
         if (IsSameNameNoCase(name.c_str(), own)) return true;

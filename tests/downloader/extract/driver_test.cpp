@@ -287,7 +287,8 @@ TEST_F(ExtractDriver, AntiItemsDeleteWhatTheyName)
     const ExtractResult r = Extract(L"anti.7z");
     EXPECT_EQ(r.status, ExtractStatus::Succeeded);
     EXPECT_EQ(r.itemErrors, 0u);
-    EXPECT_EQ(Names(out), (std::set<std::wstring>{ L"game", L"game\\keep.txt", L"game\\full", L"game\\full\\mine.txt" }));
+    EXPECT_EQ(Names(out),
+              (std::set<std::wstring>{ L"game", L"game\\keep.txt", L"game\\full", L"game\\full\\mine.txt" }));
     EXPECT_EQ(ReadWholeFile(out + L"game\\keep.txt"), "keep v2\n");
 
     // Named outside the folder, an anti-item deletes nothing and fails the package.
@@ -486,10 +487,10 @@ TEST_F(ExtractDriver, CopiesMovedAsideAreListedOnceEach)
     const DWORD kNoDelete = FILE_SHARE_READ | FILE_SHARE_WRITE;
     const struct {
         const wchar_t* name;
-        bool sharingHolder;       // holds data.txt with all sharing through the extraction
-        DWORD otherShare;         // a second holder of data.txt without delete sharing ...
-        DWORD otherMs;            // ... for this long (0: none)
-        DWORD listHeldMs;         // the list held without sharing for this long (0: not)
+        bool sharingHolder; // holds data.txt with all sharing through the extraction
+        DWORD otherShare;   // a second holder of data.txt without delete sharing ...
+        DWORD otherMs;      // ... for this long (0: none)
+        DWORD listHeldMs;   // the list held without sharing for this long (0: not)
         DWORD waitMs;
         bool succeeds;
         size_t newCopies;
@@ -604,7 +605,8 @@ TEST_F(ExtractDriver, AntiItemsLeaveOtherKindsAndBusyFolders)
         const std::wstring folder = FreshFolder(std::wstring(L"anti_") + c.name);
         const std::wstring replaced = std::wstring(c.path) + L"\\";
         for (const auto& e : installed) {
-            if (e.first == L"game\\never.txt" || e.first == c.path || e.first.compare(0, replaced.size(), replaced) == 0)
+            if (e.first == L"game\\never.txt" || e.first == c.path ||
+                e.first.compare(0, replaced.size(), replaced) == 0)
                 continue;
             if (e.second.folder)
                 CreateDirectoryW((folder + e.first).c_str(), nullptr);

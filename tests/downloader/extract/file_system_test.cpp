@@ -134,8 +134,9 @@ TEST(ExtractFiles, DeleteFileNotInUseLeavesHeldFiles)
         else
             WriteWholeFile(path, "content");
         ASSERT_TRUE(SetFileAttributesW(path.c_str(), c.attributes));
-        const HANDLE holder = c.hold ? CreateFileW(path.c_str(), GENERIC_READ, c.share, nullptr, OPEN_EXISTING, 0, nullptr)
-                                     : INVALID_HANDLE_VALUE;
+        const HANDLE holder = c.hold
+                                  ? CreateFileW(path.c_str(), GENERIC_READ, c.share, nullptr, OPEN_EXISTING, 0, nullptr)
+                                  : INVALID_HANDLE_VALUE;
         ASSERT_EQ(holder != INVALID_HANDLE_VALUE, c.hold);
         const HMODULE library = c.load ? LoadLibraryW(path.c_str()) : nullptr;
         ASSERT_EQ(library != nullptr, c.load);

@@ -417,15 +417,21 @@ class Road(RoadCase):
         result = self.finish(started)
         self.assertEqual((result.exit_code, result.boxes), (0, []), result)
 
-    def test_file_held_briefly(self):
-        # A game file held without any sharing while the package unpacks: the updater waits
-        # for it and installs.
+    def hold_game_file(self, sharing):
+        """The package served, a game folder, and a holder of its game\\readonly.dat with that
+        sharing until the returned release file appears: (folder, held file, release, holder)."""
         self.serve()
         folder = self.folder()
         held = os.path.join(folder, "game", "readonly.dat")
         release = os.path.join(folder, "release")
-        scanner = self.hold(HOLDER, "--hold", rf.msgbox.windows_path(held), "none",
-                            "--until", rf.msgbox.windows_path(release), "--ms", 120000)
+        holder = self.hold(HOLDER, "--hold", rf.msgbox.windows_path(held), sharing,
+                           "--until", rf.msgbox.windows_path(release), "--ms", 240000)
+        return folder, held, release, holder
+
+    def test_file_held_briefly(self):
+        # A game file held without any sharing while the package unpacks: the updater waits
+        # for it and installs.
+        folder, held, release, scanner = self.hold_game_file("none")
         started = self.start(folder)
         package = os.path.join(folder, "game_v2.7z")
         self.assertTrue(rf.wait_for(lambda: os.path.exists(package) and os.path.getsize(package) ==
@@ -462,12 +468,7 @@ class Road(RoadCase):
         # everything: the file is moved aside at once, which frees its name for the new one,
         # the update installs and the game starts. The copy, listed once and deleted as soon
         # as it was moved, goes the moment the holder lets go.
-        self.serve()
-        folder = self.folder()
-        held = os.path.join(folder, "game", "readonly.dat")
-        release = os.path.join(folder, "release")
-        helper = self.hold(HOLDER, "--hold", rf.msgbox.windows_path(held), "delete",
-                           "--until", rf.msgbox.windows_path(release), "--ms", 240000)
+        folder, held, release, helper = self.hold_game_file("delete")
         started = self.start(folder)
         self.assertIsNotNone(self.game_record(folder), "the game was not started")
         with open(held, "rb") as f:
