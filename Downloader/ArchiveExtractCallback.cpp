@@ -254,9 +254,8 @@ HRESULT CArchiveExtractCallback::GetStreamImp(UINT32 index, ISequentialOutStream
         isDir = exists && target.IsDir();
         if (versionName.empty() && exists && !isDir && IsSameNameNoCase(target.Name.c_str(), kVersionFileName))
             versionName = target.Name;
-        if (exists && lastSeparator == std::wstring::npos && IsReservedItemPath(target.Name)) {
+        if (exists && lastSeparator == std::wstring::npos && IsReservedItemPath(target.Name))
             return RefuseItem("Item name kept by the updater refused");
-        }
     } else {
         const DWORD attrib = GetFileAttributesW(diskPath.c_str());
         exists = attrib != INVALID_FILE_ATTRIBUTES;

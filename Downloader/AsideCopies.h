@@ -1,7 +1,9 @@
 #pragma once
 // Files the package replaces while they are in use. A running program or a loaded library
-// cannot be deleted, but it can be renamed: the old file is moved aside in its own folder,
-// the new one takes its name, and the old copy is removed at a later start, once nothing runs
+// cannot be deleted, and a file another program holds with delete sharing can only be marked
+// for deletion, its name staying taken; both can be renamed: the old file is moved aside in its
+// own folder, the new one takes its name, and the old copy is deleted at once where that is
+// allowed (it goes when its holder lets go) and otherwise at a later start, once nothing runs
 // from it any more. The copies moved aside are listed in "ZelOldFiles.lst" in the output
 // folder (each as a path relative to it), so that the clean-up knows exactly which files are
 // its own and never touches anything else.
