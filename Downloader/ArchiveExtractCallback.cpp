@@ -217,11 +217,11 @@ HRESULT CArchiveExtractCallback::GetStreamImp(UINT32 index, ISequentialOutStream
     // 8. An item that would land outside the output folder, on a device or in a stream gets no
     // stream; it counts as failed so that the package is not taken as installed. The same
     // holds for an anti-item: it deletes only what an item of its name could have written.
-    if (!IsSafeArchiveItemPath(m_itemPath)) {
-        CountError();
-        PrintExtractError("Unsafe item path refused", m_itemPath);
-        return S_OK;
-    }
+    if (!IsSafeArchiveItemPath(m_itemPath)) return RefuseItem("Unsafe item path refused");
+
+    // The updater's own bookkeeping is no package's to write or delete (its short alias is
+    // caught at the look-up below).
+    if (IsReservedItemPath(m_itemPath)) return RefuseItem("Item name kept by the updater refused");
 
     std::wstring diskPath = WithLongPathPrefixIfNeeded(m_outputFolder + m_itemPath);
 
@@ -254,6 +254,8 @@ HRESULT CArchiveExtractCallback::GetStreamImp(UINT32 index, ISequentialOutStream
         isDir = exists && target.IsDir();
         if (versionName.empty() && exists && !isDir && IsSameNameNoCase(target.Name.c_str(), kVersionFileName))
             versionName = target.Name;
+        if (exists && lastSeparator == std::wstring::npos && IsReservedItemPath(target.Name))
+            return RefuseItem("Item name kept by the updater refused");
     } else {
         const DWORD attrib = GetFileAttributesW(diskPath.c_str());
         exists = attrib != INVALID_FILE_ATTRIBUTES;
@@ -262,9 +264,12 @@ HRESULT CArchiveExtractCallback::GetStreamImp(UINT32 index, ISequentialOutStream
     const std::wstring finalVersionPath =
         versionName.empty() ? std::wstring() : diskPath.substr(0, diskPath.size() - itemName.size()) + versionName;
 
-    // 12. An anti-item deletes the file or empty folder it names; nothing there is no error.
+    // 12. An anti-item deletes only what an item of its name and kind could have written: a
+    // folder anti-item an empty folder, a file anti-item a file. Nothing there, or something of
+    // the other kind (the player's own, or what the new release puts there), is left as it is.
     if (m_isAnti) {
-        if (isDir) return RemoveFolderTarget(diskPath);
+        if (m_isFolder != isDir) return S_OK;
+        if (m_isFolder) return RemoveFolderTarget(diskPath);
         if (!versionName.empty()) {
             HoldBackVersionFile(finalVersionPath, true);
             return S_OK;
@@ -279,6 +284,14 @@ HRESULT CArchiveExtractCallback::GetStreamImp(UINT32 index, ISequentialOutStream
         return OpenOutputFile(diskPath, PathExists(diskPath), outStream);
     }
     return OpenOutputFile(diskPath, exists, outStream);
+}
+
+HRESULT CArchiveExtractCallback::RefuseItem(const char* message)
+{
+    // The item gets no stream and counts as failed, so that the package is not taken as installed.
+    CountError();
+    PrintExtractError(message, m_itemPath);
+    return S_OK;
 }
 
 void CArchiveExtractCallback::HoldBackVersionFile(const std::wstring& finalPath, bool remove)
@@ -296,49 +309,50 @@ void CArchiveExtractCallback::HoldBackVersionFile(const std::wstring& finalPath,
 
 HRESULT CArchiveExtractCallback::RemoveFolderTarget(const std::wstring& diskPath)
 {
-    // A folder the player filled with files of his own stays; only an empty one goes.
-    if (!RemoveDirectoryW(diskPath.c_str())) {
-        if (GetLastError() == ERROR_DIR_NOT_EMPTY) {
-            // It may hold a version file that goes only at the end: tried again then.
-            m_antiFoldersLeft.push_back(diskPath);
-        } else {
-            CountError();
-            PrintExtractError("Can not delete output folder", diskPath);
-        }
-    }
+    // A folder the player filled with files of his own stays; only an empty one goes. It may
+    // hold a version file that goes only at the end, and a program may have its current
+    // directory there or look into it for a moment: it is tried again at the end. A folder left
+    // is harmless, so it fails nothing.
+    if (!RemoveDirectoryW(diskPath.c_str())) m_antiFoldersLeft.push_back(diskPath);
     return S_OK;
 }
 
 HRESULT CArchiveExtractCallback::OpenOutputFile(const std::wstring& diskPath, bool exists,
                                                 ISequentialOutStream** outStream)
 {
-    // A target in use is moved aside and the new file written in its place; one that cannot
-    // even be moved (held open without sharing, as a virus scanner or a crash reporter briefly
-    // does) is tried again for a while before the extraction stops. Without an out stream
-    // the target is only removed (an anti-item).
+    // A target that nothing holds is deleted. One in use is moved aside and the new file written
+    // in its place: a rename is allowed wherever the holder shares delete (a running program, a
+    // loaded library, an indexer or a game helper that shares everything), while a delete
+    // would only leave the name taken until the holder lets go. One that cannot even be moved
+    // (held without delete sharing, as a virus scanner or a crash reporter briefly does) is
+    // tried again for a while before the extraction stops. Without an out stream the target is
+    // only removed (an anti-item).
+    AsideMove aside(m_outputFolder, diskPath);
     const ULONGLONG deadline = GetTickCount64() + m_inUseWaitMs;
     for (bool first = true;; first = false) {
         const char* failure = nullptr;
         DWORD error = 0;
-        // After the first round the state on disk is looked at again: a delete may still wait
-        // for the last handle, and the holder may have let go.
+        // After the first round the disk is looked at again: the holder may have let go.
         bool present = first ? exists : PathExists(diskPath);
         if (present) {
-            const bool deleted = DeleteFileAlways(diskPath);
-            error = deleted ? NO_ERROR : GetLastError();
-            present = !deleted || PathExists(diskPath);
-        }
-        if (present) {
-            const DWORD attrib = GetFileAttributesW(diskPath.c_str());
-            if (attrib != INVALID_FILE_ATTRIBUTES && (attrib & FILE_ATTRIBUTE_DIRECTORY)) {
-                error = ERROR_ALREADY_EXISTS;
-            } else if (error == NO_ERROR || IsInUseError(error)) {
-                if (MoveAside(m_outputFolder, diskPath))
+            if (DeleteFileNotInUse(diskPath)) {
+                present = false;
+            } else {
+                error = GetLastError();
+                const DWORD attrib = GetFileAttributesW(diskPath.c_str());
+                if (attrib == INVALID_FILE_ATTRIBUTES) {
                     present = false;
-                else
-                    error = GetLastError();
+                } else if (attrib & FILE_ATTRIBUTE_DIRECTORY) {
+                    error = ERROR_ALREADY_EXISTS;
+                } else if (IsInUseError(error)) {
+                    if (aside.Move())
+                        present = false;
+                    else
+                        error = GetLastError();
+                }
+                if (present)
+                    failure = aside.ListFailed() ? "Can not list the file moved aside" : "Can not delete output file";
             }
-            if (present) failure = "Can not delete output file";
         }
         if (!present) {
             if (!outStream) return S_OK;

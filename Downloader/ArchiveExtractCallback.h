@@ -63,6 +63,7 @@ private:
     ~CArchiveExtractCallback() = default;
     HRESULT GetStreamImp(UINT32 index, ISequentialOutStream** outStream, INT32 askExtractMode);
     HRESULT SetOperationResultImp(INT32 opRes);
+    HRESULT RefuseItem(const char* message);
     HRESULT RemoveFolderTarget(const std::wstring& diskPath);
     HRESULT OpenOutputFile(const std::wstring& diskPath, bool exists, ISequentialOutStream** outStream);
     void HoldBackVersionFile(const std::wstring& finalPath, bool remove);
@@ -93,7 +94,7 @@ private:
     std::atomic<UINT64> m_total{ 0 };
     std::atomic<UINT64> m_errorCount{ 0 };
     std::vector<HeldBackFile> m_versionFiles;
-    // Folders named by anti-items that were not empty when their item came.
+    // Folders named by anti-items that could not be removed when their item came.
     std::vector<std::wstring> m_antiFoldersLeft;
     IExtractProgress* m_progress = nullptr;
     DWORD m_inUseWaitMs = kInUseWaitMs;

@@ -33,14 +33,15 @@ std::wstring ListPath(const std::wstring& folder)
 std::vector<std::wstring> ReadList(const std::wstring& listPath)
 {
     std::vector<std::wstring> entries;
-    HANDLE file = CreateFileW(listPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return entries;
     std::string text;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
-    CloseHandle(file);
+    {
+        ScopedFile file(CreateFileW(listPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.Valid()) return entries;
+        char buffer[4096];
+        DWORD read = 0;
+        while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
+    }
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
@@ -53,16 +54,71 @@ std::vector<std::wstring> ReadList(const std::wstring& listPath)
     return entries;
 }
 
-bool WriteToList(const std::wstring& listPath, const std::string& text, DWORD disposition)
+bool RewriteList(const std::wstring& listPath, const std::string& text)
 {
-    HANDLE file = CreateFileW(listPath.c_str(), disposition == OPEN_ALWAYS ? FILE_APPEND_DATA : GENERIC_WRITE, 0,
-                              nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    ScopedFile file(
+        CreateFileW(listPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return false;
     DWORD written = 0;
-    const bool ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-                    written == text.size() && FlushFileBuffers(file);
-    CloseHandle(file);
-    return ok;
+    if (!WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) return false;
+    if (written != text.size()) {
+        SetLastError(ERROR_DISK_FULL);
+        return false;
+    }
+    return FlushFileBuffers(file.Get()) != FALSE;
+}
+
+// Adds a line at the end of the list; offset receives where it starts. On failure the list is
+// as it was (a line written in part is cut off again).
+bool AppendToList(const std::wstring& listPath, const std::string& line, UINT64& offset)
+{
+    ScopedFile file(CreateFileW(listPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return false;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.Get(), &size)) return false;
+    LARGE_INTEGER zero;
+    zero.QuadPart = 0;
+    if (!SetFilePointerEx(file.Get(), zero, nullptr, FILE_END)) return false;
+    DWORD written = 0;
+    bool ok = WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr) != FALSE;
+    if (ok && written != line.size()) {
+        SetLastError(ERROR_DISK_FULL);
+        ok = false;
+    }
+    if (ok) ok = FlushFileBuffers(file.Get()) != FALSE;
+    if (!ok) {
+        const DWORD error = GetLastError();
+        if (SetFilePointerEx(file.Get(), size, nullptr, FILE_BEGIN)) SetEndOfFile(file.Get());
+        SetLastError(error);
+        return false;
+    }
+    offset = UINT64(size.QuadPart);
+    return true;
+}
+
+// Takes off the line that AppendToList put at offset, when it is still the list's last; a list
+// left empty goes. Anything else stays: a line naming nothing is dropped at the clean-up.
+void CutFromList(const std::wstring& listPath, const std::string& line, UINT64 offset)
+{
+    {
+        ScopedFile file(CreateFileW(listPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.Valid()) return;
+        LARGE_INTEGER size;
+        if (!GetFileSizeEx(file.Get(), &size) || UINT64(size.QuadPart) != offset + line.size()) return;
+        LARGE_INTEGER at;
+        at.QuadPart = LONGLONG(offset);
+        std::string tail(line.size(), '\0');
+        DWORD read = 0;
+        if (!SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN) ||
+            !ReadFile(file.Get(), &tail[0], static_cast<DWORD>(tail.size()), &read, nullptr) || read != tail.size() ||
+            tail != line)
+            return;
+        if (!SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN) || !SetEndOfFile(file.Get())) return;
+        if (offset > 0) return;
+    }
+    DeleteFileAlways(listPath);
 }
 
 // The part of path below folder (which ends with a separator), whether path has the "\\?\"
@@ -94,22 +150,69 @@ bool IsAsideCopyName(const std::wstring& name)
     return true;
 }
 
-bool MoveAside(const std::wstring& outputFolder, const std::wstring& diskPath)
+AsideMove::AsideMove(const std::wstring& outputFolder, const std::wstring& diskPath)
+    : m_folder(outputFolder), m_diskPath(diskPath), m_relative(PathBelow(outputFolder, diskPath))
 {
-    const std::wstring relative = PathBelow(outputFolder, diskPath);
-    DWORD error = ERROR_ALREADY_EXISTS;
-    for (unsigned serial = 0; serial < kNameAttempts; ++serial) {
-        const std::wstring suffix = AsideSuffix(serial);
-        const std::wstring asidePath = diskPath + suffix;
-        if (GetFileAttributesW(asidePath.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
-        // Listed before the rename: a copy that exists is always one the clean-up knows. A line
-        // whose rename then failed names nothing and is dropped at the clean-up.
-        if (!relative.empty()) WriteToList(ListPath(outputFolder), WideToUtf8(relative + suffix) + "\r\n", OPEN_ALWAYS);
-        if (MoveFileExW(diskPath.c_str(), asidePath.c_str(), 0)) return true;
-        error = GetLastError();
-        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) break;
+}
+
+AsideMove::~AsideMove()
+{
+    if (m_listed) Unlist();
+}
+
+bool AsideMove::List()
+{
+    // Only a file inside the folder can be listed, and none is moved unlisted.
+    if (m_relative.empty()) {
+        SetLastError(ERROR_INVALID_NAME);
+        return false;
     }
-    SetLastError(error);
+    // Names already taken (a copy from an earlier run still in use) are skipped.
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const std::wstring suffix = AsideSuffix(m_serial++);
+        const std::wstring asidePath = m_diskPath + suffix;
+        if (GetFileAttributesW(asidePath.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+        std::string line = WideToUtf8(m_relative + suffix) + "\r\n";
+        if (!AppendToList(ListPath(m_folder), line, m_lineOffset)) return false;
+        m_asidePath = asidePath;
+        m_line = line;
+        m_listed = true;
+        return true;
+    }
+    SetLastError(ERROR_ALREADY_EXISTS);
+    return false;
+}
+
+void AsideMove::Unlist()
+{
+    CutFromList(ListPath(m_folder), m_line, m_lineOffset);
+    m_listed = false;
+}
+
+bool AsideMove::Move()
+{
+    m_listFailed = false;
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        if (!m_listed && !List()) {
+            m_listFailed = true;
+            return false;
+        }
+        if (MoveFileExW(m_diskPath.c_str(), m_asidePath.c_str(), 0)) {
+            // The copy keeps its line whatever comes of the delete: one pending until its holder
+            // lets go is still there, and the clean-up drops lines that name nothing.
+            m_listed = false;
+            DeleteFileAlways(m_asidePath);
+            return true;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
+            SetLastError(error);
+            return false;
+        }
+        // Someone took the name since it was looked at: another one takes its line's place.
+        Unlist();
+    }
+    SetLastError(ERROR_ALREADY_EXISTS);
     return false;
 }
 
@@ -138,5 +241,5 @@ void RemoveAsideCopies(const std::wstring& folder)
     if (kept.empty())
         DeleteFileAlways(listPath);
     else
-        WriteToList(listPath, kept, CREATE_ALWAYS);
+        RewriteList(listPath, kept);
 }

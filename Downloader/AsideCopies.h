@@ -1,7 +1,9 @@
 #pragma once
 // Files the package replaces while they are in use. A running program or a loaded library
-// cannot be deleted, but it can be renamed: the old file is moved aside in its own folder,
-// the new one takes its name, and the old copy is removed at a later start, once nothing runs
+// cannot be deleted, and a file another program holds with delete sharing can only be marked
+// for deletion, its name staying taken; both can be renamed: the old file is moved aside in its
+// own folder, the new one takes its name, and the old copy is deleted at once where that is
+// allowed (it goes when its holder lets go) and otherwise at a later start, once nothing runs
 // from it any more. The copies moved aside are listed in "ZelOldFiles.lst" in the output
 // folder (each as a path relative to it), so that the clean-up knows exactly which files are
 // its own and never touches anything else.
@@ -21,13 +23,44 @@ extern const wchar_t kAsideListName[];
 // running image, a loaded library, an open file, a delete that waits for the last handle).
 bool IsInUseError(DWORD error);
 
-// Whether a name is one that MoveAside gives ("<name>.zel-old-<hex>").
+// Whether a name is one that AsideMove gives ("<name>.zel-old-<hex>").
 bool IsAsideCopyName(const std::wstring& name);
 
-// Moves the file at diskPath (inside outputFolder, also in its "\\?\" form) aside in its folder
-// and lists the copy. False, with the rename's last error, when it cannot be moved.
-// outputFolder ends with a separator.
-bool MoveAside(const std::wstring& outputFolder, const std::wstring& diskPath);
+// One file moved aside while another program holds it, across the tries the extraction makes
+// until the holder lets it be moved. The copy's name is chosen and listed once, before the
+// first rename, and every later try renames to that name: the list has exactly one line per
+// copy, and never a copy without its line. A name listed but not used is taken off the list
+// again when the move is given up (with the object).
+class AsideMove {
+public:
+    // diskPath lies inside outputFolder (which ends with a separator), also in its "\\?\" form.
+    AsideMove(const std::wstring& outputFolder, const std::wstring& diskPath);
+    ~AsideMove();
+    AsideMove(const AsideMove&) = delete;
+    AsideMove& operator=(const AsideMove&) = delete;
+
+    // Lists the copy (the first time) and renames the file to it; then deletes the copy, which
+    // goes at once or once its holder lets go, and otherwise stays listed for a later start.
+    // False, with the last error, when the list cannot be written (ListFailed(): then nothing is
+    // renamed) or the rename fails. Called again after a success, it moves aside a new file.
+    bool Move();
+    bool ListFailed() const { return m_listFailed; }
+
+private:
+    bool List();
+    void Unlist();
+
+    std::wstring m_folder;
+    std::wstring m_diskPath;
+    std::wstring m_relative;
+    std::wstring m_asidePath;
+    std::string m_line;
+    // Where the line starts in the list, to take it off again.
+    UINT64 m_lineOffset = 0;
+    unsigned m_serial = 0;
+    bool m_listed = false;
+    bool m_listFailed = false;
+};
 
 // Deletes the listed copies in folder (ends with a separator); those still in use stay
 // listed for a later start, the list goes when it is empty.

@@ -70,25 +70,8 @@ FindStreamFunctions CurrentStreamFunctions()
     return SystemStreamFunctions();
 }
 
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE h) : m_h(h) {}
-    // Callers read the search's error after the handle is gone; closing must not change it.
-    ~FindHandle()
-    {
-        if (m_h == INVALID_HANDLE_VALUE) return;
-        const DWORD error = GetLastError();
-        FindClose(m_h);
-        SetLastError(error);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    HANDLE Get() const { return m_h; }
-    bool Valid() const { return m_h != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE m_h;
-};
+// From FindFirstFileW and the stream search.
+using FindHandle = ScopedInvalidHandle<FindClose>;
 
 // Step 1 of FindFileInfo: "file:stream". Returns true when the path was settled here
 // (`found` tells the outcome), false when the caller goes on with the whole path.
@@ -290,4 +273,39 @@ bool DeleteFileAlways(const std::wstring& path)
         if (!SetFileAttributesW(path.c_str(), attrib & ~DWORD(FILE_ATTRIBUTE_READONLY))) return false;
     }
     return DeleteFileW(path.c_str()) != FALSE;
+}
+
+bool DeleteFileNotInUse(const std::wstring& path)
+{
+    // Without sharing the open fails while any other handle holds the file, and while it is
+    // held no one else can open the file before it goes. A link goes, never what it points at.
+    ScopedFile file(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file.Valid()) return false;
+    FILE_BASIC_INFO basic;
+    ZeroMemory(&basic, sizeof(basic));
+    if (!GetFileInformationByHandleEx(file.Get(), FileBasicInfo, &basic, sizeof(basic))) return false;
+    // A read-only file refuses the delete. Zero times leave the file's times as they are.
+    const DWORD attrib = basic.FileAttributes;
+    const bool readOnly = (attrib & FILE_ATTRIBUTE_READONLY) != 0;
+    if (readOnly) {
+        const DWORD writable = attrib & ~DWORD(FILE_ATTRIBUTE_READONLY);
+        FILE_BASIC_INFO change;
+        ZeroMemory(&change, sizeof(change));
+        change.FileAttributes = writable ? writable : DWORD(FILE_ATTRIBUTE_NORMAL);
+        if (!SetFileInformationByHandle(file.Get(), FileBasicInfo, &change, sizeof(change))) return false;
+    }
+    FILE_DISPOSITION_INFO disposition;
+    disposition.DeleteFile = TRUE;
+    if (SetFileInformationByHandle(file.Get(), FileDispositionInfo, &disposition, sizeof(disposition))) return true;
+    // A file that may not go (a mapped image) keeps its attributes.
+    if (readOnly) {
+        const DWORD error = GetLastError();
+        FILE_BASIC_INFO restore;
+        ZeroMemory(&restore, sizeof(restore));
+        restore.FileAttributes = attrib;
+        SetFileInformationByHandle(file.Get(), FileBasicInfo, &restore, sizeof(restore));
+        SetLastError(error);
+    }
+    return false;
 }

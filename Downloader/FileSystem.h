@@ -10,6 +10,31 @@
 
 #include <string>
 
+// A handle whose failure value is INVALID_HANDLE_VALUE (a file, a search), closed with its
+// owner. Closing keeps the thread's last error: callers read the reason of a failure after the
+// handle is gone.
+template <BOOL(WINAPI* Close)(HANDLE)>
+class ScopedInvalidHandle {
+public:
+    explicit ScopedInvalidHandle(HANDLE h) : m_h(h) {}
+    ~ScopedInvalidHandle()
+    {
+        if (m_h == INVALID_HANDLE_VALUE) return;
+        const DWORD error = GetLastError();
+        Close(m_h);
+        SetLastError(error);
+    }
+    ScopedInvalidHandle(const ScopedInvalidHandle&) = delete;
+    ScopedInvalidHandle& operator=(const ScopedInvalidHandle&) = delete;
+    HANDLE Get() const { return m_h; }
+    bool Valid() const { return m_h != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE m_h;
+};
+// From CreateFileW.
+using ScopedFile = ScopedInvalidHandle<CloseHandle>;
+
 struct CFileInfo {
     DWORD Attrib = 0;
     FILETIME CTime = { 0, 0 };
@@ -42,3 +67,10 @@ bool CreateDir(const std::wstring& path);
 bool CreateComplexDir(const std::wstring& path);
 // Deletes a file even when it is read-only.
 bool DeleteFileAlways(const std::wstring& path);
+// Deletes a file, read-only or not, only when no other handle has it open; it is then gone at
+// once. A file that another program holds is left as it is (false, ERROR_SHARING_VIOLATION),
+// also when it shares delete: a delete would only mark it, and its name would stay taken
+// until the holder lets go, so that nothing could be created in its place nor could it be
+// moved aside (Windows refuses both for a name whose delete is pending). A running image or
+// a loaded library is refused as DeleteFileW refuses it (ERROR_ACCESS_DENIED).
+bool DeleteFileNotInUse(const std::wstring& path);

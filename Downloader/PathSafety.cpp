@@ -1,5 +1,6 @@
 #include "PathSafety.h"
 
+#include "AsideCopies.h"
 #include "PathRules.h"
 
 #include <cwchar>
@@ -53,11 +54,16 @@ bool IsSafeArchiveItemPath(const std::wstring& itemPath)
 
 bool IsFolderOwnFileName(const std::wstring& name)
 {
-    static const wchar_t* const kOwnFiles[] = { L"7z.dll",    L"ZelUpGame.ini", L"ZelLogin.ini",   L"ZelLoader.exe",
-                                                L"Login.exe", L"old.exe",       L"ZelOldFiles.lst" };
+    static const wchar_t* const kOwnFiles[] = { L"7z.dll",    L"ZelUpGame.ini", L"ZelLogin.ini", L"ZelLoader.exe",
+                                                L"Login.exe", L"old.exe",       kAsideListName };
     for (const wchar_t* own : kOwnFiles)
         if (IsSameNameNoCase(name.c_str(), own)) return true;
     return false;
+}
+
+bool IsReservedItemPath(const std::wstring& itemPath)
+{
+    return itemPath.find_first_of(L"\\/") == std::wstring::npos && IsSameNameNoCase(itemPath.c_str(), kAsideListName);
 }
 
 bool IsUsableDownloadName(const std::wstring& name)

@@ -25,6 +25,11 @@ bool IsSafeArchiveItemPath(const std::wstring& itemPath);
 // list of copies moved aside, "ZelOldFiles.lst" (compared without case).
 bool IsFolderOwnFileName(const std::wstring& name);
 
+// Whether an archive item takes a name that the updater keeps to itself in the output folder:
+// the list of copies moved aside, "ZelOldFiles.lst", directly in it (compared without case).
+// A package may carry the programs themselves, but never the updater's bookkeeping.
+bool IsReservedItemPath(const std::wstring& itemPath);
+
 // Whether name may be used for a downloaded file in the updater's folder: one safe component
 // (as for archive items) that is none of the folder's own files.
 bool IsUsableDownloadName(const std::wstring& name);

@@ -7,9 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -284,7 +287,8 @@ TEST_F(ExtractDriver, AntiItemsDeleteWhatTheyName)
     const ExtractResult r = Extract(L"anti.7z");
     EXPECT_EQ(r.status, ExtractStatus::Succeeded);
     EXPECT_EQ(r.itemErrors, 0u);
-    EXPECT_EQ(Names(out), (std::set<std::wstring>{ L"game", L"game\\keep.txt", L"game\\full", L"game\\full\\mine.txt" }));
+    EXPECT_EQ(Names(out),
+              (std::set<std::wstring>{ L"game", L"game\\keep.txt", L"game\\full", L"game\\full\\mine.txt" }));
     EXPECT_EQ(ReadWholeFile(out + L"game\\keep.txt"), "keep v2\n");
 
     // Named outside the folder, an anti-item deletes nothing and fails the package.
@@ -320,6 +324,16 @@ public:
     HeldFile(const HeldFile&) = delete;
     HeldFile& operator=(const HeldFile&) = delete;
     bool Held() const { return m_handle != INVALID_HANDLE_VALUE; }
+    // What the holder sees of its file now.
+    std::string Read() const
+    {
+        char buffer[256];
+        DWORD read = 0;
+        OVERLAPPED at;
+        ZeroMemory(&at, sizeof(at));
+        if (!ReadFile(m_handle, buffer, sizeof(buffer), &read, &at)) return "<unreadable>";
+        return std::string(buffer, read);
+    }
     void Release()
     {
         const HANDLE h = InterlockedExchangePointer(&m_handle, INVALID_HANDLE_VALUE);
@@ -438,6 +452,188 @@ TEST_F(ExtractDriver, HeldTargetsAreWaitedForWithinALimit)
         }
         RemoveAsideCopies(folder);
         EXPECT_TRUE(AsideCopies(folder).empty());
+    }
+}
+
+std::vector<std::wstring> ListedCopies(const std::wstring& folder)
+{
+    std::vector<std::wstring> lines;
+    const std::string text = ReadWholeFile(folder + L"ZelOldFiles.lst");
+    if (text == "<missing>") return lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find("\r\n", start);
+        EXPECT_NE(end, std::string::npos) << "a line without its end: " << text;
+        if (end == std::string::npos) break;
+        lines.push_back(std::wstring(text.begin() + start, text.begin() + end));
+        start = end + 2;
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+std::vector<std::wstring> CopiesOnDisk(const std::wstring& folder)
+{
+    const std::set<std::wstring> copies = AsideCopies(folder);
+    return std::vector<std::wstring>(copies.begin(), copies.end());
+}
+
+// Targets in use are moved aside, each copy listed exactly once before its rename, whatever
+// the holders do meanwhile; the list also keeps what an earlier run listed. A copy that the
+// holder shares for deletion is deleted at once and goes when the holder lets go.
+TEST_F(ExtractDriver, CopiesMovedAsideAreListedOnceEach)
+{
+    const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const DWORD kNoDelete = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    const struct {
+        const wchar_t* name;
+        bool sharingHolder; // holds data.txt with all sharing through the extraction
+        DWORD otherShare;   // a second holder of data.txt without delete sharing ...
+        DWORD otherMs;      // ... for this long (0: none)
+        DWORD listHeldMs;   // the list held without sharing for this long (0: not)
+        DWORD waitMs;
+        bool succeeds;
+        size_t newCopies;
+    } cases[] = {
+        { L"delete_shared", true, 0, 0, 0, kInUseWaitMs, true, 1 },
+        // The rename is refused until the second holder lets go: tried again under one name.
+        { L"moved_after_tries", true, kNoDelete, 1500, 0, kInUseWaitMs, true, 1 },
+        // Held without any sharing until it could be deleted: no copy, and no line left.
+        { L"freed_before_moved", false, 0, 1500, 0, kInUseWaitMs, true, 0 },
+        // No rename before the line is written: a list held for a moment is waited for ...
+        { L"list_held_briefly", true, 0, 0, 1500, kInUseWaitMs, true, 1 },
+        // ... and one held for longer than the extraction waits stops it with nothing moved.
+        { L"list_held_too_long", true, 0, 0, INFINITE, 600, false, 0 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.name));
+        const std::wstring folder = FreshFolder(std::wstring(L"aside_") + c.name);
+        WriteWholeFile(folder + L"data.txt", "old data\n");
+        WriteWholeFile(folder + L"earlier.txt.zel-old-0000abcd", "an earlier run's copy\n");
+        WriteWholeFile(folder + L"ZelOldFiles.lst", "earlier.txt.zel-old-0000abcd\r\n");
+        const std::vector<std::wstring> earlier = { L"earlier.txt.zel-old-0000abcd" };
+        {
+            std::unique_ptr<HeldFile> sharing, other, list;
+            if (c.sharingHolder) sharing.reset(new HeldFile(folder + L"data.txt", kShareAll, INFINITE));
+            if (c.otherMs) other.reset(new HeldFile(folder + L"data.txt", c.otherShare, c.otherMs));
+            if (c.listHeldMs) list.reset(new HeldFile(folder + L"ZelOldFiles.lst", 0, c.listHeldMs));
+            for (const auto* held : { sharing.get(), other.get(), list.get() }) {
+                if (held) {
+                    ASSERT_TRUE(held->Held());
+                }
+            }
+
+            const ExtractResult r = ExtractArchive(Library(), Fixture(L"inuse.7z"), folder, nullptr, c.waitMs);
+            if (list) list->Release();
+            if (other) other->Release();
+            if (c.succeeds) {
+                EXPECT_EQ(r.status, ExtractStatus::Succeeded);
+                EXPECT_EQ(ReadWholeFile(folder + L"data.txt"), "new data\n");
+            } else {
+                EXPECT_EQ(r.status, ExtractStatus::ExtractFailed);
+                EXPECT_EQ(r.result, E_ABORT);
+                EXPECT_EQ(ReadWholeFile(folder + L"data.txt"), "old data\n");
+            }
+            // One line for each copy there is, and a copy for each line.
+            const std::vector<std::wstring> copies = CopiesOnDisk(folder);
+            EXPECT_EQ(ListedCopies(folder), copies);
+            EXPECT_EQ(copies.size(), earlier.size() + c.newCopies);
+            for (const std::wstring& copy : copies) {
+                if (copy != earlier[0]) {
+                    EXPECT_EQ(copy.find(L"data.txt.zel-old-"), 0u) << Narrow(copy);
+                }
+            }
+            // The holder's file is its own: nothing new was written into it.
+            if (sharing) {
+                EXPECT_EQ(sharing->Read(), "old data\n");
+            }
+        }
+        // The holders have let go: the copy deleted while they held it is gone, and the target is
+        // the new file or, where the extraction stopped, still the old one (nothing was left to
+        // be deleted with its holder's last handle).
+        EXPECT_EQ(CopiesOnDisk(folder), earlier);
+        EXPECT_EQ(ReadWholeFile(folder + L"data.txt"), c.succeeds ? "new data\n" : "old data\n");
+        RemoveAsideCopies(folder);
+        EXPECT_TRUE(AsideCopies(folder).empty());
+        EXPECT_FALSE(FileExists(folder + L"ZelOldFiles.lst"));
+    }
+}
+
+// Restores the process's current directory on every path.
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const std::wstring& path)
+    {
+        wchar_t previous[MAX_PATH * 2];
+        const DWORD n = GetCurrentDirectoryW(MAX_PATH * 2, previous);
+        m_previous.assign(previous, n < MAX_PATH * 2 ? n : 0);
+        m_set = SetCurrentDirectoryW(path.c_str()) != FALSE;
+    }
+    ~CurrentDirectory()
+    {
+        if (!m_previous.empty()) SetCurrentDirectoryW(m_previous.c_str());
+    }
+    CurrentDirectory(const CurrentDirectory&) = delete;
+    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
+    bool Set() const { return m_set; }
+
+private:
+    std::wstring m_previous;
+    bool m_set = false;
+};
+
+// Anti-items touch only what their own kind could have written, and a folder that cannot go
+// now is left without failing the update: the rest is installed all the same.
+TEST_F(ExtractDriver, AntiItemsLeaveOtherKindsAndBusyFolders)
+{
+    const struct {
+        const wchar_t* name;
+        const wchar_t* path;   // what is on disk in place of the installed item
+        bool folder;           // a folder there instead of a file (and the other way round)
+        bool currentDirectory; // the folder is a program's current directory
+    } cases[] = {
+        // The folder anti-item "game\\old" over a file of that name.
+        { L"file_for_folder", L"game\\old", false, false },
+        // The file anti-item "game\\gone.txt" over an (empty) folder of that name.
+        { L"folder_for_file", L"game\\gone.txt", true, false },
+        // "game\\full" empties, but a program has its current directory there.
+        { L"current_directory", L"game\\full", true, true },
+    };
+    const auto installed = ReadTree(Fixture(L"ref\\anti_base"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.name));
+        const std::wstring folder = FreshFolder(std::wstring(L"anti_") + c.name);
+        const std::wstring replaced = std::wstring(c.path) + L"\\";
+        for (const auto& e : installed) {
+            if (e.first == L"game\\never.txt" || e.first == c.path ||
+                e.first.compare(0, replaced.size(), replaced) == 0)
+                continue;
+            if (e.second.folder)
+                CreateDirectoryW((folder + e.first).c_str(), nullptr);
+            else
+                WriteWholeFile(folder + e.first, e.second.content);
+        }
+        if (c.folder)
+            ASSERT_TRUE(CreateDirectoryW((folder + c.path).c_str(), nullptr));
+        else
+            WriteWholeFile(folder + c.path, "the player's own\n");
+        ExtractResult r;
+        {
+            CurrentDirectory cwd(c.currentDirectory ? folder + c.path : ExeFolder());
+            ASSERT_TRUE(cwd.Set());
+            r = ExtractArchive(Library(), Fixture(L"anti.7z"), folder, nullptr);
+        }
+        EXPECT_EQ(r.status, ExtractStatus::Succeeded);
+        EXPECT_EQ(r.itemErrors, 0u);
+        EXPECT_EQ(ReadWholeFile(folder + L"game\\keep.txt"), "keep v2\n");
+        if (c.folder) {
+            EXPECT_TRUE(FolderExists(folder + c.path));
+        } else {
+            EXPECT_EQ(ReadWholeFile(folder + c.path), "the player's own\n");
+        }
+        // Everything else the anti-items name went.
+        std::set<std::wstring> expected = { L"game", L"game\\keep.txt", c.path };
+        EXPECT_EQ(Names(folder), expected);
     }
 }
 

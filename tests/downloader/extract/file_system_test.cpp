@@ -103,6 +103,64 @@ TEST(ExtractFiles, DeleteFileAlwaysClearsReadOnly)
     EXPECT_FALSE(DeleteFileAlways(file));
 }
 
+// A file in use must keep its name free to be moved aside: nothing that another handle holds
+// is deleted, also not where the holder shares delete (a delete would only be pending, and the
+// name taken until the holder lets go).
+TEST(ExtractFiles, DeleteFileNotInUseLeavesHeldFiles)
+{
+    const std::wstring base = FreshFolder(L"delete_not_in_use");
+    const struct {
+        const wchar_t* name;
+        DWORD attributes;
+        bool hold;
+        DWORD share;
+        bool load;
+        bool deleted;
+        DWORD error;
+    } cases[] = {
+        { L"free.txt", FILE_ATTRIBUTE_NORMAL, false, 0, false, true, 0 },
+        { L"readonly.txt", FILE_ATTRIBUTE_READONLY, false, 0, false, true, 0 },
+        { L"shares_all.txt", FILE_ATTRIBUTE_NORMAL, true, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, false,
+          false, ERROR_SHARING_VIOLATION },
+        { L"shares_none.txt", FILE_ATTRIBUTE_NORMAL, true, 0, false, false, ERROR_SHARING_VIOLATION },
+        // A loaded library keeps its read-only attribute when it may not go.
+        { L"loaded.dll", FILE_ATTRIBUTE_READONLY, false, 0, true, false, ERROR_ACCESS_DENIED },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.name)));
+        const std::wstring path = base + c.name;
+        if (c.load)
+            ASSERT_TRUE(CopyFileW((ExeFolder() + L"7z.dll").c_str(), path.c_str(), FALSE));
+        else
+            WriteWholeFile(path, "content");
+        ASSERT_TRUE(SetFileAttributesW(path.c_str(), c.attributes));
+        const HANDLE holder = c.hold
+                                  ? CreateFileW(path.c_str(), GENERIC_READ, c.share, nullptr, OPEN_EXISTING, 0, nullptr)
+                                  : INVALID_HANDLE_VALUE;
+        ASSERT_EQ(holder != INVALID_HANDLE_VALUE, c.hold);
+        const HMODULE library = c.load ? LoadLibraryW(path.c_str()) : nullptr;
+        ASSERT_EQ(library != nullptr, c.load);
+
+        SetLastError(0);
+        EXPECT_EQ(DeleteFileNotInUse(path), c.deleted);
+        if (!c.deleted) {
+            EXPECT_EQ(GetLastError(), c.error);
+        }
+        if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
+        if (library) FreeLibrary(library);
+        // Once the holder has let go the file is still there: it was not marked for deletion.
+        EXPECT_EQ(FileExists(path), !c.deleted);
+        if (!c.deleted) {
+            EXPECT_EQ(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY,
+                      c.attributes & FILE_ATTRIBUTE_READONLY);
+        }
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    SetLastError(0);
+    EXPECT_FALSE(DeleteFileNotInUse(base + L"missing.txt"));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
+}
+
 TEST(ExtractFileInfo, FilesFoldersAndRoots)
 {
     const std::wstring base = FreshFolder(L"file_info");

@@ -554,14 +554,22 @@ TEST_F(ExtractCallbackItems, VersionFileNamesWindowsWouldTrimAreRefused)
     EXPECT_EQ(ReadTree(out).size(), 1u);
 }
 
+// The short name the system gives the last component of an existing file ("" when none).
+std::wstring ShortAlias(const std::wstring& path)
+{
+    wchar_t shortPath[MAX_PATH * 2] = {};
+    const DWORD n = GetShortPathNameW(path.c_str(), shortPath, MAX_PATH * 2);
+    if (n == 0 || n >= MAX_PATH * 2) return std::wstring();
+    const std::wstring full(shortPath);
+    return full.substr(full.find_last_of(L'\\') + 1);
+}
+
 TEST_F(ExtractCallbackItems, ShortAliasOfTheVersionFileIsHeldBack)
 {
     WriteWholeFile(out + L"ZelUpGame.ini", "old");
-    wchar_t shortPath[MAX_PATH * 2] = {};
-    ASSERT_GT(GetShortPathNameW((out + L"ZelUpGame.ini").c_str(), shortPath, MAX_PATH * 2), 0u);
-    const std::wstring full(shortPath);
-    const std::wstring alias = full.substr(full.find_last_of(L'\\') + 1);
     // The system gives this long name a short one of its own; the item uses it.
+    const std::wstring alias = ShortAlias(out + L"ZelUpGame.ini");
+    ASSERT_FALSE(alias.empty());
     ASSERT_NE(alias, L"ZelUpGame.ini");
     FakeArchive archive({ { VT_BSTR, alias, false, false, 0 } });
     CArchiveExtractCallback* callback = new CArchiveExtractCallback;
@@ -572,6 +580,34 @@ TEST_F(ExtractCallbackItems, ShortAliasOfTheVersionFileIsHeldBack)
     EXPECT_TRUE(callback->CommitVersionFiles());
     EXPECT_EQ(ReadWholeFile(out + L"ZelUpGame.ini"), "new");
     EXPECT_EQ(ReadTree(out).size(), 1u);
+}
+
+// The list of copies moved aside is the updater's: no package item writes or deletes it under
+// any name the system resolves to it. In a sub-folder the name is an ordinary file.
+TEST_F(ExtractCallbackItems, ListOfCopiesMovedAsideIsRefused)
+{
+    WriteWholeFile(out + L"ZelOldFiles.lst", "game.dll.zel-old-0000abcd\r\n");
+    const std::wstring alias = ShortAlias(out + L"ZelOldFiles.lst");
+    ASSERT_FALSE(alias.empty());
+    ASSERT_NE(alias, L"ZelOldFiles.lst");
+    FakeArchive archive({ { VT_BSTR, L"ZelOldFiles.lst", false, false, 0 },
+                          { VT_BSTR, L"zeloldfiles.LST", false, false, 0 },
+                          { VT_BSTR, alias, false, false, 0 },
+                          { VT_BSTR, L"ZelOldFiles.lst", true, false, 0 },
+                          { VT_BSTR, L"sub\\ZelOldFiles.lst", false, false, 0 } });
+    CArchiveExtractCallback* callback = new CArchiveExtractCallback;
+    ComRef<IArchiveExtractCallback> ref(callback);
+    callback->Init(&archive, out);
+    for (UINT32 i = 0; i < 4; ++i) {
+        bool gotStream = true;
+        EXPECT_EQ(RunItem(callback, i, kAskExtract, kOperationOK, "package data", &gotStream), S_OK);
+        EXPECT_FALSE(gotStream) << i;
+        EXPECT_EQ(callback->ErrorCount(), i + 1u);
+    }
+    EXPECT_EQ(ReadWholeFile(out + L"ZelOldFiles.lst"), "game.dll.zel-old-0000abcd\r\n");
+    EXPECT_EQ(RunItem(callback, 4, kAskExtract, kOperationOK, "package data"), S_OK);
+    EXPECT_EQ(callback->ErrorCount(), 4u);
+    EXPECT_EQ(ReadWholeFile(out + L"sub\\ZelOldFiles.lst"), "package data");
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 // Holds files the way other programs on a player's machine do, for the road tests:
 //   file_holder [--load <library>] [--hold <file> none|read|delete] [--until <file>] [--ms <n>]
 // --load keeps a library mapped (a plug-in of a running program); --hold keeps a file open
-// with that sharing (none: a virus scanner's exclusive look). Run under another name (say
+// with that sharing (none: a virus scanner's exclusive look; delete: read, write and delete
+// sharing, as an indexer or a game helper holds a file). Run under another name (say
 // Login.exe) the program is itself a running image in that folder. It writes "holding" once
 // everything is held, lets go when the --until file appears or after --ms milliseconds (at
 // most ten minutes), writes "released" and ends with 0; 1 when something could not be held.
@@ -23,7 +24,9 @@ int wmain(int argc, wchar_t** argv)
         } else if (option == L"--hold" && i + 2 < argc) {
             hold = argv[++i];
             const std::wstring mode = argv[++i];
-            share = mode == L"read" ? FILE_SHARE_READ : mode == L"delete" ? FILE_SHARE_READ | FILE_SHARE_DELETE : 0;
+            share = mode == L"read"     ? FILE_SHARE_READ
+                    : mode == L"delete" ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE
+                                        : 0;
         } else if (option == L"--until") {
             until = argv[++i];
         } else if (option == L"--ms") {

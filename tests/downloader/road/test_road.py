@@ -417,15 +417,21 @@ class Road(RoadCase):
         result = self.finish(started)
         self.assertEqual((result.exit_code, result.boxes), (0, []), result)
 
-    def test_file_held_briefly(self):
-        # A game file held without any sharing while the package unpacks: the updater waits
-        # for it and installs.
+    def hold_game_file(self, sharing):
+        """The package served, a game folder, and a holder of its game\\readonly.dat with that
+        sharing until the returned release file appears: (folder, held file, release, holder)."""
         self.serve()
         folder = self.folder()
         held = os.path.join(folder, "game", "readonly.dat")
         release = os.path.join(folder, "release")
-        scanner = self.hold(HOLDER, "--hold", rf.msgbox.windows_path(held), "none",
-                            "--until", rf.msgbox.windows_path(release), "--ms", 120000)
+        holder = self.hold(HOLDER, "--hold", rf.msgbox.windows_path(held), sharing,
+                           "--until", rf.msgbox.windows_path(release), "--ms", 240000)
+        return folder, held, release, holder
+
+    def test_file_held_briefly(self):
+        # A game file held without any sharing while the package unpacks: the updater waits
+        # for it and installs.
+        folder, held, release, scanner = self.hold_game_file("none")
         started = self.start(folder)
         package = os.path.join(folder, "game_v2.7z")
         self.assertTrue(rf.wait_for(lambda: os.path.exists(package) and os.path.getsize(package) ==
@@ -443,6 +449,38 @@ class Road(RoadCase):
         with open(held, "rb") as f:
             self.assertEqual(f.read(), b"new read-only data v2.0\r\n")
         self.assertEqual(rf.read_version(folder), "2.0")
+        self.quit_game(folder)
+        result = self.finish(started)
+        self.assertEqual((result.exit_code, result.boxes), (0, []), result)
+
+    def listed_copies(self, folder):
+        """The lines of the list of copies moved aside, as paths like aside_copies gives."""
+        path = os.path.join(folder, "ZelOldFiles.lst")
+        if not os.path.exists(path):
+            return []
+        with open(path, "rb") as f:
+            text = f.read().decode("utf-8")
+        self.assertTrue(text.endswith("\r\n"), text)
+        return sorted(line.replace("\\", os.sep) for line in text[:-2].split("\r\n"))
+
+    def test_file_held_with_delete_sharing(self):
+        # A game helper or an indexer holds a game file through the whole update and shares
+        # everything: the file is moved aside at once, which frees its name for the new one,
+        # the update installs and the game starts. The copy, listed once and deleted as soon
+        # as it was moved, goes the moment the holder lets go.
+        folder, held, release, helper = self.hold_game_file("delete")
+        started = self.start(folder)
+        self.assertIsNotNone(self.game_record(folder), "the game was not started")
+        with open(held, "rb") as f:
+            self.assertEqual(f.read(), b"new read-only data v2.0\r\n")
+        self.assertEqual(rf.read_version(folder), "2.0")
+        copies = self.aside_copies(folder)
+        self.assertEqual([c.split(".zel-old-")[0] for c in copies], [os.path.join("game", "readonly.dat")])
+        self.assertEqual(self.listed_copies(folder), copies)
+        open(release, "w").close()
+        self.assertEqual(helper.stdout.readline().decode().strip(), "released")
+        helper.wait(30)
+        self.assertEqual(self.aside_copies(folder), [], "the copy outlived its holder")
         self.quit_game(folder)
         result = self.finish(started)
         self.assertEqual((result.exit_code, result.boxes), (0, []), result)
