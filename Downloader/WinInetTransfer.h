@@ -61,9 +61,12 @@ struct HttpUrl {
 // 1 to 65535): such text must never reach WinINet, whose URL functions fault on some of it.
 bool ParseHttpUrl(const std::wstring& url, HttpUrl& out);
 
-// The address a redirect's Location names, seen from base: absolute, scheme-relative
-// ("//host/..."), host-relative ("/path") or relative to base's folder.
-std::wstring ResolveRedirect(const HttpUrl& base, const std::wstring& location);
+// The address reference names when read against the absolute address base, by the rules of
+// URI references: a reference with a scheme stands for itself (only its dot segments go);
+// otherwise it takes base's scheme, authority, path or query where it has none of its own,
+// a relative path is merged with base's folder, and "." and ".." segments are removed. A
+// fragment of the reference is kept in the result (ParseHttpUrl leaves it out of the request).
+std::wstring ResolveRedirect(const std::wstring& base, const std::wstring& reference);
 
 class WinInetTransfer;
 
@@ -100,7 +103,6 @@ public:
     static constexpr DWORD kChunkSize = 512;
     static constexpr DWORD kStallLimitMs = 60000;
     static constexpr int kMaxRedirects = 10;
-
     enum class OpenResult { Ok, SessionFailed, UrlFailed };
 
     explicit WinInetTransfer(TransferCancel* cancel = nullptr);
@@ -110,8 +112,8 @@ public:
 
     // On failure, LastError() holds the platform's error code of the failing call, or
     // ERROR_INTERNET_INVALID_URL for an address that is no http(s) URL with a host,
-    // ERROR_HTTP_REDIRECT_FAILED past the redirect limit, ERROR_INTERNET_OPERATION_CANCELLED
-    // after a cancel.
+    // ERROR_HTTP_REDIRECT_FAILED past the redirect limit and for a redirect whose Location is
+    // missing or empty, ERROR_INTERNET_OPERATION_CANCELLED after a cancel.
     OpenResult Open(const std::wstring& url);
 
     // HTTP status of the reply, 0 when there is none (not HTTP, or not readable).

@@ -270,8 +270,7 @@ TEST(HttpUrl, TakesOnlyHttpAddressesWithAHost)
 
 TEST(HttpUrl, RedirectsResolveAgainstTheirRequest)
 {
-    HttpUrl base;
-    ASSERT_TRUE(ParseHttpUrl(L"https://host:8443/pkg/v2/game.7z?x=1", base));
+    const wchar_t* base = L"https://host:8443/pkg/v2/game.7z?x=1";
     const struct {
         const wchar_t* location;
         const wchar_t* expected;
@@ -280,16 +279,85 @@ TEST(HttpUrl, RedirectsResolveAgainstTheirRequest)
         { L"//cdn/x.7z", L"https://cdn/x.7z" },
         { L"/x.7z", L"https://host:8443/x.7z" },
         { L"x.7z", L"https://host:8443/pkg/v2/x.7z" },
-        { L"../x.7z?y=2", L"https://host:8443/pkg/v2/../x.7z?y=2" },
+        { L"../x.7z?y=2", L"https://host:8443/pkg/x.7z?y=2" },
+        { L"?sig=2", L"https://host:8443/pkg/v2/game.7z?sig=2" },
+        { L"#part", L"https://host:8443/pkg/v2/game.7z?x=1#part" },
         { L"ftp://other/x.7z", L"ftp://other/x.7z" }, // refused when read again
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(WideToUtf8(c.location));
         EXPECT_EQ(ResolveRedirect(base, c.location), c.expected);
     }
-    HttpUrl plain;
-    ASSERT_TRUE(ParseHttpUrl(L"http://host/a/b", plain));
-    EXPECT_EQ(ResolveRedirect(plain, L"c"), L"http://host/a/c");
+    EXPECT_EQ(ResolveRedirect(L"http://host/a/b", L"c"), L"http://host/a/c");
+    // Nothing but a query after the host: the path is the root.
+    EXPECT_EQ(ResolveRedirect(L"http://host?q", L"x.7z"), L"http://host/x.7z");
+    EXPECT_EQ(ResolveRedirect(L"http://user:pw@host:81/a/b", L"c"), L"http://user:pw@host:81/a/c");
+}
+
+// The reference resolution examples of URI syntax (normal ones, then the abnormal ones, the
+// scheme of "http:g" taken strictly) against their base.
+TEST(HttpUrl, ReferencesResolveAsUriSyntaxSays)
+{
+    const wchar_t* base = L"http://a/b/c/d;p?q";
+    const struct {
+        const wchar_t* reference;
+        const wchar_t* expected;
+    } cases[] = {
+        { L"g:h", L"g:h" },
+        { L"g", L"http://a/b/c/g" },
+        { L"./g", L"http://a/b/c/g" },
+        { L"g/", L"http://a/b/c/g/" },
+        { L"/g", L"http://a/g" },
+        { L"//g", L"http://g" },
+        { L"?y", L"http://a/b/c/d;p?y" },
+        { L"g?y", L"http://a/b/c/g?y" },
+        { L"#s", L"http://a/b/c/d;p?q#s" },
+        { L"g#s", L"http://a/b/c/g#s" },
+        { L"g?y#s", L"http://a/b/c/g?y#s" },
+        { L";x", L"http://a/b/c/;x" },
+        { L"g;x", L"http://a/b/c/g;x" },
+        { L"g;x?y#s", L"http://a/b/c/g;x?y#s" },
+        { L"", L"http://a/b/c/d;p?q" },
+        { L".", L"http://a/b/c/" },
+        { L"./", L"http://a/b/c/" },
+        { L"..", L"http://a/b/" },
+        { L"../", L"http://a/b/" },
+        { L"../g", L"http://a/b/g" },
+        { L"../..", L"http://a/" },
+        { L"../../", L"http://a/" },
+        { L"../../g", L"http://a/g" },
+
+        { L"../../../g", L"http://a/g" },
+        { L"../../../../g", L"http://a/g" },
+        { L"/./g", L"http://a/g" },
+        { L"/../g", L"http://a/g" },
+        { L"g.", L"http://a/b/c/g." },
+        { L".g", L"http://a/b/c/.g" },
+        { L"g..", L"http://a/b/c/g.." },
+        { L"..g", L"http://a/b/c/..g" },
+        { L"./../g", L"http://a/b/g" },
+        { L"./g/.", L"http://a/b/c/g/" },
+        { L"g/./h", L"http://a/b/c/g/h" },
+        { L"g/../h", L"http://a/b/c/h" },
+        { L"g;x=1/./y", L"http://a/b/c/g;x=1/y" },
+        { L"g;x=1/../y", L"http://a/b/c/y" },
+        { L"g?y/./x", L"http://a/b/c/g?y/./x" },
+        { L"g?y/../x", L"http://a/b/c/g?y/../x" },
+        { L"g#s/./x", L"http://a/b/c/g#s/./x" },
+        { L"g#s/../x", L"http://a/b/c/g#s/../x" },
+        { L"http:g", L"http:g" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(WideToUtf8(c.reference));
+        const std::wstring resolved = ResolveRedirect(base, c.reference);
+        EXPECT_EQ(resolved, c.expected);
+        // What is asked for: the resolved address without its fragment.
+        HttpUrl url;
+        if (!ParseHttpUrl(resolved, url)) continue;
+        const std::wstring expected = c.expected;
+        const size_t path = expected.find(L'/', 7);
+        EXPECT_EQ(url.object, path == std::wstring::npos ? L"/" : expected.substr(path, expected.find(L'#') - path));
+    }
 }
 
 } // namespace

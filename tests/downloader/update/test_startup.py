@@ -366,11 +366,17 @@ class Startup(WineCase):
             ("refused", refused, True, ["url返回错误,错误码：*", NETWORK_ERROR]),
             ("cut", self.server.url("/cut.png"), True, [NETWORK_ERROR]),
             ("redirect_loop", self.server.url("/loop.png"), True, ["url返回错误,错误码：*", NETWORK_ERROR]),
+            # A redirect with no place to go fails; its own folder is not asked for instead.
+            ("empty_location", self.server.url("/img/empty.png"), True, ["url返回错误,错误码：12156", NETWORK_ERROR]),
+            ("no_location", self.server.url("/img/none.png"), True, ["url返回错误,错误码：12156", NETWORK_ERROR]),
             ("colons", "::::", True, ["url返回错误,错误码：*", NETWORK_ERROR]),
             ("ftp", "ftp:bg.png", True, ["url返回错误,错误码：*", NETWORK_ERROR]),
             ("no_host", "https://:443/bg.png", True, ["url返回错误,错误码：*", NETWORK_ERROR]),
         ]
         self.server.route("/loop.png", Reply(status=302, headers=[("Location", "/loop.png")]))
+        self.server.route("/img/empty.png", Reply(status=302, headers=[("Location", "")]))
+        self.server.route("/img/none.png", Reply(status=302))
+        self.server.route("/img/", Reply(body=png))
         for name, url, skin, boxes in cases:
             with self.subTest(name):
                 self.server.route("/" + name, Reply.update(self.record(up_bg=url)))
@@ -388,6 +394,7 @@ class Startup(WineCase):
                         self.assertEqual(f.read(), b"the image from before")
                     self.assertEqual(os.listdir(os.path.dirname(image)), ["bg_1.png"])
         self.assertEqual(len(self.server.requests_for("/loop.png")), 11)
+        self.assertEqual(self.server.requests_for("/img/"), [])
 
     def test_stalled_downloads(self):
         # Servers that hold the connection and send nothing, before the headers or inside the
