@@ -361,8 +361,15 @@ WinInetTransfer::OpenResult WinInetTransfer::Open(const std::wstring& url)
             return OpenResult::UrlFailed;
         }
         address = ResolveRedirect(address, location);
+        const bool wasSecure = target.secure;
         if (!ParseHttpUrl(address, target)) {
             m_lastError = ERROR_INTERNET_INVALID_URL;
+            return OpenResult::UrlFailed;
+        }
+        // What came over TLS must not continue in clear text, where anyone on the way could
+        // hand out another package or updater. Plain to secure only gains.
+        if (wasSecure && !target.secure) {
+            m_lastError = ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR;
             return OpenResult::UrlFailed;
         }
     }

@@ -113,7 +113,8 @@ public:
     // On failure, LastError() holds the platform's error code of the failing call, or
     // ERROR_INTERNET_INVALID_URL for an address that is no http(s) URL with a host,
     // ERROR_HTTP_REDIRECT_FAILED past the redirect limit and for a redirect whose Location is
-    // missing or empty, ERROR_INTERNET_OPERATION_CANCELLED after a cancel.
+    // missing or empty, ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR for a redirect from https to
+    // plain http, ERROR_INTERNET_OPERATION_CANCELLED after a cancel.
     OpenResult Open(const std::wstring& url);
 
     // HTTP status of the reply, 0 when there is none (not HTTP, or not readable).
