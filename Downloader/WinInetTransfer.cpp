@@ -143,13 +143,13 @@ std::wstring JoinUri(const UriParts& parts)
 // The Location of the reply on request, trimmed. 0, or the error that fails the transfer.
 DWORD QueryLocation(HINTERNET request, std::wstring& location)
 {
-    wchar_t text[2048] = {};
-    DWORD size = sizeof text - sizeof text[0];
-    if (!HttpQueryInfoW(request, HTTP_QUERY_LOCATION, text, &size, nullptr)) {
-        const DWORD error = GetLastError();
-        return error == ERROR_HTTP_HEADER_NOT_FOUND ? ERROR_HTTP_REDIRECT_FAILED : error;
-    }
-    location = text;
+    const DWORD error = QueryHeaderText(
+        [request](wchar_t* buffer, DWORD* size) {
+            return HttpQueryInfoW(request, HTTP_QUERY_LOCATION, buffer, size, nullptr);
+        },
+        WinInetTransfer::kMaxLocationLength, location);
+    if (error == ERROR_HTTP_HEADER_NOT_FOUND || error == ERROR_INSUFFICIENT_BUFFER) return ERROR_HTTP_REDIRECT_FAILED;
+    if (error) return error;
     const size_t first = location.find_first_not_of(L" \t");
     location = first == std::wstring::npos ? std::wstring()
                                            : location.substr(first, location.find_last_not_of(L" \t") - first + 1);
@@ -158,6 +158,26 @@ DWORD QueryLocation(HINTERNET request, std::wstring& location)
 }
 
 } // namespace
+
+DWORD QueryHeaderText(const HeaderQuery& query, size_t maxLength, std::wstring& text)
+{
+    std::wstring buffer(2048, L'\0');
+    for (;;) {
+        DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+        if (query(&buffer[0], &size)) {
+            buffer.resize(wcsnlen(buffer.c_str(), std::min<size_t>(size / sizeof(wchar_t), buffer.size())));
+            if (buffer.size() > maxLength) return ERROR_INSUFFICIENT_BUFFER;
+            text = buffer;
+            return 0;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_INSUFFICIENT_BUFFER) return error;
+        // The size asked for counts the terminator (some versions leave it out).
+        const size_t needed = size / sizeof(wchar_t) + 1;
+        if (needed > maxLength + 2 || needed <= buffer.size()) return ERROR_INSUFFICIENT_BUFFER;
+        buffer.assign(needed, L'\0');
+    }
+}
 
 bool ParseHttpUrl(const std::wstring& url, HttpUrl& out)
 {

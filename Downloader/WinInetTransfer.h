@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <functional>
 #include <string>
 
 // Owns one WinINet handle.
@@ -68,6 +69,15 @@ bool ParseHttpUrl(const std::wstring& url, HttpUrl& out);
 // fragment of the reference is kept in the result (ParseHttpUrl leaves it out of the request).
 std::wstring ResolveRedirect(const std::wstring& base, const std::wstring& reference);
 
+// How a header's text is asked for, in HttpQueryInfoW's manner: the buffer and its size in
+// bytes, which the call updates; FALSE with ERROR_INSUFFICIENT_BUFFER and the size it needs
+// when the buffer is too small.
+using HeaderQuery = std::function<BOOL(wchar_t* buffer, DWORD* size)>;
+
+// The whole text query answers, asked for again with the size it names. 0, the error of the
+// query, or ERROR_INSUFFICIENT_BUFFER for a text longer than maxLength characters.
+DWORD QueryHeaderText(const HeaderQuery& query, size_t maxLength, std::wstring& text);
+
 class WinInetTransfer;
 
 // Lets another thread stop a transfer: Cancel closes the WinINet handles of the transfer
@@ -103,6 +113,9 @@ public:
     static constexpr DWORD kChunkSize = 512;
     static constexpr DWORD kStallLimitMs = 60000;
     static constexpr int kMaxRedirects = 10;
+    // Signed addresses run to a few KiB; a Location of more characters fails the transfer.
+    static constexpr DWORD kMaxLocationLength = 64 * 1024;
+
     enum class OpenResult { Ok, SessionFailed, UrlFailed };
 
     explicit WinInetTransfer(TransferCancel* cancel = nullptr);
@@ -113,8 +126,9 @@ public:
     // On failure, LastError() holds the platform's error code of the failing call, or
     // ERROR_INTERNET_INVALID_URL for an address that is no http(s) URL with a host,
     // ERROR_HTTP_REDIRECT_FAILED past the redirect limit and for a redirect whose Location is
-    // missing or empty, ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR for a redirect from https to
-    // plain http, ERROR_INTERNET_OPERATION_CANCELLED after a cancel.
+    // missing, empty or longer than kMaxLocationLength, ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR
+    // for a redirect from https to plain http, ERROR_INTERNET_OPERATION_CANCELLED after a
+    // cancel.
     OpenResult Open(const std::wstring& url);
 
     // HTTP status of the reply, 0 when there is none (not HTTP, or not readable).

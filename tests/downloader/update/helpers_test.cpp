@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -358,6 +359,66 @@ TEST(HttpUrl, ReferencesResolveAsUriSyntaxSays)
         const size_t path = expected.find(L'/', 7);
         EXPECT_EQ(url.object, path == std::wstring::npos ? L"/" : expected.substr(path, expected.find(L'#') - path));
     }
+}
+
+// Answers as HttpQueryInfoW does with a header text: the text and its length in bytes when it
+// fits with its terminator, else ERROR_INSUFFICIENT_BUFFER and the bytes it needs.
+class HeaderServed {
+public:
+    explicit HeaderServed(std::wstring text, DWORD missing = 0) : m_text(std::move(text)), m_missing(missing) {}
+    BOOL operator()(wchar_t* buffer, DWORD* size) const
+    {
+        if (m_missing) {
+            SetLastError(m_missing);
+            return FALSE;
+        }
+        const DWORD needed = static_cast<DWORD>((m_text.size() + 1) * sizeof(wchar_t));
+        if (*size < needed) {
+            *size = needed;
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return FALSE;
+        }
+        std::copy(m_text.begin(), m_text.end(), buffer);
+        buffer[m_text.size()] = L'\0';
+        *size = needed - sizeof(wchar_t);
+        return TRUE;
+    }
+
+private:
+    std::wstring m_text;
+    DWORD m_missing;
+};
+
+TEST(HeaderText, ReadWholeUpToTheBound)
+{
+    const size_t bound = WinInetTransfer::kMaxLocationLength;
+    for (size_t length : { size_t(0), size_t(5), size_t(2047), size_t(2048), size_t(6000), bound - 1, bound }) {
+        SCOPED_TRACE(length);
+        std::wstring text(length, L'q');
+        if (length) text[length - 1] = L'!'; // the end arrives too
+        std::wstring read = L"before";
+        ASSERT_EQ(QueryHeaderText(HeaderServed(text), bound, read), 0u);
+        // Lengths, not the texts, in the message: they run to 64 Ki characters.
+        EXPECT_EQ(read.size(), text.size());
+        EXPECT_TRUE(read == text);
+    }
+    for (size_t length : { bound + 1, bound * 4 }) {
+        SCOPED_TRACE(length);
+        std::wstring read = L"before";
+        EXPECT_EQ(QueryHeaderText(HeaderServed(std::wstring(length, L'q')), bound, read),
+                  static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+        EXPECT_EQ(read.size(), 6u);
+    }
+    std::wstring read;
+    EXPECT_EQ(QueryHeaderText(HeaderServed(L"", ERROR_HTTP_HEADER_NOT_FOUND), bound, read),
+              static_cast<DWORD>(ERROR_HTTP_HEADER_NOT_FOUND));
+    // A query that keeps asking for the room it was given ends too.
+    const HeaderQuery stuck = [](wchar_t*, DWORD* size) {
+        *size = 3000 * sizeof(wchar_t);
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    };
+    EXPECT_EQ(QueryHeaderText(stuck, bound, read), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
 }
 
 } // namespace
