@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -269,13 +270,29 @@ TEST(HttpUrl, TakesOnlyHttpAddressesWithAHost)
     }
 }
 
+struct Resolution {
+    const wchar_t* reference;
+    const wchar_t* expected;
+};
+
+// Each reference read against base, and what is then asked for: the result without its fragment.
+void ExpectResolved(const wchar_t* base, std::initializer_list<Resolution> cases)
+{
+    for (const auto& c : cases) {
+        SCOPED_TRACE(WideToUtf8(base) + " + " + WideToUtf8(c.reference));
+        const std::wstring resolved = ResolveRedirect(base, c.reference);
+        EXPECT_EQ(resolved, c.expected);
+        HttpUrl url;
+        if (!ParseHttpUrl(resolved, url)) continue;
+        const std::wstring expected = c.expected;
+        const size_t path = expected.find(L'/', expected.find(L"//") + 2);
+        EXPECT_EQ(url.object, path == std::wstring::npos ? L"/" : expected.substr(path, expected.find(L'#') - path));
+    }
+}
+
 TEST(HttpUrl, RedirectsResolveAgainstTheirRequest)
 {
-    const wchar_t* base = L"https://host:8443/pkg/v2/game.7z?x=1";
-    const struct {
-        const wchar_t* location;
-        const wchar_t* expected;
-    } cases[] = {
+    ExpectResolved(L"https://host:8443/pkg/v2/game.7z?x=1", {
         { L"http://other/x.7z", L"http://other/x.7z" },
         { L"//cdn/x.7z", L"https://cdn/x.7z" },
         { L"/x.7z", L"https://host:8443/x.7z" },
@@ -284,26 +301,18 @@ TEST(HttpUrl, RedirectsResolveAgainstTheirRequest)
         { L"?sig=2", L"https://host:8443/pkg/v2/game.7z?sig=2" },
         { L"#part", L"https://host:8443/pkg/v2/game.7z?x=1#part" },
         { L"ftp://other/x.7z", L"ftp://other/x.7z" }, // refused when read again
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(WideToUtf8(c.location));
-        EXPECT_EQ(ResolveRedirect(base, c.location), c.expected);
-    }
-    EXPECT_EQ(ResolveRedirect(L"http://host/a/b", L"c"), L"http://host/a/c");
+    });
+    ExpectResolved(L"http://host/a/b", { { L"c", L"http://host/a/c" } });
     // Nothing but a query after the host: the path is the root.
-    EXPECT_EQ(ResolveRedirect(L"http://host?q", L"x.7z"), L"http://host/x.7z");
-    EXPECT_EQ(ResolveRedirect(L"http://user:pw@host:81/a/b", L"c"), L"http://user:pw@host:81/a/c");
+    ExpectResolved(L"http://host?q", { { L"x.7z", L"http://host/x.7z" } });
+    ExpectResolved(L"http://user:pw@host:81/a/b", { { L"c", L"http://user:pw@host:81/a/c" } });
 }
 
 // The reference resolution examples of URI syntax (normal ones, then the abnormal ones, the
 // scheme of "http:g" taken strictly) against their base.
 TEST(HttpUrl, ReferencesResolveAsUriSyntaxSays)
 {
-    const wchar_t* base = L"http://a/b/c/d;p?q";
-    const struct {
-        const wchar_t* reference;
-        const wchar_t* expected;
-    } cases[] = {
+    ExpectResolved(L"http://a/b/c/d;p?q", {
         { L"g:h", L"g:h" },
         { L"g", L"http://a/b/c/g" },
         { L"./g", L"http://a/b/c/g" },
@@ -347,18 +356,7 @@ TEST(HttpUrl, ReferencesResolveAsUriSyntaxSays)
         { L"g#s/./x", L"http://a/b/c/g#s/./x" },
         { L"g#s/../x", L"http://a/b/c/g#s/../x" },
         { L"http:g", L"http:g" },
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(WideToUtf8(c.reference));
-        const std::wstring resolved = ResolveRedirect(base, c.reference);
-        EXPECT_EQ(resolved, c.expected);
-        // What is asked for: the resolved address without its fragment.
-        HttpUrl url;
-        if (!ParseHttpUrl(resolved, url)) continue;
-        const std::wstring expected = c.expected;
-        const size_t path = expected.find(L'/', 7);
-        EXPECT_EQ(url.object, path == std::wstring::npos ? L"/" : expected.substr(path, expected.find(L'#') - path));
-    }
+    });
 }
 
 // Answers as HttpQueryInfoW does with a header text: the text and its length in bytes when it
