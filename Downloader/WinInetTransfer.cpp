@@ -1,5 +1,6 @@
 #include "WinInetTransfer.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cwchar>
 
@@ -39,16 +40,144 @@ bool IsRedirectStatus(DWORD status)
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
-std::wstring Origin(const HttpUrl& url)
+// A URI reference cut into its five parts; "has" tells an empty part from a missing one.
+struct UriParts {
+    bool hasScheme = false, hasAuthority = false, hasQuery = false, hasFragment = false;
+    std::wstring scheme, authority, path, query, fragment;
+};
+
+bool IsSchemeName(const std::wstring& text)
 {
-    std::wstring origin = url.secure ? L"https://" : L"http://";
-    origin += url.host.find(L':') != std::wstring::npos ? L"[" + url.host + L"]" : url.host;
-    const INTERNET_PORT standard = url.secure ? INTERNET_DEFAULT_HTTPS_PORT : INTERNET_DEFAULT_HTTP_PORT;
-    if (url.port != standard) origin += L":" + std::to_wstring(url.port);
-    return origin;
+    if (text.empty() || !iswalpha(text[0]) || text[0] > 0x7F) return false;
+    for (wchar_t c : text) {
+        if (c > 0x7F || (!iswalnum(c) && c != L'+' && c != L'-' && c != L'.')) return false;
+    }
+    return true;
+}
+
+UriParts SplitUri(const std::wstring& text)
+{
+    UriParts parts;
+    size_t at = 0;
+    const size_t colon = text.find_first_of(L":/?#");
+    if (colon != std::wstring::npos && text[colon] == L':' && IsSchemeName(text.substr(0, colon))) {
+        parts.hasScheme = true;
+        parts.scheme = text.substr(0, colon);
+        at = colon + 1;
+    }
+    if (text.compare(at, 2, L"//") == 0) {
+        const size_t end = std::min(text.find_first_of(L"/?#", at + 2), text.size());
+        parts.hasAuthority = true;
+        parts.authority = text.substr(at + 2, end - at - 2);
+        at = end;
+    }
+    const size_t pathEnd = std::min(text.find_first_of(L"?#", at), text.size());
+    parts.path = text.substr(at, pathEnd - at);
+    at = pathEnd;
+    if (at < text.size() && text[at] == L'?') {
+        const size_t end = std::min(text.find(L'#', at), text.size());
+        parts.hasQuery = true;
+        parts.query = text.substr(at + 1, end - at - 1);
+        at = end;
+    }
+    if (at < text.size()) {
+        parts.hasFragment = true;
+        parts.fragment = text.substr(at + 1);
+    }
+    return parts;
+}
+
+// Drops the last segment of output and the "/" before it.
+void DropLastSegment(std::wstring& output)
+{
+    const size_t slash = output.rfind(L'/');
+    output.erase(slash == std::wstring::npos ? 0 : slash);
+}
+
+std::wstring RemoveDotSegments(const std::wstring& path)
+{
+    std::wstring input = path;
+    std::wstring output;
+    while (!input.empty()) {
+        if (input.compare(0, 3, L"../") == 0) {
+            input.erase(0, 3);
+        } else if (input.compare(0, 2, L"./") == 0 || input.compare(0, 3, L"/./") == 0) {
+            input.erase(0, 2);
+        } else if (input == L"/.") {
+            input = L"/";
+        } else if (input.compare(0, 4, L"/../") == 0) {
+            input.erase(0, 3);
+            DropLastSegment(output);
+        } else if (input == L"/..") {
+            input = L"/";
+            DropLastSegment(output);
+        } else if (input == L"." || input == L"..") {
+            input.clear();
+        } else {
+            const size_t end = std::min(input.find(L'/', 1), input.size());
+            output.append(input, 0, end);
+            input.erase(0, end);
+        }
+    }
+    return output;
+}
+
+std::wstring MergePaths(const UriParts& base, const std::wstring& path)
+{
+    if (base.hasAuthority && base.path.empty()) return L"/" + path;
+    const size_t slash = base.path.rfind(L'/');
+    return slash == std::wstring::npos ? path : base.path.substr(0, slash + 1) + path;
+}
+
+std::wstring JoinUri(const UriParts& parts)
+{
+    std::wstring text;
+    if (parts.hasScheme) text += parts.scheme + L":";
+    if (parts.hasAuthority) text += L"//" + parts.authority;
+    text += parts.path;
+    if (parts.hasQuery) text += L"?" + parts.query;
+    if (parts.hasFragment) text += L"#" + parts.fragment;
+    return text;
+}
+
+// The Location of the reply on request, trimmed. 0, or the error that fails the transfer.
+DWORD QueryLocation(HINTERNET request, std::wstring& location)
+{
+    const DWORD error = QueryHeaderText(
+        [request](wchar_t* buffer, DWORD* size) {
+            return HttpQueryInfoW(request, HTTP_QUERY_LOCATION, buffer, size, nullptr);
+        },
+        WinInetTransfer::kMaxLocationLength, location);
+    if (error == ERROR_HTTP_HEADER_NOT_FOUND || error == ERROR_INSUFFICIENT_BUFFER) return ERROR_HTTP_REDIRECT_FAILED;
+    if (error) return error;
+    const size_t first = location.find_first_not_of(L" \t");
+    location = first == std::wstring::npos ? std::wstring()
+                                           : location.substr(first, location.find_last_not_of(L" \t") - first + 1);
+    // No place to go is no reason to ask for this address's folder, or for it again.
+    return location.empty() ? ERROR_HTTP_REDIRECT_FAILED : 0;
 }
 
 } // namespace
+
+DWORD QueryHeaderText(const HeaderQuery& query, size_t maxLength, std::wstring& text)
+{
+    std::wstring buffer(2048, L'\0');
+    for (;;) {
+        DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+        if (query(&buffer[0], &size)) {
+            buffer.resize(wcsnlen(buffer.c_str(), std::min<size_t>(size / sizeof(wchar_t), buffer.size())));
+            if (buffer.size() > maxLength) return ERROR_INSUFFICIENT_BUFFER;
+            text = buffer;
+            return 0;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_INSUFFICIENT_BUFFER) return error;
+        // The size asked for counts the terminator (some versions leave it out).
+        const size_t needed = size / sizeof(wchar_t) + 1;
+        if (needed > maxLength + 2 || needed <= buffer.size()) return ERROR_INSUFFICIENT_BUFFER;
+        buffer.assign(needed, L'\0');
+    }
+}
 
 bool ParseHttpUrl(const std::wstring& url, HttpUrl& out)
 {
@@ -113,15 +242,29 @@ bool ParseHttpUrl(const std::wstring& url, HttpUrl& out)
     return true;
 }
 
-std::wstring ResolveRedirect(const HttpUrl& base, const std::wstring& location)
+std::wstring ResolveRedirect(const std::wstring& base, const std::wstring& reference)
 {
-    const size_t scheme = location.find(L"://");
-    if (scheme != std::wstring::npos && location.find_first_of(L"/?#") > scheme) return location;
-    if (location.compare(0, 2, L"//") == 0) return (base.secure ? L"https:" : L"http:") + location;
-    if (!location.empty() && location[0] == L'/') return Origin(base) + location;
-    std::wstring folder = base.object.substr(0, base.object.find(L'?'));
-    folder.erase(folder.rfind(L'/') + 1);
-    return Origin(base) + folder + location;
+    const UriParts from = SplitUri(base);
+    UriParts to = SplitUri(reference);
+    if (!to.hasScheme) {
+        to.hasScheme = from.hasScheme;
+        to.scheme = from.scheme;
+        if (!to.hasAuthority) {
+            to.hasAuthority = from.hasAuthority;
+            to.authority = from.authority;
+            if (to.path.empty()) {
+                to.path = from.path;
+                if (!to.hasQuery) {
+                    to.hasQuery = from.hasQuery;
+                    to.query = from.query;
+                }
+            } else if (to.path[0] != L'/') {
+                to.path = MergePaths(from, to.path);
+            }
+        }
+    }
+    to.path = RemoveDotSegments(to.path);
+    return JoinUri(to);
 }
 
 TransferCancel::TransferCancel()
@@ -222,21 +365,31 @@ WinInetTransfer::OpenResult WinInetTransfer::Open(const std::wstring& url)
         m_lastError = ERROR_INTERNET_INVALID_URL;
         return OpenResult::UrlFailed;
     }
+    // Each hop is read against the address it answered, as that address was written.
+    std::wstring address = url;
     for (int redirects = 0;; ++redirects) {
         const OpenResult result = Request(target);
         if (result != OpenResult::Ok) return result;
         if (!IsRedirectStatus(m_status)) break;
-        wchar_t location[2048] = {};
-        DWORD size = sizeof location - sizeof location[0];
-        // A redirect without a place to go is the reply itself.
-        if (!HttpQueryInfoW(RequestHandle(), HTTP_QUERY_LOCATION, location, &size, nullptr)) break;
+        std::wstring location;
+        if (const DWORD error = QueryLocation(RequestHandle(), location)) {
+            m_lastError = error;
+            return OpenResult::UrlFailed;
+        }
         if (redirects == kMaxRedirects) {
             m_lastError = ERROR_HTTP_REDIRECT_FAILED;
             return OpenResult::UrlFailed;
         }
-        const HttpUrl from = target;
-        if (!ParseHttpUrl(ResolveRedirect(from, location), target)) {
+        address = ResolveRedirect(address, location);
+        const bool wasSecure = target.secure;
+        if (!ParseHttpUrl(address, target)) {
             m_lastError = ERROR_INTERNET_INVALID_URL;
+            return OpenResult::UrlFailed;
+        }
+        // What came over TLS must not continue in clear text, where anyone on the way could
+        // hand out another package or updater. Plain to secure only gains.
+        if (wasSecure && !target.secure) {
+            m_lastError = ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR;
             return OpenResult::UrlFailed;
         }
     }

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <functional>
 #include <string>
 
 // Owns one WinINet handle.
@@ -61,9 +62,21 @@ struct HttpUrl {
 // 1 to 65535): such text must never reach WinINet, whose URL functions fault on some of it.
 bool ParseHttpUrl(const std::wstring& url, HttpUrl& out);
 
-// The address a redirect's Location names, seen from base: absolute, scheme-relative
-// ("//host/..."), host-relative ("/path") or relative to base's folder.
-std::wstring ResolveRedirect(const HttpUrl& base, const std::wstring& location);
+// The address reference names when read against the absolute address base, by the rules of
+// URI references: a reference with a scheme stands for itself (only its dot segments go);
+// otherwise it takes base's scheme, authority, path or query where it has none of its own,
+// a relative path is merged with base's folder, and "." and ".." segments are removed. A
+// fragment of the reference is kept in the result (ParseHttpUrl leaves it out of the request).
+std::wstring ResolveRedirect(const std::wstring& base, const std::wstring& reference);
+
+// How a header's text is asked for, in HttpQueryInfoW's manner: the buffer and its size in
+// bytes, which the call updates; FALSE with ERROR_INSUFFICIENT_BUFFER and the size it needs
+// when the buffer is too small.
+using HeaderQuery = std::function<BOOL(wchar_t* buffer, DWORD* size)>;
+
+// The whole text query answers, asked for again with the size it names. 0, the error of the
+// query, or ERROR_INSUFFICIENT_BUFFER for a text longer than maxLength characters.
+DWORD QueryHeaderText(const HeaderQuery& query, size_t maxLength, std::wstring& text);
 
 class WinInetTransfer;
 
@@ -100,6 +113,8 @@ public:
     static constexpr DWORD kChunkSize = 512;
     static constexpr DWORD kStallLimitMs = 60000;
     static constexpr int kMaxRedirects = 10;
+    // Signed addresses run to a few KiB; a Location of more characters fails the transfer.
+    static constexpr DWORD kMaxLocationLength = 64 * 1024;
 
     enum class OpenResult { Ok, SessionFailed, UrlFailed };
 
@@ -110,8 +125,10 @@ public:
 
     // On failure, LastError() holds the platform's error code of the failing call, or
     // ERROR_INTERNET_INVALID_URL for an address that is no http(s) URL with a host,
-    // ERROR_HTTP_REDIRECT_FAILED past the redirect limit, ERROR_INTERNET_OPERATION_CANCELLED
-    // after a cancel.
+    // ERROR_HTTP_REDIRECT_FAILED past the redirect limit and for a redirect whose Location is
+    // missing, empty or longer than kMaxLocationLength, ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR
+    // for a redirect from https to plain http, ERROR_INTERNET_OPERATION_CANCELLED after a
+    // cancel.
     OpenResult Open(const std::wstring& url);
 
     // HTTP status of the reply, 0 when there is none (not HTTP, or not readable).

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -268,28 +270,153 @@ TEST(HttpUrl, TakesOnlyHttpAddressesWithAHost)
     }
 }
 
+struct Resolution {
+    const wchar_t* reference;
+    const wchar_t* expected;
+};
+
+// Each reference read against base, and what is then asked for: the result without its fragment.
+void ExpectResolved(const wchar_t* base, std::initializer_list<Resolution> cases)
+{
+    for (const auto& c : cases) {
+        SCOPED_TRACE(WideToUtf8(base) + " + " + WideToUtf8(c.reference));
+        const std::wstring resolved = ResolveRedirect(base, c.reference);
+        EXPECT_EQ(resolved, c.expected);
+        HttpUrl url;
+        if (!ParseHttpUrl(resolved, url)) continue;
+        const std::wstring expected = c.expected;
+        const size_t path = expected.find(L'/', expected.find(L"//") + 2);
+        EXPECT_EQ(url.object, path == std::wstring::npos ? L"/" : expected.substr(path, expected.find(L'#') - path));
+    }
+}
+
 TEST(HttpUrl, RedirectsResolveAgainstTheirRequest)
 {
-    HttpUrl base;
-    ASSERT_TRUE(ParseHttpUrl(L"https://host:8443/pkg/v2/game.7z?x=1", base));
-    const struct {
-        const wchar_t* location;
-        const wchar_t* expected;
-    } cases[] = {
+    ExpectResolved(L"https://host:8443/pkg/v2/game.7z?x=1", {
         { L"http://other/x.7z", L"http://other/x.7z" },
         { L"//cdn/x.7z", L"https://cdn/x.7z" },
         { L"/x.7z", L"https://host:8443/x.7z" },
         { L"x.7z", L"https://host:8443/pkg/v2/x.7z" },
-        { L"../x.7z?y=2", L"https://host:8443/pkg/v2/../x.7z?y=2" },
+        { L"../x.7z?y=2", L"https://host:8443/pkg/x.7z?y=2" },
+        { L"?sig=2", L"https://host:8443/pkg/v2/game.7z?sig=2" },
+        { L"#part", L"https://host:8443/pkg/v2/game.7z?x=1#part" },
         { L"ftp://other/x.7z", L"ftp://other/x.7z" }, // refused when read again
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(WideToUtf8(c.location));
-        EXPECT_EQ(ResolveRedirect(base, c.location), c.expected);
+    });
+    ExpectResolved(L"http://host/a/b", { { L"c", L"http://host/a/c" } });
+    // Nothing but a query after the host: the path is the root.
+    ExpectResolved(L"http://host?q", { { L"x.7z", L"http://host/x.7z" } });
+    ExpectResolved(L"http://user:pw@host:81/a/b", { { L"c", L"http://user:pw@host:81/a/c" } });
+}
+
+// The reference resolution examples of URI syntax (normal ones, then the abnormal ones, the
+// scheme of "http:g" taken strictly) against their base.
+TEST(HttpUrl, ReferencesResolveAsUriSyntaxSays)
+{
+    ExpectResolved(L"http://a/b/c/d;p?q", {
+        { L"g:h", L"g:h" },
+        { L"g", L"http://a/b/c/g" },
+        { L"./g", L"http://a/b/c/g" },
+        { L"g/", L"http://a/b/c/g/" },
+        { L"/g", L"http://a/g" },
+        { L"//g", L"http://g" },
+        { L"?y", L"http://a/b/c/d;p?y" },
+        { L"g?y", L"http://a/b/c/g?y" },
+        { L"#s", L"http://a/b/c/d;p?q#s" },
+        { L"g#s", L"http://a/b/c/g#s" },
+        { L"g?y#s", L"http://a/b/c/g?y#s" },
+        { L";x", L"http://a/b/c/;x" },
+        { L"g;x", L"http://a/b/c/g;x" },
+        { L"g;x?y#s", L"http://a/b/c/g;x?y#s" },
+        { L"", L"http://a/b/c/d;p?q" },
+        { L".", L"http://a/b/c/" },
+        { L"./", L"http://a/b/c/" },
+        { L"..", L"http://a/b/" },
+        { L"../", L"http://a/b/" },
+        { L"../g", L"http://a/b/g" },
+        { L"../..", L"http://a/" },
+        { L"../../", L"http://a/" },
+        { L"../../g", L"http://a/g" },
+
+        { L"../../../g", L"http://a/g" },
+        { L"../../../../g", L"http://a/g" },
+        { L"/./g", L"http://a/g" },
+        { L"/../g", L"http://a/g" },
+        { L"g.", L"http://a/b/c/g." },
+        { L".g", L"http://a/b/c/.g" },
+        { L"g..", L"http://a/b/c/g.." },
+        { L"..g", L"http://a/b/c/..g" },
+        { L"./../g", L"http://a/b/g" },
+        { L"./g/.", L"http://a/b/c/g/" },
+        { L"g/./h", L"http://a/b/c/g/h" },
+        { L"g/../h", L"http://a/b/c/h" },
+        { L"g;x=1/./y", L"http://a/b/c/g;x=1/y" },
+        { L"g;x=1/../y", L"http://a/b/c/y" },
+        { L"g?y/./x", L"http://a/b/c/g?y/./x" },
+        { L"g?y/../x", L"http://a/b/c/g?y/../x" },
+        { L"g#s/./x", L"http://a/b/c/g#s/./x" },
+        { L"g#s/../x", L"http://a/b/c/g#s/../x" },
+        { L"http:g", L"http:g" },
+    });
+}
+
+// Answers as HttpQueryInfoW does with a header text: the text and its length in bytes when it
+// fits with its terminator, else ERROR_INSUFFICIENT_BUFFER and the bytes it needs.
+class HeaderServed {
+public:
+    explicit HeaderServed(std::wstring text, DWORD missing = 0) : m_text(std::move(text)), m_missing(missing) {}
+    BOOL operator()(wchar_t* buffer, DWORD* size) const
+    {
+        if (m_missing) {
+            SetLastError(m_missing);
+            return FALSE;
+        }
+        const DWORD needed = static_cast<DWORD>((m_text.size() + 1) * sizeof(wchar_t));
+        if (*size < needed) {
+            *size = needed;
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return FALSE;
+        }
+        std::copy(m_text.begin(), m_text.end(), buffer);
+        buffer[m_text.size()] = L'\0';
+        *size = needed - sizeof(wchar_t);
+        return TRUE;
     }
-    HttpUrl plain;
-    ASSERT_TRUE(ParseHttpUrl(L"http://host/a/b", plain));
-    EXPECT_EQ(ResolveRedirect(plain, L"c"), L"http://host/a/c");
+
+private:
+    std::wstring m_text;
+    DWORD m_missing;
+};
+
+TEST(HeaderText, ReadWholeUpToTheBound)
+{
+    const size_t bound = WinInetTransfer::kMaxLocationLength;
+    for (size_t length : { size_t(0), size_t(5), size_t(2047), size_t(2048), size_t(6000), bound - 1, bound }) {
+        SCOPED_TRACE(length);
+        std::wstring text(length, L'q');
+        if (length) text[length - 1] = L'!'; // the end arrives too
+        std::wstring read = L"before";
+        ASSERT_EQ(QueryHeaderText(HeaderServed(text), bound, read), 0u);
+        // Lengths, not the texts, in the message: they run to 64 Ki characters.
+        EXPECT_EQ(read.size(), text.size());
+        EXPECT_TRUE(read == text);
+    }
+    for (size_t length : { bound + 1, bound * 4 }) {
+        SCOPED_TRACE(length);
+        std::wstring read = L"before";
+        EXPECT_EQ(QueryHeaderText(HeaderServed(std::wstring(length, L'q')), bound, read),
+                  static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+        EXPECT_EQ(read.size(), 6u);
+    }
+    std::wstring read;
+    EXPECT_EQ(QueryHeaderText(HeaderServed(L"", ERROR_HTTP_HEADER_NOT_FOUND), bound, read),
+              static_cast<DWORD>(ERROR_HTTP_HEADER_NOT_FOUND));
+    // A query that keeps asking for the room it was given ends too.
+    const HeaderQuery stuck = [](wchar_t*, DWORD* size) {
+        *size = 3000 * sizeof(wchar_t);
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    };
+    EXPECT_EQ(QueryHeaderText(stuck, bound, read), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
 }
 
 } // namespace

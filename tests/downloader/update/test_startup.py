@@ -7,7 +7,7 @@ import time
 import unittest
 
 from e2e_common import (DYING, NETWORK_ERROR, LOADER, ReleaseServer, Reply, WineCase, free_port, msgbox,
-                        patched_program, probe, sha, sha_bytes)
+                        patched_program, probe, probe_lines, sha, sha_bytes)
 from release_server import make_ca_signed
 
 JSON_HEADERS = [("Content-Type", "application/json"), ("Accept", "application/json"), ("charsets", "utf-8")]
@@ -328,6 +328,84 @@ class Startup(WineCase):
         result = self.run_loader(self.app(name="ten"), [self.server.url("/hop0")])
         self.assertEqual((result.exit_code, result.boxes), (0, []), result)
 
+    def test_redirects_keep_their_security(self):
+        # A hop from https to plain http fails each of the three downloads as that download
+        # fails (the background image with its box and the error number, the new updater and
+        # the package silently), before anything is asked in clear text; hops that stay on
+        # https or leave plain http for it are followed. Both listeners serve the same routes.
+        certs = os.path.join(self.dir, "certs")
+        os.makedirs(certs)
+        root, cert, key = make_ca_signed(certs, "DNS:127.0.0.1")
+        self.assertEqual(probe("trust", root), "result 0")
+        self.addCleanup(probe, "untrust", root)
+        tls = ReleaseServer(https=True, cert=(cert, key)).start()
+        self.addCleanup(tls.stop)
+        body = b"the file at the end" * 100
+        png = self.serve_background()
+        tls.route("/new.bin", Reply(body=body))
+        tls.route("/bg.png", Reply(body=png))
+        tls.route("/pkg/game_v2.7z", Reply(body=body))
+        with open(LOADER, "rb") as f:
+            tls.route("/new.exe", Reply(body=f.read() + b"-- a newer updater --"))
+        moved = {"/s2p": tls.url("/new.bin"), "/p2s": tls.https_url("/new.bin"), "/s2s": "/new.bin",
+                 "/p2s2p": tls.https_url("/s2p"), "/bg-moved.png": tls.url("/bg.png"),
+                 "/pkg/moved/game_v2.7z": tls.url("/pkg/game_v2.7z"), "/new-moved.exe": tls.url("/new.exe")}
+        for path, location in moved.items():
+            tls.route(path, Reply(status=302, headers=[("Location", location)]))
+
+        def asked(since):
+            return [("https" if r["tls"] else "http", r["path"]) for r in tls.requests[since:]]
+
+        files = [
+            ("secure_to_plain", tls.https_url("/s2p"), "result -1", [("https", "/s2p")]),
+            ("plain_to_secure", tls.url("/p2s"), "result 0", [("http", "/p2s"), ("https", "/new.bin")]),
+            ("secure_to_secure", tls.https_url("/s2s"), "result 0", [("https", "/s2s"), ("https", "/new.bin")]),
+            ("back_to_plain", tls.url("/p2s2p"), "result -1", [("http", "/p2s2p"), ("https", "/s2p")]),
+        ]
+        for name, url, want, requests in files:
+            with self.subTest(name):
+                since = len(tls.requests)
+                target = os.path.join(self.dir, name + ".bin")
+                self.assertEqual(probe("file", url, target), want)
+                self.assertEqual(asked(since), requests)
+                self.assertEqual(os.path.exists(target), want == "result 0")
+                if want == "result 0":
+                    with open(target, "rb") as f:
+                        self.assertEqual(f.read(), body)
+        with self.subTest("package"):
+            since = len(tls.requests)
+            package = os.path.join(self.dir, "package")
+            os.makedirs(package)
+            lines = probe_lines("package", tls.https_url("/pkg/moved/game_v2.7z"), msgbox.windows_path(package) + "\\")
+            self.assertEqual(lines, ["result -1"])
+            self.assertEqual(asked(since), [("https", "/pkg/moved/game_v2.7z")])
+            self.assertEqual(os.listdir(package), [])
+        with self.subTest("background"):
+            since = len(tls.requests)
+            self.server.route("/bg-login", Reply.update(self.record(up_bg=tls.https_url("/bg-moved.png"))))
+            folder = self.app(name="background")
+            image = os.path.join(folder, "Skin", "bk", "bg_1.png")
+            with open(image, "wb") as f:
+                f.write(b"the image from before")
+            result = self.run_loader(folder, [self.server.url("/bg-login")])
+            self.assert_boxes(result, ["url返回错误,错误码：12040", NETWORK_ERROR])
+            self.assertEqual(result.exit_code, -1)
+            self.assertEqual(asked(since), [("https", "/bg-moved.png")])
+            with open(image, "rb") as f:
+                self.assertEqual(f.read(), b"the image from before")
+        with self.subTest("updater"):
+            since = len(tls.requests)
+            self.server.route("/up-login", Reply.update(self.record(up_version="2", up_url=tls.https_url("/new-moved.exe"))))
+            folder = self.app(name="updater")
+            before = sha(os.path.join(folder, "ZelLoader.exe"))
+            result = self.run_loader(folder, [self.server.url("/up-login")])
+            self.assert_boxes(result, [NETWORK_ERROR])
+            self.assertEqual(result.exit_code, -1)
+            self.assertEqual(result.children, [])
+            self.assertEqual(asked(since), [("https", "/new-moved.exe")])
+            self.assertEqual(sha(os.path.join(folder, "ZelLoader.exe")), before)
+            self.assertEqual(sorted(os.listdir(folder)), ["Skin", "ZelLoader.exe", "ZelLogin.ini", "game"])
+
     def test_oversized_reply(self):
         # Real replies are a few KB. A body past 1 MiB ends the request as a failed transfer,
         # whether its length is announced or not.
@@ -366,11 +444,17 @@ class Startup(WineCase):
             ("refused", refused, True, ["url返回错误,错误码：*", NETWORK_ERROR]),
             ("cut", self.server.url("/cut.png"), True, [NETWORK_ERROR]),
             ("redirect_loop", self.server.url("/loop.png"), True, ["url返回错误,错误码：*", NETWORK_ERROR]),
+            # A redirect with no place to go fails; its own folder is not asked for instead.
+            ("empty_location", self.server.url("/img/empty.png"), True, ["url返回错误,错误码：12156", NETWORK_ERROR]),
+            ("no_location", self.server.url("/img/none.png"), True, ["url返回错误,错误码：12156", NETWORK_ERROR]),
             ("colons", "::::", True, ["url返回错误,错误码：*", NETWORK_ERROR]),
             ("ftp", "ftp:bg.png", True, ["url返回错误,错误码：*", NETWORK_ERROR]),
             ("no_host", "https://:443/bg.png", True, ["url返回错误,错误码：*", NETWORK_ERROR]),
         ]
         self.server.route("/loop.png", Reply(status=302, headers=[("Location", "/loop.png")]))
+        self.server.route("/img/empty.png", Reply(status=302, headers=[("Location", "")]))
+        self.server.route("/img/none.png", Reply(status=302))
+        self.server.route("/img/", Reply(body=png))
         for name, url, skin, boxes in cases:
             with self.subTest(name):
                 self.server.route("/" + name, Reply.update(self.record(up_bg=url)))
@@ -388,6 +472,7 @@ class Startup(WineCase):
                         self.assertEqual(f.read(), b"the image from before")
                     self.assertEqual(os.listdir(os.path.dirname(image)), ["bg_1.png"])
         self.assertEqual(len(self.server.requests_for("/loop.png")), 11)
+        self.assertEqual(self.server.requests_for("/img/"), [])
 
     def test_stalled_downloads(self):
         # Servers that hold the connection and send nothing, before the headers or inside the
