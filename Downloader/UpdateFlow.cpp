@@ -1,5 +1,6 @@
 #include "UpdateFlow.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "Downloads.h"
@@ -140,9 +141,13 @@ CUpdateFlow::~CUpdateFlow()
         m_cancelled = true;
         SetEvent(m_cancel);
         m_transferCancel.Cancel();
-        // A worker still blocked in the network uses this object: rather than pull it away,
-        // the process ends here.
-        if (WaitForSingleObject(m_worker, kCloseWaitMs) != WAIT_OBJECT_0) EndProcessNow(0);
+        // A worker still running uses this object: rather than pull it away, the process
+        // ends here, and not as a success. The updater itself never gets here (its window's
+        // close ends the process); whoever does has a worker that ignored the stop.
+        if (WaitForSingleObject(m_worker, kCloseWaitMs) != WAIT_OBJECT_0) {
+            std::fputs("update flow: the worker did not stop\n", stderr);
+            EndProcessNow(kWorkerHungExitCode);
+        }
         CloseHandle(m_worker);
     }
     if (m_cancel) CloseHandle(m_cancel);

@@ -25,6 +25,9 @@ extern const wchar_t kGameStartingText[]; // "版本比对成功，正在启动�
 extern const wchar_t kGameStartFailedText[];
 extern const wchar_t kUpdateFailedText[];
 
+// The exit code of a process whose update flow went with a worker that would not stop.
+const unsigned kWorkerHungExitCode = 70;
+
 // The extraction progress handler's change for message 1026 (completed and total bytes as
 // decimal texts; null reads as 0): the bar at the percentage, which stays within 0..100 and
 // is 0 for a total of 0, the text "正在解压...(N%)", the speed text hidden.
@@ -39,6 +42,8 @@ public:
     // folder: where the game lives and the package goes (our own folder, with a trailing
     // separator); reportUrl: where the statistics report goes.
     CUpdateFlow(IUpdateView& view, const UpdateInfo& info, const std::wstring& folder, const std::string& reportUrl);
+    // Stops the worker and waits for it a few seconds; a worker that has not ended by then
+    // ends the process with kWorkerHungExitCode.
     ~CUpdateFlow();
     CUpdateFlow(const CUpdateFlow&) = delete;
     CUpdateFlow& operator=(const CUpdateFlow&) = delete;

@@ -19,6 +19,12 @@ public:
         if (m_handle) InternetCloseHandle(m_handle);
         m_handle = h;
     }
+    // Hands the handle over to `to` (whose own handle is closed) and keeps none.
+    void MoveTo(InternetHandle& to)
+    {
+        to.Reset(m_handle);
+        m_handle = nullptr;
+    }
 
 private:
     HINTERNET m_handle = nullptr;
@@ -67,9 +73,25 @@ std::wstring ResolveRedirect(const HttpUrl& base, const std::wstring& location);
 
 class WinInetTransfer;
 
+// Handles taken out of a transfer under its lock, to be closed once no lock is held: a
+// close can block (WinINet waits for its own work on the handle), and nobody may wait
+// behind it. Closed when this goes, the request first.
+struct TakenHandles {
+    InternetHandle session;
+    InternetHandle connection;
+    InternetHandle request;
+    void Close()
+    {
+        request.Reset();
+        connection.Reset();
+        session.Reset();
+    }
+};
+
 // Lets another thread stop a transfer: Cancel closes the WinINet handles of the transfer
 // registered with it (which ends a blocked call where WinINet allows it) and marks every
-// later transfer registered with it as failed at once.
+// later transfer registered with it as failed at once. The handles are closed outside every
+// lock, so a close that takes its time holds up only the caller of Cancel.
 class TransferCancel {
 public:
     TransferCancel();
@@ -131,9 +153,9 @@ private:
     friend class TransferCancel;
     // One request to url, without following redirects. Ok also for a redirect status.
     OpenResult Request(const HttpUrl& url);
-    // Closes every handle; under m_lock. After an abort the transfer takes no new ones.
-    void CloseHandles();
-    void Abort();
+    // Moves every handle into `out`; under m_lock. After an abort the transfer takes no new ones.
+    void TakeHandles(TakenHandles& out);
+    void Abort(TakenHandles& out);
     bool Keep(InternetHandle& slot, HINTERNET handle);
     HINTERNET RequestHandle() const;
 
