@@ -318,16 +318,15 @@ void CUpdateFlow::StartGame()
     const std::wstring executable = GameExecutablePath(m_folder, m_info);
     GameProcess game;
     bool started = game.Start(executable, GameCommandLine(executable, m_info), m_folder);
+    // Without a watchdog thread this worker watches the game once the report is out, so that
+    // the hidden updater still ends with the game.
+    bool watchHere = false;
     if (started) {
         m_gameStarted = true;
-        if (StartGameWatch(game.Handle(), game.Id(), m_reportDone, kReportWaitMs, m_startThread)) {
-            ViewChange change;
-            change.ShowWindow(false);
-            m_mailbox.PostAndWait(change);
-        } else {
-            // Nothing would end a hidden updater: it stays in sight for the player to close.
-            ShowGameStartFailed();
-        }
+        watchHere = !StartGameWatch(game.Handle(), game.Id(), m_reportDone, kReportWaitMs, m_startThread);
+        ViewChange change;
+        change.ShowWindow(false);
+        m_mailbox.PostAndWait(change);
     } else {
         ShowGameStartFailed();
     }
@@ -340,4 +339,5 @@ void CUpdateFlow::StartGame()
     }
     PostJson(BuildReportBody(started, seconds, m_info.uid), m_reportUrl);
     SetEvent(m_reportDone);
+    if (watchHere) WatchGameHere(game.Handle(), game.Id());
 }

@@ -461,27 +461,6 @@ TEST(UpdateFlowThreads, AWorkerThatDoesNotStartShowsTheFailure)
     EXPECT_TRUE(window.shown.messageVisible);
 }
 
-TEST(UpdateFlowThreads, AWatchdogThatDoesNotStartKeepsTheWindowInSight)
-{
-    // Equal versions (no version file, none published) and a game that exists everywhere.
-    wchar_t system[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
-    ASSERT_GT(length, 0u);
-    UpdateInfo info;
-    info.open = "hostname.exe";
-    FlowWindow window;
-    CUpdateFlow flow(window, info, std::wstring(system) + L"\\", "http://127.0.0.1:1/Lgtim");
-    window.flow = &flow;
-    g_startsLeft = 1; // the worker starts, the watchdog does not
-    flow.SetThreadStarter(CountedStart);
-    ASSERT_TRUE(flow.Start(window.Handle()));
-    EXPECT_TRUE(window.PumpUntil([&] { return flow.WaitForWorker(0); }, 60000));
-    window.PumpFor(100);
-    EXPECT_TRUE(flow.GameStarted());
-    EXPECT_EQ(window.shown.messageText, kGameStartFailedText);
-    EXPECT_FALSE(window.shown.Has(ViewChange::kWindowVisible) && !window.shown.windowVisible);
-}
-
 // A worker that ignores every stop, as one stuck where nothing reaches it would.
 UINT __cdecl DeafWorker(LPVOID)
 {

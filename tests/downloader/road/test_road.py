@@ -495,9 +495,10 @@ class Probe(RoadCase):
         self.stats.start()
         self.addCleanup(self.stats.stop)
 
-    def probe(self, folder, stop_on=None, report_path="/Lgtim", timeout=120):
-        args = [rf.WINE, ROAD_PROBE, rf.msgbox.windows_path(folder), self.server.url(rf.LOGIN_PATH),
-                self.stats.https_url(report_path)] + ([stop_on] if stop_on else [])
+    def probe(self, folder, stop_on=None, report_path="/Lgtim", timeout=120, options=()):
+        args = [rf.WINE, ROAD_PROBE] + list(options) + [
+            rf.msgbox.windows_path(folder), self.server.url(rf.LOGIN_PATH),
+            self.stats.https_url(report_path)] + ([stop_on] if stop_on else [])
         try:
             done = subprocess.run(args, capture_output=True, timeout=timeout)
         except subprocess.TimeoutExpired as e:
@@ -539,6 +540,28 @@ class Probe(RoadCase):
         with open(os.path.join(folder, "game", "autoquit"), "w") as f:
             f.write("1")
         return self.probe(folder, **kw)
+
+    def test_game_watched_without_a_watchdog_thread(self):
+        # No thread for the watchdog: the game runs all the same, so the window hides, the
+        # report says it started, no failure is shown, and the worker itself ends the updater
+        # with 0 once the game has ended.
+        for installed in ("1.0", "2.0"):
+            with self.subTest(installed=installed):
+                self.stats.requests.clear()
+                self.serve()
+                folder = self.game_folder(name="v" + installed, installed=installed)
+                code, lines = self.probe_with_quick_game(folder, options=("--thread-starts", "1"))
+                self.assertEqual(code, 0, lines)
+                self.assertIsNotNone(rf.read_game_record(folder), "the game was not started")
+                applied = [self.fields(l) for l in lines if l.startswith("apply")]
+                messages = [a["message"] for a in applied if "message" in a]
+                self.assertEqual(messages[-1], "版本比对成功，正在启动游戏。。。", lines)
+                self.assertNotIn("启动游戏失败", messages)
+                self.assertEqual(applied[-1].get("window_visible"), "0", lines)
+                self.assertNotIn("worker-ended", lines)
+                [report] = self.stats.requests
+                self.assertRegex(report["body"].decode(), r'^\{"is_start":1,"time":\d+,"uid":"10001"\}\n$')
+                self.assertEqual(rf.read_version(folder), "2.0")
 
     def test_version_check_texts(self):
         self.serve()
