@@ -124,7 +124,7 @@ std::wstring ResolveRedirect(const HttpUrl& base, const std::wstring& location)
     return Origin(base) + folder + location;
 }
 
-TransferCancel::TransferCancel()
+TransferCancel::TransferCancel() : m_stop(CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
     InitializeCriticalSection(&m_lock);
 }
@@ -132,6 +132,7 @@ TransferCancel::TransferCancel()
 TransferCancel::~TransferCancel()
 {
     DeleteCriticalSection(&m_lock);
+    if (m_stop) CloseHandle(m_stop);
 }
 
 void TransferCancel::Cancel()
@@ -142,6 +143,7 @@ void TransferCancel::Cancel()
     ScopedLock lock(m_lock);
     m_cancelled = true;
     if (m_active) m_active->Abort(taken);
+    if (m_stop) SetEvent(m_stop);
     lock.Release();
     taken.Close();
 }
@@ -314,6 +316,10 @@ bool WinInetTransfer::ReadChunk(char* buffer, DWORD& read)
 {
     read = 0;
     // A read that fails may still report the bytes it got before the stall: they count as nothing.
+    if (m_cancel && m_cancel->m_stop) {
+        if (!m_reader) m_reader.reset(new CancellableRead(m_cancel->m_stop));
+        return m_reader->Read(RequestHandle(), buffer, kChunkSize, read, m_lastError);
+    }
     if (!InternetReadFile(RequestHandle(), buffer, kChunkSize, &read)) {
         m_lastError = GetLastError();
         read = 0;

@@ -2,7 +2,10 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <memory>
 #include <string>
+
+#include "CancellableRead.h"
 
 // Owns one WinINet handle.
 class InternetHandle {
@@ -107,6 +110,7 @@ private:
     bool Register(WinInetTransfer* transfer);
     void Unregister(WinInetTransfer* transfer);
 
+    HANDLE m_stop; // manual-reset event, set by Cancel: ends a read still waiting
     mutable CRITICAL_SECTION m_lock;
     bool m_cancelled = false;
     WinInetTransfer* m_active = nullptr;
@@ -143,7 +147,8 @@ public:
     DWORD LastError() const { return m_lastError; }
 
     // Reads the next chunk into buffer (kChunkSize bytes). Returns false when the read
-    // itself fails (a stall or a cancel among them); read is 0 at the end of the body.
+    // itself fails (a stall or a cancel among them); read is 0 at the end of the body. A
+    // cancel ends a read that waits for the server at once.
     bool ReadChunk(char* buffer, DWORD& read);
 
     // True when the bytes seen so far are the whole body: the announced length, if any.
@@ -160,6 +165,7 @@ private:
     HINTERNET RequestHandle() const;
 
     TransferCancel* m_cancel;
+    std::unique_ptr<CancellableRead> m_reader; // the reads of a transfer that can be cancelled
     mutable CRITICAL_SECTION m_lock;
     bool m_aborted = false;
     InternetHandle m_session;

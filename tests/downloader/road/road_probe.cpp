@@ -10,6 +10,7 @@
 //   apply FIELD=VALUE ...    one view change, the fields it sets
 //   wakes N                  wake-up messages posted by the workers so far
 //   worker-ended             the worker ended without the watchdog ending the process
+//   worker-ended / worker-running   after a stop: whether the close saw the worker end
 //   stopped                  after a stop
 // The process ends with 0 through the watchdog when the game ends; 3 when the worker ended
 // without starting the game; 4 after a stop; 3 also when the
@@ -122,6 +123,7 @@ int wmain(int argc, wchar_t** argv)
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
         if (view.StopNow()) {
             flow.Close();
+            Line(flow.WaitForWorker(0) ? "worker-ended" : "worker-running");
             Line("wakes " + std::to_string(flow.WakeCount()));
             Line("stopped");
             EndProcessNow(4);

@@ -641,6 +641,21 @@ class Probe(RoadCase):
                 self.assert_update_failed(folder, code, lines)
         self.assertEqual(self.stats.requests, [])
 
+    def test_closing_a_stalled_download(self):
+        # The headers and a little of the package, then silence on a held connection: the
+        # close stops the worker inside its read, so the close sees it end (it would give up
+        # on it after three seconds), and nothing is left behind.
+        self.serve(Reply(body=self.package_bytes, cut_after=5000, stall=150))
+        folder = self.game_folder()
+        code, lines = self.finish_probe(self.start_probe(folder, "正在下载", 1500))
+        self.assertEqual(code, 4, lines)
+        self.assertEqual(lines[-3:-2], ["worker-ended"], lines)
+        self.assertEqual(lines[-1], "stopped", lines)
+        self.assertEqual([n for n in os.listdir(folder) if n.endswith(".7z")], [])
+        self.assertIsNone(rf.read_version(folder), "the version file was kept")
+        self.assertIsNone(rf.read_game_record(folder))
+        self.assertEqual(self.stats.requests, [])
+
     def test_package_addresses_that_fail(self):
         # A redirect loop (followed ten times) and addresses that are no http(s) URL with a
         # host: a failed download like any other, never a crash.
