@@ -26,8 +26,9 @@ const int kVersionCheckSteps = 3;
 const DWORD kVersionCheckStepMs = 300;
 // Before the version file is removed on "close".
 const DWORD kRemovePauseMs = 500;
-// The longest a close waits for the worker: one blocked in a network read that the platform
-// cannot interrupt is left to the end of the process.
+// The longest a close waits for the worker: one still inside a network call that the platform
+// cannot interrupt (the request before the reply's headers; a read is left at once) is left
+// to the end of the process.
 const DWORD kCloseWaitMs = 3000;
 // The report's own limit is 10 s; the watchdog allows a little more before it ends us.
 const DWORD kReportWaitMs = 12000;

@@ -68,7 +68,7 @@ public:
 
     // Window thread, for every way the window closes: no game starts after this (one that has
     // started keeps its version file). Stops the worker (a download at once, also inside a
-    // blocked read where the platform allows it), waits for it a few seconds at most while the
+    // read that waits for the server), waits for it a few seconds at most while the
     // window keeps painting (input is dropped), removes a package left half written and, when
     // the download path ran and no game started, the version file, so that the next start
     // downloads again. The caller ends the process afterwards.

@@ -91,10 +91,11 @@ struct TakenHandles {
     }
 };
 
-// Lets another thread stop a transfer: Cancel closes the WinINet handles of the transfer
-// registered with it (which ends a blocked call where WinINet allows it) and marks every
-// later transfer registered with it as failed at once. The handles are closed outside every
-// lock, so a close that takes its time holds up only the caller of Cancel.
+// Lets another thread stop a transfer: Cancel ends a read of the transfer registered with it
+// that waits for the server, closes its WinINet handles (which ends its other blocked calls
+// where WinINet allows it) and marks every later transfer registered with it as failed at
+// once. The handles are closed outside every lock, so a close that takes its time holds up
+// only the caller of Cancel.
 class TransferCancel {
 public:
     TransferCancel();
