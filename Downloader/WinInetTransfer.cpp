@@ -315,11 +315,11 @@ WinInetTransfer::OpenResult WinInetTransfer::Request(const HttpUrl& url)
 bool WinInetTransfer::ReadChunk(char* buffer, DWORD& read)
 {
     read = 0;
-    // A read that fails may still report the bytes it got before the stall: they count as nothing.
     if (m_cancel && m_cancel->m_stop) {
         if (!m_reader) m_reader.reset(new CancellableRead(m_cancel->m_stop));
         return m_reader->Read(RequestHandle(), buffer, kChunkSize, read, m_lastError);
     }
+    // A read that fails may still report the bytes it got before the stall: they count as nothing.
     if (!InternetReadFile(RequestHandle(), buffer, kChunkSize, &read)) {
         m_lastError = GetLastError();
         read = 0;

@@ -280,7 +280,6 @@ void CLoginDlg::OnDocumentComplete(IDispatch*, VARIANT*)
 
 void CLoginDlg::LaunchLoader(const std::string& url)
 {
-
     const std::wstring folder = GetCurrentModuleDirectory();
     const std::wstring file = folder + L"ZelLoader.exe";
     const std::wstring parameters = AnsiToWide(url);
