@@ -18,18 +18,8 @@ struct WatchOrder {
 UINT __cdecl GameWatchThread(LPVOID raw)
 {
     WatchOrder* order = static_cast<WatchOrder*>(raw);
-    // 1. The handle names this very process, so a reused id cannot keep us alive.
-    bool byHandle = order->process != nullptr;
-    while (byHandle) {
-        const DWORD waited = WaitForSingleObject(order->process, kPollMs);
-        if (waited == WAIT_OBJECT_0) break;
-        if (waited != WAIT_TIMEOUT) byHandle = false;
-    }
-    // 2. Without a usable handle: the process list, at the same cadence.
-    if (!byHandle) {
-        while (IsGameRunning(order->processId)) Sleep(kPollMs);
-    }
-    // 3. Let the report reach the server, then end without tearing down shared state.
+    WaitForGameEnd(order->process, order->processId);
+    // Let the report reach the server, then end without tearing down shared state.
     if (order->reportDone) WaitForSingleObject(order->reportDone, order->reportWait);
     EndProcessNow(0);
 }
@@ -44,6 +34,25 @@ HANDLE Duplicate(HANDLE handle)
 }
 
 } // namespace
+
+void WaitForGameEnd(HANDLE process, DWORD processId)
+{
+    // 1. The handle names this very process, so a reused id cannot keep us alive.
+    bool byHandle = process != nullptr;
+    while (byHandle) {
+        const DWORD waited = WaitForSingleObject(process, kPollMs);
+        if (waited == WAIT_OBJECT_0) return;
+        if (waited != WAIT_TIMEOUT) byHandle = false;
+    }
+    // 2. Without a usable handle: the process list, at the same cadence.
+    while (IsGameRunning(processId)) Sleep(kPollMs);
+}
+
+void WatchGameHere(HANDLE process, DWORD processId)
+{
+    WaitForGameEnd(process, processId);
+    EndProcessNow(0);
+}
 
 bool IsGameRunning(DWORD processId)
 {

@@ -11,9 +11,16 @@ using ThreadStarter = CWinThread* (*)(AFX_THREADPROC proc, LPVOID param, int pri
 // True while a process with this id exists (a walk of the system's process list).
 bool IsGameRunning(DWORD processId);
 
-// Watches the started game and ends the updater with exit code 0 once it has ended: waits on
-// the process handle (a copy is taken), checking about once a second, and falls back to the
-// process list only when the handle cannot be waited on. Before the end it gives the
+// Returns once the game has ended: waits on its handle, checking about once a second, and
+// falls back to the process list only when the handle (may be null) cannot be waited on.
+void WaitForGameEnd(HANDLE process, DWORD processId);
+
+// The watchdog's work on the calling thread, for when its own thread cannot be had: ends the
+// updater with exit code 0 once the game has ended.
+[[noreturn]] void WatchGameHere(HANDLE process, DWORD processId);
+
+// Watches the started game on a thread of its own and ends the updater with exit code 0 once
+// it has ended (WaitForGameEnd, on a copy of the handle). Before the end it gives the
 // statistics report up to reportWait ms to finish (reportDone is signalled by its worker;
 // null: no wait). The watchdog runs at idle priority. False when it could not be started.
 bool StartGameWatch(HANDLE process, DWORD processId, HANDLE reportDone, DWORD reportWait,

@@ -78,10 +78,22 @@ void CMywnd::CloseAndEnd()
     EndProcessNow(0);
 }
 
+void CMywnd::RequestClose()
+{
+    if (m_closeRequested) return;
+    // A close run inside the click would keep the window's messages going (the close waits
+    // for the worker while the window paints) with the button's handler still under way.
+    m_closeRequested = ::PostMessageW(m_hWnd, kCloseRequest, 0, 0) != FALSE;
+    if (!m_closeRequested) CloseAndEnd();
+}
+
 LRESULT CMywnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     if (m_flow && m_flow->OnWindowMessage(uMsg, wParam, lParam)) return 0;
     switch (uMsg) {
+    case kCloseRequest:
+        CloseAndEnd();
+        return 0;
     case WM_CLOSE: // the system menu's close and Alt+F4 arrive here too
         CloseAndEnd();
         return 0;
@@ -123,7 +135,7 @@ void CMywnd::Notify(TNotifyUI& msg)
 {
     if (msg.type == L"click" && msg.sender) {
         const CSkinString name = msg.sender->GetName();
-        if (name == L"close") CloseAndEnd();
+        if (name == L"close") RequestClose();
         // "again" has nothing to retry: the flow never shows it.
     }
     WindowImplBase::Notify(msg);

@@ -27,6 +27,11 @@ public:
     // (UpdateFlow.h) and the process ends with 0 within a few seconds. A second request while
     // the first is under way does nothing.
     void CloseAndEnd();
+    // The skin's "close": asks for CloseAndEnd through the window's queue, so that it runs
+    // from the window's own loop once the click's handlers have returned.
+    void RequestClose();
+    // The message that carries the request.
+    static const UINT kCloseRequest = WM_APP + 0x21;
 
     void Notify(SkinUI::TNotifyUI& msg) override;
     SkinUI::CControlUI* CreateControl(LPCTSTR pstrClass) override;
@@ -50,6 +55,7 @@ private:
     SkinUI::CControlUI* m_retryButton = nullptr; // "again"
     std::unique_ptr<CUpdateFlow> m_flow;
     bool m_closing = false;
+    bool m_closeRequested = false;
 };
 
 // Start-up after the background image: COM, the toolkit's instance, current path (our own

@@ -1,5 +1,6 @@
 #include "UpdateFlow.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "Downloads.h"
@@ -25,8 +26,9 @@ const int kVersionCheckSteps = 3;
 const DWORD kVersionCheckStepMs = 300;
 // Before the version file is removed on "close".
 const DWORD kRemovePauseMs = 500;
-// The longest a close waits for the worker: one blocked in a network read that the platform
-// cannot interrupt is left to the end of the process.
+// The longest a close waits for the worker: one still inside a network call that the platform
+// cannot interrupt (the request before the reply's headers; a read is left at once) is left
+// to the end of the process.
 const DWORD kCloseWaitMs = 3000;
 // The report's own limit is 10 s; the watchdog allows a little more before it ends us.
 const DWORD kReportWaitMs = 12000;
@@ -140,9 +142,13 @@ CUpdateFlow::~CUpdateFlow()
         m_cancelled = true;
         SetEvent(m_cancel);
         m_transferCancel.Cancel();
-        // A worker still blocked in the network uses this object: rather than pull it away,
-        // the process ends here.
-        if (WaitForSingleObject(m_worker, kCloseWaitMs) != WAIT_OBJECT_0) EndProcessNow(0);
+        // A worker still running uses this object: rather than pull it away, the process
+        // ends here, and not as a success. The updater itself never gets here (its window's
+        // close ends the process); whoever does has a worker that ignored the stop.
+        if (WaitForSingleObject(m_worker, kCloseWaitMs) != WAIT_OBJECT_0) {
+            std::fputs("update flow: the worker did not stop\n", stderr);
+            EndProcessNow(kWorkerHungExitCode);
+        }
         CloseHandle(m_worker);
     }
     if (m_cancel) CloseHandle(m_cancel);
@@ -313,16 +319,15 @@ void CUpdateFlow::StartGame()
     const std::wstring executable = GameExecutablePath(m_folder, m_info);
     GameProcess game;
     bool started = game.Start(executable, GameCommandLine(executable, m_info), m_folder);
+    // Without a watchdog thread this worker watches the game once the report is out, so that
+    // the hidden updater still ends with the game.
+    bool watchHere = false;
     if (started) {
         m_gameStarted = true;
-        if (StartGameWatch(game.Handle(), game.Id(), m_reportDone, kReportWaitMs, m_startThread)) {
-            ViewChange change;
-            change.ShowWindow(false);
-            m_mailbox.PostAndWait(change);
-        } else {
-            // Nothing would end a hidden updater: it stays in sight for the player to close.
-            ShowGameStartFailed();
-        }
+        watchHere = !StartGameWatch(game.Handle(), game.Id(), m_reportDone, kReportWaitMs, m_startThread);
+        ViewChange change;
+        change.ShowWindow(false);
+        m_mailbox.PostAndWait(change);
     } else {
         ShowGameStartFailed();
     }
@@ -335,4 +340,5 @@ void CUpdateFlow::StartGame()
     }
     PostJson(BuildReportBody(started, seconds, m_info.uid), m_reportUrl);
     SetEvent(m_reportDone);
+    if (watchHere) WatchGameHere(game.Handle(), game.Id());
 }

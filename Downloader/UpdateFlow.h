@@ -25,6 +25,9 @@ extern const wchar_t kGameStartingText[]; // "版本比对成功，正在启动�
 extern const wchar_t kGameStartFailedText[];
 extern const wchar_t kUpdateFailedText[];
 
+// The exit code of a process whose update flow went with a worker that would not stop.
+const unsigned kWorkerHungExitCode = 70;
+
 // The extraction progress handler's change for message 1026 (completed and total bytes as
 // decimal texts; null reads as 0): the bar at the percentage, which stays within 0..100 and
 // is 0 for a total of 0, the text "正在解压...(N%)", the speed text hidden.
@@ -39,6 +42,8 @@ public:
     // folder: where the game lives and the package goes (our own folder, with a trailing
     // separator); reportUrl: where the statistics report goes.
     CUpdateFlow(IUpdateView& view, const UpdateInfo& info, const std::wstring& folder, const std::string& reportUrl);
+    // Stops the worker and waits for it a few seconds; a worker that has not ended by then
+    // ends the process with kWorkerHungExitCode.
     ~CUpdateFlow();
     CUpdateFlow(const CUpdateFlow&) = delete;
     CUpdateFlow& operator=(const CUpdateFlow&) = delete;
@@ -63,7 +68,7 @@ public:
 
     // Window thread, for every way the window closes: no game starts after this (one that has
     // started keeps its version file). Stops the worker (a download at once, also inside a
-    // blocked read where the platform allows it), waits for it a few seconds at most while the
+    // read that waits for the server), waits for it a few seconds at most while the
     // window keeps painting (input is dropped), removes a package left half written and, when
     // the download path ran and no game started, the version file, so that the next start
     // downloads again. The caller ends the process afterwards.

@@ -267,7 +267,7 @@ std::wstring ResolveRedirect(const std::wstring& base, const std::wstring& refer
     return JoinUri(to);
 }
 
-TransferCancel::TransferCancel()
+TransferCancel::TransferCancel() : m_stop(CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
     InitializeCriticalSection(&m_lock);
 }
@@ -275,13 +275,20 @@ TransferCancel::TransferCancel()
 TransferCancel::~TransferCancel()
 {
     DeleteCriticalSection(&m_lock);
+    if (m_stop) CloseHandle(m_stop);
 }
 
 void TransferCancel::Cancel()
 {
+    // Taken under the locks (the transfer cannot go meanwhile: it unregisters under m_lock),
+    // closed after them.
+    TakenHandles taken;
     ScopedLock lock(m_lock);
     m_cancelled = true;
-    if (m_active) m_active->Abort();
+    if (m_active) m_active->Abort(taken);
+    if (m_stop) SetEvent(m_stop);
+    lock.Release();
+    taken.Close();
 }
 
 bool TransferCancel::Cancelled() const
@@ -313,35 +320,41 @@ WinInetTransfer::~WinInetTransfer()
 {
     if (m_cancel) m_cancel->Unregister(this);
     {
+        TakenHandles taken;
         ScopedLock lock(m_lock);
-        CloseHandles();
+        TakeHandles(taken);
+        lock.Release();
     }
     DeleteCriticalSection(&m_lock);
 }
 
-void WinInetTransfer::CloseHandles()
+void WinInetTransfer::TakeHandles(TakenHandles& out)
 {
-    m_request.Reset();
-    m_connection.Reset();
-    m_session.Reset();
+    m_request.MoveTo(out.request);
+    m_connection.MoveTo(out.connection);
+    m_session.MoveTo(out.session);
 }
 
-void WinInetTransfer::Abort()
+void WinInetTransfer::Abort(TakenHandles& out)
 {
     ScopedLock lock(m_lock);
     m_aborted = true;
-    CloseHandles();
+    TakeHandles(out);
 }
 
 bool WinInetTransfer::Keep(InternetHandle& slot, HINTERNET handle)
 {
+    InternetHandle incoming(handle);
+    InternetHandle previous; // closed after the lock, like everything taken under it
     ScopedLock lock(m_lock);
     if (m_aborted) {
-        if (handle) InternetCloseHandle(handle);
         m_lastError = ERROR_INTERNET_OPERATION_CANCELLED;
+        lock.Release();
         return false;
     }
-    slot.Reset(handle);
+    slot.MoveTo(previous);
+    incoming.MoveTo(slot);
+    lock.Release();
     return handle != nullptr;
 }
 
@@ -419,11 +432,13 @@ WinInetTransfer::OpenResult WinInetTransfer::Request(const HttpUrl& url)
         if (!Keep(m_session, session)) return OpenResult::UrlFailed;
         SetStallLimits(session);
     }
-    // 2. A connection to this hop's host, and the request on it.
+    // 2. A connection to this hop's host, and the request on it (the last hop's go first).
     {
+        TakenHandles previous;
         ScopedLock lock(m_lock);
-        m_request.Reset();
-        m_connection.Reset();
+        m_request.MoveTo(previous.request);
+        m_connection.MoveTo(previous.connection);
+        lock.Release();
     }
     HINTERNET connection = InternetConnectW(m_session.Get(), url.host.c_str(), url.port,
                                             url.user.empty() ? nullptr : url.user.c_str(),
@@ -453,6 +468,10 @@ WinInetTransfer::OpenResult WinInetTransfer::Request(const HttpUrl& url)
 bool WinInetTransfer::ReadChunk(char* buffer, DWORD& read)
 {
     read = 0;
+    if (m_cancel && m_cancel->m_stop) {
+        if (!m_reader) m_reader.reset(new CancellableRead(m_cancel->m_stop));
+        return m_reader->Read(RequestHandle(), buffer, kChunkSize, read, m_lastError);
+    }
     // A read that fails may still report the bytes it got before the stall: they count as nothing.
     if (!InternetReadFile(RequestHandle(), buffer, kChunkSize, &read)) {
         m_lastError = GetLastError();

@@ -3,7 +3,10 @@
 #include <wininet.h>
 
 #include <functional>
+#include <memory>
 #include <string>
+
+#include "CancellableRead.h"
 
 // Owns one WinINet handle.
 class InternetHandle {
@@ -19,6 +22,12 @@ public:
     {
         if (m_handle) InternetCloseHandle(m_handle);
         m_handle = h;
+    }
+    // Hands the handle over to `to` (whose own handle is closed) and keeps none.
+    void MoveTo(InternetHandle& to)
+    {
+        to.Reset(m_handle);
+        m_handle = nullptr;
     }
 
 private:
@@ -80,9 +89,26 @@ DWORD QueryHeaderText(const HeaderQuery& query, size_t maxLength, std::wstring& 
 
 class WinInetTransfer;
 
-// Lets another thread stop a transfer: Cancel closes the WinINet handles of the transfer
-// registered with it (which ends a blocked call where WinINet allows it) and marks every
-// later transfer registered with it as failed at once.
+// Handles taken out of a transfer under its lock, to be closed once no lock is held: a
+// close can block (WinINet waits for its own work on the handle), and nobody may wait
+// behind it. Closed when this goes, the request first.
+struct TakenHandles {
+    InternetHandle session;
+    InternetHandle connection;
+    InternetHandle request;
+    void Close()
+    {
+        request.Reset();
+        connection.Reset();
+        session.Reset();
+    }
+};
+
+// Lets another thread stop a transfer: Cancel ends a read of the transfer registered with it
+// that waits for the server, closes its WinINet handles (which ends its other blocked calls
+// where WinINet allows it) and marks every later transfer registered with it as failed at
+// once. The handles are closed outside every lock, so a close that takes its time holds up
+// only the caller of Cancel.
 class TransferCancel {
 public:
     TransferCancel();
@@ -98,6 +124,7 @@ private:
     bool Register(WinInetTransfer* transfer);
     void Unregister(WinInetTransfer* transfer);
 
+    HANDLE m_stop; // manual-reset event, set by Cancel: ends a read still waiting
     mutable CRITICAL_SECTION m_lock;
     bool m_cancelled = false;
     WinInetTransfer* m_active = nullptr;
@@ -138,7 +165,8 @@ public:
     DWORD LastError() const { return m_lastError; }
 
     // Reads the next chunk into buffer (kChunkSize bytes). Returns false when the read
-    // itself fails (a stall or a cancel among them); read is 0 at the end of the body.
+    // itself fails (a stall or a cancel among them); read is 0 at the end of the body. A
+    // cancel ends a read that waits for the server at once.
     bool ReadChunk(char* buffer, DWORD& read);
 
     // True when the bytes seen so far are the whole body: the announced length, if any.
@@ -148,13 +176,14 @@ private:
     friend class TransferCancel;
     // One request to url, without following redirects. Ok also for a redirect status.
     OpenResult Request(const HttpUrl& url);
-    // Closes every handle; under m_lock. After an abort the transfer takes no new ones.
-    void CloseHandles();
-    void Abort();
+    // Moves every handle into `out`; under m_lock. After an abort the transfer takes no new ones.
+    void TakeHandles(TakenHandles& out);
+    void Abort(TakenHandles& out);
     bool Keep(InternetHandle& slot, HINTERNET handle);
     HINTERNET RequestHandle() const;
 
     TransferCancel* m_cancel;
+    std::unique_ptr<CancellableRead> m_reader; // the reads of a transfer that can be cancelled
     mutable CRITICAL_SECTION m_lock;
     bool m_aborted = false;
     InternetHandle m_session;

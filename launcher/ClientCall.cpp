@@ -17,10 +17,12 @@ void ClientCallActions::LaunchLoader(const std::string& url)
     if (CLoginDlg* dialog = CLoginDlg::Current()) dialog->LaunchLoader(url);
 }
 
-bool ClientCallActions::LoaderLaunched()
+UpdaterStartGuard& ClientCallActions::Starts()
 {
-    const CLoginDlg* dialog = CLoginDlg::Current();
-    return dialog && dialog->HasLaunched();
+    // Before the dialog exists the page cannot call; a guard of its own keeps this total.
+    static UpdaterStartGuard early;
+    CLoginDlg* dialog = CLoginDlg::Current();
+    return dialog ? dialog->Starts() : early;
 }
 
 bool ClientCallActions::StartPageLoader(const std::wstring& parameters, const std::wstring& directory)
@@ -90,9 +92,10 @@ HRESULT ClientCall::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VA
 
 void ClientCall::LoadGame(const std::wstring& text)
 {
-    // The watcher of the login start must see its updater end and tell the host: a page start
-    // now would end the launcher under it.
-    if (m_actions->LoaderLaunched()) return;
+    // After the login start the watcher must see its updater end and tell the host; during
+    // another start one updater is on its way already.
+    UpdaterStartGuard& starts = m_actions->Starts();
+    if (!starts.Begin(UpdaterStartGuard::Start::Page)) return;
     // The page's text passes through the system code page like every other launcher string.
     const std::wstring parameters = AnsiToWide(FormatString("%s", WideToAnsi(text)));
     std::wstring directory(MAX_PATH, L'\0');
@@ -102,11 +105,12 @@ void ClientCall::LoadGame(const std::wstring& text)
         length = ::GetCurrentDirectoryW(static_cast<DWORD>(directory.size()), &directory[0]);
     }
     directory.resize(length < directory.size() ? length : 0);
-    if (m_actions->StartPageLoader(parameters, directory)) {
+    const bool started = m_actions->StartPageLoader(parameters, directory);
+    if (starts.EndPageStart(started)) {
         m_actions->EndProcess();
         return;
     }
-    m_actions->ShowMessage(L"启动游戏失败");
+    if (!started) m_actions->ShowMessage(L"启动游戏失败");
 }
 
 void ClientCall::AppLogin(const std::wstring& json)
@@ -116,5 +120,7 @@ void ClientCall::AppLogin(const std::wstring& json)
         m_actions->ShowMessage(L"AppLogin返回错误！");
         return;
     }
+    // One login start per launcher, and none while another start is under way.
+    if (!m_actions->Starts().Begin(UpdaterStartGuard::Start::Login)) return;
     m_actions->LaunchLoader(BuildLoginUrl(text));
 }

@@ -4,14 +4,16 @@
 
 #include <string>
 
+#include "UpdaterStartGuard.h"
+
 // What the page's two calls do outside the object; replaced in tests.
 class ClientCallActions {
 public:
     virtual ~ClientCallActions() = default;
+    // The guard of the page's starts (the login dialog's).
+    virtual UpdaterStartGuard& Starts();
     // The login start with the finished login URL.
     virtual void LaunchLoader(const std::string& url);
-    // True once the login start has started the updater: the launcher then waits for it.
-    virtual bool LoaderLaunched();
     // The page start; true when the updater was started.
     virtual bool StartPageLoader(const std::wstring& parameters, const std::wstring& directory);
     virtual void ShowMessage(const wchar_t* text);

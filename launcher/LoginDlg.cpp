@@ -221,16 +221,16 @@ void CLoginDlg::OnBeforeNavigate2(IDispatch*, VARIANT* url, VARIANT*, VARIANT*, 
 
 void CLoginDlg::StartLoaderFromPage(const std::wstring& parameters)
 {
-    // After the login start the launcher only waits for its updater and tells the host.
-    if (m_launched) return;
+    // After the login start the launcher only waits for its updater and tells the host; the
+    // page runs on while the box below is up and the shell starts, and is kept from a second
+    // start meanwhile.
+    if (!m_starts.Begin(UpdaterStartGuard::Start::Page)) return;
     const std::wstring folder = GetCurrentModuleDirectory();
     ::MessageBoxW(nullptr, folder.c_str(), L"提示", MB_OK);
-    // The page runs on while the box is up and may have logged in meanwhile.
-    if (m_launched) return;
-    const HINSTANCE started =
+    const HINSTANCE result =
         ::ShellExecuteW(nullptr, L"open", L"ZelLoader.exe", parameters.c_str(), folder.c_str(), SW_SHOWNORMAL);
-    if (reinterpret_cast<INT_PTR>(started) > 32) EndProcessNow(0);
     const DWORD error = ::GetLastError();
+    if (m_starts.EndPageStart(reinterpret_cast<INT_PTR>(result) > 32)) EndProcessNow(0);
     wchar_t text[64];
     _snwprintf(text, 64, L"启动游戏失败,错误代码：%lu", static_cast<unsigned long>(error));
     text[63] = L'\0';
@@ -280,10 +280,6 @@ void CLoginDlg::OnDocumentComplete(IDispatch*, VARIANT*)
 
 void CLoginDlg::LaunchLoader(const std::string& url)
 {
-    // Set before the start: the shell may run messages (and so the page) while it starts.
-    if (m_launched) return;
-    m_launched = true;
-
     const std::wstring folder = GetCurrentModuleDirectory();
     const std::wstring file = folder + L"ZelLoader.exe";
     const std::wstring parameters = AnsiToWide(url);

@@ -4,6 +4,7 @@
 #include "ForeDialogBase.h"
 #include "Switches.h"
 #include "TButton.h"
+#include "UpdaterStartGuard.h"
 #include "WebBrowser2.h"
 #include "framework/EventSink.h"
 
@@ -20,11 +21,12 @@ public:
     static CLoginDlg* Current();
 
     // Starts the updater with the login URL, watches it on a worker thread and hides both
-    // windows. On failure it tells the player and ends the launcher. Only the first call
-    // starts anything: one updater, one watcher and one notification per launcher; the
-    // page's other two starts are ignored from then on.
+    // windows. On failure it tells the player and ends the launcher. Reached only through
+    // the guard below (the scripting object's "AppLogin"): one updater, one watcher and one
+    // notification per launcher.
     void LaunchLoader(const std::string& url);
-    bool HasLaunched() const { return m_launched; }
+    // The guard every start of the updater from the page goes through.
+    UpdaterStartGuard& Starts() { return m_starts; }
     // True while the process with the updater's id is listed.
     bool IsLoaderRunning() const;
     // WM_COPYDATA to the host window when the player closes the launcher; nothing when the
@@ -71,7 +73,7 @@ private:
     std::string m_pageAddress;
     HWND m_hostWindow = nullptr;
     DWORD m_childProcessId = 0;
-    bool m_launched = false;
+    UpdaterStartGuard m_starts;
 };
 
 // "<game_url>?token=..&source=..&serverid=..&fcext=..&fileparam=.." with the values raw.

@@ -1,6 +1,7 @@
 // The page's scripting object and the login URL it builds.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -20,12 +21,27 @@ public:
     std::wstring pageDirectory;
     bool pageStartWorks = true;
     int ends = 0;
+    // Without it every call finds a free guard (cases about what one call does).
+    bool guarded = false;
+    UpdaterStartGuard guard;
+    // What the page does while the shell starts the updater (its prompt runs messages).
+    std::function<void()> duringStart;
 
+    UpdaterStartGuard& Starts() override
+    {
+        if (!guarded) guard = UpdaterStartGuard();
+        return guard;
+    }
     void LaunchLoader(const std::string& url) override { launches.push_back(url); }
     bool StartPageLoader(const std::wstring& parameters, const std::wstring& directory) override
     {
         pageStarts.push_back(parameters);
         pageDirectory = directory;
+        if (duringStart) {
+            auto then = duringStart;
+            duringStart = nullptr;
+            then();
+        }
         return pageStartWorks;
     }
     void ShowMessage(const wchar_t* text) override { messages.push_back(text); }
@@ -173,6 +189,51 @@ TEST(ClientCall, LoadGameStartsInTheCurrentFolderAndEndsOrReports)
         EXPECT_EQ(works ? 1 : 0, actions.ends);
         EXPECT_EQ(works ? std::vector<std::wstring>{} : std::vector<std::wstring>{ L"启动游戏失败" }, actions.messages);
     }
+}
+
+TEST(ClientCall, ThePagesStartsGoThroughOneGuard)
+{
+    struct Case {
+        const char* name;
+        bool pageStartWorks;
+        DISPID during;      // what the page calls while LoadGame's shell start runs
+        size_t launches;    // login starts
+        size_t pageStarts;
+        int ends;
+    } cases[] = {
+        // The start that came first is the only one; a login meanwhile starts nothing.
+        { "login_while_the_page_start_runs", true, ClientCall::kAppLogin, 0, 1, 1 },
+        { "page_start_while_the_page_start_runs", true, ClientCall::kLoadGame, 0, 1, 1 },
+        // A page start that failed leaves the page free to log in afterwards.
+        { "login_while_a_failing_page_start_runs", false, ClientCall::kAppLogin, 0, 1, 0 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordedActions actions;
+        actions.guarded = true;
+        actions.pageStartWorks = c.pageStartWorks;
+        ClientCall object(&actions);
+        actions.duringStart = [&] { Call(object, c.during, { Text(L"{\"uid\":\"5\"}") }); };
+        EXPECT_EQ(S_OK, Call(object, ClientCall::kLoadGame, { Text(L"abc") }));
+        EXPECT_EQ(c.launches, actions.launches.size());
+        EXPECT_EQ(c.pageStarts, actions.pageStarts.size());
+        EXPECT_EQ(c.ends, actions.ends);
+        if (!c.pageStartWorks) {
+            EXPECT_EQ(std::vector<std::wstring>{ L"启动游戏失败" }, actions.messages);
+            EXPECT_EQ(S_OK, Call(object, ClientCall::kAppLogin, { Text(L"{}") }));
+            EXPECT_EQ(1u, actions.launches.size());
+        }
+    }
+    // After the login start nothing else starts: the launcher waits for that updater.
+    RecordedActions actions;
+    actions.guarded = true;
+    ClientCall object(&actions);
+    EXPECT_EQ(S_OK, Call(object, ClientCall::kAppLogin, { Text(L"{}") }));
+    EXPECT_EQ(S_OK, Call(object, ClientCall::kAppLogin, { Text(L"{}") }));
+    EXPECT_EQ(S_OK, Call(object, ClientCall::kLoadGame, { Text(L"abc") }));
+    EXPECT_EQ(1u, actions.launches.size());
+    EXPECT_TRUE(actions.pageStarts.empty());
+    EXPECT_EQ(0, actions.ends);
 }
 
 TEST(ClientCall, NamesAreMatchedExactlyAndUnknownOnesGetNoMethod)

@@ -75,11 +75,14 @@ TEST(LoaderWatch, WaitReturnsOnceTheUpdaterHasGone)
 
 TEST(HostNotice, ABusyHostGetsTheNoticeOnceWhenItAnswers)
 {
-    // Busy for longer than a hung window is given before it counts as hung.
+    // Busy for longer than a window is given before it counts as hung (5 s) when the notice
+    // comes, so the system refuses it at once and it must be asked again until the host
+    // answers, well within the bound.
     road::HostWindow host;
     host.Freeze();
+    ::Sleep(7000);
     std::thread thaw([&] {
-        ::Sleep(6000);
+        ::Sleep(3000);
         host.Thaw();
     });
     HWND window = host.Window();

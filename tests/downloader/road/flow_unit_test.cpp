@@ -2,6 +2,7 @@
 // file, the statistics report's body, the extraction progress handler and the hand-over of
 // view changes from workers to the window thread.
 #include <gtest/gtest.h>
+#include <winsock2.h>
 #include <windows.h>
 
 #include <atomic>
@@ -9,10 +10,13 @@
 #include <thread>
 
 #include "GameStart.h"
+#include "Mywnd.h"
 #include "StatsReport.h"
 #include "UpdateFlow.h"
 #include "ViewChange.h"
+#include "WinInetTransfer.h"
 #include "common/TextConvert.h"
+#include "core/ControlUI.h"
 
 namespace {
 
@@ -159,6 +163,125 @@ TEST(ViewChangeTest, NewerFieldsReplaceOlderOnes)
     EXPECT_TRUE(older.messageVisible);
     EXPECT_EQ(ViewChange().SetProgress(150).progressValue, 100);
     EXPECT_EQ(ViewChange().SetProgress(-1).progressValue, 0);
+}
+
+// One HTTP reply on 127.0.0.1: the headers announce more than is sent, kSent bytes come at
+// once, then nothing until Release, which sends one chunk more; after that the connection
+// stays open and silent until the client lets go.
+class StallingServer {
+public:
+    // Whole chunks: a read returns once its buffer is full or the body has ended.
+    static const int kSent = 2 * WinInetTransfer::kChunkSize;
+
+    StallingServer()
+    {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+        m_listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        listen(m_listener, 1);
+        int size = sizeof address;
+        getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &size);
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] { Serve(); });
+    }
+    ~StallingServer()
+    {
+        closesocket(m_listener);
+        if (m_client != INVALID_SOCKET) shutdown(m_client, SD_BOTH);
+        m_thread.join();
+        if (m_client != INVALID_SOCKET) closesocket(m_client);
+        CloseHandle(m_clientGone);
+        CloseHandle(m_release);
+        WSACleanup();
+    }
+    std::wstring Url() const { return L"http://127.0.0.1:" + std::to_wstring(m_port) + L"/pkg/game_v2.7z"; }
+    // Signalled when the client closed its end of the connection.
+    HANDLE ClientGone() const { return m_clientGone; }
+    void Release() { SetEvent(m_release); }
+
+private:
+    void Serve()
+    {
+        m_client = accept(m_listener, nullptr, nullptr);
+        if (m_client == INVALID_SOCKET) return;
+        char request[4096];
+        recv(m_client, request, sizeof request, 0);
+        const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n";
+        send(m_client, head.data(), static_cast<int>(head.size()), 0);
+        const std::string body(kSent, 'x');
+        send(m_client, body.data(), kSent, 0);
+        WaitForSingleObject(m_release, 60000);
+        send(m_client, body.data(), WinInetTransfer::kChunkSize, 0);
+        // Nothing more is sent; the client's close (or the end of the test) ends the wait.
+        while (recv(m_client, request, sizeof request, 0) > 0) {
+        }
+        SetEvent(m_clientGone);
+    }
+
+    SOCKET m_listener = INVALID_SOCKET;
+    SOCKET m_client = INVALID_SOCKET;
+    int m_port = 0;
+    HANDLE m_clientGone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE m_release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread m_thread;
+};
+
+TEST(TransferCancelTest, CancelFromAnotherThreadEndsABlockedRead)
+{
+    StallingServer server;
+    TransferCancel cancel;
+    HANDLE blocked = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    bool failed = false;
+    DWORD error = 0;
+    auto read = [&] {
+        WinInetTransfer transfer(&cancel);
+        if (transfer.Open(server.Url()) != WinInetTransfer::OpenResult::Ok) return;
+        char buffer[WinInetTransfer::kChunkSize];
+        DWORD received = 0;
+        DWORD read = 0;
+        bool ok = true;
+        while (ok && received < StallingServer::kSent) {
+            ok = transfer.ReadChunk(buffer, read) && read > 0;
+            received += read;
+        }
+        // Everything the server sent is in: the next read waits for bytes that do not come.
+        SetEvent(blocked);
+        while (transfer.ReadChunk(buffer, read) && read > 0) {
+        }
+        failed = read == 0;
+        error = transfer.LastError();
+    };
+    std::thread worker([&] {
+        read();
+        SetEvent(done);
+    });
+    // The worker still uses this frame: a test that cannot go on ends its process.
+    auto abandon = [&](const char* why) {
+        ADD_FAILURE() << why;
+        worker.detach();
+        std::fflush(nullptr);
+        TerminateProcess(GetCurrentProcess(), 3);
+    };
+    if (WaitForSingleObject(blocked, 30000) != WAIT_OBJECT_0) abandon("the transfer did not get the first bytes");
+    Sleep(300); // inside the read by now
+    cancel.Cancel();
+    EXPECT_TRUE(cancel.Cancelled());
+    // Left alone the read would wait for the stall limit (a minute); the cancel ends it.
+    if (WaitForSingleObject(done, WinInetTransfer::kStallLimitMs / 2) != WAIT_OBJECT_0)
+        abandon("the read went on after the cancel");
+    worker.join();
+    EXPECT_TRUE(failed);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_INTERNET_OPERATION_CANCELLED));
+    // The platform's own read, left behind, lets go of the connection once bytes come.
+    server.Release();
+    EXPECT_EQ(WaitForSingleObject(server.ClientGone(), 30000), WAIT_OBJECT_0);
+    CloseHandle(blocked);
+    CloseHandle(done);
 }
 
 // A message-only window on this thread whose messages go to OnMessage first.
@@ -333,25 +456,84 @@ TEST(UpdateFlowThreads, AWorkerThatDoesNotStartShowsTheFailure)
     EXPECT_TRUE(window.shown.messageVisible);
 }
 
-TEST(UpdateFlowThreads, AWatchdogThatDoesNotStartKeepsTheWindowInSight)
+// A worker that ignores every stop, as one stuck where nothing reaches it would.
+UINT __cdecl DeafWorker(LPVOID)
 {
-    // Equal versions (no version file, none published) and a game that exists everywhere.
-    wchar_t system[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
-    ASSERT_GT(length, 0u);
-    UpdateInfo info;
-    info.open = "hostname.exe";
-    FlowWindow window;
-    CUpdateFlow flow(window, info, std::wstring(system) + L"\\", "http://127.0.0.1:1/Lgtim");
-    window.flow = &flow;
-    g_startsLeft = 1; // the worker starts, the watchdog does not
-    flow.SetThreadStarter(CountedStart);
-    ASSERT_TRUE(flow.Start(window.Handle()));
-    EXPECT_TRUE(window.PumpUntil([&] { return flow.WaitForWorker(0); }, 60000));
-    window.PumpFor(100);
-    EXPECT_TRUE(flow.GameStarted());
-    EXPECT_EQ(window.shown.messageText, kGameStartFailedText);
-    EXPECT_FALSE(window.shown.Has(ViewChange::kWindowVisible) && !window.shown.windowVisible);
+    Sleep(INFINITE);
+    return 0;
+}
+CWinThread* DeafStart(AFX_THREADPROC, LPVOID param, int priority, UINT stack, DWORD flags,
+                      LPSECURITY_ATTRIBUTES security)
+{
+    return AfxBeginThread(DeafWorker, param, priority, stack, flags, security);
+}
+
+TEST(UpdateFlowThreads, AFlowWhoseWorkerDoesNotStopEndsItsProcessAsAFailure)
+{
+    // Tests and probes own the flow: a worker that hangs there must fail them, not pass them.
+    EXPECT_EXIT(
+        {
+            FlowWindow window;
+            {
+                CUpdateFlow flow(window, UpdateInfo(), L"C:\\nowhere\\", "http://127.0.0.1:1/Lgtim");
+                flow.SetThreadStarter(DeafStart);
+                flow.Start(window.Handle());
+            }
+            std::fputs("the flow went\n", stderr);
+            std::fflush(nullptr);
+            ExitProcess(0);
+        },
+        ::testing::ExitedWithCode(kWorkerHungExitCode), "the worker did not stop");
+}
+
+// The ready folder of this build, where the updater's skin lies.
+std::wstring ReadyFolder()
+{
+    wchar_t path[MAX_PATH * 2] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+    std::wstring folder(path, length);
+    folder.erase(folder.find_last_of(L'\\') + 1);
+    return folder + L"..\\..\\..\\ready\\";
+}
+
+TEST(MainWindowClose, TheSkinsCloseRunsFromTheWindowsOwnLoop)
+{
+    // The click's handler only asks (once, however often it is clicked); the close itself
+    // and the end of the updater come when the window's loop takes the request.
+    EXPECT_EXIT(
+        {
+            SkinUI::CPaintManagerUI::SetInstance(GetModuleHandleW(nullptr));
+            SkinUI::CPaintManagerUI::SetResourcePath((ReadyFolder() + L"Skin").c_str());
+            CMywnd window;
+            const HWND handle =
+                window.Create(nullptr, L"update", WS_OVERLAPPEDWINDOW, WS_EX_WINDOWEDGE, 0, 0, 520, 320);
+            if (!handle) {
+                std::fputs("no window\n", stderr);
+                std::fflush(nullptr);
+                ExitProcess(2);
+            }
+            SkinUI::CControlUI close;
+            close.SetName(L"close");
+            SkinUI::TNotifyUI click = {};
+            click.type = L"click";
+            click.sender = &close;
+            window.Notify(click);
+            window.Notify(click);
+            int requests = 0;
+            MSG msg;
+            while (PeekMessageW(&msg, handle, CMywnd::kCloseRequest, CMywnd::kCloseRequest, PM_REMOVE)) ++requests;
+            std::fprintf(stderr, "close requests waiting: %d\n", requests);
+            std::fflush(nullptr);
+            PostMessageW(handle, CMywnd::kCloseRequest, 0, 0);
+            while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            std::fputs("the loop ended\n", stderr);
+            std::fflush(nullptr);
+            ExitProcess(5);
+        },
+        ::testing::ExitedWithCode(0), "close requests waiting: 1\n$");
 }
 
 } // namespace

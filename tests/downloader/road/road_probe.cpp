@@ -1,13 +1,16 @@
 // Runs the updater's flow (version check or download and extraction, game start, watchdog,
 // report) on a plain window instead of the skinned one, and prints every view change the
 // window applies, so that tests can read what the player would see:
-//   road_probe FOLDER LOGIN-URL REPORT-URL [STOP-ON-TEXT [DELAY-MS]]
+//   road_probe [--thread-starts N] FOLDER LOGIN-URL REPORT-URL [STOP-ON-TEXT [DELAY-MS]]
 // FOLDER plays the updater's folder (7z.dll, the package and the game go there). With
+// --thread-starts, only the first N thread starts of the flow succeed (the worker's is the
+// first, the watchdog's the second), as when the system has no more threads to give. With
 // STOP-ON-TEXT, the flow is closed as the window closes it DELAY-MS (default 0) after a
 // percentage or message text that begins with it is applied. Output lines (UTF-8):
 //   apply FIELD=VALUE ...    one view change, the fields it sets
 //   wakes N                  wake-up messages posted by the workers so far
 //   worker-ended             the worker ended without the watchdog ending the process
+//   worker-ended / worker-running   after a stop: whether the close saw the worker end
 //   stopped                  after a stop
 // The process ends with 0 through the watchdog when the game ends; 3 when the worker ended
 // without starting the game; 4 after a stop; 3 also when the
@@ -67,6 +70,15 @@ private:
 };
 
 CUpdateFlow* g_flow = nullptr;
+int g_threadStartsLeft = -1; // -1: no limit
+
+CWinThread* LimitedStart(AFX_THREADPROC proc, LPVOID param, int priority, UINT stack, DWORD flags,
+                         LPSECURITY_ATTRIBUTES security)
+{
+    if (g_threadStartsLeft == 0) return nullptr;
+    if (g_threadStartsLeft > 0) --g_threadStartsLeft;
+    return AfxBeginThread(proc, param, priority, stack, flags, security);
+}
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -78,6 +90,11 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 int wmain(int argc, wchar_t** argv)
 {
+    if (argc > 2 && std::wstring(argv[1]) == L"--thread-starts") {
+        g_threadStartsLeft = _wtoi(argv[2]);
+        argv += 2;
+        argc -= 2;
+    }
     if (argc < 4) {
         std::fputs("usage: road_probe FOLDER LOGIN-URL REPORT-URL [STOP-ON-TEXT]\n", stderr);
         return 2;
@@ -97,6 +114,7 @@ int wmain(int argc, wchar_t** argv)
                                 wc.hInstance, nullptr);
     ProbeView view(argc > 4 ? argv[4] : L"", argc > 5 ? static_cast<DWORD>(_wtoi(argv[5])) : 0);
     CUpdateFlow flow(view, info, folder, WideToAnsi(argv[3]));
+    flow.SetThreadStarter(LimitedStart);
     g_flow = &flow;
     Line(std::string("update_running ") + (flow.Start(window) && flow.UpdateRunning() ? "1" : "0"));
 
@@ -105,6 +123,7 @@ int wmain(int argc, wchar_t** argv)
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
         if (view.StopNow()) {
             flow.Close();
+            Line(flow.WaitForWorker(0) ? "worker-ended" : "worker-running");
             Line("wakes " + std::to_string(flow.WakeCount()));
             Line("stopped");
             EndProcessNow(4);

@@ -533,9 +533,10 @@ class Probe(RoadCase):
         self.stats.start()
         self.addCleanup(self.stats.stop)
 
-    def probe(self, folder, stop_on=None, report_path="/Lgtim", timeout=120):
-        args = [rf.WINE, ROAD_PROBE, rf.msgbox.windows_path(folder), self.server.url(rf.LOGIN_PATH),
-                self.stats.https_url(report_path)] + ([stop_on] if stop_on else [])
+    def probe(self, folder, stop_on=None, report_path="/Lgtim", timeout=120, options=()):
+        args = [rf.WINE, ROAD_PROBE] + list(options) + [
+            rf.msgbox.windows_path(folder), self.server.url(rf.LOGIN_PATH),
+            self.stats.https_url(report_path)] + ([stop_on] if stop_on else [])
         try:
             done = subprocess.run(args, capture_output=True, timeout=timeout)
         except subprocess.TimeoutExpired as e:
@@ -577,6 +578,28 @@ class Probe(RoadCase):
         with open(os.path.join(folder, "game", "autoquit"), "w") as f:
             f.write("1")
         return self.probe(folder, **kw)
+
+    def test_game_watched_without_a_watchdog_thread(self):
+        # No thread for the watchdog: the game runs all the same, so the window hides, the
+        # report says it started, no failure is shown, and the worker itself ends the updater
+        # with 0 once the game has ended.
+        for installed in ("1.0", "2.0"):
+            with self.subTest(installed=installed):
+                self.stats.requests.clear()
+                self.serve()
+                folder = self.game_folder(name="v" + installed, installed=installed)
+                code, lines = self.probe_with_quick_game(folder, options=("--thread-starts", "1"))
+                self.assertEqual(code, 0, lines)
+                self.assertIsNotNone(rf.read_game_record(folder), "the game was not started")
+                applied = [self.fields(l) for l in lines if l.startswith("apply")]
+                messages = [a["message"] for a in applied if "message" in a]
+                self.assertEqual(messages[-1], "版本比对成功，正在启动游戏。。。", lines)
+                self.assertNotIn("启动游戏失败", messages)
+                self.assertEqual(applied[-1].get("window_visible"), "0", lines)
+                self.assertNotIn("worker-ended", lines)
+                [report] = self.stats.requests
+                self.assertRegex(report["body"].decode(), r'^\{"is_start":1,"time":\d+,"uid":"10001"\}\n$')
+                self.assertEqual(rf.read_version(folder), "2.0")
 
     def test_version_check_texts(self):
         self.serve()
@@ -654,6 +677,21 @@ class Probe(RoadCase):
                 self.assertGreater(time.time() - began, 58)
                 self.assertLess(time.time() - began, 140)
                 self.assert_update_failed(folder, code, lines)
+        self.assertEqual(self.stats.requests, [])
+
+    def test_closing_a_stalled_download(self):
+        # The headers and a little of the package, then silence on a held connection: the
+        # close stops the worker inside its read, so the close sees it end (it would give up
+        # on it after three seconds), and nothing is left behind.
+        self.serve(Reply(body=self.package_bytes, cut_after=5000, stall=150))
+        folder = self.game_folder()
+        code, lines = self.finish_probe(self.start_probe(folder, "正在下载", 1500))
+        self.assertEqual(code, 4, lines)
+        self.assertEqual(lines[-3:-2], ["worker-ended"], lines)
+        self.assertEqual(lines[-1], "stopped", lines)
+        self.assertEqual([n for n in os.listdir(folder) if n.endswith(".7z")], [])
+        self.assertIsNone(rf.read_version(folder), "the version file was kept")
+        self.assertIsNone(rf.read_game_record(folder))
         self.assertEqual(self.stats.requests, [])
 
     def test_package_addresses_that_fail(self):
