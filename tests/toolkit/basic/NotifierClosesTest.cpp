@@ -242,25 +242,46 @@ struct FocusOnSize {
     }
 };
 
+// A case of a hide loop: the tree, what it focuses, and how it hides the focus.
+struct HideCase {
+    CControlUI* root = nullptr;
+    CControlUI* focus = nullptr;     // focused before the hide
+    CControlUI* later = nullptr;     // hidden by the same loop after the focus
+    FocusOnSize focusOnSize;         // or focused by the loop's own layout
+    std::function<void()> ready;     // run in the open window before the focus is set
+    std::function<void(HWND)> hide;
+};
+
+// A list whose header is hidden, with two columns of the given width; the first focuses
+// itself from its size notification once armed, and the second is hidden after it.
+CListUI* HiddenHeaderList(HideCase& c, LPCWSTR attributes, LPCWSTR width)
+{
+    CListUI* list = new painttest::Poisoned<CListUI>;
+    list->ApplyAttributeList(attributes);
+    CListHeaderItemUI* col[2];
+    for (CListHeaderItemUI*& p : col) {
+        p = new painttest::Poisoned<CListHeaderItemUI>;
+        p->SetAttribute(L"width", width);
+        list->Add(p);
+    }
+    c.focusOnSize.target = col[0];
+    col[0]->sizeHandlers += CDelegate<FocusOnSize, FocusOnSize>(&c.focusOnSize, &FocusOnSize::OnSize);
+    c.later = col[1];
+    c.root = basictest::Root({ list });
+    return list;
+}
+
 TEST(NotifierClosesTheWindow, HidingTheFocusFinishesBeforeKillfocusIsTold)
 {
     // Each case hides, in one of the toolkit's hide loops, the focused control and a sibling
     // after it, and the window goes on "killfocus": the loop must have ended, having hidden
     // the sibling too, before that is told, and nothing of the freed tree is touched after.
-    struct Case {
-        CControlUI* root = nullptr;
-        CControlUI* focus = nullptr;     // focused before the hide
-        CControlUI* later = nullptr;     // hidden by the same loop after the focus
-        FocusOnSize focusOnSize;         // or focused by the loop's own layout
-        std::function<void()> ready;     // run in the open window before the focus is set
-        std::function<void(HWND)> hide;
-    };
     struct Row {
         const char* what;
-        void (*make)(Case&);
+        void (*make)(HideCase&);
     } rows[] = {
         { "a tree node collapsed by a double click, the focus in its first child's row",
-          [](Case& c) {
+          [](HideCase& c) {
               CTreeViewUI* tree = new painttest::Poisoned<CTreeViewUI>;
               tree->ApplyAttributeList(L"float=\"true\" pos=\"0,0,200,100\"");
               CTreeNodeUI* parent = new painttest::Poisoned<CTreeNodeUI>;
@@ -281,39 +302,19 @@ TEST(NotifierClosesTheWindow, HidingTheFocusFinishesBeforeKillfocusIsTold)
               };
           } },
         { "a list's hidden header laid out again, a column focused meanwhile",
-          [](Case& c) {
-              CListUI* list = new painttest::Poisoned<CListUI>;
-              list->ApplyAttributeList(L"float=\"true\" pos=\"0,0,200,100\" header=\"hidden\"");
-              CListHeaderItemUI* col0 = new painttest::Poisoned<CListHeaderItemUI>;
-              CListHeaderItemUI* col1 = new painttest::Poisoned<CListHeaderItemUI>;
-              col0->ApplyAttributeList(L"width=\"50\"");
-              col1->ApplyAttributeList(L"width=\"50\"");
-              list->Add(col0);
-              list->Add(col1);
-              c.focusOnSize.target = col0;
-              col0->sizeHandlers += CDelegate<FocusOnSize, FocusOnSize>(&c.focusOnSize, &FocusOnSize::OnSize);
-              c.later = col1;
-              c.root = basictest::Root({ list });
+          [](HideCase& c) {
+              CListUI* list = HiddenHeaderList(c, L"float=\"true\" pos=\"0,0,200,100\" header=\"hidden\"", L"50");
               c.hide = [list](HWND) { list->SetPos(list->GetPos()); };
           } },
         { "a list's hidden header moved by a sideways scroll, a column focused meanwhile",
-          [](Case& c) {
-              CListUI* list = new painttest::Poisoned<CListUI>;
-              list->ApplyAttributeList(L"float=\"true\" pos=\"0,0,200,100\" header=\"hidden\" hscrollbar=\"true\"");
-              CListHeaderItemUI* col0 = new painttest::Poisoned<CListHeaderItemUI>;
-              CListHeaderItemUI* col1 = new painttest::Poisoned<CListHeaderItemUI>;
-              col0->ApplyAttributeList(L"width=\"300\"");
-              col1->ApplyAttributeList(L"width=\"300\"");
-              list->Add(col0);
-              list->Add(col1);
-              c.focusOnSize.target = col0;
-              col0->sizeHandlers += CDelegate<FocusOnSize, FocusOnSize>(&c.focusOnSize, &FocusOnSize::OnSize);
-              c.later = col1;
-              c.root = basictest::Root({ list });
+          [](HideCase& c) {
+              // The columns are wider than the list, so that it scrolls sideways.
+              CListUI* list = HiddenHeaderList(
+                  c, L"float=\"true\" pos=\"0,0,200,100\" header=\"hidden\" hscrollbar=\"true\"", L"300");
               c.hide = [list](HWND) { list->LineRight(); };
           } },
         { "a menu element hidden, the focus on its first sub-item",
-          [](Case& c) {
+          [](HideCase& c) {
               CMenuElementUI* item = new painttest::Poisoned<CMenuElementUI>;
               item->ApplyAttributeList(L"float=\"true\" pos=\"0,0,200,30\"");
               CMenuElementUI* sub0 = new painttest::Poisoned<CMenuElementUI>;
@@ -335,7 +336,7 @@ TEST(NotifierClosesTheWindow, HidingTheFocusFinishesBeforeKillfocusIsTold)
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
-        Case c;
+        HideCase c;
         r.make(c);
         bool gone = false;
         ClosingWindow* win = new ClosingWindow(L"killfocus", &gone);
