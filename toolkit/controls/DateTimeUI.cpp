@@ -23,7 +23,9 @@ void InitDateClasses()
 
 // ---- CDateTimeWnd -----------------------------------------------------------------------
 
-CDateTimeWnd::CDateTimeWnd() : m_pOwner(NULL), m_hBkBrush(NULL), m_bInit(false), m_bClosing(false) {}
+CDateTimeWnd::CDateTimeWnd() : m_pOwner(NULL), m_hBkBrush(NULL), m_bInit(false), m_bClosing(false), m_nStaleCloses(0)
+{
+}
 
 LPCTSTR CDateTimeWnd::GetWindowClassName() const
 {
@@ -42,8 +44,13 @@ void CDateTimeWnd::Detach()
 
 void CDateTimeWnd::Init(CDateTimeUI* pOwner)
 {
-    // 1. The owner writes nothing back until the picker closes with a date.
+    // 1. The owner writes nothing back until the picker closes with a date. A picker whose
+    //    close is still on its way is taken back: that close must not end this edit.
     m_pOwner = pOwner;
+    if (m_bClosing) {
+        m_bClosing = false;
+        m_nStaleCloses++;
+    }
     m_pOwner->m_nDTUpdateFlag = CDateTimeUI::DT_NONE;
     CPaintManagerUI* pManager = pOwner->GetManager();
     // 2. The window over the whole control; a layered host cannot show a child, so there it
@@ -90,16 +97,27 @@ bool CDateTimeWnd::OwnsWindow(HWND hWnd) const
     return hCalendar != NULL && (hWnd == hCalendar || ::IsChild(hCalendar, hWnd));
 }
 
-void CDateTimeWnd::TakeDateAndClose()
+bool CDateTimeWnd::IsClosing() const
+{
+    return m_bClosing;
+}
+
+void CDateTimeWnd::CloseLater()
 {
     if (m_bClosing) return;
     m_bClosing = true;
+    PostMessageW(WM_CLOSE);
+}
+
+void CDateTimeWnd::TakeDateAndClose()
+{
+    if (m_bClosing) return;
     if (m_pOwner != NULL && m_pOwner->m_nDTUpdateFlag == CDateTimeUI::DT_NONE) {
         ::SendMessageW(m_hWnd, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&m_pOwner->m_sysTime));
         m_pOwner->m_nDTUpdateFlag = CDateTimeUI::DT_UPDATE;
         m_pOwner->UpdateText();
     }
-    PostMessageW(WM_CLOSE);
+    CloseLater();
 }
 
 LRESULT CDateTimeWnd::CloseWithDate(UINT uMsg, WPARAM wParam, LPARAM lParam)
@@ -111,6 +129,10 @@ LRESULT CDateTimeWnd::CloseWithDate(UINT uMsg, WPARAM wParam, LPARAM lParam)
 
 LRESULT CDateTimeWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
+    if (uMsg == WM_CLOSE && m_nStaleCloses > 0) {
+        m_nStaleCloses--;
+        return 0;
+    }
     if (uMsg == WM_NOTIFY) {
         ::SetFocus(m_hWnd);
     } else if (uMsg == WM_KILLFOCUS) {
@@ -135,14 +157,12 @@ LRESULT CDateTimeWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
             m_pOwner->m_nDTUpdateFlag = CDateTimeUI::DT_DELETE;
             m_pOwner->UpdateText();
         }
-        m_bClosing = true;
-        PostMessageW(WM_CLOSE);
+        CloseLater();
         return lRes;
     } else if (uMsg == WM_KEYUP && wParam == VK_ESCAPE) {
         LRESULT lRes = ::DefWindowProcW(m_hWnd, uMsg, wParam, lParam);
         if (m_pOwner != NULL) m_pOwner->m_nDTUpdateFlag = CDateTimeUI::DT_KEEP;
-        m_bClosing = true;
-        PostMessageW(WM_CLOSE);
+        CloseLater();
         return lRes;
     }
     return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
@@ -236,18 +256,6 @@ void CDateTimeUI::OpenNativeWindow()
     if (m_pWindow != NULL && !::IsWindow(m_pWindow->GetHWND())) DestroyOwnedNativeWindow(m_pWindow);
 }
 
-void CDateTimeUI::SetVisible(bool bVisible)
-{
-    CButtonUI::SetVisible(bVisible);
-    if (!IsVisible() && m_pWindow != NULL && m_pManager != NULL) m_pManager->SetFocus(NULL);
-}
-
-void CDateTimeUI::SetInternVisible(bool bVisible)
-{
-    CButtonUI::SetInternVisible(bVisible);
-    if (!IsVisible() && m_pWindow != NULL && m_pManager != NULL) m_pManager->SetFocus(NULL);
-}
-
 void CDateTimeUI::DoEvent(TEventUI& event)
 {
     if (!IsMouseEnabled() && IsMouseEvent(event)) {
@@ -264,7 +272,14 @@ void CDateTimeUI::DoEvent(TEventUI& event)
     if (event.type == UIEVENT_SIZE && m_pWindow != NULL) m_pManager->SetFocusNeeded(this);
     if (event.type == UIEVENT_MOUSEWHEEL && m_pWindow != NULL) return;
     if (event.type == UIEVENT_SETFOCUS && IsEnabled()) {
-        if (m_pWindow != NULL) return;
+        if (m_pWindow != NULL) {
+            // Coming back before the picker's close arrived: the same picker edits on.
+            if (m_pWindow->IsClosing()) {
+                m_pWindow->Init(this);
+                m_pWindow->ShowWindow(true, true);
+            }
+            return;
+        }
         OpenNativeWindow();
         if (m_pWindow != NULL) m_pWindow->ShowWindow(true, true);
     }

@@ -21,6 +21,8 @@ public:
     static LRESULT KillFocusAnswerForHit(UINT uHit);
     // Writes the picked date back (unless the edit was cleared or abandoned) and closes, once.
     void TakeDateAndClose();
+    // Between a close being asked for and its message arriving; Init takes the picker back.
+    bool IsClosing() const;
 
     LPCTSTR GetWindowClassName() const override;
     LPCTSTR GetSuperClassName() const override;
@@ -34,11 +36,15 @@ protected:
     // Whether the window is this picker, its calendar or a child of either.
     bool OwnsWindow(HWND hWnd) const;
     LRESULT CloseWithDate(UINT uMsg, WPARAM wParam, LPARAM lParam);
+    // Asks for the close by a posted message, once until the picker is taken back.
+    void CloseLater();
 
     CDateTimeUI* m_pOwner;
     HBRUSH m_hBkBrush;
     bool m_bInit;
     bool m_bClosing;
+    // Close messages on their way that were asked for before the picker was taken back.
+    int m_nStaleCloses;
 };
 
 // A button showing a date as "yyyy-mm-dd" that opens a CDateTimeWnd on focus.
@@ -65,8 +71,6 @@ public:
     // The open picker, null while none is open.
     CDateTimeWnd* GetNativeWindow() const;
 
-    void SetVisible(bool bVisible = true) override;
-    void SetInternVisible(bool bVisible = true) override;
     void DoEvent(TEventUI& event) override;
 
 protected:

@@ -224,7 +224,12 @@ void CEditUI::DoEvent(TEventUI& event)
         OpenNativeWindow();
         Invalidate();
     }
-    if (event.type == UIEVENT_KILLFOCUS && IsEnabled()) Invalidate();
+    if (event.type == UIEVENT_KILLFOCUS) {
+        // The native edit belongs to the focus: it closes also where the native focus never
+        // left it (the control was hidden, or the focus moved on in code).
+        if (m_pWindow != NULL) m_pWindow->PostMessageW(WM_CLOSE);
+        if (IsEnabled()) Invalidate();
+    }
     if (event.type == UIEVENT_LBUTTONDOWN || event.type == UIEVENT_LBUTTONDBLCLK || event.type == UIEVENT_RBUTTONDOWN) {
         if (!IsEnabled()) return;
         GetManager()->ReleaseCapture();
@@ -404,18 +409,6 @@ void CEditUI::SetPos(RECT rc)
     }
     ::SetWindowPos(m_pWindow->GetHWND(), NULL, rcPos.left, rcPos.top, rcPos.right - rcPos.left,
                    rcPos.bottom - rcPos.top, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void CEditUI::SetVisible(bool bVisible)
-{
-    CControlUI::SetVisible(bVisible);
-    if (!IsVisible() && m_pWindow != NULL && m_pManager != NULL) m_pManager->SetFocus(NULL);
-}
-
-void CEditUI::SetInternVisible(bool bVisible)
-{
-    CControlUI::SetInternVisible(bVisible);
-    if (!IsVisible() && m_pWindow != NULL && m_pManager != NULL) m_pManager->SetFocus(NULL);
 }
 
 SIZE CEditUI::EstimateSize(SIZE szAvailable)

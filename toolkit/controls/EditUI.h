@@ -77,8 +77,6 @@ public:
     UINT GetButtonState() const;
 
     void SetPos(RECT rc) override;
-    void SetVisible(bool bVisible = true) override;
-    void SetInternVisible(bool bVisible = true) override;
     SIZE EstimateSize(SIZE szAvailable) override;
     void DoEvent(TEventUI& event) override;
     void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;

@@ -401,7 +401,7 @@ void CControlUI::SetVisible(bool bVisible)
     const bool bWasVisible = IsVisible();
     m_bVisible = bVisible;
     m_bFocused = false;
-    if (!bVisible && !DropFocusWhenHidden()) return;
+    if (!bVisible) DropFocusWhenHidden();
     if (IsVisible() != bWasVisible) NeedParentUpdate();
 }
 
@@ -411,13 +411,14 @@ void CControlUI::SetInternVisible(bool bVisible)
     if (!bVisible) DropFocusWhenHidden();
 }
 
-bool CControlUI::DropFocusWhenHidden()
+void CControlUI::DropFocusWhenHidden()
 {
-    if (m_pManager == NULL || m_pManager->GetFocus() != this) return true;
-    // A "killfocus" notifier may close and delete the window, and this control with it.
-    CControlLifeGuard guard(this);
-    m_pManager->SetFocus(NULL);
-    return guard.Alive();
+    // Hiding runs inside loops over the tree (a container's children, a tree's collapse, a
+    // list's header): it calls out of the toolkit nowhere, and the control hears of the loss
+    // after the current message.
+    if (m_pManager == NULL || m_pManager->GetFocus() != this) return;
+    m_bFocused = false;
+    m_pManager->DropFocusOnHide(this);
 }
 
 bool CControlUI::IsEnabled() const

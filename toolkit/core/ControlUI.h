@@ -204,8 +204,8 @@ public:
 protected:
     // After a geometry setter: a floating control lays itself out, any other its parent.
     void UpdateAfterGeometryChange();
-    // A hidden control gives the focus back; false when a notifier deleted it meanwhile.
-    bool DropFocusWhenHidden();
+    // A hidden control gives the focus back at once and is told of it later.
+    void DropFocusWhenHidden();
 
     CPaintManagerUI* m_pManager;
     CControlUI* m_pParent;

@@ -264,9 +264,16 @@ public:
     void RemoveOptionGroup(LPCTSTR pStrGroupName, CControlUI* pControl);
     void RemoveAllOptionGroups();
 
-    // Focus and capture.
+    // Focus and capture. Exactly one control is focused, the one GetFocus answers. A move
+    // that user code starts while another move is telling its events and notifications
+    // (or making its native focus call) wins: the outer move stops where it is.
     CControlUI* GetFocus() const;
     void SetFocus(CControlUI* pControl);
+    // For a control that is being hidden: it loses the focus at once, without any call out
+    // of the toolkit (hiding runs inside loops over the tree), and hears of it (its
+    // kill-focus event, then "killfocus") after the current message, or before the next
+    // focus move when that comes first.
+    void DropFocusOnHide(CControlUI* pControl);
     void SetFocusNeeded(CControlUI* pControl);
     bool SetNextTabControl(bool bForward = true);
     void SetCapture();
@@ -376,6 +383,11 @@ private:
     bool DeliverAsyncNotifications();
     // Takes the focus away ("killfocus"); answers false when the manager was destroyed.
     bool DropFocus(CControlUI* pNext);
+    // Tells the controls hidden with the focus that they lost it; answers false when the
+    // manager was destroyed.
+    bool DeliverFocusLosses();
+    // Tells one control it lost the focus: its event, then "killfocus".
+    bool TellFocusLoss(CControlUI* pOld, CControlUI* pNext);
     void OnPaint();
     void LayoutTree(const RECT& rcClient);
     void PaintLayered(const PAINTSTRUCT& ps, const RECT& rcClient);
@@ -463,6 +475,11 @@ private:
     bool m_bReapedCapture = false;
     bool m_bReapedHover = false;
     CStdPtrArray m_aAsyncNotify;
+    // Controls hidden with the focus that have not heard of the loss yet.
+    CStdPtrArray m_aFocusLosses;
+    // Counts the focus changes begun; a move that finds it changed after a call out was
+    // overtaken by a move made meanwhile.
+    UINT m_uFocusMoves = 0;
     CStdPtrArray m_aFoundControls;
     CStdStringPtrMap m_mNameHash;
     CStdStringPtrMap m_mOptionGroup;

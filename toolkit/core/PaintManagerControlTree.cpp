@@ -68,6 +68,8 @@ void CPaintManagerUI::ReapObjects(CControlUI* pControl)
         }
     }
     if (pControl == m_pFocus) m_pFocus = NULL;
+    const int iLoss = m_aFocusLosses.Find(pControl);
+    if (iLoss >= 0) m_aFocusLosses.Remove(iLoss);
     if (m_pCaretControl != NULL && m_pCaretControl == pControl) {
         if (m_hWndPaint != NULL) ::KillTimer(m_hWndPaint, CARET_TIMER_ID);
         RECT rcCaret = m_rtCaret;

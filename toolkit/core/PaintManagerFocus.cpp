@@ -41,13 +41,11 @@ CControlUI* CPaintManagerUI::GetFocus() const
     return m_pFocus;
 }
 
-bool CPaintManagerUI::DropFocus(CControlUI* pNext)
+bool CPaintManagerUI::TellFocusLoss(CControlUI* pOld, CControlUI* pNext)
 {
-    // The focus events and notifications may delete the old focus, the next one, or the
-    // window with this manager; the answer is false when this manager is gone.
-    if (m_pFocus == NULL) return true;
+    // The event and the notification may delete the old focus, the next one, or the window
+    // with this manager.
     CLifeGuardScope guard(this);
-    CControlUI* pOld = m_pFocus;
     CControlLifeGuard oldAlive(pOld);
     SendFocusEvent(pOld, UIEVENT_KILLFOCUS, pNext);
     if (!guard.Alive()) return false;
@@ -55,32 +53,86 @@ bool CPaintManagerUI::DropFocus(CControlUI* pNext)
         SendNotify(pOld, L"killfocus");
         if (!guard.Alive()) return false;
     }
+    return true;
+}
+
+bool CPaintManagerUI::DropFocus(CControlUI* pNext)
+{
+    if (m_pFocus == NULL) return true;
+    // Cleared before the old focus is told: a move its handlers make starts from no focus
+    // and does not tell it a second time.
+    CControlUI* pOld = m_pFocus;
     m_pFocus = NULL;
+    return TellFocusLoss(pOld, pNext);
+}
+
+void CPaintManagerUI::DropFocusOnHide(CControlUI* pControl)
+{
+    if (pControl == NULL || pControl != m_pFocus) return;
+    m_pFocus = NULL;
+    m_uFocusMoves++;
+    if (m_aFocusLosses.Find(pControl) >= 0) return;
+    // Hiding may come from code outside any message: one message on its way makes sure the
+    // loss is told.
+    if (m_aFocusLosses.IsEmpty() && m_hWndPaint != NULL) ::PostMessageW(m_hWndPaint, WM_NULL, 0, 0);
+    m_aFocusLosses.Add(pControl);
+}
+
+bool CPaintManagerUI::DeliverFocusLosses()
+{
+    // Each control leaves the list before it is told; reaping takes a deleted one out.
+    while (m_aFocusLosses.GetSize() > 0) {
+        CControlUI* pOld = static_cast<CControlUI*>(m_aFocusLosses[0]);
+        m_aFocusLosses.Remove(0);
+        // Given the focus back meanwhile without events (SetFocusNeeded): nothing was lost.
+        if (pOld == m_pFocus) continue;
+        if (!TellFocusLoss(pOld, NULL)) return false;
+    }
     return true;
 }
 
 void CPaintManagerUI::SetFocus(CControlUI* pControl)
 {
-    HWND hFocusWnd = ::GetFocus();
-    if (hFocusWnd != m_hWndPaint && pControl != m_pFocus && m_hWndPaint != NULL) ::SetFocus(m_hWndPaint);
-    if (pControl == m_pFocus) return;
+    // Every step below may run user code, the native focus call included: it sends
+    // WM_KILLFOCUS and WM_SETFOCUS at once, and their handlers (a native edit's, the host's,
+    // the queued notifications delivered with them) may delete the control or the window,
+    // or move the focus themselves. The guards come first.
     CLifeGuardScope guard(this);
     CControlLifeGuard nextAlive(pControl);
-    if (!DropFocus(pControl)) return;
-    if (pControl == NULL || !nextAlive.Alive()) return;
-    if (pControl->GetManager() == this && pControl->IsVisible() && pControl->IsEnabled()) {
-        m_pFocus = pControl;
-        SendFocusEvent(pControl, UIEVENT_SETFOCUS, pControl);
-        if (!guard.Alive() || !nextAlive.Alive()) return;
-        SendNotify(pControl, L"setfocus");
+    if (pControl == m_pFocus && m_aFocusLosses.IsEmpty()) return;
+    // A later number taken by a move made meanwhile means that move wins.
+    const UINT uMove = ++m_uFocusMoves;
+    // Losses from hiding are told first: their "killfocus" comes before anything of this move.
+    if (!DeliverFocusLosses() || uMove != m_uFocusMoves) return;
+    if (!nextAlive.Alive()) pControl = NULL;
+    if (m_hWndPaint != NULL && pControl != m_pFocus && ::GetFocus() != m_hWndPaint) {
+        ::SetFocus(m_hWndPaint);
+        if (!guard.Alive() || uMove != m_uFocusMoves) return;
+        // A target deleted meanwhile makes this a move to no control.
+        if (!nextAlive.Alive()) pControl = NULL;
     }
+    if (pControl == m_pFocus) return;
+    if (!DropFocus(pControl) || uMove != m_uFocusMoves) return;
+    if (pControl == NULL || !nextAlive.Alive()) return;
+    if (pControl->GetManager() != this || !pControl->IsVisible() || !pControl->IsEnabled()) return;
+    m_pFocus = pControl;
+    SendFocusEvent(pControl, UIEVENT_SETFOCUS, pControl);
+    if (!guard.Alive() || !nextAlive.Alive() || uMove != m_uFocusMoves) return;
+    SendNotify(pControl, L"setfocus");
 }
 
 void CPaintManagerUI::SetFocusNeeded(CControlUI* pControl)
 {
-    if (m_hWndPaint != NULL) ::SetFocus(m_hWndPaint);
-    if (pControl == NULL) return;
-    if (!DropFocus(pControl)) return;
+    CLifeGuardScope guard(this);
+    CControlLifeGuard alive(pControl);
+    const UINT uMove = ++m_uFocusMoves;
+    if (m_hWndPaint != NULL) {
+        ::SetFocus(m_hWndPaint);
+        if (!guard.Alive() || uMove != m_uFocusMoves) return;
+    }
+    if (pControl == NULL || !alive.Alive()) return;
+    if (!DeliverFocusLosses() || uMove != m_uFocusMoves) return;
+    if (!DropFocus(pControl) || uMove != m_uFocusMoves || !alive.Alive()) return;
     FINDTABINFO info = { pControl, NULL, false, false };
     m_pFocus = m_pRoot != NULL ? m_pRoot->FindControl(__FindControlFromTab, &info,
                                                       UIFIND_VISIBLE | UIFIND_ENABLED | UIFIND_SELF_FIRST)

@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <functional>
 #include <string>
 #include <gtest/gtest.h>
 #include "core/ButtonUI.h"
@@ -6,6 +7,10 @@
 #include "core/CheckBoxUI.h"
 #include "core/SliderUI.h"
 #include "core/TabLayoutUI.h"
+#include "controls/ListUI.h"
+#include "controls/ListHeaderItemUI.h"
+#include "controls/MenuElementUI.h"
+#include "controls/TreeViewUI.h"
 #include "BasicTestUtil.h"
 #include "../paint/PoisonArena.h"
 
@@ -15,7 +20,8 @@ namespace {
 
 // Closes and deletes itself, manager and tree with it, from its notifier when it sees one
 // kind of notification, as windows that delete themselves in their final message do. Its
-// memory and that of the controls in the test are wiped when freed.
+// memory and that of the controls in the test are wiped when freed. A test may look at the
+// tree just before it goes (probe), and act on every notification (act).
 class ClosingWindow final : public CWindowWnd, public INotifyUI {
 public:
     static void* operator new(size_t n) { return painttest::PoisonArenaAlloc(n); }
@@ -31,10 +37,16 @@ public:
         pRoot->SetPos(rc);
         return m_hWnd;
     }
+    CPaintManagerUI& pm() { return m_pm; }
     void Notify(TNotifyUI& msg) override
     {
-        if (m_closeOn == msg.type.GetData()) ::DestroyWindow(m_hWnd);
+        if (act) act(msg);
+        if (m_closeOn != msg.type.GetData()) return;
+        if (probe) probe();
+        ::DestroyWindow(m_hWnd);
     }
+    std::function<void()> probe;
+    std::function<void(TNotifyUI&)> act;
 
 protected:
     LPCTSTR GetWindowClassName() const override { return L"BasicClosingHost"; }
@@ -212,6 +224,200 @@ TEST(NotifierClosesTheWindow, SliderStopsWithTheWindow)
         EXPECT_TRUE(gone);
         EXPECT_FALSE(::IsWindow(hwnd));
         EXPECT_TRUE(painttest::PoisonIntact()) << "written after it was freed";
+        painttest::PumpMessages();
+    }
+}
+
+// Focuses its target from the target's size notification once armed, the one moment a
+// hidden list header's columns are visible: they are hidden again right after.
+struct FocusOnSize {
+    CControlUI* target = nullptr;
+    bool armed = false;
+    bool OnSize(void*)
+    {
+        if (!armed) return true;
+        armed = false;
+        target->SetFocus();
+        return true;
+    }
+};
+
+// A case of a hide loop: the tree, what it focuses, and how it hides the focus.
+struct HideCase {
+    CControlUI* root = nullptr;
+    CControlUI* focus = nullptr;     // focused before the hide
+    CControlUI* later = nullptr;     // hidden by the same loop after the focus
+    FocusOnSize focusOnSize;         // or focused by the loop's own layout
+    std::function<void()> ready;     // run in the open window before the focus is set
+    std::function<void(HWND)> hide;
+};
+
+// A list whose header is hidden, with two columns of the given width; the first focuses
+// itself from its size notification once armed, and the second is hidden after it.
+CListUI* HiddenHeaderList(HideCase& c, LPCWSTR attributes, LPCWSTR width)
+{
+    CListUI* list = new painttest::Poisoned<CListUI>;
+    list->ApplyAttributeList(attributes);
+    CListHeaderItemUI* col[2];
+    for (CListHeaderItemUI*& p : col) {
+        p = new painttest::Poisoned<CListHeaderItemUI>;
+        p->SetAttribute(L"width", width);
+        list->Add(p);
+    }
+    c.focusOnSize.target = col[0];
+    col[0]->sizeHandlers += CDelegate<FocusOnSize, FocusOnSize>(&c.focusOnSize, &FocusOnSize::OnSize);
+    c.later = col[1];
+    c.root = basictest::Root({ list });
+    return list;
+}
+
+TEST(NotifierClosesTheWindow, HidingTheFocusFinishesBeforeKillfocusIsTold)
+{
+    // Each case hides, in one of the toolkit's hide loops, the focused control and a sibling
+    // after it, and the window goes on "killfocus": the loop must have ended, having hidden
+    // the sibling too, before that is told, and nothing of the freed tree is touched after.
+    struct Row {
+        const char* what;
+        void (*make)(HideCase&);
+    } rows[] = {
+        { "a tree node collapsed by a double click, the focus in its first child's row",
+          [](HideCase& c) {
+              CTreeViewUI* tree = new painttest::Poisoned<CTreeViewUI>;
+              tree->ApplyAttributeList(L"float=\"true\" pos=\"0,0,200,100\"");
+              CTreeNodeUI* parent = new painttest::Poisoned<CTreeNodeUI>;
+              parent->SetItemText(L"parent");
+              parent->SetAttribute(L"defaultexpand", L"true");
+              tree->Add(parent);
+              CTreeNodeUI* first = new painttest::Poisoned<CTreeNodeUI>;
+              CTreeNodeUI* second = new painttest::Poisoned<CTreeNodeUI>;
+              parent->Add(first);
+              parent->Add(second);
+              c.focus = new painttest::Poisoned<CButtonUI>;
+              first->Add(c.focus);
+              c.later = second;
+              c.root = basictest::Root({ tree });
+              c.hide = [parent](HWND hwnd) {
+                  const RECT rc = parent->GetItemButton()->GetPos();
+                  ::SendMessageW(hwnd, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(rc.left + 20, (rc.top + rc.bottom) / 2));
+              };
+          } },
+        { "a list's hidden header laid out again, a column focused meanwhile",
+          [](HideCase& c) {
+              CListUI* list = HiddenHeaderList(c, L"float=\"true\" pos=\"0,0,200,100\" header=\"hidden\"", L"50");
+              c.hide = [list](HWND) { list->SetPos(list->GetPos()); };
+          } },
+        { "a list's hidden header moved by a sideways scroll, a column focused meanwhile",
+          [](HideCase& c) {
+              // The columns are wider than the list, so that it scrolls sideways.
+              CListUI* list = HiddenHeaderList(
+                  c, L"float=\"true\" pos=\"0,0,200,100\" header=\"hidden\" hscrollbar=\"true\"", L"300");
+              c.hide = [list](HWND) { list->LineRight(); };
+          } },
+        { "a menu element hidden, the focus on its first sub-item",
+          [](HideCase& c) {
+              CMenuElementUI* item = new painttest::Poisoned<CMenuElementUI>;
+              item->ApplyAttributeList(L"float=\"true\" pos=\"0,0,200,30\"");
+              CMenuElementUI* sub0 = new painttest::Poisoned<CMenuElementUI>;
+              CMenuElementUI* sub1 = new painttest::Poisoned<CMenuElementUI>;
+              item->Add(sub0);
+              item->Add(sub1);
+              // Shown in the window as an open sub-menu shows them.
+              c.ready = [sub0, sub1] {
+                  for (CMenuElementUI* sub : { sub0, sub1 }) {
+                      sub->SetVisible(true);
+                      sub->SetInternVisible(true);
+                  }
+              };
+              c.focus = sub0;
+              c.later = sub1;
+              c.root = basictest::Root({ item });
+              c.hide = [item](HWND) { item->SetVisible(false); };
+          } },
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        HideCase c;
+        r.make(c);
+        bool gone = false;
+        ClosingWindow* win = new ClosingWindow(L"killfocus", &gone);
+        HWND hwnd = win->Open(c.root);
+        ASSERT_TRUE(hwnd != NULL);
+        if (c.ready) c.ready();
+        if (c.focus != NULL) {
+            c.focus->SetFocus();
+            ASSERT_EQ(c.focus, win->pm().GetFocus());
+        }
+        if (c.focus != NULL) {
+            ASSERT_TRUE(c.later->IsVisible());
+        }
+        c.focusOnSize.armed = c.focusOnSize.target != NULL;
+        CControlUI* later = c.later;
+        bool laterShownAtKillfocus = true;
+        win->probe = [&] { laterShownAtKillfocus = later->IsVisible(); };
+        c.hide(hwnd);
+        ASSERT_FALSE(c.focusOnSize.armed) << "the case's layout did not run";
+        painttest::PumpMessages();
+        EXPECT_TRUE(gone);
+        EXPECT_FALSE(::IsWindow(hwnd));
+        EXPECT_FALSE(laterShownAtKillfocus) << "killfocus was told from inside the hide loop";
+        EXPECT_TRUE(painttest::PoisonIntact()) << "written after it was freed";
+        painttest::PumpMessages();
+    }
+}
+
+TEST(NotifierClosesTheWindow, TheNativeFocusCallOfAFocusMove)
+{
+    // The native focus is on a child window, so the move calls ::SetFocus for the paint
+    // window first, and the WM_SETFOCUS it sends delivers a queued notification at once
+    // (the window closes on "close" only). Its notifier closes the window, or deletes the
+    // control the focus is moving to.
+    struct Row {
+        const char* what;
+        LPCWSTR queued;
+        bool windowGoes;
+    } rows[] = {
+        { "the window closed", L"close", true },
+        { "the control to focus deleted", L"drop", false },
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        CButtonUI* old = new painttest::Poisoned<CButtonUI>;
+        old->ApplyAttributeList(L"float=\"true\" pos=\"0,0,40,40\"");
+        CButtonUI* next = new painttest::Poisoned<CButtonUI>;
+        next->ApplyAttributeList(L"float=\"true\" pos=\"50,0,90,40\"");
+        CContainerUI* root = basictest::Root({ old, next });
+        root->SetDelayedDestroy(false);
+        bool gone = false;
+        ClosingWindow* win = new ClosingWindow(L"close", &gone);
+        HWND hwnd = win->Open(root);
+        ASSERT_TRUE(hwnd != NULL);
+        // Shown, and past the first paint, which focuses the first tab stop.
+        ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+        painttest::PumpMessages();
+        old->SetFocus();
+        ASSERT_EQ(old, win->pm().GetFocus());
+        HWND child = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 100, 0, 20, 20, hwnd, NULL, NULL, NULL);
+        ASSERT_TRUE(child != NULL);
+        ::SetFocus(child);
+        ASSERT_EQ(child, ::GetFocus());
+        painttest::PumpMessages();
+        bool deleted = false;
+        win->act = [&](TNotifyUI& msg) {
+            if (msg.type != L"drop") return;
+            root->Remove(next);
+            deleted = true;
+        };
+        win->pm().SendNotify(old, r.queued, 0, 0, true);
+        win->pm().SetFocus(next);
+        EXPECT_EQ(r.windowGoes, gone);
+        EXPECT_TRUE(painttest::PoisonIntact()) << "written after it was freed";
+        if (!r.windowGoes) {
+            EXPECT_TRUE(deleted);
+            EXPECT_EQ(nullptr, win->pm().GetFocus()) << "a move to a control deleted on the way ends with none";
+            EXPECT_FALSE(old->IsFocused());
+            ::DestroyWindow(hwnd);
+        }
+        EXPECT_FALSE(::IsWindow(hwnd));
         painttest::PumpMessages();
     }
 }

@@ -214,6 +214,51 @@ TEST_F(DateTimeTest, DroppedCalendarKeepsThePickerOpenUntilTheToolkitFocusLeaves
     testsupport::PlaceCursor(1000, 700);
 }
 
+// The focus leaves, which closes the picker with its date by a posted message, and comes
+// back before that message arrives: the same picker edits on, and the close that was on
+// its way must not end the new edit without its date.
+TEST_F(DateTimeTest, PickerTakenBackWhileItsCloseIsOnTheWayKeepsTheNewEdit)
+{
+    struct Case {
+        const char* name;
+        bool press; // a press on the control, else the focus given back in code
+    };
+    const Case cases[] = { { "a press", true }, { "the focus given back", false } };
+    Open();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SYSTEMTIME first = Date(2021, 6, 7);
+        m_dt->SetTime(&first);
+        m_dt->UpdateText();
+        HWND hPicker = OpenPicker();
+        ASSERT_NE(hPicker, (HWND)NULL);
+        testsupport::PlaceCursor(1000, 700);
+        // Sent, not posted, so that nothing runs the queue before the picker is taken back.
+        m_win.pm().SetFocus(m_other);
+        ASSERT_STREQ(m_dt->GetText().GetData(), L"2021-06-07");
+        if (c.press) {
+            ::SendMessageW(m_win.GetHWND(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 25));
+            ::SendMessageW(m_win.GetHWND(), WM_LBUTTONUP, 0, MAKELPARAM(50, 25));
+        } else {
+            m_win.pm().SetFocus(m_dt);
+        }
+        ASSERT_EQ(m_dt, m_win.pm().GetFocus());
+        SYSTEMTIME picked = Date(2022, 8, 9);
+        ::SendMessageW(hPicker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&picked));
+        m_win.Pump();
+        EXPECT_TRUE(::IsWindow(hPicker)) << "the earlier close ended the picker taken back";
+        ASSERT_NE(m_dt->GetNativeWindow(), nullptr);
+        EXPECT_EQ(m_dt->GetNativeWindow()->GetHWND(), hPicker);
+
+        m_win.pm().SetFocus(m_other);
+        m_win.Pump();
+        EXPECT_FALSE(::IsWindow(hPicker));
+        EXPECT_EQ(m_dt->GetNativeWindow(), nullptr);
+        EXPECT_STREQ(m_dt->GetText().GetData(), L"2022-08-09");
+        m_win.pm().SetFocus(NULL);
+    }
+}
+
 TEST_F(DateTimeTest, DeleteClearsAndReopeningStartsTodayEscapeKeepsText)
 {
     Open();

@@ -196,6 +196,11 @@ TEST(ControlState, HidingDropsTheFocusWithKillfocus)
     log.Clear();
     a->SetVisible(false);
     EXPECT_EQ(nullptr, w.pm().GetFocus());
+    EXPECT_FALSE(a->IsFocused());
+    EXPECT_EQ("", log.Joined()) << "hiding calls out nowhere";
+    // The window's next message tells the loss, and one is on its way for that.
+    MSG msg;
+    while (::PeekMessageW(&msg, w.hwnd(), 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
     EXPECT_EQ("a:killfocus killfocus:a", log.Joined());
     EXPECT_FALSE(a->IsVisible());
     a->SetVisible(true);
