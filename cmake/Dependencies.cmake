@@ -1,6 +1,17 @@
 # Imported targets for the libraries built by deps/build-deps.sh. Everything is linked
 # statically, zlib included (-l:libz.a: Wine ships its own zlib1.dll, Windows does not).
 
+# The cache keeps where each package was found. A new dependency build is a new prefix: what
+# was found in another one is looked up again, or the build would go on linking the old one.
+foreach(zel_package jsoncpp GTest)
+  if(DEFINED CACHE{${zel_package}_DIR})
+    string(FIND "${${zel_package}_DIR}" "${DEPS_PREFIX}/" zel_at)
+    if(NOT zel_at EQUAL 0)
+      unset(${zel_package}_DIR CACHE)
+    endif()
+  endif()
+endforeach()
+
 find_package(jsoncpp CONFIG REQUIRED)          # JsonCpp::JsonCpp
 find_package(GTest CONFIG REQUIRED)            # GTest::gtest, GTest::gtest_main, GTest::gmock
 

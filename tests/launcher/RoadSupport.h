@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -43,10 +44,25 @@ inline std::wstring FromUtf8(const std::string& text)
     return wide;
 }
 
+// The whole of a record file; empty when there is none. The stand-ins record by renaming a
+// finished file over the name, and the rename keeps the file open with delete access for a
+// moment after the name appeared: only a reader that shares delete can open it then.
 inline std::string ReadFile(const std::wstring& path)
 {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+            ADD_FAILURE() << "cannot open " << std::string(path.begin(), path.end()) << ": error " << error;
+        return std::string();
+    }
+    const std::unique_ptr<void, decltype(&::CloseHandle)> closer(file, &::CloseHandle);
+    std::string text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+    return text;
 }
 
 inline bool WaitFor(const std::wstring& path, int milliseconds = 30000)
