@@ -9,17 +9,18 @@
 //                   and "timeout" is recorded (default 120)
 //   --cwd DIR       working folder of PROGRAM (default: the driver's own)
 //
-// PROGRAM is started with CreateProcess; every process it starts, and theirs in turn, is
-// watched too (a program that replaces and restarts itself keeps being answered). The
-// driver returns when all of them have ended. Its exit code is PROGRAM's exit code.
+// PROGRAM is started with CreateProcess in a job of its own; every process it starts, and
+// theirs in turn, is watched too (a program that replaces and restarts itself keeps being
+// answered). The driver returns when all of them have ended. Its exit code is PROGRAM's.
 //
 // Record lines, fields separated by a tab; "\\", "\t", "\n" and "\r" are escaped so:
 //   start   PID                    PROGRAM was started
-//   process PID PARENT             a descendant was seen
+//   process PID PARENT             a descendant started
 //   box     PID CAPTION TEXT       a "#32770" window (a message box) was answered
 //   window  PID CLASS TITLE        another visible top-level window appeared
 //   exit    PID CODE               a watched process ended
 //   timeout                        the time ran out
+//   error   WHAT DETAIL            the driver could not do what the record needs
 #include <windows.h>
 
 #include <cstdio>
@@ -29,8 +30,6 @@
 #include <string>
 #include <utility>
 #include <vector>
-
-#include "ProcessStarts.h"
 
 namespace {
 
@@ -115,70 +114,137 @@ struct Watched {
     bool ended = false;
 };
 
+// The id of the process that started `process`, or 0 where it cannot be asked.
+DWORD ParentOf(HANDLE process)
+{
+    using Query = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    static const auto query =
+        reinterpret_cast<Query>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess"));
+    struct {
+        LONG_PTR exitStatus;
+        void* peb;
+        ULONG_PTR affinity;
+        LONG_PTR priority;
+        ULONG_PTR id;
+        ULONG_PTR parent;
+    } basic{};
+    if (!query || query(process, 0 /* ProcessBasicInformation */, &basic, sizeof basic, nullptr) < 0) return 0;
+    return static_cast<DWORD>(basic.parent);
+}
+
+// Every process PROGRAM starts, and theirs in turn, belongs to one job: the system tells of
+// each start and each end through the job's port, in order. A descendant that lives for a
+// millisecond (a program the loader ends at once) is told of like any other; looking for
+// descendants in the process list could miss it between two looks.
 class Watcher {
 public:
-    // `before`: the processes that ran before PROGRAM started, which are never its descendants.
-    Watcher(Record& record, int press, procs::Starts before)
-        : m_record(record), m_press(press), m_before(std::move(before))
-    {
-    }
+    Watcher(Record& record, int press) : m_record(record), m_press(press) {}
     ~Watcher()
     {
         for (auto& w : m_watched) {
             if (w.second.process) CloseHandle(w.second.process);
         }
+        if (m_job) CloseHandle(m_job);
+        if (m_port) CloseHandle(m_port);
     }
     Watcher(const Watcher&) = delete;
     Watcher& operator=(const Watcher&) = delete;
 
-    void Add(DWORD pid, HANDLE process) { m_watched[pid].process = process; }
-
-    // One round: ended processes, new descendants, new windows. False once all have ended.
-    // Descendants are looked for after the exits, so that a child started just before its
-    // parent ended is still found.
-    bool Poll(bool lookAtWindows = true)
+    // Makes the job; false (with the failing call's error) when the system cannot.
+    bool Open()
     {
-        for (auto& w : m_watched) {
-            if (w.second.ended || !w.second.process) continue;
-            if (WaitForSingleObject(w.second.process, 0) == WAIT_OBJECT_0) {
-                DWORD code = 0;
-                GetExitCodeProcess(w.second.process, &code);
-                w.second.ended = true;
-                m_record.Line("exit\t" + std::to_string(w.first) + "\t" + std::to_string(static_cast<long>(code)));
+        m_job = CreateJobObjectW(nullptr, nullptr);
+        m_port = CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1);
+        if (!m_job || !m_port) return false;
+        JOBOBJECT_ASSOCIATE_COMPLETION_PORT link{};
+        link.CompletionKey = m_job;
+        link.CompletionPort = m_port;
+        return SetInformationJobObject(m_job, JobObjectAssociateCompletionPortInformation, &link, sizeof link) != 0;
+    }
+
+    // PROGRAM, started suspended, joins the job before it runs: nothing it starts is missed.
+    bool Adopt(DWORD pid, HANDLE process)
+    {
+        HANDLE mine = nullptr;
+        if (!DuplicateHandle(GetCurrentProcess(), process, GetCurrentProcess(), &mine, 0, FALSE, DUPLICATE_SAME_ACCESS))
+            return false;
+        m_watched[pid].process = mine;
+        m_program = pid;
+        return AssignProcessToJobObject(m_job, process) != 0;
+    }
+
+    // One round: the job's news (waiting up to `wait` ms for the first), then the windows.
+    // False once every process of the job has ended.
+    bool Poll(DWORD wait, bool lookAtWindows = true)
+    {
+        DWORD message = 0;
+        ULONG_PTR key = 0;
+        LPOVERLAPPED detail = nullptr;
+        while (!m_empty && GetQueuedCompletionStatus(m_port, &message, &key, &detail, wait)) {
+            wait = 0;
+            if (key != reinterpret_cast<ULONG_PTR>(m_job)) continue;
+            const DWORD pid = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(detail));
+            switch (message) {
+            case JOB_OBJECT_MSG_NEW_PROCESS:
+                Started(pid);
+                break;
+            case JOB_OBJECT_MSG_EXIT_PROCESS:
+            case JOB_OBJECT_MSG_ABNORMAL_EXIT_PROCESS:
+                Ended(pid);
+                break;
+            case JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO:
+                m_empty = true;
+                break;
             }
         }
-        FindDescendants();
-        if (lookAtWindows) {
+        if (lookAtWindows && !m_empty) {
             EnumWindows(&Watcher::EachWindow, reinterpret_cast<LPARAM>(this));
             ForgetClosedWindows();
         }
+        if (m_empty) return false;
+        // A process can only be started by a live one of the job, and its start is told
+        // before its starter's end: with the news read and every known process ended, none
+        // is left.
         for (auto& w : m_watched) {
-            if (!w.second.ended && w.second.process) return true;
+            if (!w.second.ended) return true;
         }
         return false;
     }
 
-    void EndAll()
-    {
-        for (auto& w : m_watched) {
-            if (!w.second.ended && w.second.process) TerminateProcess(w.second.process, 1);
-        }
-    }
+    // Ends every process of the job; their ends are still recorded by the next rounds.
+    void EndAll() { TerminateJobObject(m_job, 1); }
 
 private:
-    void FindDescendants()
+    void Started(DWORD pid)
     {
-        procs::EachProcess([this](DWORD pid, DWORD parent) {
-            if (m_watched.count(pid) || !m_watched.count(parent)) return;
-            // Process ids are reused at once: a process whose parent id now names a watched
-            // process may have been started by an earlier holder of that id (the system's
-            // services, started by the first program of the session, are such). Those ran
-            // before PROGRAM did; a later process that got one of their ids started later.
-            if (procs::RanBefore(m_before, pid)) return;
-            m_watched[pid].process =
-                OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, pid);
-            m_record.Line("process\t" + std::to_string(pid) + "\t" + std::to_string(parent));
-        });
+        if (pid == m_program) return;
+        Watched& w = m_watched[pid];
+        if (w.process) CloseHandle(w.process);
+        // The system tells of the start before the new process runs, and its starter holds a
+        // handle to it at least until then: it can still be opened, however short its life.
+        w = Watched{};
+        w.process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+        const DWORD parent = w.process ? ParentOf(w.process) : 0;
+        m_record.Line("process\t" + std::to_string(pid) + "\t" + std::to_string(parent));
+    }
+
+    void Ended(DWORD pid)
+    {
+        auto it = m_watched.find(pid);
+        if (it == m_watched.end() || it->second.ended) return;
+        it->second.ended = true;
+        DWORD code = 0;
+        if (!it->second.process || !GetExitCodeProcess(it->second.process, &code)) {
+            m_record.Line("error\texit code of " + std::to_string(pid) + "\t" + std::to_string(GetLastError()));
+            return;
+        }
+        m_record.Line("exit\t" + std::to_string(pid) + "\t" + std::to_string(static_cast<long>(code)));
+    }
+
+    bool Live(DWORD pid) const
+    {
+        auto it = m_watched.find(pid);
+        return it != m_watched.end() && !it->second.ended;
     }
 
     static BOOL CALLBACK EachWindow(HWND hwnd, LPARAM self)
@@ -191,7 +257,7 @@ private:
     {
         DWORD pid = 0;
         GetWindowThreadProcessId(hwnd, &pid);
-        if (!m_watched.count(pid) || !IsWindowVisible(hwnd)) return;
+        if (!Live(pid) || !IsWindowVisible(hwnd)) return;
         wchar_t cls[256] = {};
         GetClassNameW(hwnd, cls, 256);
         wchar_t title[1024] = {};
@@ -224,7 +290,10 @@ private:
 
     Record& m_record;
     int m_press;
-    procs::Starts m_before;
+    HANDLE m_job = nullptr;
+    HANDLE m_port = nullptr;
+    DWORD m_program = 0;
+    bool m_empty = false;
     std::map<DWORD, Watched> m_watched;
     std::set<HWND> m_answered;
     std::set<HWND> m_windows;
@@ -281,33 +350,43 @@ int wmain(int argc, wchar_t** argv)
     PROCESS_INFORMATION pi = {};
     std::vector<wchar_t> commandLine(options.commandLine.begin(), options.commandLine.end());
     commandLine.push_back(L'\0');
-    procs::Starts before = procs::RunningNow();
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    Watcher watcher(record, options.press);
+    if (!watcher.Open()) {
+        record.Line("error\tCreateJobObject\t" + std::to_string(GetLastError()));
+        if (out != stdout) std::fclose(out);
+        return 2;
+    }
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
                         options.cwd.empty() ? nullptr : options.cwd.c_str(), &si, &pi)) {
         record.Line("error\tCreateProcess\t" + std::to_string(GetLastError()));
         if (out != stdout) std::fclose(out);
         return 2;
     }
-    CloseHandle(pi.hThread);
+    if (!watcher.Adopt(pi.dwProcessId, pi.hProcess)) {
+        record.Line("error\tAssignProcessToJobObject\t" + std::to_string(GetLastError()));
+        TerminateProcess(pi.hProcess, 1);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        if (out != stdout) std::fclose(out);
+        return 2;
+    }
     record.Line("start\t" + std::to_string(pi.dwProcessId));
+    ResumeThread(pi.hThread);
+    CloseHandle(pi.hThread);
 
     DWORD code = 0;
     {
-        Watcher watcher(record, options.press, std::move(before));
-        HANDLE mine = nullptr;
-        DuplicateHandle(GetCurrentProcess(), pi.hProcess, GetCurrentProcess(), &mine, 0, FALSE, DUPLICATE_SAME_ACCESS);
-        watcher.Add(pi.dwProcessId, mine);
         const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(options.timeout * 1000.0);
-        // Descendants are looked for often: a program that fails to load lives only a few
-        // milliseconds, and once it is gone it is no longer listed. Windows every 50 ms.
-        for (unsigned round = 0; watcher.Poll(round % 10 == 0); ++round) {
+        // Windows are looked at every 50 ms; the job's news wake the loop at once.
+        while (watcher.Poll(50)) {
             if (GetTickCount64() > deadline) {
                 record.Line("timeout");
                 watcher.EndAll();
-                watcher.Poll();
+                const ULONGLONG grace = GetTickCount64() + 10000;
+                while (watcher.Poll(100, false) && GetTickCount64() < grace) {
+                }
                 break;
             }
-            Sleep(5);
         }
         GetExitCodeProcess(pi.hProcess, &code);
     }
