@@ -37,16 +37,6 @@ def sha_bytes(data):
     return hashlib.sha256(data).hexdigest()
 
 
-def free_port():
-    """A port nobody listens on (bound and released at once)."""
-    import socket
-    s = socket.socket()
-    s.bind(("127.0.0.1", 0))
-    port = s.getsockname()[1]
-    s.close()
-    return port
-
-
 def tiny_png():
     """A 1x1 PNG made here."""
     import struct
@@ -112,6 +102,16 @@ class WineCase(unittest.TestCase):
         result = self._outcome.result
         errors = list(getattr(result, "errors", [])) + list(getattr(result, "failures", []))
         return not any(test is self for test, _ in errors)
+
+    def refused_url(self, path):
+        """An address on this machine that refuses connections for the whole test: its port is
+        bound and held but never listened on, so no other program can take it meanwhile."""
+        if not hasattr(self, "_refused"):
+            import socket
+            self._refused = socket.socket()
+            self._refused.bind(("127.0.0.1", 0))
+            self.addCleanup(self._refused.close)
+        return "http://127.0.0.1:%d%s" % (self._refused.getsockname()[1], path)
 
     # -- folders --------------------------------------------------------------------------
     def make_folder(self, name="app", ini_name=None, skin=True):

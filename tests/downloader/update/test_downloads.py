@@ -5,7 +5,7 @@ import random
 import re
 import unittest
 
-from e2e_common import PROBE, Reply, WineCase, free_port, msgbox, probe, probe_lines
+from e2e_common import PROBE, Reply, WineCase, msgbox, probe, probe_lines
 
 SPEED = re.compile(r"^下载速度：\d+\.\d\d (KB|MB)/秒$")
 
@@ -50,7 +50,7 @@ class Downloads(WineCase):
                 with open(target, "wb") as f:
                     f.write(b"before")
                 if reply is None:
-                    url = "http://127.0.0.1:%d/x" % free_port()
+                    url = self.refused_url("/x")
                 else:
                     self.server.route("/" + name, reply)
                     url = self.server.url("/" + name)
@@ -176,7 +176,7 @@ class Downloads(WineCase):
         cases = [
             ("missing", self.server.url("/missing.7z"), True),
             ("cut", self.server.url("/cut.7z"), True),
-            ("refused", "http://127.0.0.1:%d/r.7z" % free_port(), False),
+            ("refused", self.refused_url("/r.7z"), False),
             # Names that would land outside the folder or are no file names: refused unasked.
             ("no_name", self.server.url("/pkg/"), False),
             ("dot_dot", self.server.url("/pkg/.."), False),

@@ -6,7 +6,7 @@ import threading
 import time
 import unittest
 
-from e2e_common import (DYING, NETWORK_ERROR, LOADER, ReleaseServer, Reply, WineCase, free_port, msgbox,
+from e2e_common import (DYING, NETWORK_ERROR, LOADER, ReleaseServer, Reply, WineCase, msgbox,
                         patched_program, probe, probe_lines, sha, sha_bytes)
 from release_server import make_ca_signed
 
@@ -106,7 +106,7 @@ class Startup(WineCase):
         self.assertEqual(len(self.server.requests_for("/bg.png")), 1)
 
     def test_refused_connection(self):
-        result = self.run_loader(self.app(), ["http://127.0.0.1:%d/login" % free_port()])
+        result = self.run_loader(self.app(), [self.refused_url("/login")])
         self.assert_boxes(result, ["发送错误"])
         self.assertEqual(result.exit_code, 0)
 
@@ -242,7 +242,7 @@ class Startup(WineCase):
         for name, reply in cases:
             with self.subTest(name):
                 if reply is None:
-                    up_url = "http://127.0.0.1:%d/new.exe" % free_port()
+                    up_url = self.refused_url("/new.exe")
                 elif isinstance(reply, str):
                     up_url = reply
                 else:
@@ -437,7 +437,7 @@ class Startup(WineCase):
     def test_background_image_failures(self):
         png = self.serve_background()
         self.server.route("/cut.png", Reply(body=png * 50, cut_after=100))
-        refused = "http://127.0.0.1:%d/bg.png" % free_port()
+        refused = self.refused_url("/bg.png")
         cases = [
             ("no_folder", self.server.url("/bg.png"), False, ["创建文件失败,错误码：3", NETWORK_ERROR]),
             ("empty", "", True, ["url返回错误,错误码：*", NETWORK_ERROR]),
