@@ -1,7 +1,7 @@
 #pragma once
 // The processes running at one moment, told apart from later ones: Wine hands a process id
 // out again as soon as its holder is gone, so an id alone does not name one process, but an
-// id with its start time does. Shared by the box driver and the road's host stand-in.
+// id with its start time does. Used by the road's host stand-in.
 #include <windows.h>
 #include <tlhelp32.h>
 

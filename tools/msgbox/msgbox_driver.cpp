@@ -9,9 +9,10 @@
 //                   and "timeout" is recorded (default 120)
 //   --cwd DIR       working folder of PROGRAM (default: the driver's own)
 //
-// PROGRAM is started with CreateProcess in a job of its own; every process it starts, and
-// theirs in turn, is watched too (a program that replaces and restarts itself keeps being
-// answered). The driver returns when all of them have ended. Its exit code is PROGRAM's.
+// PROGRAM is started with CreateProcess as the driver's debuggee, in a job of its own; every
+// process it starts, and theirs in turn, is watched too (a program that replaces and restarts
+// itself keeps being answered). The driver returns when all of them have ended. Its exit code
+// is PROGRAM's.
 //
 // Record lines, fields separated by a tab; "\\", "\t", "\n" and "\r" are escaped so:
 //   start   PID                    PROGRAM was started
@@ -112,6 +113,7 @@ private:
 struct Watched {
     HANDLE process = nullptr;
     bool ended = false;
+    bool pastStart = false; // its start's breakpoint was seen
 };
 
 // The id of the process that started `process`, or 0 where it cannot be asked.
@@ -119,7 +121,7 @@ DWORD ParentOf(HANDLE process)
 {
     using Query = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
     static const auto query =
-        reinterpret_cast<Query>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess"));
+        reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
     struct {
         LONG_PTR exitStatus;
         void* peb;
@@ -132,10 +134,14 @@ DWORD ParentOf(HANDLE process)
     return static_cast<DWORD>(basic.parent);
 }
 
-// Every process PROGRAM starts, and theirs in turn, belongs to one job: the system tells of
-// each start and each end through the job's port, in order. A descendant that lives for a
-// millisecond (a program the loader ends at once) is told of like any other; looking for
-// descendants in the process list could miss it between two looks.
+// PROGRAM runs as the driver's debuggee, and with it every process it starts and theirs in
+// turn: the system stops each new process at its start until the driver has taken note of it,
+// and tells each end with its exit code. Looking for descendants in the process list, or even
+// being told of them by a job, misses one that lives for a millisecond (a program the loader
+// ends at once): its exit code can only be read while some handle keeps it, and its starter
+// may close the last one first. The debuggees' own exceptions are passed back to them
+// unhandled, so they take their usual course. A job holds them all, so that a timeout can
+// end them together and the driver knows when none is left.
 class Watcher {
 public:
     Watcher(Record& record, int press) : m_record(record), m_press(press) {}
@@ -162,83 +168,108 @@ public:
         return SetInformationJobObject(m_job, JobObjectAssociateCompletionPortInformation, &link, sizeof link) != 0;
     }
 
-    // PROGRAM, started suspended, joins the job before it runs: nothing it starts is missed.
+    // PROGRAM, started suspended under the debugger, joins the job before it runs.
     bool Adopt(DWORD pid, HANDLE process)
     {
-        HANDLE mine = nullptr;
-        if (!DuplicateHandle(GetCurrentProcess(), process, GetCurrentProcess(), &mine, 0, FALSE, DUPLICATE_SAME_ACCESS))
-            return false;
-        m_watched[pid].process = mine;
         m_program = pid;
         return AssignProcessToJobObject(m_job, process) != 0;
     }
 
-    // One round: the job's news (waiting up to `wait` ms for the first), then the windows.
-    // False once every process of the job has ended.
+    // One round: the debug events for up to `wait` ms, then the windows. False once every
+    // process has ended.
     bool Poll(DWORD wait, bool lookAtWindows = true)
     {
-        DWORD message = 0;
-        ULONG_PTR key = 0;
-        LPOVERLAPPED detail = nullptr;
-        while (!m_empty && GetQueuedCompletionStatus(m_port, &message, &key, &detail, wait)) {
-            wait = 0;
-            if (key != reinterpret_cast<ULONG_PTR>(m_job)) continue;
-            const DWORD pid = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(detail));
-            switch (message) {
-            case JOB_OBJECT_MSG_NEW_PROCESS:
-                Started(pid);
-                break;
-            case JOB_OBJECT_MSG_EXIT_PROCESS:
-            case JOB_OBJECT_MSG_ABNORMAL_EXIT_PROCESS:
-                Ended(pid);
-                break;
-            case JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO:
-                m_empty = true;
-                break;
-            }
+        const ULONGLONG until = GetTickCount64() + wait;
+        DEBUG_EVENT event;
+        for (DWORD left = wait; WaitForDebugEvent(&event, left);) {
+            Handle(event);
+            const ULONGLONG now = GetTickCount64();
+            left = now < until ? static_cast<DWORD>(until - now) : 0;
         }
-        if (lookAtWindows && !m_empty) {
+        ReadJobNews();
+        if (m_jobEmpty && AllEnded()) return false;
+        if (lookAtWindows) {
             EnumWindows(&Watcher::EachWindow, reinterpret_cast<LPARAM>(this));
             ForgetClosedWindows();
         }
-        if (m_empty) return false;
-        // A process can only be started by a live one of the job, and its start is told
-        // before its starter's end: with the news read and every known process ended, none
-        // is left.
-        for (auto& w : m_watched) {
-            if (!w.second.ended) return true;
-        }
-        return false;
+        return true;
     }
 
     // Ends every process of the job; their ends are still recorded by the next rounds.
     void EndAll() { TerminateJobObject(m_job, 1); }
 
 private:
-    void Started(DWORD pid)
+    void Handle(const DEBUG_EVENT& event)
     {
-        if (pid == m_program) return;
-        Watched& w = m_watched[pid];
-        if (w.process) CloseHandle(w.process);
-        // The system tells of the start before the new process runs, and its starter holds a
-        // handle to it at least until then: it can still be opened, however short its life.
-        w = Watched{};
-        w.process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-        const DWORD parent = w.process ? ParentOf(w.process) : 0;
-        m_record.Line("process\t" + std::to_string(pid) + "\t" + std::to_string(parent));
+        DWORD reply = DBG_CONTINUE;
+        switch (event.dwDebugEventCode) {
+        case CREATE_PROCESS_DEBUG_EVENT:
+            if (event.u.CreateProcessInfo.hFile) CloseHandle(event.u.CreateProcessInfo.hFile);
+            Started(event.dwProcessId, event.u.CreateProcessInfo.hProcess);
+            break;
+        case EXIT_PROCESS_DEBUG_EVENT:
+            Ended(event.dwProcessId, event.u.ExitProcess.dwExitCode);
+            break;
+        case LOAD_DLL_DEBUG_EVENT:
+            if (event.u.LoadDll.hFile) CloseHandle(event.u.LoadDll.hFile);
+            break;
+        case EXCEPTION_DEBUG_EVENT: {
+            // The system's breakpoint at each process's start is the debugger's; everything
+            // else is the debuggee's own.
+            auto it = m_watched.find(event.dwProcessId);
+            const bool startBreak = event.u.Exception.ExceptionRecord.ExceptionCode == EXCEPTION_BREAKPOINT &&
+                                    it != m_watched.end() && !it->second.pastStart;
+            if (startBreak)
+                it->second.pastStart = true;
+            else
+                reply = DBG_EXCEPTION_NOT_HANDLED;
+            break;
+        }
+        default:
+            break;
+        }
+        ContinueDebugEvent(event.dwProcessId, event.dwThreadId, reply);
     }
 
-    void Ended(DWORD pid)
+    void Started(DWORD pid, HANDLE given)
+    {
+        // The system closes its handle with the process's end: ours is kept to the end.
+        HANDLE process = nullptr;
+        DuplicateHandle(GetCurrentProcess(), given, GetCurrentProcess(), &process, 0, FALSE, DUPLICATE_SAME_ACCESS);
+        Watched& w = m_watched[pid];
+        if (w.process) CloseHandle(w.process);
+        w = Watched{};
+        w.process = process;
+        if (pid != m_program)
+            m_record.Line("process\t" + std::to_string(pid) + "\t" + std::to_string(process ? ParentOf(process) : 0));
+    }
+
+    void Ended(DWORD pid, DWORD code)
     {
         auto it = m_watched.find(pid);
         if (it == m_watched.end() || it->second.ended) return;
         it->second.ended = true;
-        DWORD code = 0;
-        if (!it->second.process || !GetExitCodeProcess(it->second.process, &code)) {
-            m_record.Line("error\texit code of " + std::to_string(pid) + "\t" + std::to_string(GetLastError()));
-            return;
-        }
         m_record.Line("exit\t" + std::to_string(pid) + "\t" + std::to_string(static_cast<long>(code)));
+    }
+
+    void ReadJobNews()
+    {
+        DWORD message = 0;
+        ULONG_PTR key = 0;
+        LPOVERLAPPED detail = nullptr;
+        while (GetQueuedCompletionStatus(m_port, &message, &key, &detail, 0)) {
+            if (key == reinterpret_cast<ULONG_PTR>(m_job) && message == JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO)
+                m_jobEmpty = true;
+        }
+    }
+
+    // Every process the debugger was told of has ended.
+    bool AllEnded() const
+    {
+        for (auto& w : m_watched) {
+            if (!w.second.ended) return false;
+        }
+        return true;
     }
 
     bool Live(DWORD pid) const
@@ -293,7 +324,7 @@ private:
     HANDLE m_job = nullptr;
     HANDLE m_port = nullptr;
     DWORD m_program = 0;
-    bool m_empty = false;
+    bool m_jobEmpty = false;
     std::map<DWORD, Watched> m_watched;
     std::set<HWND> m_answered;
     std::set<HWND> m_windows;
@@ -356,7 +387,7 @@ int wmain(int argc, wchar_t** argv)
         if (out != stdout) std::fclose(out);
         return 2;
     }
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED | DEBUG_PROCESS, nullptr,
                         options.cwd.empty() ? nullptr : options.cwd.c_str(), &si, &pi)) {
         record.Line("error\tCreateProcess\t" + std::to_string(GetLastError()));
         if (out != stdout) std::fclose(out);
@@ -377,7 +408,7 @@ int wmain(int argc, wchar_t** argv)
     DWORD code = 0;
     {
         const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(options.timeout * 1000.0);
-        // Windows are looked at every 50 ms; the job's news wake the loop at once.
+        // Windows are looked at every 50 ms; debug events are answered as they come.
         while (watcher.Poll(50)) {
             if (GetTickCount64() > deadline) {
                 record.Line("timeout");
