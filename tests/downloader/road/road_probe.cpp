@@ -8,7 +8,9 @@
 // STOP-ON-TEXT, the flow is closed as the window closes it DELAY-MS (default 0) after a
 // percentage or message text that begins with it is applied. Output lines (UTF-8):
 //   apply FIELD=VALUE ...    one view change, the fields it sets
-//   wakes N                  wake-up messages posted by the workers so far
+//   wakes N                  wake-up messages posted by the workers so far: as the window
+//                            hides, and again once the worker has ended (a game that ends
+//                            first may end the process before that)
 //   worker-ended             the worker ended without the watchdog ending the process
 //   worker-ended / worker-running   after a stop: whether the close saw the worker end
 //   stopped                  after a stop
@@ -38,6 +40,8 @@ std::string Flag(bool on)
     return on ? "1" : "0";
 }
 
+CUpdateFlow* g_flow = nullptr;
+
 class ProbeView final : public IUpdateView {
 public:
     ProbeView(const std::wstring& stopOn, DWORD delay) : m_stopOn(stopOn), m_delay(delay) {}
@@ -54,6 +58,8 @@ public:
         if (c.Has(ViewChange::kMessageText)) line += " message=" + WideToUtf8(c.messageText);
         if (c.Has(ViewChange::kWindowVisible)) line += " window_visible=" + Flag(c.windowVisible);
         Line(line);
+        if (c.Has(ViewChange::kWindowVisible) && !c.windowVisible && g_flow)
+            Line("wakes " + std::to_string(g_flow->WakeCount()));
         if (m_stopAt == 0 && !m_stopOn.empty() &&
             ((c.Has(ViewChange::kPercentText) && Begins(c.percentText)) ||
              (c.Has(ViewChange::kMessageText) && Begins(c.messageText))))
@@ -69,7 +75,6 @@ private:
     ULONGLONG m_stopAt = 0;
 };
 
-CUpdateFlow* g_flow = nullptr;
 int g_threadStartsLeft = -1; // -1: no limit
 
 CWinThread* LimitedStart(AFX_THREADPROC proc, LPVOID param, int priority, UINT stack, DWORD flags,
