@@ -2,8 +2,9 @@
 // tests and the demo. Toolkit controls have no window of their own, so clicks are mouse
 // messages posted at client coordinates. Every command may be preceded by "--exe PATH":
 // then only the window of the updater started from PATH counts.
-//   road_driver find SECONDS            waits for the window; prints "window VISIBLE X Y W H"
-//                                       (client origin on the screen, client size) or "none"
+//   road_driver find SECONDS            waits for the window to show and be painted; prints
+//                                       "window SHOWN X Y W H" (SHOWN: 1 when it was seen shown;
+//                                       client origin on the screen, client size) or "none"
 //   road_driver await SECONDS           prints "looking" once it runs, then as find
 //   road_driver wait-hidden SECONDS     waits until it is hidden or gone; prints "hidden"/"gone"/"visible"
 //   road_driver click X Y               a left click at client X,Y; prints "clicked"
@@ -51,15 +52,18 @@ int Find(double seconds)
         std::puts("none");
         return 1;
     }
-    // Visible and laid out: wait until it is shown, up to the same limit.
+    // Visible, then laid out: the toolkit places its controls when it paints, so nothing left
+    // to paint means a look at the controls finds them where the skin puts them. What is told
+    // is whether it was seen shown: a window shown only for a moment may hide again meanwhile.
     const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
-    while (!IsWindowVisible(window) && GetTickCount64() < end) Sleep(20);
+    while (!IsWindowVisible(window) && IsWindow(window) && GetTickCount64() < end) Sleep(20);
+    const bool shown = IsWindowVisible(window) != FALSE;
+    while (IsWindowVisible(window) && GetUpdateRect(window, nullptr, FALSE) && GetTickCount64() < end) Sleep(20);
     RECT client;
     GetClientRect(window, &client);
     POINT origin = { 0, 0 };
     ClientToScreen(window, &origin);
-    std::printf("window %d %ld %ld %ld %ld\n", IsWindowVisible(window) ? 1 : 0, origin.x, origin.y, client.right,
-                client.bottom);
+    std::printf("window %d %ld %ld %ld %ld\n", shown ? 1 : 0, origin.x, origin.y, client.right, client.bottom);
     return 0;
 }
 
