@@ -254,6 +254,9 @@ class Road(RoadCase):
                 self.assertFalse(os.path.exists(os.path.join(folder, "game", "data")))
                 result = self.close_window(started)
                 self.assertEqual((result.exit_code, result.boxes), (0, []), result)
+                # Looked at again once the updater has ended: a start later than the wait above
+                # would show here.
+                self.assert_not_started(folder)
                 self.assertIsNone(rf.read_version(folder), "the version file was kept")
 
     def test_close_during_download(self):
