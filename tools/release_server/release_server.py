@@ -315,7 +315,8 @@ class ReleaseServer:
 
     # -- internals ----------------------------------------------------------------------
     def _record_and_pick(self, handler, body):
-        entry = {"method": handler.command, "path": handler.path,
+        # "at": when the request was in, taken before it is answered.
+        entry = {"method": handler.command, "path": handler.path, "at": time.time(),
                  "headers": list(handler.headers.items()), "body": body,
                  "tls": self._servers[0] is not handler.server}
         with self._lock:

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "UpdaterWindow.h"
+
 namespace {
 
 std::string Utf8(const std::wstring& text)
@@ -62,18 +64,8 @@ const char* UpdaterWindowState(const std::wstring& folder)
 {
     const std::wstring parent = folder.substr(0, folder.find_last_of(L"\\/", folder.size() - 2) + 1);
     const std::wstring updater = parent + L"ZelLoader.exe";
-    for (HWND window = FindWindowExW(nullptr, nullptr, L"DesktopMainWnd", nullptr); window;
-         window = FindWindowExW(nullptr, window, L"DesktopMainWnd", nullptr)) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(window, &pid);
-        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-        if (!process) continue;
-        wchar_t path[32768];
-        DWORD size = 32768;
-        const bool ours = QueryFullProcessImageNameW(process, 0, path, &size) && _wcsicmp(path, updater.c_str()) == 0;
-        CloseHandle(process);
-        if (ours) return IsWindowVisible(window) ? "visible" : "hidden";
-    }
+    const HWND window = road::FindUpdaterWindow(updater);
+    if (window) return IsWindowVisible(window) ? "visible" : "hidden";
     return "none";
 }
 

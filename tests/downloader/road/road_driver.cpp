@@ -2,8 +2,10 @@
 // tests and the demo. Toolkit controls have no window of their own, so clicks are mouse
 // messages posted at client coordinates. Every command may be preceded by "--exe PATH":
 // then only the window of the updater started from PATH counts.
-//   road_driver find SECONDS            waits for the window; prints "window VISIBLE X Y W H"
-//                                       (client origin on the screen, client size) or "none"
+//   road_driver find SECONDS            waits for the window to show and be painted; prints
+//                                       "window SHOWN X Y W H" (SHOWN: 1 when it was seen shown;
+//                                       client origin on the screen, client size) or "none"
+//   road_driver await SECONDS           prints "looking" once it runs, then as find
 //   road_driver wait-hidden SECONDS     waits until it is hidden or gone; prints "hidden"/"gone"/"visible"
 //   road_driver click X Y               a left click at client X,Y; prints "clicked"
 //   road_driver hittest X Y             WM_NCHITTEST at client X,Y; prints "hit CODE"
@@ -20,34 +22,17 @@
 #include <string>
 #include <vector>
 
+#include "UpdaterWindow.h"
+
 namespace {
 
-const wchar_t kClass[] = L"DesktopMainWnd";
 // With --exe, only the window of the updater started from that file counts: other tests may
 // run updaters at the same time.
 std::wstring g_exe;
 
-bool IsOfProgram(HWND window)
-{
-    if (g_exe.empty()) return true;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-    if (!process) return false;
-    wchar_t path[32768];
-    DWORD size = 32768;
-    const bool ok = QueryFullProcessImageNameW(process, 0, path, &size) != 0;
-    CloseHandle(process);
-    return ok && _wcsicmp(path, g_exe.c_str()) == 0;
-}
-
 HWND FindUpdater()
 {
-    for (HWND window = FindWindowExW(nullptr, nullptr, kClass, nullptr); window;
-         window = FindWindowExW(nullptr, window, kClass, nullptr)) {
-        if (IsOfProgram(window)) return window;
-    }
-    return nullptr;
+    return road::FindUpdaterWindow(g_exe);
 }
 
 HWND WaitForUpdater(double seconds)
@@ -67,24 +52,29 @@ int Find(double seconds)
         std::puts("none");
         return 1;
     }
-    // Visible and laid out: wait until it is shown, up to the same limit.
+    // Visible, then laid out: the toolkit places its controls when it paints, so nothing left
+    // to paint means a look at the controls finds them where the skin puts them. What is told
+    // is whether it was seen shown: a window shown only for a moment may hide again meanwhile.
     const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
-    while (!IsWindowVisible(window) && GetTickCount64() < end) Sleep(20);
+    while (!IsWindowVisible(window) && IsWindow(window) && GetTickCount64() < end) Sleep(20);
+    const bool shown = IsWindowVisible(window) != FALSE;
+    while (IsWindowVisible(window) && GetUpdateRect(window, nullptr, FALSE) && GetTickCount64() < end) Sleep(20);
     RECT client;
     GetClientRect(window, &client);
     POINT origin = { 0, 0 };
     ClientToScreen(window, &origin);
-    std::printf("window %d %ld %ld %ld %ld\n", IsWindowVisible(window) ? 1 : 0, origin.x, origin.y, client.right,
-                client.bottom);
+    std::printf("window %d %ld %ld %ld %ld\n", shown ? 1 : 0, origin.x, origin.y, client.right, client.bottom);
     return 0;
 }
 
 int WaitHidden(double seconds)
 {
+    // The window is looked up once and then watched itself: "gone" means it was destroyed,
+    // never that one look-up missed it.
     const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+    HWND window = WaitForUpdater(seconds);
     for (;;) {
-        HWND window = FindUpdater();
-        if (!window) {
+        if (!window || !IsWindow(window)) {
             std::puts("gone");
             return 0;
         }
@@ -238,6 +228,11 @@ int wmain(int argc, wchar_t** argv)
     int rc = 2;
     if (command == L"find" && argc == 3)
         rc = Find(_wtof(argv[2]));
+    else if (command == L"await" && argc == 3) {
+        std::puts("looking");
+        std::fflush(stdout);
+        rc = Find(_wtof(argv[2]));
+    }
     else if (command == L"wait-hidden" && argc == 3)
         rc = WaitHidden(_wtof(argv[2]));
     else if (command == L"click" && argc == 4)
@@ -249,7 +244,7 @@ int wmain(int argc, wchar_t** argv)
     else if (command == L"close" && argc >= 3)
         rc = Close(argv[2], argc >= 5 ? _wtoi(argv[3]) : 0, argc >= 5 ? _wtoi(argv[4]) : 0);
     else
-        std::fputs("usage: road_driver find|wait-hidden SECONDS | click|hittest X Y | shot FILE | close HOW [X Y]\n", stderr);
+        std::fputs("usage: road_driver find|await|wait-hidden SECONDS | click|hittest X Y | shot FILE | close HOW [X Y]\n", stderr);
     std::fflush(stdout);
     return rc;
 }
