@@ -6,6 +6,8 @@
 #   e.g. tools/dev-test.sh build-tree tests/toolkit/tree ControlTreeTest -- -R Scroll
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/tools/wine/env.sh"
+wine_env_fixed_layout "$0" "$@"
 [ $# -ge 2 ] || { sed -n '2,6p' "$0" >&2; exit 2; }
 build=$(realpath -m "$1")
 folder=$2
@@ -15,7 +17,6 @@ while [ $# -gt 0 ] && [ "$1" != -- ]; do targets+=("$1"); shift; done
 [ "${1:-}" = -- ] && shift
 
 "$root/tools/setup-host.sh" >/dev/null || exit 1
-. "$root/tools/wine/env.sh"
 arch=$(wine_env_arch)
 wine_env_init "$build" "$arch"
 trap wine_env_stop EXIT INT TERM

@@ -7,11 +7,12 @@
 # those under wine64; the checks that only read the i686 files still run on them.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/tools/wine/env.sh"
+wine_env_fixed_layout "$0" "$@"
 build=${ZEL_BUILD_DIR:-$root/build}
 mkdir -p "$build"
 
 "$root/tools/setup-host.sh" || exit 1
-. "$root/tools/wine/env.sh"
 arch=$(wine_env_arch)
 wine_env_init "$build" "$arch"
 trap wine_env_stop EXIT INT TERM

@@ -1,5 +1,7 @@
 # Sourced by the test and demo commands: a private 32-bit Wine prefix, one Xvfb and one
 # wineserver for the whole run, torn down by wine_env_stop (call it from a trap).
+#   wine_env_fixed_layout "$0" "$@"  runs the calling command again without address
+#                                  randomisation (see below)
 #   wine_env_arch                  i686 when this machine runs 32-bit Wine, else x86_64
 #                                  (ZEL_WINE_ARCH chooses)
 #   wine_env_init <build-dir> <arch>  exports the variables (no side effects)
@@ -9,6 +11,22 @@
 #   wine_env_stop                  stops them again
 
 wine_env_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+# The Wine loaders of this system come without their preloader, so the places a new Wine
+# process needs at fixed addresses (the shared user data at 0x7ffe0000) are now and then
+# already taken by a mapping the kernel placed at random: such a start ends with status 1
+# before the program runs ("failed to map the shared user data: c0000018"), about one 64-bit
+# start in four thousand. Without address randomisation every start gets the same layout.
+# Called first by each command that runs Wine: wine_env_fixed_layout "$0" "$@" runs the
+# command again under setarch -R, once; its children inherit the setting.
+wine_env_fixed_layout() {
+  [ -z "${ZEL_FIXED_LAYOUT:-}" ] || return 0
+  export ZEL_FIXED_LAYOUT=1
+  if setarch "$(uname -m)" -R true 2>/dev/null; then
+    exec setarch "$(uname -m)" -R bash "$@"
+  fi
+  echo "wine: address randomisation cannot be switched off here; a Wine start may fail now and then" >&2
+}
 
 wine_env_arch() {
   # ZEL_WINE_ARCH=x86_64 runs the 64-bit road on a machine that runs both, as one without
