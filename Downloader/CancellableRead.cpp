@@ -116,7 +116,6 @@ DWORD WINAPI CancellableRead::ReaderThread(LPVOID raw)
 
 bool CancellableRead::Start(HINTERNET request)
 {
-    m_started = true;
     m_shared = new Shared;
     m_shared->request = request;
     if (RegisterWaitForSingleObject(&m_stopWait, m_stop, Stopped, m_shared, INFINITE,
@@ -133,12 +132,12 @@ bool CancellableRead::Read(HINTERNET request, char* buffer, DWORD size, DWORD& r
     read = 0;
     if (size > kMaxSize) size = kMaxSize;
     // The stop is looked at here once; later its callback tells of it.
-    if (!m_started && !m_abandoned && WaitForSingleObject(m_stop, 0) == WAIT_OBJECT_0) m_abandoned = true;
+    if (!m_shared && !m_abandoned && WaitForSingleObject(m_stop, 0) == WAIT_OBJECT_0) m_abandoned = true;
     if (m_abandoned) {
         error = ERROR_INTERNET_OPERATION_CANCELLED;
         return false;
     }
-    if (!m_started) Start(request);
+    if (!m_shared) Start(request);
     if (!m_thread) {
         // No thread or stop callback to be had: the read on this one, as without a stop.
         if (WaitForSingleObject(m_stop, 0) == WAIT_OBJECT_0) {

@@ -39,9 +39,8 @@ private:
     bool Start(HINTERNET request);
 
     HANDLE m_stop;
-    Shared* m_shared = nullptr;
+    Shared* m_shared = nullptr; // made by the first read
     HANDLE m_thread = nullptr;
     HANDLE m_stopWait = nullptr;
-    bool m_started = false;
     bool m_abandoned = false;
 };

@@ -6,24 +6,10 @@
 
 #include "HostNotification.h"
 #include "common/ProcessExit.h"
+#include "common/ProcessIds.h"
 #include "framework/Thread.h"
 
 namespace {
-
-// The platform's basic process record: six pointer-sized fields, the id fifth.
-struct ProcessBasicInfo {
-    ULONG_PTR exitStatus;
-    ULONG_PTR pebBaseAddress;
-    ULONG_PTR affinityMask;
-    ULONG_PTR basePriority;
-    ULONG_PTR uniqueProcessId;
-    ULONG_PTR inheritedFromUniqueProcessId;
-};
-typedef LONG(WINAPI* QueryProcessFn)(HANDLE, int, PVOID, ULONG, PULONG);
-
-struct LibraryFreer {
-    void operator()(HMODULE module) const { ::FreeLibrary(module); }
-};
 
 UINT __cdecl WatchLoaderThread(LPVOID raw)
 {
@@ -37,13 +23,9 @@ UINT __cdecl WatchLoaderThread(LPVOID raw)
 
 DWORD ChildProcessId(HANDLE process)
 {
-    std::unique_ptr<HINSTANCE__, LibraryFreer> ntdll(::LoadLibraryW(L"ntdll.dll"));
-    if (!ntdll) return 0xFFFFFFFF;
-    auto query = reinterpret_cast<QueryProcessFn>(
-        reinterpret_cast<void*>(::GetProcAddress(ntdll.get(), "NtQueryInformationProcess")));
-    ProcessBasicInfo info{};
-    if (!query || query(process, 0, &info, sizeof(info), nullptr) < 0) return 0;
-    return static_cast<DWORD>(info.uniqueProcessId);
+    const ProcessIds ids = QueryProcessIds(process);
+    if (ids.result == ProcessIds::Result::NoLibrary) return 0xFFFFFFFF;
+    return ids.id;
 }
 
 bool IsProcessListed(DWORD id)

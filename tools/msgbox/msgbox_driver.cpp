@@ -32,6 +32,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/ProcessIds.h"
+
 namespace {
 
 struct Options {
@@ -111,28 +113,9 @@ private:
 };
 
 struct Watched {
-    HANDLE process = nullptr;
     bool ended = false;
     bool pastStart = false; // its start's breakpoint was seen
 };
-
-// The id of the process that started `process`, or 0 where it cannot be asked.
-DWORD ParentOf(HANDLE process)
-{
-    using Query = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
-    static const auto query =
-        reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
-    struct {
-        LONG_PTR exitStatus;
-        void* peb;
-        ULONG_PTR affinity;
-        LONG_PTR priority;
-        ULONG_PTR id;
-        ULONG_PTR parent;
-    } basic{};
-    if (!query || query(process, 0 /* ProcessBasicInformation */, &basic, sizeof basic, nullptr) < 0) return 0;
-    return static_cast<DWORD>(basic.parent);
-}
 
 // PROGRAM runs as the driver's debuggee, and with it every process it starts and theirs in
 // turn: the system stops each new process at its start until the driver has taken note of it,
@@ -147,9 +130,6 @@ public:
     Watcher(Record& record, int press) : m_record(record), m_press(press) {}
     ~Watcher()
     {
-        for (auto& w : m_watched) {
-            if (w.second.process) CloseHandle(w.second.process);
-        }
         if (m_job) CloseHandle(m_job);
         if (m_port) CloseHandle(m_port);
     }
@@ -231,17 +211,13 @@ private:
         ContinueDebugEvent(event.dwProcessId, event.dwThreadId, reply);
     }
 
-    void Started(DWORD pid, HANDLE given)
+    // `process` is the system's, valid while the event is answered.
+    void Started(DWORD pid, HANDLE process)
     {
-        // The system closes its handle with the process's end: ours is kept to the end.
-        HANDLE process = nullptr;
-        DuplicateHandle(GetCurrentProcess(), given, GetCurrentProcess(), &process, 0, FALSE, DUPLICATE_SAME_ACCESS);
-        Watched& w = m_watched[pid];
-        if (w.process) CloseHandle(w.process);
-        w = Watched{};
-        w.process = process;
+        // An id is handed out again once its process is gone: the entry starts anew.
+        m_watched[pid] = Watched{};
         if (pid != m_program)
-            m_record.Line("process\t" + std::to_string(pid) + "\t" + std::to_string(process ? ParentOf(process) : 0));
+            m_record.Line("process\t" + std::to_string(pid) + "\t" + std::to_string(QueryProcessIds(process).parent));
     }
 
     void Ended(DWORD pid, DWORD code)

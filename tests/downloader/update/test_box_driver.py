@@ -25,8 +25,7 @@ class BoxDriver(unittest.TestCase):
         self.assertEqual(sum(1 for pid, parent in starts if parent == result.pid), 3, result)
         self.assertEqual(sum(1 for pid, parent in starts if parent in middle), 30, result)
         self.assertEqual(len(starts), 33, result)
-        codes = sorted(code & 0xFFFFFFFF for e in result.events if e[0] == "exit"
-                       for code in [int(e[2])] if int(e[1]) != result.pid)
+        codes = sorted(int(e[2]) & 0xFFFFFFFF for e in result.events if e[0] == "exit" and int(e[1]) != result.pid)
         self.assertEqual(codes, [0] * 3 + [0xC0000135] * 30, result)
         self.assertFalse([e for e in result.events if e[0] == "error"], result)
 
