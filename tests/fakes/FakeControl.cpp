@@ -232,6 +232,7 @@ HRESULT FakeControl::ActivateInPlace(IOleClientSite* pSite)
         if (pWindowless->CanWindowlessActivate() == S_OK) {
             hr = pWindowless->OnInPlaceActivateEx(&noRedraw, ACTIVATE_WINDOWLESS);
             Note(L"ActivateWindowless " + std::to_wstring(hr));
+            if (SUCCEEDED(hr) && m_options.focusOnActivate) pWindowless->SetFocus(TRUE);
         }
         pWindowless->Release();
     } else {
@@ -257,6 +258,7 @@ HRESULT FakeControl::ActivateInPlace(IOleClientSite* pSite)
     m_frameInfo.cb = sizeof(OLEINPLACEFRAMEINFO);
     m_contextResult = m_inPlaceSite->GetWindowContext(&m_frame, &m_doc, &rcPos, &rcClip, &m_frameInfo);
     if (SUCCEEDED(m_contextResult)) m_objectRect = rcPos;
+    if (m_options.focusOnActivate && FAILED(m_contextResult)) return m_contextResult;
     // 3. A windowed object makes its window inside the site's window.
     if (!m_windowless || !m_options.windowlessInterface) {
         HWND hwndSite = nullptr;

@@ -38,6 +38,9 @@ struct FakeControlOptions {
     bool closeDeactivates = true;
     // Draw fills the bounds with this colour.
     COLORREF fill = RGB(0x20, 0x40, 0x80);
+    // A windowless activation takes the focus through the site (as an object that is active
+    // at once does), and fails when its site cannot give the window context afterwards.
+    bool focusOnActivate = false;
 };
 
 // Options for the fake controls made from now on (in this module).

@@ -145,8 +145,11 @@ void CActiveXUI::SetInternVisible(bool bVisible)
 
 void CActiveXUI::ShowHostWindow()
 {
-    if (m_hwndHost != NULL && m_pControl != NULL && !m_pControl->m_bWindowless)
-        ::ShowWindow(m_hwndHost, IsVisible() ? SW_SHOW : SW_HIDE);
+    if (m_hwndHost == NULL || m_pControl == NULL || m_pControl->m_bWindowless) return;
+    // Hiding the window that holds the native focus hands it to the paint window, inside the
+    // hide loops of the containers.
+    CPaintManagerUI::CNativeFocusHold hold(m_pManager);
+    ::ShowWindow(m_hwndHost, IsVisible() ? SW_SHOW : SW_HIDE);
 }
 
 RECT CActiveXUI::GetObjectRect() const
@@ -396,7 +399,15 @@ bool CActiveXUI::DoCreateControl()
         } else {
             if ((dwMiscStatus & OLEMISC_INVISIBLEATRUNTIME) == 0) {
                 HWND hWndPaint = m_pManager != NULL ? m_pManager->GetPaintWindow() : NULL;
-                hr = spObject->DoVerb(OLEIVERB_INPLACEACTIVATE, NULL, spClientSite.Get(), 0, hWndPaint, &m_rcItem);
+                // The object may take the focus on activation (the site's SetFocus), and a
+                // "killfocus" receiver may close the window, this control with it.
+                CControlLifeGuard alive(this);
+                const RECT rcItem = m_rcItem;
+                hr = spObject->DoVerb(OLEIVERB_INPLACEACTIVATE, NULL, spClientSite.Get(), 0, hWndPaint, &rcItem);
+                if (!alive.Alive()) {
+                    pSite->Release();
+                    return false;
+                }
             }
             CComRef<IObjectWithSite> spWithSite;
             if (SUCCEEDED(spObject->QueryInterface(IID_IObjectWithSite, spWithSite.Out())) && spWithSite.Get() != NULL)

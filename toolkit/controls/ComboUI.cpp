@@ -326,7 +326,7 @@ void CComboUI::CloseDropDown()
     CComboWnd* pWindow = m_pWindow;
     pWindow->GiveRowsBack();
     // Detached before its window goes: the final message must not write into this combo.
-    DestroyOwnedNativeWindow(m_pWindow);
+    DestroyOwnedNativeWindow(m_pWindow, m_pManager);
     m_uButtonState &= ~UISTATE_PUSHED;
 }
 
@@ -341,7 +341,7 @@ bool CComboUI::Activate()
     // A window that could not be made leaves no half-open state behind.
     if (m_pWindow != NULL && !::IsWindow(m_pWindow->GetHWND())) {
         m_pWindow->GiveRowsBack();
-        DestroyOwnedNativeWindow(m_pWindow);
+        DestroyOwnedNativeWindow(m_pWindow, m_pManager);
         return false;
     }
     m_pManager->SendNotify(this, L"dropdown");

@@ -23,9 +23,7 @@ void InitDateClasses()
 
 // ---- CDateTimeWnd -----------------------------------------------------------------------
 
-CDateTimeWnd::CDateTimeWnd() : m_pOwner(NULL), m_hBkBrush(NULL), m_bInit(false), m_bClosing(false), m_nStaleCloses(0)
-{
-}
+CDateTimeWnd::CDateTimeWnd() : m_pOwner(NULL), m_hBkBrush(NULL), m_bInit(false) {}
 
 LPCTSTR CDateTimeWnd::GetWindowClassName() const
 {
@@ -47,12 +45,12 @@ void CDateTimeWnd::Init(CDateTimeUI* pOwner)
     // 1. The owner writes nothing back until the picker closes with a date. A picker whose
     //    close is still on its way is taken back: that close must not end this edit.
     m_pOwner = pOwner;
-    if (m_bClosing) {
-        m_bClosing = false;
-        m_nStaleCloses++;
-    }
+    m_close.TakeBack();
     m_pOwner->m_nDTUpdateFlag = CDateTimeUI::DT_NONE;
     CPaintManagerUI* pManager = pOwner->GetManager();
+    // The host hears of the window's making and of the focus move, and must not run program
+    // code from there: the control and this object must outlive Init.
+    CPaintManagerUI::CNativeFocusHold hold(pManager);
     // 2. The window over the whole control; a layered host cannot show a child, so there it
     //    is a popup over the control's screen position.
     if (m_hWnd == NULL) {
@@ -99,25 +97,18 @@ bool CDateTimeWnd::OwnsWindow(HWND hWnd) const
 
 bool CDateTimeWnd::IsClosing() const
 {
-    return m_bClosing;
-}
-
-void CDateTimeWnd::CloseLater()
-{
-    if (m_bClosing) return;
-    m_bClosing = true;
-    PostMessageW(WM_CLOSE);
+    return m_close.IsPending();
 }
 
 void CDateTimeWnd::TakeDateAndClose()
 {
-    if (m_bClosing) return;
+    if (m_close.IsPending()) return;
     if (m_pOwner != NULL && m_pOwner->m_nDTUpdateFlag == CDateTimeUI::DT_NONE) {
         ::SendMessageW(m_hWnd, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&m_pOwner->m_sysTime));
         m_pOwner->m_nDTUpdateFlag = CDateTimeUI::DT_UPDATE;
         m_pOwner->UpdateText();
     }
-    CloseLater();
+    m_close.Ask(m_hWnd);
 }
 
 LRESULT CDateTimeWnd::CloseWithDate(UINT uMsg, WPARAM wParam, LPARAM lParam)
@@ -129,10 +120,7 @@ LRESULT CDateTimeWnd::CloseWithDate(UINT uMsg, WPARAM wParam, LPARAM lParam)
 
 LRESULT CDateTimeWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
-    if (uMsg == WM_CLOSE && m_nStaleCloses > 0) {
-        m_nStaleCloses--;
-        return 0;
-    }
+    if (m_close.IsStale(uMsg)) return 0;
     if (uMsg == WM_NOTIFY) {
         ::SetFocus(m_hWnd);
     } else if (uMsg == WM_KILLFOCUS) {
@@ -157,12 +145,12 @@ LRESULT CDateTimeWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
             m_pOwner->m_nDTUpdateFlag = CDateTimeUI::DT_DELETE;
             m_pOwner->UpdateText();
         }
-        CloseLater();
+        m_close.Ask(m_hWnd);
         return lRes;
     } else if (uMsg == WM_KEYUP && wParam == VK_ESCAPE) {
         LRESULT lRes = ::DefWindowProcW(m_hWnd, uMsg, wParam, lParam);
         if (m_pOwner != NULL) m_pOwner->m_nDTUpdateFlag = CDateTimeUI::DT_KEEP;
-        CloseLater();
+        m_close.Ask(m_hWnd);
         return lRes;
     }
     return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
@@ -189,7 +177,7 @@ CDateTimeUI::CDateTimeUI() : m_nDTUpdateFlag(DT_UPDATE), m_bReadOnly(false), m_p
 
 CDateTimeUI::~CDateTimeUI()
 {
-    DestroyOwnedNativeWindow(m_pWindow);
+    DestroyOwnedNativeWindow(m_pWindow, m_pManager);
 }
 
 LPCTSTR CDateTimeUI::GetClass() const
@@ -253,7 +241,14 @@ void CDateTimeUI::OpenNativeWindow()
     m_pWindow = pWindow;
     pWindow->Init(this);
     // A window that could not be made leaves no half-open state behind.
-    if (m_pWindow != NULL && !::IsWindow(m_pWindow->GetHWND())) DestroyOwnedNativeWindow(m_pWindow);
+    if (m_pWindow != NULL && !::IsWindow(m_pWindow->GetHWND())) DestroyOwnedNativeWindow(m_pWindow, m_pManager);
+}
+
+void CDateTimeUI::ShowNativeWindow()
+{
+    CPaintManagerUI::CNativeFocusHold hold(m_pManager);
+    m_pWindow->Init(this);
+    m_pWindow->ShowWindow(true, true);
 }
 
 void CDateTimeUI::DoEvent(TEventUI& event)
@@ -274,14 +269,14 @@ void CDateTimeUI::DoEvent(TEventUI& event)
     if (event.type == UIEVENT_SETFOCUS && IsEnabled()) {
         if (m_pWindow != NULL) {
             // Coming back before the picker's close arrived: the same picker edits on.
-            if (m_pWindow->IsClosing()) {
-                m_pWindow->Init(this);
-                m_pWindow->ShowWindow(true, true);
-            }
+            if (m_pWindow->IsClosing()) ShowNativeWindow();
             return;
         }
         OpenNativeWindow();
-        if (m_pWindow != NULL) m_pWindow->ShowWindow(true, true);
+        if (m_pWindow != NULL) {
+            CPaintManagerUI::CNativeFocusHold hold(m_pManager);
+            m_pWindow->ShowWindow(true, true);
+        }
     }
     if (event.type == UIEVENT_KILLFOCUS) {
         // The toolkit focus leaving ends the edit even where the native focus did not pass
@@ -295,8 +290,7 @@ void CDateTimeUI::DoEvent(TEventUI& event)
             if (IsFocused() && m_pWindow == NULL) {
                 OpenNativeWindow();
             } else if (m_pWindow != NULL) {
-                m_pWindow->Init(this);
-                m_pWindow->ShowWindow(true, true);
+                ShowNativeWindow();
             }
         }
         return;

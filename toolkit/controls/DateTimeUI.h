@@ -1,6 +1,7 @@
 #pragma once
 #include "core/ButtonUI.h"
 #include "core/WindowWnd.h"
+#include "controls/PostedClose.h"
 
 namespace SkinUI {
 
@@ -36,15 +37,11 @@ protected:
     // Whether the window is this picker, its calendar or a child of either.
     bool OwnsWindow(HWND hWnd) const;
     LRESULT CloseWithDate(UINT uMsg, WPARAM wParam, LPARAM lParam);
-    // Asks for the close by a posted message, once until the picker is taken back.
-    void CloseLater();
 
     CDateTimeUI* m_pOwner;
     HBRUSH m_hBkBrush;
     bool m_bInit;
-    bool m_bClosing;
-    // Close messages on their way that were asked for before the picker was taken back.
-    int m_nStaleCloses;
+    CPostedClose m_close;
 };
 
 // A button showing a date as "yyyy-mm-dd" that opens a CDateTimeWnd on focus.
@@ -75,6 +72,8 @@ public:
 
 protected:
     void OpenNativeWindow();
+    // The open picker takes the control's time again and is shown with the focus.
+    void ShowNativeWindow();
 
     SYSTEMTIME m_sysTime;
     int m_nDTUpdateFlag;

@@ -43,6 +43,23 @@ void CEditWnd::Detach()
     m_pOwner = NULL;
 }
 
+void CEditWnd::CloseLater()
+{
+    m_close.Ask(m_hWnd);
+}
+
+bool CEditWnd::IsClosing() const
+{
+    return m_close.IsPending();
+}
+
+void CEditWnd::TakeBack()
+{
+    m_close.TakeBack();
+    CPaintManagerUI::CNativeFocusHold hold(m_pOwner != NULL ? m_pOwner->GetManager() : NULL);
+    ::SetFocus(m_hWnd);
+}
+
 RECT CEditWnd::CalcEditPos() const
 {
     // 1. The control's rectangle less the label's text padding.
@@ -67,6 +84,9 @@ void CEditWnd::Init(CEditUI* pOwner)
     //    over the control's screen position.
     m_pOwner = pOwner;
     CPaintManagerUI* pManager = pOwner->GetManager();
+    // The host hears of the window's making and of the focus move, and must not run program
+    // code from there: the control and this object must outlive Init.
+    CPaintManagerUI::CNativeFocusHold hold(pManager);
     RECT rcPos = CalcEditPos();
     UINT uStyle = WS_CHILD | ES_AUTOHSCROLL;
     if (pManager->IsLayeredWindow()) {
@@ -99,9 +119,10 @@ void CEditWnd::Init(CEditUI* pOwner)
 
 LRESULT CEditWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
+    if (m_close.IsStale(uMsg)) return 0;
     if (uMsg == WM_KILLFOCUS) {
         LRESULT lRes = ::DefWindowProcW(m_hWnd, uMsg, wParam, lParam);
-        PostMessageW(WM_CLOSE);
+        CloseLater();
         return lRes;
     }
     if (uMsg == kReflectedCommand) {
@@ -159,7 +180,7 @@ CEditUI::CEditUI()
 
 CEditUI::~CEditUI()
 {
-    DestroyOwnedNativeWindow(m_pWindow);
+    DestroyOwnedNativeWindow(m_pWindow, m_pManager);
 }
 
 LPCTSTR CEditUI::GetClass() const
@@ -194,7 +215,7 @@ void CEditUI::OpenNativeWindow()
     m_pWindow = pWindow;
     pWindow->Init(this);
     // A window that could not be made leaves no half-open state behind.
-    if (m_pWindow != NULL && !::IsWindow(m_pWindow->GetHWND())) DestroyOwnedNativeWindow(m_pWindow);
+    if (m_pWindow != NULL && !::IsWindow(m_pWindow->GetHWND())) DestroyOwnedNativeWindow(m_pWindow, m_pManager);
 }
 
 void CEditUI::SelectNativeText()
@@ -220,19 +241,27 @@ void CEditUI::DoEvent(TEventUI& event)
     if (event.type == UIEVENT_SIZE && m_pWindow != NULL) m_pManager->SetFocusNeeded(this);
     if (event.type == UIEVENT_MOUSEWHEEL && m_pWindow != NULL) return;
     if (event.type == UIEVENT_SETFOCUS && IsEnabled()) {
-        if (m_pWindow != NULL) return;
+        if (m_pWindow != NULL) {
+            // Back before the close of the edit arrived (a "killfocus" receiver gave the
+            // focus back): the same edit goes on.
+            if (m_pWindow->IsClosing()) m_pWindow->TakeBack();
+            return;
+        }
         OpenNativeWindow();
         Invalidate();
     }
     if (event.type == UIEVENT_KILLFOCUS) {
         // The native edit belongs to the focus: it closes also where the native focus never
         // left it (the control was hidden, or the focus moved on in code).
-        if (m_pWindow != NULL) m_pWindow->PostMessageW(WM_CLOSE);
+        if (m_pWindow != NULL) m_pWindow->CloseLater();
         if (IsEnabled()) Invalidate();
     }
     if (event.type == UIEVENT_LBUTTONDOWN || event.type == UIEVENT_LBUTTONDBLCLK || event.type == UIEVENT_RBUTTONDOWN) {
         if (!IsEnabled()) return;
         GetManager()->ReleaseCapture();
+        // The press took the native focus to the host on its way, and the edit asked for its
+        // close: a press on the focused edit keeps it.
+        if (IsFocused() && m_pWindow != NULL && m_pWindow->IsClosing()) m_pWindow->TakeBack();
         if (IsFocused() && m_pWindow == NULL) {
             OpenNativeWindow();
             if (::PtInRect(&m_rcItem, event.mousePos)) SelectNativeText();

@@ -1,6 +1,7 @@
 #pragma once
 #include "core/LabelUI.h"
 #include "core/WindowWnd.h"
+#include "controls/PostedClose.h"
 
 namespace SkinUI {
 
@@ -19,6 +20,13 @@ public:
     RECT CalcEditPos() const;
     // The owner is going away: no further write may reach it.
     void Detach();
+    // Asks for the close by a posted message, once until the edit is taken back.
+    void CloseLater();
+    // Between a close being asked for and its arrival.
+    bool IsClosing() const;
+    // The owner has the focus again before the close arrived: this edit stays and takes the
+    // native focus back.
+    void TakeBack();
 
     LPCTSTR GetWindowClassName() const override;
     LPCTSTR GetSuperClassName() const override;
@@ -29,6 +37,7 @@ protected:
     CEditUI* m_pOwner;
     HBRUSH m_hBkBrush;
     bool m_bInit;
+    CPostedClose m_close;
 };
 
 // A single-line text box painted like a label (text, hint or password characters, state

@@ -34,7 +34,22 @@ CListBodyUI::CListBodyUI(CListUI* pOwner) : m_pOwner(pOwner), m_pCompareFunc(NUL
 
 CListBodyUI::~CListBodyUI()
 {
+    // Rows the program keeps (no automatic destruction) outlive the list.
+    for (int i = 0; i < m_items.GetSize(); i++) ForgetOwner(static_cast<CControlUI*>(m_items[i]));
     m_pOwner = NULL;
+}
+
+void CListBodyUI::ChildLeaves(CControlUI* pControl)
+{
+    ForgetOwner(pControl);
+    CVerticalLayoutUI::ChildLeaves(pControl);
+}
+
+void CListBodyUI::ForgetOwner(CControlUI* pRow) const
+{
+    IListItemUI* pListItem = pRow != NULL ? static_cast<IListItemUI*>(pRow->GetInterface(L"ListItem")) : NULL;
+    if (pListItem != NULL && m_pOwner != NULL && pListItem->GetOwner() == static_cast<IListOwnerUI*>(m_pOwner))
+        pListItem->SetOwner(NULL);
 }
 
 int CListBodyUI::CompareItems(CControlUI* pFirst, CControlUI* pSecond) const

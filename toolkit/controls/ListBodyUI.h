@@ -25,6 +25,10 @@ public:
     BOOL SortItems(PListCompareFunc pfnCompare, UINT_PTR dwData);
 
 protected:
+    // A row that leaves outlives the list when the program keeps it or the delayed cleanup
+    // holds it: it must not reach the list through its owner any more.
+    void ChildLeaves(CControlUI* pControl) override;
+    void ForgetOwner(CControlUI* pRow) const;
     // The comparison handed to the sort: 0 for a missing row or function.
     int CompareItems(CControlUI* pFirst, CControlUI* pSecond) const;
     // Shifts the header columns by dx and stores their rectangles in the list info.

@@ -49,7 +49,7 @@ CMenuElementUI::~CMenuElementUI()
             CMenuElementUI* pSubItem = AsMenuElement(GetItemAt(i));
             if (pSubItem != NULL) pSubItem->SetOwner(NULL);
         }
-        DestroyOwnedNativeWindow(m_pWindow);
+        DestroyOwnedNativeWindow(m_pWindow, m_pManager);
     }
 }
 

@@ -154,7 +154,7 @@ bool CTreeNodeUI::Add(CControlUI* pControl)
 bool CTreeNodeUI::AddAt(CControlUI* pControl, int iIndex)
 {
     CTreeNodeUI* pNode = AsTreeNode(pControl);
-    if (pNode == NULL || pNode == this || HasChildNode(pNode)) return false;
+    if (!CanTakeChild(pNode)) return false;
 
     // 1. The child now at the index, if any, is the one the new node goes before.
     const int nCount = m_aTreeNodes.GetSize();
@@ -252,9 +252,18 @@ bool CTreeNodeUI::HasChildNode(CTreeNodeUI* pTreeNodeUI) const
     return pTreeNodeUI->m_pParentTreeNode == this && m_aTreeNodes.Find(pTreeNodeUI) >= 0;
 }
 
-bool CTreeNodeUI::AddChildNode(CTreeNodeUI* pTreeNodeUI)
+bool CTreeNodeUI::CanTakeChild(CTreeNodeUI* pTreeNodeUI) const
 {
     if (AsTreeNode(pTreeNodeUI) == NULL || pTreeNodeUI == this || HasChildNode(pTreeNodeUI)) return false;
+    // Only a node that names another parent is looked for there: filling a folder stays
+    // free of scans.
+    const CTreeNodeUI* pOther = pTreeNodeUI->m_pParentTreeNode;
+    return pOther == NULL || pOther == this || pOther->m_aTreeNodes.Find(pTreeNodeUI) < 0;
+}
+
+bool CTreeNodeUI::AddChildNode(CTreeNodeUI* pTreeNodeUI)
+{
+    if (!CanTakeChild(pTreeNodeUI)) return false;
     CalLocation(pTreeNodeUI);
 
     // In a view the new row follows the last row of this node's subtree. It is shown or

@@ -104,6 +104,9 @@ protected:
     // Each child node one level below this node, down the whole subtree.
     void IndentChildren();
     bool HasChildNode(CTreeNodeUI* pTreeNodeUI) const;
+    // Whether the node may become a child here: a node, not this one, not a child yet, and
+    // listed by no other node (a node has one parent; it leaves the other one first).
+    bool CanTakeChild(CTreeNodeUI* pTreeNodeUI) const;
     // Whether a child added now is shown: this node is expanded and shown itself.
     bool ShowsNewChildren() const;
 

@@ -137,8 +137,11 @@ void CContainerUI::NeedLayout()
     if (!IsUpdateNeeded()) NeedUpdate();
 }
 
+void CContainerUI::ChildLeaves(CControlUI* /*pControl*/) {}
+
 void CContainerUI::ReleaseChild(CControlUI* pControl)
 {
+    ChildLeaves(pControl);
     ForgetRelativeBase(pControl);
     if (!m_bAutoDestroy) return;
     if (m_bDelayedDestroy && m_pManager != NULL)

@@ -111,6 +111,9 @@ public:
 
 protected:
     virtual void SetFloatPos(int iIndex);
+    // Told of each child that leaves the list, before it is deleted or queued for the
+    // delayed cleanup (not while the container itself goes).
+    virtual void ChildLeaves(CControlUI* pControl);
     virtual void ProcessScrollBar(RECT rc, int cxRequired, int cyRequired);
 
     // The item rectangle minus the inset, and GetInnerRect also minus the visible bars.

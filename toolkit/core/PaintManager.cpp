@@ -52,6 +52,11 @@ struct TProcessManager {
 SRWLOCK g_processManagersLock = SRWLOCK_INIT;
 // Exists while the process has managers.
 std::vector<TProcessManager>* g_pProcessManagers = NULL;
+// Counts the managers destroyed on another thread than their own (a caller fault). Their
+// own thread cannot be reached from there: it drops them from its list itself, the next
+// time it uses that list (t_lForeignEndsSeen is the count it has dropped up to).
+volatile LONG g_lForeignEnds = 0;
+thread_local LONG t_lForeignEndsSeen = 0;
 
 void LinkProcessManager(const CPaintManagerUI* pManager)
 {
@@ -61,11 +66,14 @@ void LinkProcessManager(const CPaintManagerUI* pManager)
     ::ReleaseSRWLockExclusive(&g_processManagersLock);
 }
 
-void UnlinkProcessManager(const CPaintManagerUI* pManager)
+// Answers whether the manager was made on another thread than this one.
+bool UnlinkProcessManager(const CPaintManagerUI* pManager)
 {
+    bool bForeign = false;
     ::AcquireSRWLockExclusive(&g_processManagersLock);
     for (size_t i = 0; g_pProcessManagers != NULL && i < g_pProcessManagers->size(); i++) {
         if ((*g_pProcessManagers)[i].pManager == pManager) {
+            bForeign = (*g_pProcessManagers)[i].dwThread != ::GetCurrentThreadId();
             g_pProcessManagers->erase(g_pProcessManagers->begin() + i);
             break;
         }
@@ -75,6 +83,7 @@ void UnlinkProcessManager(const CPaintManagerUI* pManager)
         g_pProcessManagers = NULL;
     }
     ::ReleaseSRWLockExclusive(&g_processManagersLock);
+    return bForeign;
 }
 
 bool IsOtherThreadManager(const CPaintManagerUI* pManager)
@@ -89,23 +98,58 @@ bool IsOtherThreadManager(const CPaintManagerUI* pManager)
     return bFound;
 }
 
+void DropThreadListIfEmpty()
+{
+    if (t_pThreadManagers != NULL && t_pThreadManagers->IsEmpty()) {
+        delete t_pThreadManagers;
+        t_pThreadManagers = NULL;
+    }
+}
+
+// Drops from this thread's list the managers that other threads destroyed since the last
+// look: every use of the list starts here.
+void DropForeignEnds()
+{
+    const LONG lEnds = g_lForeignEnds;
+    if (lEnds == t_lForeignEndsSeen) return;
+    t_lForeignEndsSeen = lEnds;
+    if (t_pThreadManagers == NULL) return;
+    const DWORD dwThread = ::GetCurrentThreadId();
+    ::AcquireSRWLockShared(&g_processManagersLock);
+    for (int i = t_pThreadManagers->GetSize() - 1; i >= 0; i--) {
+        bool bLive = false;
+        for (size_t j = 0; g_pProcessManagers != NULL && j < g_pProcessManagers->size() && !bLive; j++) {
+            const TProcessManager& entry = (*g_pProcessManagers)[j];
+            bLive = entry.pManager == t_pThreadManagers->GetAt(i) && entry.dwThread == dwThread;
+        }
+        if (!bLive) t_pThreadManagers->Remove(i);
+    }
+    ::ReleaseSRWLockShared(&g_processManagersLock);
+    DropThreadListIfEmpty();
+}
+
 void LinkThreadManager(CPaintManagerUI* pManager)
 {
+    // First: a new manager may take the address of one that went on another thread.
+    DropForeignEnds();
     if (t_pThreadManagers == NULL) t_pThreadManagers = new CStdPtrArray;
     t_pThreadManagers->Add(pManager);
     LinkProcessManager(pManager);
 }
 
-void UnlinkThreadManager(CPaintManagerUI* pManager)
+// Answers whether the manager was made on another thread than this one.
+bool UnlinkThreadManager(CPaintManagerUI* pManager)
 {
-    UnlinkProcessManager(pManager);
-    if (t_pThreadManagers == NULL) return;
+    if (UnlinkProcessManager(pManager)) {
+        ::InterlockedIncrement(&g_lForeignEnds);
+        return true;
+    }
+    DropForeignEnds();
+    if (t_pThreadManagers == NULL) return false;
     const int i = t_pThreadManagers->Find(pManager);
     if (i >= 0) t_pThreadManagers->Remove(i);
-    if (t_pThreadManagers->IsEmpty()) {
-        delete t_pThreadManagers;
-        t_pThreadManagers = NULL;
-    }
+    DropThreadListIfEmpty();
+    return false;
 }
 
 void DefaultCallerFault(LPCTSTR pstrWhat)
@@ -199,8 +243,10 @@ CPaintManagerUI::~CPaintManagerUI()
     m_shadow.Destroy();
     if (--m_pLifeToken->refs == 0) delete m_pLifeToken;
     m_pLifeToken = NULL;
-    // Last: every control deleted above was reaped here too.
-    UnlinkThreadManager(this);
+    // Last: every control deleted above was reaped here too. A manager belongs to the thread
+    // of its window: destroyed elsewhere, it can only be dropped from its own thread's list
+    // by that thread, later.
+    if (UnlinkThreadManager(this)) g_pfnCallerFault(L"a window's manager was destroyed on another thread than its own");
 }
 
 void CPaintManagerUI::ReapEverywhere(CControlUI* pControl, CPaintManagerUI* pOwnManager)
@@ -209,6 +255,7 @@ void CPaintManagerUI::ReapEverywhere(CControlUI* pControl, CPaintManagerUI* pOwn
     // its window while the control, taken out of its tree, lived on. Reaping only clears
     // pointers and posts what must reach the window later, so no user code runs and no
     // manager is added or removed while the list is walked.
+    DropForeignEnds();
     bool bOwnFound = pOwnManager == NULL;
     for (int i = 0; t_pThreadManagers != NULL && i < t_pThreadManagers->GetSize(); i++) {
         CPaintManagerUI* pManager = static_cast<CPaintManagerUI*>(t_pThreadManagers->GetAt(i));
@@ -222,6 +269,7 @@ void CPaintManagerUI::ReapEverywhere(CControlUI* pControl, CPaintManagerUI* pOwn
 
 bool CPaintManagerUI::IsThreadManager(const CPaintManagerUI* pManager)
 {
+    DropForeignEnds();
     return pManager != NULL && t_pThreadManagers != NULL &&
            t_pThreadManagers->Find(const_cast<CPaintManagerUI*>(pManager)) >= 0;
 }

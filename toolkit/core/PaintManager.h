@@ -381,6 +381,9 @@ private:
 
     // Answers false when the manager was destroyed meanwhile.
     bool DeliverAsyncNotifications();
+    // The focus losses, then the queued notifications, unless a native focus hold is open;
+    // answers false when the manager was destroyed meanwhile.
+    bool DeliverWaiting();
     // Takes the focus away ("killfocus"); answers false when the manager was destroyed.
     bool DropFocus(CControlUI* pNext);
     // Tells the controls hidden with the focus that they lost it; answers false when the
@@ -513,6 +516,28 @@ private:
 
 public:
     static CSkinString m_pStrDefaultFontName;
+
+    // Held while the toolkit moves the native focus for a control's own native window (it
+    // is made, taken back, hidden or destroyed). The focus messages this sends the paint
+    // window deliver no focus loss and no queued notification: those run program code, which
+    // must not run inside a control's constructor, destructor or a toolkit loop. What waits
+    // goes with the next message, which the end of the outermost hold makes sure comes. A
+    // null manager holds nothing, and a manager destroyed meanwhile is not touched.
+    class SKINUI_API CNativeFocusHold {
+    public:
+        explicit CNativeFocusHold(CPaintManagerUI* pManager);
+        ~CNativeFocusHold();
+        CNativeFocusHold(const CNativeFocusHold&) = delete;
+        CNativeFocusHold& operator=(const CNativeFocusHold&) = delete;
+
+    private:
+        CPaintManagerUI* m_pManager;
+        TLifeToken* m_pToken;
+    };
+
+private:
+    // Open native-focus holds; deliveries wait while it is above 0.
+    int m_nNativeFocusHolds = 0;
 };
 
 } // namespace SkinUI

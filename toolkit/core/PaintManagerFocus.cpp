@@ -36,6 +36,31 @@ void SendFocusEvent(CControlUI* pTarget, int type, CControlUI* pSender)
 
 // ---- focus and capture ----
 
+CPaintManagerUI::CNativeFocusHold::CNativeFocusHold(CPaintManagerUI* pManager)
+    : m_pManager(pManager), m_pToken(NULL)
+{
+    // A control that outlived its window may still name the manager that went with it.
+    if (!IsThreadManager(pManager) || pManager->m_pLifeToken == NULL) return;
+    m_pToken = pManager->m_pLifeToken;
+    m_pToken->refs++;
+    m_pManager->m_nNativeFocusHolds++;
+}
+
+CPaintManagerUI::CNativeFocusHold::~CNativeFocusHold()
+{
+    if (m_pToken == NULL) return;
+    if (m_pToken->alive && --m_pManager->m_nNativeFocusHolds == 0 && m_pManager->m_hWndPaint != NULL &&
+        (!m_pManager->m_aFocusLosses.IsEmpty() || !m_pManager->m_aAsyncNotify.IsEmpty()))
+        ::PostMessageW(m_pManager->m_hWndPaint, WM_NULL, 0, 0);
+    if (--m_pToken->refs == 0) delete m_pToken;
+}
+
+bool CPaintManagerUI::DeliverWaiting()
+{
+    if (m_nNativeFocusHolds > 0) return true;
+    return DeliverFocusLosses() && DeliverAsyncNotifications();
+}
+
 CControlUI* CPaintManagerUI::GetFocus() const
 {
     return m_pFocus;

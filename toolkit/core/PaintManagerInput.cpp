@@ -48,7 +48,7 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
     // A receiver may destroy the window, and with it this manager: after every delivery the
     // guard tells whether anything of this object may still be touched.
     CLifeGuardScope guard(this);
-    if (!DeliverFocusLosses() || !DeliverAsyncNotifications()) return true;
+    if (!DeliverWaiting()) return true;
 
     for (int i = 0; i < m_aMessageFilters.GetSize(); i++) {
         bool bHandled = false;
@@ -247,7 +247,7 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
         break;
     }
     // A receiver that destroyed the window leaves nothing for the host to pass on.
-    if (!DeliverFocusLosses() || !DeliverAsyncNotifications()) return true;
+    if (!DeliverWaiting()) return true;
     return false;
 }
 
