@@ -4,65 +4,21 @@
 // wiped-memory arena.
 #include <windows.h>
 #include <ole2.h>
-#include <functional>
 #include <gtest/gtest.h>
 #include "FakeControl.h"
 #include "controls/ActiveXUI.h"
 #include "core/ButtonUI.h"
 #include "core/ContainerUI.h"
-#include "core/PaintManager.h"
-#include "core/WindowWnd.h"
-#include "../paint/PaintTestUtil.h"
-#include "../paint/PoisonArena.h"
+#include "../paint/ArenaWindow.h"
 
 using namespace SkinUI;
+using painttest::ArenaWindow;
 using painttest::Poisoned;
 
 namespace {
 
 const wchar_t kWindowlessText[] = L"{7C1E5A10-2B4D-4F3A-9E61-0A115C3D7001}";
 const wchar_t kWindowedText[] = L"{7C1E5A10-2B4D-4F3A-9E61-0A115C3D7002}";
-
-class FocusHost final : public CWindowWnd, public INotifyUI {
-public:
-    static void* operator new(size_t n) { return painttest::PoisonArenaAlloc(n); }
-    static void operator delete(void* p, size_t n) { painttest::PoisonArenaFree(p, n); }
-    explicit FocusHost(bool* gone) : m_gone(gone) {}
-    void Open(CControlUI* pRoot)
-    {
-        Create(NULL, L"activex focus", WS_POPUP, 0, 20, 20, 200, 120);
-        m_pm.Init(m_hWnd);
-        m_pm.AddNotifier(this);
-        m_pm.AttachDialog(pRoot);
-        ::ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
-        ::UpdateWindow(m_hWnd);
-        painttest::PumpMessages();
-    }
-    CPaintManagerUI& pm() { return m_pm; }
-    void Notify(TNotifyUI& msg) override
-    {
-        if (act) act(msg);
-    }
-    std::function<void(TNotifyUI&)> act;
-
-protected:
-    LPCTSTR GetWindowClassName() const override { return L"ActiveXFocusHost"; }
-    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override
-    {
-        LRESULT lRes = 0;
-        if (m_pm.MessageHandler(uMsg, wParam, lParam, lRes)) return lRes;
-        return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
-    }
-    void OnFinalMessage(HWND) override
-    {
-        *m_gone = true;
-        delete this;
-    }
-
-private:
-    bool* m_gone;
-    CPaintManagerUI m_pm;
-};
 
 class ActiveXFocus : public ::testing::Test {
 protected:
@@ -97,11 +53,11 @@ protected:
         m_panel->Add(m_activex);
         pRoot->Add(m_button);
         pRoot->Add(m_panel);
-        m_win = new FocusHost(&m_gone);
-        m_win->Open(pRoot);
+        m_win = new ArenaWindow(&m_gone);
+        m_win->Open(pRoot, 200, 120);
     }
     bool m_gone = false;
-    FocusHost* m_win = nullptr;
+    ArenaWindow* m_win = nullptr;
     CButtonUI* m_button = nullptr;
     CContainerUI* m_panel = nullptr;
     CActiveXUI* m_activex = nullptr;

@@ -4,7 +4,6 @@
 // again before its window's close arrived keeps that window. Controls and windows come from
 // the wiped-memory arena, so a late touch faults or shows as broken poison.
 #include <windows.h>
-#include <functional>
 #include <string>
 #include <vector>
 #include <gtest/gtest.h>
@@ -13,76 +12,19 @@
 #include "core/ButtonUI.h"
 #include "core/ContainerUI.h"
 #include "core/PaintManager.h"
-#include "../paint/PaintTestUtil.h"
-#include "../paint/PoisonArena.h"
+#include "../paint/ArenaWindow.h"
 
 using namespace SkinUI;
+using painttest::ArenaWindow;
 using painttest::Poisoned;
 
 namespace {
-
-// A toolkit window that deletes itself, manager and tree with it, in its final message, and
-// hands every notification to the test (act).
-class FocusWindow final : public CWindowWnd, public INotifyUI {
-public:
-    static void* operator new(size_t n) { return painttest::PoisonArenaAlloc(n); }
-    static void operator delete(void* p, size_t n) { painttest::PoisonArenaFree(p, n); }
-    explicit FocusWindow(bool* gone) : m_gone(gone) {}
-    void Open(CControlUI* pRoot)
-    {
-        Create(NULL, L"focus", WS_POPUP, 0, 20, 20, 220, 120);
-        m_pm.Init(m_hWnd);
-        m_pm.AddNotifier(this);
-        m_pm.AttachDialog(pRoot);
-        ::ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
-        ::UpdateWindow(m_hWnd);
-        painttest::PumpMessages();
-        m_pm.SetFocus(NULL);
-        ::SetFocus(m_hWnd);
-        painttest::PumpMessages();
-    }
-    CPaintManagerUI& pm() { return m_pm; }
-    void Notify(TNotifyUI& msg) override
-    {
-        if (act) act(msg);
-    }
-    void Post(UINT uMsg, WPARAM wParam, int x, int y)
-    {
-        ::PostMessageW(m_hWnd, uMsg, wParam, MAKELPARAM(x, y));
-        painttest::PumpMessages();
-    }
-    void Click(int x, int y)
-    {
-        Post(WM_MOUSEMOVE, 0, x, y);
-        Post(WM_LBUTTONDOWN, MK_LBUTTON, x, y);
-        Post(WM_LBUTTONUP, 0, x, y);
-    }
-    std::function<void(TNotifyUI&)> act;
-
-protected:
-    LPCTSTR GetWindowClassName() const override { return L"EditFocusLifetimeHost"; }
-    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override
-    {
-        LRESULT lRes = 0;
-        if (m_pm.MessageHandler(uMsg, wParam, lParam, lRes)) return lRes;
-        return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
-    }
-    void OnFinalMessage(HWND) override
-    {
-        *m_gone = true;
-        delete this;
-    }
-
-private:
-    bool* m_gone;
-    CPaintManagerUI m_pm;
-};
 
 // The window with a control under test at (10,10)-(150,40) and a button below it; removed
 // children are deleted at once.
 struct Scene {
     bool gone = false;
-    FocusWindow* win = nullptr;
+    ArenaWindow* win = nullptr;
     CContainerUI* root = nullptr;
     CControlUI* control = nullptr;
     CButtonUI* button = nullptr;
@@ -96,8 +38,11 @@ struct Scene {
         button->ApplyAttributeList(L"float=\"true\" pos=\"10,60,150,90\"");
         root->Add(control);
         root->Add(button);
-        win = new FocusWindow(&gone);
-        win->Open(root);
+        win = new ArenaWindow(&gone);
+        win->Open(root, 220, 120);
+        win->pm().SetFocus(NULL);
+        ::SetFocus(win->GetHWND());
+        painttest::PumpMessages();
     }
     ~Scene()
     {
@@ -112,6 +57,13 @@ struct Scene {
             return pEdit->GetNativeWindow() != NULL ? pEdit->GetNativeWindow()->GetHWND() : NULL;
         CDateTimeUI* pDate = static_cast<CDateTimeUI*>(control->GetInterface(L"DateTime"));
         return pDate->GetNativeWindow() != NULL ? pDate->GetNativeWindow()->GetHWND() : NULL;
+    }
+    // The control clicked into focus; its native window, which has the native focus.
+    HWND ClickIn()
+    {
+        win->Click(80, 25);
+        EXPECT_EQ(::GetFocus(), Native());
+        return Native();
     }
 };
 
@@ -209,10 +161,8 @@ TEST(EditTakesTheFocusBack, FromItsKillFocusReceiverItKeepsItsWindowAndTyping)
 {
     CEditUI* pEdit = new Poisoned<CEditUI>;
     Scene s(pEdit);
-    s.win->Click(80, 25);
-    const HWND hNative = s.Native();
+    const HWND hNative = s.ClickIn();
     ASSERT_NE(hNative, (HWND)NULL);
-    ASSERT_EQ(::GetFocus(), hNative);
     int refocused = 0;
     s.win->act = [&](TNotifyUI& msg) {
         if (msg.type == L"killfocus" && msg.sender == pEdit && refocused++ == 0) pEdit->SetFocus();
@@ -234,8 +184,7 @@ TEST(EditTakesTheFocusBack, APressOnItsPaddingKeepsItsWindowAndTyping)
 {
     CEditUI* pEdit = new Poisoned<CEditUI>;
     Scene s(pEdit);
-    s.win->Click(80, 25);
-    const HWND hNative = s.Native();
+    const HWND hNative = s.ClickIn();
     ASSERT_NE(hNative, (HWND)NULL);
     RECT rcNative = pEdit->GetNativeWindow()->CalcEditPos();
     const POINT ptPadding = { 11, 25 };
