@@ -27,7 +27,6 @@
 //   error   WHAT DETAIL            the driver could not do what the record needs
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
@@ -261,14 +260,11 @@ private:
     // driver's own (both run in one session with one locale).
     void DebugString(DWORD pid, const OUTPUT_DEBUG_STRING_INFO& info)
     {
-        const size_t unit = info.fUnicode ? sizeof(wchar_t) : 1;
-        // No warning is this long; a wrong length must not make the driver read for ever.
-        const size_t length = std::min<size_t>(info.nDebugStringLength, 64 * 1024);
-        std::vector<char> bytes(length * unit);
+        std::vector<char> bytes(static_cast<size_t>(info.nDebugStringLength) * (info.fUnicode ? sizeof(wchar_t) : 1));
         SIZE_T read = 0;
         UniqueHandle process(OpenProcess(PROCESS_VM_READ, FALSE, pid));
-        if (!process || bytes.empty() ||
-            !ReadProcessMemory(process.get(), info.lpDebugStringData, bytes.data(), bytes.size(), &read)) {
+        if (!bytes.empty() && (!process || !ReadProcessMemory(process.get(), info.lpDebugStringData, bytes.data(),
+                                                              bytes.size(), &read))) {
             m_record.Line("error\tReadProcessMemory\t" + std::to_string(GetLastError()));
             return;
         }
