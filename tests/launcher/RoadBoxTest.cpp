@@ -2,9 +2,8 @@
 // The driver presses its button in every "#32770" window, and the launcher's own windows
 // are dialogs too: it is told to press IDABORT, which ends a message box under Wine and
 // means nothing to the launcher's dialogs.
+#include "BoxRecord.h"
 #include "RoadSupport.h"
-
-#include <sstream>
 
 namespace {
 
@@ -28,28 +27,25 @@ BoxRun RunWithBoxDriver(const CaseFolder& folder, const std::wstring& switches)
                  folder.Path());
     if (!driver.Started()) return run;
     run.exitCode = driver.Wait(90000);
-    std::istringstream lines(ReadFile(log));
-    for (std::string line; std::getline(lines, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        std::vector<std::string> fields;
-        std::istringstream split(line);
-        for (std::string field; std::getline(split, field, '\t');) fields.push_back(field);
-        if (fields.size() >= 4 && fields[0] == "box" && FromUtf8(fields[2]) == L"提示") {
-            // The log writes a backslash as two.
-            std::string text;
-            for (size_t i = 0; i < fields[3].size(); ++i) {
-                text += fields[3][i];
-                if (fields[3][i] == '\\' && i + 1 < fields[3].size() && fields[3][i + 1] == '\\') ++i;
-            }
-            run.hintTexts.push_back(FromUtf8(text));
-        }
+    const boxrecord::Record record = boxrecord::Read(log);
+    // A crash under the driver ends quietly with the exception's code: the record names it.
+    EXPECT_EQ(std::vector<std::string>(), record.crashes)
+        << "LoginRoad.exe " << std::string(switches.begin(), switches.end());
+    for (const auto& box : record.Boxes()) {
+        if (FromUtf8(box.first) == L"提示") run.hintTexts.push_back(FromUtf8(box.second));
     }
     return run;
 }
 
+// The driver is built beside the road's programs: a missing one is a broken build.
+void NeedTheDriver()
+{
+    ASSERT_TRUE(Exists(BinFolder() + L"msgbox_driver.exe")) << "no message-box driver beside the road's programs";
+}
+
 TEST(LauncherRoadBoxes, FailedStartsAndTheEmptyLoginAreReported)
 {
-    if (!Exists(BinFolder() + L"msgbox_driver.exe")) GTEST_SKIP() << "no message-box driver was built";
+    ASSERT_NO_FATAL_FAILURE(NeedTheDriver());
     struct Case {
         const wchar_t* name;
         const char* call;
@@ -81,7 +77,7 @@ TEST(LauncherRoadBoxes, FailedStartsAndTheEmptyLoginAreReported)
 
 TEST(LauncherRoadBoxes, TheUpdaterAddressShowsTheFolderThenStartsTheUpdater)
 {
-    if (!Exists(BinFolder() + L"msgbox_driver.exe")) GTEST_SKIP() << "no message-box driver was built";
+    ASSERT_NO_FATAL_FAILURE(NeedTheDriver());
     for (bool loader : { true, false }) {
         CaseFolder folder(loader ? L"box-navstart" : L"box-navfail");
         folder.Copy(L"LoginRoad.exe");

@@ -19,6 +19,9 @@
 //   process PID PARENT             a descendant started
 //   box     PID CAPTION TEXT       a "#32770" window (a message box) was answered
 //   window  PID CLASS TITLE        another visible top-level window appeared
+//   crash   PID CODE ADDRESS       an exception no handler of PROGRAM's took (its second
+//                                  chance); CODE and ADDRESS in hexadecimal
+//   debug   PID TEXT               a string the process gave OutputDebugString
 //   exit    PID CODE               a watched process ended
 //   timeout                        the time ran out
 //   error   WHAT DETAIL            the driver could not do what the record needs
@@ -26,6 +29,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <map>
 #include <set>
 #include <string>
@@ -33,6 +37,7 @@
 #include <vector>
 
 #include "common/ProcessIds.h"
+#include "launcher/UniqueHandle.h"
 
 namespace {
 
@@ -125,6 +130,13 @@ struct Watched {
 // may close the last one first. The debuggees' own exceptions are passed back to them
 // unhandled, so they take their usual course. A job holds them all, so that a timeout can
 // end them together and the driver knows when none is left.
+//
+// Being their debugger changes how a crash ends: the system offers an exception no handler
+// took to the debugger a second time instead of running the program's top-level filter and
+// the crash dialog, so the process ends quietly with the exception's code (an uncaught C++
+// exception of a 64-bit build with 0x20474343, not the runtime's exit 3). That second offer
+// is what the record keeps as the crash. Every C++ throw of a 64-bit build, caught or not,
+// is an exception offered first to the debugger: the first offer means nothing yet.
 class Watcher {
 public:
     Watcher(Record& record, int press) : m_record(record), m_press(press) {}
@@ -193,16 +205,22 @@ private:
         case LOAD_DLL_DEBUG_EVENT:
             if (event.u.LoadDll.hFile) CloseHandle(event.u.LoadDll.hFile);
             break;
+        case OUTPUT_DEBUG_STRING_EVENT:
+            DebugString(event.dwProcessId, event.u.DebugString);
+            break;
         case EXCEPTION_DEBUG_EVENT: {
             // The system's breakpoint at each process's start is the debugger's; everything
             // else is the debuggee's own.
+            const EXCEPTION_RECORD& exception = event.u.Exception.ExceptionRecord;
             auto it = m_watched.find(event.dwProcessId);
-            const bool startBreak = event.u.Exception.ExceptionRecord.ExceptionCode == EXCEPTION_BREAKPOINT &&
-                                    it != m_watched.end() && !it->second.pastStart;
-            if (startBreak)
+            const bool startBreak = exception.ExceptionCode == EXCEPTION_BREAKPOINT && it != m_watched.end() &&
+                                    !it->second.pastStart && event.u.Exception.dwFirstChance;
+            if (startBreak) {
                 it->second.pastStart = true;
-            else
+            } else {
                 reply = DBG_EXCEPTION_NOT_HANDLED;
+                if (!event.u.Exception.dwFirstChance) Crashed(event.dwProcessId, exception);
+            }
             break;
         }
         default:
@@ -226,6 +244,40 @@ private:
         if (it == m_watched.end() || it->second.ended) return;
         it->second.ended = true;
         m_record.Line("exit\t" + std::to_string(pid) + "\t" + std::to_string(static_cast<long>(code)));
+    }
+
+    void Crashed(DWORD pid, const EXCEPTION_RECORD& exception)
+    {
+        char code[16], address[24];
+        std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(exception.ExceptionCode));
+        std::snprintf(address, sizeof address, "0x%llX",
+                      static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(exception.ExceptionAddress)));
+        m_record.Line("crash\t" + std::to_string(pid) + "\t" + code + "\t" + address);
+    }
+
+    // The string lives in the debuggee, which waits until the event is answered. Its length
+    // counts the closing zero; a narrow string is in the debuggee's code page, which is the
+    // driver's own (both run in one session with one locale).
+    void DebugString(DWORD pid, const OUTPUT_DEBUG_STRING_INFO& info)
+    {
+        std::vector<char> bytes(static_cast<size_t>(info.nDebugStringLength) * (info.fUnicode ? sizeof(wchar_t) : 1));
+        SIZE_T read = 0;
+        UniqueHandle process(OpenProcess(PROCESS_VM_READ, FALSE, pid));
+        if (!bytes.empty() && (!process || !ReadProcessMemory(process.get(), info.lpDebugStringData, bytes.data(),
+                                                              bytes.size(), &read))) {
+            m_record.Line("error\tReadProcessMemory\t" + std::to_string(GetLastError()));
+            return;
+        }
+        std::wstring text;
+        if (info.fUnicode) {
+            text.assign(reinterpret_cast<const wchar_t*>(bytes.data()), read / sizeof(wchar_t));
+        } else if (read > 0) {
+            const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(read), nullptr, 0);
+            text.assign(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+            if (n > 0) MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(read), &text[0], n);
+        }
+        text.resize(std::wcslen(text.c_str()));
+        m_record.Line("debug\t" + std::to_string(pid) + "\t" + Escape(text));
     }
 
     void ReadJobNews()

@@ -2,11 +2,10 @@
 // driven from outside, its message boxes read and answered by the project's box driver.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "BoxRecord.h"
 #include "PaintTestUtil.h"
 
 namespace {
@@ -52,17 +51,11 @@ GalleryRun RunGallery(const painttest::TempDir& dir, const std::wstring& args, F
     ::CloseHandle(pi.hThread);
     ::CloseHandle(pi.hProcess);
 
-    std::ifstream in(log.c_str(), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    for (std::string line; std::getline(text, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        std::vector<std::string> fields;
-        std::istringstream split(line);
-        for (std::string field; std::getline(split, field, '\t');) fields.push_back(field);
-        if (fields.size() >= 4 && fields[0] == "box") run.boxes.push_back({ FromUtf8(fields[2]), FromUtf8(fields[3]) });
-        if (!fields.empty() && fields[0] == "timeout") run.timedOut = true;
-    }
+    const boxrecord::Record record = boxrecord::Read(log);
+    // A crash under the driver ends quietly with the exception's code: the record names it.
+    EXPECT_EQ(std::vector<std::string>(), record.crashes) << "gallery.exe " << std::string(args.begin(), args.end());
+    for (const auto& box : record.Boxes()) run.boxes.push_back({ FromUtf8(box.first), FromUtf8(box.second) });
+    run.timedOut = record.TimedOut();
     return run;
 }
 
