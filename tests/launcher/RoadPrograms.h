@@ -59,6 +59,15 @@ public:
         }
         return VisibleWindows() > 0;
     }
+    // True once it shows no window (the limit only ends the wait for one that stays shown).
+    bool WaitForNoVisibleWindow(int milliseconds = 60000) const
+    {
+        for (int waited = 0; waited < milliseconds; waited += 20) {
+            if (VisibleWindows() == 0) return true;
+            ::Sleep(20);
+        }
+        return VisibleWindows() == 0;
+    }
 
 private:
     struct Search {
@@ -118,6 +127,13 @@ public:
         ::WaitForSingleObject(m_frozen, 30000);
     }
     void Thaw() { ::SetEvent(m_thaw); }
+    // Returns once the host has taken every message this thread sent it before (a send left
+    // waiting in its queue included): the host takes sent messages in the order they came.
+    bool Settle()
+    {
+        DWORD_PTR ignored = 0;
+        return ::SendMessageTimeoutW(m_window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &ignored) != 0;
+    }
     HWND Window() const { return m_window; }
     std::wstring Switch() const
     {

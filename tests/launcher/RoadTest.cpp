@@ -27,7 +27,8 @@ TEST(LauncherRoad, AppLoginStartsTheUpdaterAndNotifiesTheHostOnceItHasGone)
         for (int i = 0; i < 4; ++i) folder.SetSetting(placement[0], keys[i], placement[i + 1]);
     folder.Script("AppLogin", R"({"uid":"5","time":170,"callback_info":"x y"})");
     folder.Touch(L"linger");
-    HostWindow host;
+    // Counts the launcher's children still running when the notice comes.
+    HostWindow host(true);
 
     Child launcher(folder.File(L"LoginRoad.exe"),
                    host.Switch() + L" --token=t --source=s --serverid=1 --fcext=x --fileparam=f", folder.Path());
@@ -62,16 +63,17 @@ TEST(LauncherRoad, AppLoginStartsTheUpdaterAndNotifiesTheHostOnceItHasGone)
     EXPECT_EQ(0, _wcsicmp(argv[0].c_str(), folder.File(L"ZelLoader.exe").c_str()));
     EXPECT_EQ(url, argv[1]);
 
-    // While the updater runs: both windows hidden, the launcher waiting, the host untold.
-    ::Sleep(300);
+    // While the updater runs: both windows hidden (right after the start), the launcher
+    // waiting, the host untold: the notice comes only once the updater has gone.
+    EXPECT_TRUE(launcher.WaitForNoVisibleWindow()) << launcher.VisibleWindows();
     EXPECT_TRUE(launcher.Running());
-    EXPECT_EQ(0, launcher.VisibleWindows());
     EXPECT_TRUE(host.Notices().empty());
 
     folder.Touch(L"release");
     EXPECT_EQ(0u, launcher.Wait());
     const std::vector<HostWindow::Notice> notices = host.Notices();
     ASSERT_EQ(1u, notices.size());
+    EXPECT_EQ(0, notices[0].senderChildren) << "the host was told while the updater ran";
     EXPECT_EQ(1u, notices[0].kind);
     EXPECT_EQ(L"#32770", notices[0].senderClass);
     EXPECT_EQ(launcher.Id(), notices[0].senderProcess);
@@ -167,19 +169,21 @@ TEST(LauncherRoad, AnotherStartWhileTheUpdaterRunsStartsNothingMore)
         folder.Script("AppLogin", R"({"uid":"5"})");
         std::ofstream(folder.File(L"road.txt").c_str(), std::ios::app) << then[0] << "\n" << then[1] << "\n";
         folder.Touch(L"linger");
-        HostWindow host;
+        HostWindow host(true);
 
         Child launcher(folder.File(L"LoginRoad.exe"), host.Switch(), folder.Path());
         ASSERT_TRUE(launcher.Started());
         ASSERT_TRUE(WaitFor(folder.File(L"loader-args.txt"))) << "the updater was not started";
-        ::Sleep(500);
         EXPECT_TRUE(launcher.Running()) << then[0];
         EXPECT_TRUE(host.Notices().empty()) << then[0];
 
         folder.Touch(L"release");
         EXPECT_EQ(0u, launcher.Wait()) << then[0];
         EXPECT_EQ("start\n", ReadFile(folder.File(L"starts.log"))) << then[0];
-        EXPECT_EQ(1u, host.Notices().size()) << then[0];
+        const std::vector<HostWindow::Notice> notices = host.Notices();
+        ASSERT_EQ(1u, notices.size()) << then[0];
+        // Told once the updater had gone: the later start neither ended the wait nor added one.
+        EXPECT_EQ(0, notices[0].senderChildren) << then[0];
     }
 }
 
@@ -271,7 +275,8 @@ TEST(LauncherRoad, AHungHostDoesNotHoldTheLauncher)
     // bound, and the launcher ends as it would have after a notice.
     EXPECT_EQ(0u, launcher.Wait(kHostAnswerBoundMs + 90000));
     host.Thaw();
-    ::Sleep(500);
+    // A notice left queued would be taken before the host settles.
+    ASSERT_TRUE(host.Settle());
     EXPECT_TRUE(host.Notices().empty());
 }
 

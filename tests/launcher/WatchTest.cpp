@@ -62,14 +62,14 @@ TEST(LoaderWatch, WaitReturnsOnceTheUpdaterHasGone)
     ASSERT_TRUE(process);
     LoaderWatch watch;
     watch.process.reset(::OpenProcess(SYNCHRONIZE, FALSE, id));
-    bool ended = false;
     std::thread ender([&] {
+        // Mostly the wait has begun by then; whenever it began, it must not end before this.
         ::Sleep(300);
-        ended = true;
         ::TerminateProcess(process.get(), 0);
     });
     WaitForLoader(watch);
-    EXPECT_TRUE(ended);
+    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), ::WaitForSingleObject(process.get(), 0))
+        << "the wait returned while the updater ran";
     ender.join();
 }
 
@@ -77,7 +77,8 @@ TEST(HostNotice, ABusyHostGetsTheNoticeOnceWhenItAnswers)
 {
     // Busy for longer than a window is given before it counts as hung (5 s) when the notice
     // comes, so the system refuses it at once and it must be asked again until the host
-    // answers, well within the bound.
+    // answers, well within the bound. (The system's own measure is a time: a slower machine
+    // only lengthens the pause.)
     road::HostWindow host;
     host.Freeze();
     ::Sleep(7000);
@@ -89,7 +90,8 @@ TEST(HostNotice, ABusyHostGetsTheNoticeOnceWhenItAnswers)
     const bool taken = SendHostNotification(window, nullptr, 60000);
     thaw.join();
     EXPECT_TRUE(taken);
-    ::Sleep(500); // a second copy, were one queued, would be taken by now
+    // A second copy, were one left queued, is taken before the host settles.
+    ASSERT_TRUE(host.Settle());
     EXPECT_EQ(1u, host.Notices().size());
 }
 
@@ -102,7 +104,7 @@ TEST(HostNotice, AHostHungPastTheBoundOrGoneIsGivenUp)
         EXPECT_FALSE(SendHostNotification(window, nullptr, 2000));
         // The notice given up is not taken late either.
         host.Thaw();
-        ::Sleep(500);
+        ASSERT_TRUE(host.Settle());
         EXPECT_TRUE(host.Notices().empty());
     }
     HWND gone = nullptr;

@@ -23,7 +23,9 @@ bytes, then close), chunk and rate (bytes per second: a throttled body), delay (
 before the status line: a server that stalls before its headers), hold (a threading.Event:
 the reply waits until it is set), stall (seconds: after the headers and the first cut_after
 bytes of the body, or none of it, the connection stays open and silent that long, then
-closes). A redirect loop is a route whose reply sends the client back to itself:
+closes). A delay or a stall ends early when the client leaves; the request's log entry then
+gets "silence": {"from", "until", "ended_by": "client" or "server"}, filled in (until and
+ended_by) once the silence is over. A redirect loop is a route whose reply sends the client back to itself:
 Reply(status=302, headers=[("Location", url)]).
 
 HTTPS: ReleaseServer(https=True) also listens with a self-signed certificate made at start
@@ -118,11 +120,12 @@ class _Handler(BaseHTTPRequestHandler):
         srv = self.server.owner
         length = int(self.headers.get("Content-Length") or 0)
         body = self.rfile.read(length) if length else b""
-        reply = srv._record_and_pick(self, body)
+        reply, self._entry = srv._record_and_pick(self, body)
         if reply.hold is not None:
             reply.hold.wait()
-        if reply.delay:
-            time.sleep(reply.delay)
+        if reply.delay and not self._silent(reply.delay):
+            self.close_connection = True
+            return
         data = reply.body
         self.send_response(reply.status)
         for k, v in reply.headers:
@@ -149,7 +152,7 @@ class _Handler(BaseHTTPRequestHandler):
             return
         if reply.stall is not None:
             # Bounded: the connection goes at the end of the stall, or when the client leaves.
-            self._stall(reply.stall)
+            self._silent(reply.stall)
         if reply.cut_after is not None or reply.stall is not None:
             # A body cut short: the client sees the connection end early.
             try:
@@ -157,17 +160,32 @@ class _Handler(BaseHTTPRequestHandler):
             except OSError:
                 pass
 
-    def _stall(self, seconds):
+    def _silent(self, seconds):
+        """Says nothing for that long, or until the client leaves (then False); the log entry
+        tells when the silence began and ended, and who ended it."""
+        silence = {"from": time.time()}
+        self._entry["silence"] = silence
+        left = self._until_client_leaves(seconds)
+        silence["until"] = time.time()
+        # Written last: a reader that sees it sees the whole record.
+        silence["ended_by"] = "client" if left else "server"
+        return not left
+
+    def _until_client_leaves(self, seconds):
         end = time.time() + seconds
         self.connection.settimeout(0.2)
-        while time.time() < end:
-            try:
-                if self.connection.recv(4096) == b"":
-                    return  # the client has gone
-            except socket.timeout:
-                continue
-            except OSError:
-                return
+        try:
+            while time.time() < end:
+                try:
+                    if self.connection.recv(4096) == b"":
+                        return True
+                except socket.timeout:
+                    continue
+                except OSError:
+                    return True
+            return False
+        finally:
+            self.connection.settimeout(None)
 
     def _send_body(self, data, reply):
         if reply.rate is None:
@@ -313,6 +331,19 @@ class ReleaseServer:
             time.sleep(0.05)
         return False
 
+    def ended_silence(self, path, timeout=30.0):
+        """The "silence" of the first request to path that had one, once it is over; None
+        when none had one or it was not over within timeout seconds."""
+        end = time.time() + timeout
+        while True:
+            with self._lock:
+                silences = [r["silence"] for r in self.requests if r["path"] == path and "silence" in r]
+            if silences and "ended_by" in silences[0]:
+                return silences[0]
+            if time.time() >= end:
+                return None
+            time.sleep(0.05)
+
     # -- internals ----------------------------------------------------------------------
     def _record_and_pick(self, handler, body):
         # "at": when the request was in, taken before it is answered.
@@ -330,7 +361,7 @@ class ReleaseServer:
                 reply = replies[min(i, len(replies) - 1)]
         if self.on_request:
             self.on_request(self)
-        return reply
+        return reply, entry
 
     def _tls_error(self, e):
         with self._lock:

@@ -249,11 +249,13 @@ TEST(TransferCancelTest, CancelFromAnotherThreadEndsABlockedRead)
             ok = transfer.ReadChunk(buffer, read) && read > 0;
             received += read;
         }
+        if (!ok) return;
         // Everything the server sent is in: the next read waits for bytes that do not come.
         SetEvent(blocked);
-        while (transfer.ReadChunk(buffer, read) && read > 0) {
+        // A read that answers true with nothing is the body's end, not the failure looked for.
+        while ((ok = transfer.ReadChunk(buffer, read)) && read > 0) {
         }
-        failed = read == 0;
+        failed = !ok;
         error = transfer.LastError();
     };
     std::thread worker([&] {
@@ -267,7 +269,16 @@ TEST(TransferCancelTest, CancelFromAnotherThreadEndsABlockedRead)
         std::fflush(nullptr);
         TerminateProcess(GetCurrentProcess(), 3);
     };
-    if (WaitForSingleObject(blocked, 30000) != WAIT_OBJECT_0) abandon("the transfer did not get the first bytes");
+    const HANDLE firstBytesOrEnd[] = { blocked, done };
+    const DWORD first = WaitForMultipleObjects(2, firstBytesOrEnd, FALSE, 30000);
+    if (first == WAIT_OBJECT_0 + 1) {
+        worker.join();
+        server.Release();
+        CloseHandle(blocked);
+        CloseHandle(done);
+        FAIL() << "the transfer failed or ended before the first bytes were in";
+    }
+    if (first != WAIT_OBJECT_0) abandon("the transfer did not get the first bytes");
     Sleep(300); // inside the read by now
     cancel.Cancel();
     EXPECT_TRUE(cancel.Cancelled());
@@ -323,10 +334,6 @@ public:
         }
         return true;
     }
-    void PumpFor(DWORD milliseconds)
-    {
-        PumpUntil([] { return false; }, milliseconds);
-    }
 
 protected:
     // True when the message was taken.
@@ -351,6 +358,14 @@ public:
     ViewChange shown;
     int applied = 0;
 
+    // Pumps until the collection timer has found nothing and stopped since the last wake-up
+    // was posted: all that was posted before has been applied by then. The limit only ends
+    // the wait for a mailbox that never goes quiet.
+    bool PumpUntilQuiet()
+    {
+        return PumpUntil([this] { return m_quietAtWakes == mailbox.WakeCount(); }, 60000);
+    }
+
 private:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM) override
     {
@@ -359,9 +374,13 @@ private:
         if (!change.Empty()) {
             shown.Merge(change);
             ++applied;
+        } else if (message == WM_TIMER) {
+            m_quietAtWakes = mailbox.WakeCount();
         }
         return true;
     }
+
+    unsigned long m_quietAtWakes = ~0ul;
 };
 
 TEST(ViewMailbox, ManyUpdatesFewWakeUps)
@@ -384,7 +403,7 @@ TEST(ViewMailbox, ManyUpdatesFewWakeUps)
     }
     worker.join();
     // The last changes arrive without another post, on the collection timer.
-    host.PumpFor(300);
+    ASSERT_TRUE(host.PumpUntilQuiet());
     EXPECT_EQ(host.shown.percentText, L"n=" + std::to_wstring(kUpdates));
     EXPECT_EQ(host.shown.progressValue, 100);
     // At most one wake-up is on its way at any time: far fewer than the updates.
@@ -394,7 +413,7 @@ TEST(ViewMailbox, ManyUpdatesFewWakeUps)
     ViewChange last;
     last.SetMessageText(L"again");
     host.mailbox.Post(last);
-    host.PumpFor(100);
+    ASSERT_TRUE(host.PumpUntilQuiet());
     EXPECT_EQ(host.mailbox.WakeCount(), wakes + 1);
     EXPECT_EQ(host.shown.messageText, L"again");
 }

@@ -13,8 +13,9 @@
 //   road_driver close HOW               closes the window one way: skin (the skin's "close" at
 //                                       X Y, given after HOW), wm_close, alt_f4, sysmenu or
 //                                       endsession; then has the whole window drawn again and
-//                                       prints "painted" when it was within 2 s, else
-//                                       "unpainted" or "gone"
+//                                       prints "painted" when it was drawn before the window
+//                                       went, else "gone" (or "unpainted" when it neither
+//                                       drew nor went for a minute)
 #include <windows.h>
 
 #include <cstdio>
@@ -194,10 +195,14 @@ int Close(const std::wstring& how, int x, int y)
         std::puts("failed");
         return 1;
     }
-    // The window must still draw what it is asked to while it closes. A paint comes only once
-    // no posted message is waiting, so the one asked for here follows the close's messages.
+    // The window must still draw what it is asked to while it closes: before it goes, however
+    // long the close takes. A paint comes only once no posted message is waiting, so the one
+    // asked for here follows the close's messages. The close keeps the window for half a
+    // second at least (the pause before the version file goes), so a look every few
+    // milliseconds cannot miss it.
     InvalidateRect(window, nullptr, FALSE);
-    const ULONGLONG end = GetTickCount64() + 2000;
+    // Only a limit for a window that neither draws nor goes.
+    const ULONGLONG end = GetTickCount64() + 60000;
     for (;;) {
         if (!IsWindow(window)) {
             std::puts("gone");
@@ -211,7 +216,7 @@ int Close(const std::wstring& how, int x, int y)
             std::puts("unpainted");
             return 1;
         }
-        Sleep(10);
+        Sleep(2);
     }
 }
 
