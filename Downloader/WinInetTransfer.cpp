@@ -8,12 +8,6 @@
 
 namespace {
 
-// Binary transfer, straight from the server: without RELOAD a stale background image can
-// come from the cache, and without NO_CACHE_WRITE every package is stored a second time.
-// Redirects are followed here, not by WinINet, which knows no limit.
-constexpr DWORD kOpenFlags = INTERNET_FLAG_TRANSFER_BINARY | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
-                             INTERNET_FLAG_NO_AUTO_REDIRECT;
-
 bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix)
 {
     const size_t n = wcslen(prefix);
@@ -447,7 +441,7 @@ WinInetTransfer::OpenResult WinInetTransfer::Request(const HttpUrl& url)
     if (!connection) m_lastError = GetLastError();
     if (!Keep(m_connection, connection)) return OpenResult::UrlFailed;
     SetStallLimits(connection);
-    const DWORD flags = kOpenFlags | (url.secure ? INTERNET_FLAG_SECURE : 0);
+    const DWORD flags = WinInetTransfer::kOpenFlags | (url.secure ? INTERNET_FLAG_SECURE : 0);
     HINTERNET request = HttpOpenRequestW(connection, L"GET", url.object.c_str(), nullptr, nullptr, nullptr, flags, 0);
     if (!request) m_lastError = GetLastError();
     if (!Keep(m_request, request)) return OpenResult::UrlFailed;

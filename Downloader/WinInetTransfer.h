@@ -142,6 +142,11 @@ public:
     static constexpr int kMaxRedirects = 10;
     // Signed addresses run to a few KiB; a Location of more characters fails the transfer.
     static constexpr DWORD kMaxLocationLength = 64 * 1024;
+    // Every request's: a binary transfer straight from the server. Without RELOAD a stale
+    // background image can come from the cache, and without NO_CACHE_WRITE every package is
+    // stored a second time. Redirects are followed here, not by WinINet, which knows no limit.
+    static constexpr DWORD kOpenFlags = INTERNET_FLAG_TRANSFER_BINARY | INTERNET_FLAG_RELOAD |
+                                        INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
 
     enum class OpenResult { Ok, SessionFailed, UrlFailed };
 
