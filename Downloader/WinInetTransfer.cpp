@@ -261,7 +261,7 @@ std::wstring ResolveRedirect(const std::wstring& base, const std::wstring& refer
     return JoinUri(to);
 }
 
-TransferCancel::TransferCancel() : m_stop(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+TransferCancel::TransferCancel()
 {
     InitializeCriticalSection(&m_lock);
 }
@@ -269,7 +269,6 @@ TransferCancel::TransferCancel() : m_stop(CreateEventW(nullptr, TRUE, FALSE, nul
 TransferCancel::~TransferCancel()
 {
     DeleteCriticalSection(&m_lock);
-    if (m_stop) CloseHandle(m_stop);
 }
 
 void TransferCancel::Cancel()
@@ -280,7 +279,6 @@ void TransferCancel::Cancel()
     ScopedLock lock(m_lock);
     m_cancelled = true;
     if (m_active) m_active->Abort(taken);
-    if (m_stop) SetEvent(m_stop);
     lock.Release();
     taken.Close();
 }
@@ -305,7 +303,8 @@ void TransferCancel::Unregister(WinInetTransfer* transfer)
     if (m_active == transfer) m_active = nullptr;
 }
 
-WinInetTransfer::WinInetTransfer(TransferCancel* cancel) : m_cancel(cancel)
+WinInetTransfer::WinInetTransfer(TransferCancel* cancel, CancellableRead::ReadFunction read)
+    : m_cancel(cancel), m_read(read)
 {
     InitializeCriticalSection(&m_lock);
 }
@@ -316,10 +315,17 @@ WinInetTransfer::~WinInetTransfer()
     {
         TakenHandles taken;
         ScopedLock lock(m_lock);
-        TakeHandles(taken);
+        StopAndTake(taken);
         lock.Release();
     }
     DeleteCriticalSection(&m_lock);
+}
+
+void WinInetTransfer::StopAndTake(TakenHandles& out)
+{
+    TakeHandles(out);
+    // A reader inside a read keeps them until it has ended: none is closed under a read.
+    if (m_reader) m_reader->Stop(out);
 }
 
 void WinInetTransfer::TakeHandles(TakenHandles& out)
@@ -333,7 +339,7 @@ void WinInetTransfer::Abort(TakenHandles& out)
 {
     ScopedLock lock(m_lock);
     m_aborted = true;
-    TakeHandles(out);
+    StopAndTake(out);
 }
 
 bool WinInetTransfer::Keep(InternetHandle& slot, HINTERNET handle)
@@ -441,7 +447,7 @@ WinInetTransfer::OpenResult WinInetTransfer::Request(const HttpUrl& url)
     if (!connection) m_lastError = GetLastError();
     if (!Keep(m_connection, connection)) return OpenResult::UrlFailed;
     SetStallLimits(connection);
-    const DWORD flags = WinInetTransfer::kOpenFlags | (url.secure ? INTERNET_FLAG_SECURE : 0);
+    const DWORD flags = kOpenFlags | (url.secure ? INTERNET_FLAG_SECURE : 0);
     HINTERNET request = HttpOpenRequestW(connection, L"GET", url.object.c_str(), nullptr, nullptr, nullptr, flags, 0);
     if (!request) m_lastError = GetLastError();
     if (!Keep(m_request, request)) return OpenResult::UrlFailed;
@@ -462,12 +468,19 @@ WinInetTransfer::OpenResult WinInetTransfer::Request(const HttpUrl& url)
 bool WinInetTransfer::ReadChunk(char* buffer, DWORD& read)
 {
     read = 0;
-    if (m_cancel && m_cancel->m_stop) {
-        if (!m_reader) m_reader.reset(new CancellableRead(m_cancel->m_stop));
-        return m_reader->Read(RequestHandle(), buffer, kChunkSize, read, m_lastError);
+    if (m_cancel) {
+        if (!m_reader) {
+            ScopedLock lock(m_lock);
+            if (m_aborted) {
+                m_lastError = ERROR_INTERNET_OPERATION_CANCELLED;
+                return false;
+            }
+            m_reader.reset(new CancellableRead(m_request.Get(), m_read));
+        }
+        return m_reader->Read(buffer, kChunkSize, read, m_lastError);
     }
     // A read that fails may still report the bytes it got before the stall: they count as nothing.
-    if (!InternetReadFile(RequestHandle(), buffer, kChunkSize, &read)) {
+    if (!m_read(RequestHandle(), buffer, kChunkSize, &read)) {
         m_lastError = GetLastError();
         read = 0;
         return false;
