@@ -82,7 +82,9 @@ void CancellableRead::Stop(TakenHandles& handles)
         // Under the lock: the thread looks at the flag under it before every read.
         Locked lock(m_shared->lock);
         m_shared->stopped = true;
-        if (m_shared->reading) handles.MoveTo(m_shared->left);
+        // Only what is held moves: a second stop (the transfer's end after a cancel) brings
+        // nothing, and must not close what the first handed over.
+        if (m_shared->reading) handles.MoveHeldTo(m_shared->left);
     }
     WakeAllConditionVariable(&m_shared->filled);
     WakeAllConditionVariable(&m_shared->taken);

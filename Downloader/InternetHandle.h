@@ -48,4 +48,11 @@ struct TakenHandles {
         connection.MoveTo(to.connection);
         session.MoveTo(to.session);
     }
+    // Hands over the handles this holds; `to` keeps its own where this holds none.
+    void MoveHeldTo(TakenHandles& to)
+    {
+        if (request) request.MoveTo(to.request);
+        if (connection) connection.MoveTo(to.connection);
+        if (session) session.MoveTo(to.session);
+    }
 };
