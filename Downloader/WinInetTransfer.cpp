@@ -8,12 +8,6 @@
 
 namespace {
 
-// Binary transfer, straight from the server: without RELOAD a stale background image can
-// come from the cache, and without NO_CACHE_WRITE every package is stored a second time.
-// Redirects are followed here, not by WinINet, which knows no limit.
-constexpr DWORD kOpenFlags = INTERNET_FLAG_TRANSFER_BINARY | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
-                             INTERNET_FLAG_NO_AUTO_REDIRECT;
-
 bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix)
 {
     const size_t n = wcslen(prefix);
@@ -267,7 +261,7 @@ std::wstring ResolveRedirect(const std::wstring& base, const std::wstring& refer
     return JoinUri(to);
 }
 
-TransferCancel::TransferCancel() : m_stop(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+TransferCancel::TransferCancel()
 {
     InitializeCriticalSection(&m_lock);
 }
@@ -275,7 +269,6 @@ TransferCancel::TransferCancel() : m_stop(CreateEventW(nullptr, TRUE, FALSE, nul
 TransferCancel::~TransferCancel()
 {
     DeleteCriticalSection(&m_lock);
-    if (m_stop) CloseHandle(m_stop);
 }
 
 void TransferCancel::Cancel()
@@ -286,7 +279,6 @@ void TransferCancel::Cancel()
     ScopedLock lock(m_lock);
     m_cancelled = true;
     if (m_active) m_active->Abort(taken);
-    if (m_stop) SetEvent(m_stop);
     lock.Release();
     taken.Close();
 }
@@ -311,7 +303,8 @@ void TransferCancel::Unregister(WinInetTransfer* transfer)
     if (m_active == transfer) m_active = nullptr;
 }
 
-WinInetTransfer::WinInetTransfer(TransferCancel* cancel) : m_cancel(cancel)
+WinInetTransfer::WinInetTransfer(TransferCancel* cancel, CancellableRead::ReadFunction read)
+    : m_cancel(cancel), m_read(read)
 {
     InitializeCriticalSection(&m_lock);
 }
@@ -322,10 +315,17 @@ WinInetTransfer::~WinInetTransfer()
     {
         TakenHandles taken;
         ScopedLock lock(m_lock);
-        TakeHandles(taken);
+        StopAndTake(taken);
         lock.Release();
     }
     DeleteCriticalSection(&m_lock);
+}
+
+void WinInetTransfer::StopAndTake(TakenHandles& out)
+{
+    TakeHandles(out);
+    // A reader inside a read keeps them until it has ended: none is closed under a read.
+    if (m_reader) m_reader->Stop(out);
 }
 
 void WinInetTransfer::TakeHandles(TakenHandles& out)
@@ -339,7 +339,7 @@ void WinInetTransfer::Abort(TakenHandles& out)
 {
     ScopedLock lock(m_lock);
     m_aborted = true;
-    TakeHandles(out);
+    StopAndTake(out);
 }
 
 bool WinInetTransfer::Keep(InternetHandle& slot, HINTERNET handle)
@@ -468,12 +468,19 @@ WinInetTransfer::OpenResult WinInetTransfer::Request(const HttpUrl& url)
 bool WinInetTransfer::ReadChunk(char* buffer, DWORD& read)
 {
     read = 0;
-    if (m_cancel && m_cancel->m_stop) {
-        if (!m_reader) m_reader.reset(new CancellableRead(m_cancel->m_stop));
-        return m_reader->Read(RequestHandle(), buffer, kChunkSize, read, m_lastError);
+    if (m_cancel) {
+        if (!m_reader) {
+            ScopedLock lock(m_lock);
+            if (m_aborted) {
+                m_lastError = ERROR_INTERNET_OPERATION_CANCELLED;
+                return false;
+            }
+            m_reader.reset(new CancellableRead(m_request.Get(), m_read));
+        }
+        return m_reader->Read(buffer, kChunkSize, read, m_lastError);
     }
     // A read that fails may still report the bytes it got before the stall: they count as nothing.
-    if (!InternetReadFile(RequestHandle(), buffer, kChunkSize, &read)) {
+    if (!m_read(RequestHandle(), buffer, kChunkSize, &read)) {
         m_lastError = GetLastError();
         read = 0;
         return false;

@@ -7,32 +7,7 @@
 #include <string>
 
 #include "CancellableRead.h"
-
-// Owns one WinINet handle.
-class InternetHandle {
-public:
-    InternetHandle() = default;
-    explicit InternetHandle(HINTERNET h) : m_handle(h) {}
-    ~InternetHandle() { Reset(); }
-    InternetHandle(const InternetHandle&) = delete;
-    InternetHandle& operator=(const InternetHandle&) = delete;
-    HINTERNET Get() const { return m_handle; }
-    explicit operator bool() const { return m_handle != nullptr; }
-    void Reset(HINTERNET h = nullptr)
-    {
-        if (m_handle) InternetCloseHandle(m_handle);
-        m_handle = h;
-    }
-    // Hands the handle over to `to` (whose own handle is closed) and keeps none.
-    void MoveTo(InternetHandle& to)
-    {
-        to.Reset(m_handle);
-        m_handle = nullptr;
-    }
-
-private:
-    HINTERNET m_handle = nullptr;
-};
+#include "InternetHandle.h"
 
 // Owns one file handle from CreateFileW.
 class FileHandle {
@@ -89,26 +64,12 @@ DWORD QueryHeaderText(const HeaderQuery& query, size_t maxLength, std::wstring& 
 
 class WinInetTransfer;
 
-// Handles taken out of a transfer under its lock, to be closed once no lock is held: a
-// close can block (WinINet waits for its own work on the handle), and nobody may wait
-// behind it. Closed when this goes, the request first.
-struct TakenHandles {
-    InternetHandle session;
-    InternetHandle connection;
-    InternetHandle request;
-    void Close()
-    {
-        request.Reset();
-        connection.Reset();
-        session.Reset();
-    }
-};
-
 // Lets another thread stop a transfer: Cancel ends a read of the transfer registered with it
 // that waits for the server, closes its WinINet handles (which ends its other blocked calls
 // where WinINet allows it) and marks every later transfer registered with it as failed at
-// once. The handles are closed outside every lock, so a close that takes its time holds up
-// only the caller of Cancel.
+// once. Once Cancel has returned the transfer reads nothing more, and each of its reads fails
+// with ERROR_INTERNET_OPERATION_CANCELLED. The handles are closed outside every lock, so a
+// close that takes its time holds up only the caller of Cancel.
 class TransferCancel {
 public:
     TransferCancel();
@@ -124,7 +85,6 @@ private:
     bool Register(WinInetTransfer* transfer);
     void Unregister(WinInetTransfer* transfer);
 
-    HANDLE m_stop; // manual-reset event, set by Cancel: ends a read still waiting
     mutable CRITICAL_SECTION m_lock;
     bool m_cancelled = false;
     WinInetTransfer* m_active = nullptr;
@@ -142,10 +102,17 @@ public:
     static constexpr int kMaxRedirects = 10;
     // Signed addresses run to a few KiB; a Location of more characters fails the transfer.
     static constexpr DWORD kMaxLocationLength = 64 * 1024;
+    // Every request's: a binary transfer straight from the server. Without RELOAD a stale
+    // background image can come from the cache, and without NO_CACHE_WRITE every package is
+    // stored a second time. Redirects are followed here, not by WinINet, which knows no limit.
+    static constexpr DWORD kOpenFlags = INTERNET_FLAG_TRANSFER_BINARY | INTERNET_FLAG_RELOAD |
+                                        INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
 
     enum class OpenResult { Ok, SessionFailed, UrlFailed };
 
-    explicit WinInetTransfer(TransferCancel* cancel = nullptr);
+    // read stands in for InternetReadFile (tests watch the reads through it).
+    explicit WinInetTransfer(TransferCancel* cancel = nullptr,
+                             CancellableRead::ReadFunction read = InternetReadFile);
     ~WinInetTransfer();
     WinInetTransfer(const WinInetTransfer&) = delete;
     WinInetTransfer& operator=(const WinInetTransfer&) = delete;
@@ -166,7 +133,8 @@ public:
 
     // Reads the next chunk into buffer (kChunkSize bytes). Returns false when the read
     // itself fails (a stall or a cancel among them); read is 0 at the end of the body. A
-    // cancel ends a read that waits for the server at once.
+    // transfer that can be cancelled reads ahead on a thread of its own, and a cancel ends a
+    // read that waits for the server at once.
     bool ReadChunk(char* buffer, DWORD& read);
 
     // True when the bytes seen so far are the whole body: the announced length, if any.
@@ -178,14 +146,20 @@ private:
     OpenResult Request(const HttpUrl& url);
     // Moves every handle into `out`; under m_lock. After an abort the transfer takes no new ones.
     void TakeHandles(TakenHandles& out);
+    // Stops the reads and moves every handle into `out`, or into the reader while it is inside
+    // a read, which closes them after it; under m_lock.
+    void StopAndTake(TakenHandles& out);
     void Abort(TakenHandles& out);
     bool Keep(InternetHandle& slot, HINTERNET handle);
     HINTERNET RequestHandle() const;
 
     TransferCancel* m_cancel;
-    std::unique_ptr<CancellableRead> m_reader; // the reads of a transfer that can be cancelled
+    CancellableRead::ReadFunction m_read;
     mutable CRITICAL_SECTION m_lock;
     bool m_aborted = false;
+    // The reads of a transfer that can be cancelled; made, and stopped, under m_lock, and
+    // stopped before any of the handles is closed.
+    std::unique_ptr<CancellableRead> m_reader;
     InternetHandle m_session;
     InternetHandle m_connection;
     InternetHandle m_request;

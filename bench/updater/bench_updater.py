@@ -9,7 +9,7 @@ each pair side by side in one run, medians of RUNS runs, ratios against the refe
   program built from the same source, both under Wine, and native 7zz, for a few large files
   and for many small files in many folders;
 - start-up: from process start to the window shown on the equal-version road, minus a trivial
-  program's start under the same Wine.
+  program's start under the same Wine, both started by Wine straight (no box driver).
 
 Usage: bench_updater.py BUILD-DIR
   (env: ZEL_BENCH_RUNS, ZEL_BENCH_DOWNLOAD_MB, ZEL_BENCH_EXTRACT_MB, ZEL_BENCH_SMALL_FILES, and
@@ -49,7 +49,7 @@ class Bench:
         road = os.path.join(build, "tests", "downloader", "road")
         self.standin = os.path.join(road, "game_standin.exe")
         self.driver = rf.Driver(os.path.join(road, "road_driver.exe"))
-        self.msgbox = os.path.join(build, "tools", "msgbox", "msgbox_driver.exe")
+
         self.loop = os.path.join(build, "bench-tools", "wininet_loop.exe")
         self.extract = os.path.join(build, "tests", "downloader", "extract", "ZelExtract.exe")
         self.console = os.path.join(build, "bench-tools", "7z-console", "7z.exe")
@@ -105,8 +105,11 @@ class Bench:
         folder = rf.make_game_folder(self.ready, os.path.join(self.work, "app"), "1.0", "bench")
         server.requests.clear()
         requested.clear()
-        started = rf.msgbox.start_program(self.msgbox, os.path.join(folder, "ZelLoader.exe"),
-                                          [server.url(rf.LOGIN_PATH)], cwd=folder, timeout=1200, loader=rf.WINE)
+        # Started by Wine straight, as the loops are: under the box driver, a debugger, the
+        # updater is another program. No box comes up on this road.
+        updater = subprocess.Popen([rf.WINE, rf.msgbox.windows_path(os.path.join(folder, "ZelLoader.exe")),
+                                    server.url(rf.LOGIN_PATH)], cwd=folder, stdin=subprocess.DEVNULL,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         target = os.path.join(folder, "game_v2.7z")
         end = None
         deadline = time.time() + 1200
@@ -118,9 +121,17 @@ class Bench:
         # The package request's arrival (the third request: login, image, package).
         begin = requested.get(3)
         self.driver.click(498, 20)
-        rf.msgbox.finish_program(*started, timeout=120)
+        self.wait_or_kill(updater, 120)
         shutil.rmtree(folder, ignore_errors=True)
         return end - begin if end and begin else None
+
+    @staticmethod
+    def wait_or_kill(process, timeout):
+        try:
+            process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
 
     # -- extraction -------------------------------------------------------------------------
     def extraction(self):
@@ -201,8 +212,10 @@ class Bench:
         shown, trivial = [], []
         try:
             for i in range(RUNS):
+                # Both programs the same way, started by Wine straight: the box driver, a
+                # debugger, holds a process at every library load and thread start.
                 began = time.time()
-                subprocess.run([rf.WINE, self.driver.exe], capture_output=True)
+                subprocess.run([rf.WINE, self.driver.exe], capture_output=True, timeout=120)
                 trivial.append(time.time() - began)
                 folder = rf.make_game_folder(self.ready, os.path.join(self.work, "start%d" % i), "2.0", "benchstart")
                 shutil.copy(self.standin, os.path.join(folder, "game", "Game.exe"))
@@ -211,20 +224,23 @@ class Bench:
                 finder = subprocess.Popen([rf.WINE, self.driver.exe, "find", "60"], stdout=subprocess.PIPE)
                 time.sleep(1.0)  # the finder is up and looking before the updater starts
                 began = time.time()
-                started = rf.msgbox.start_program(self.msgbox, os.path.join(folder, "ZelLoader.exe"),
-                                                  [server.url(rf.LOGIN_PATH)], cwd=folder, timeout=120, loader=rf.WINE)
+                updater = subprocess.Popen([rf.WINE, rf.msgbox.windows_path(os.path.join(folder, "ZelLoader.exe")),
+                                            server.url(rf.LOGIN_PATH)], cwd=folder, stdin=subprocess.DEVNULL,
+                                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
                 line = finder.stdout.readline().decode()
                 if line.startswith("window 1"):
                     shown.append(time.time() - began)
                 finder.wait()
-                rf.msgbox.finish_program(*started, timeout=120)
+                self.wait_or_kill(updater, 120)
         finally:
             server.stop()
         m, t = median(shown), median(trivial)
         row("updater start-up", "process start to window shown (equal versions)", "%.0f" % (m * 1000), "ms",
-            "median of %d; includes the 500 ms start-up sleep" % len(shown))
-        row("updater start-up", "trivial program under the same Wine", "%.0f" % (t * 1000), "ms", "median of %d" % len(trivial))
-        row("updater start-up", "difference", "%.0f" % ((m - t) * 1000), "ms", "goal: 500 ms of sleeps + 200 ms")
+            "median of %d; includes the 500 ms start-up sleep; not under the box driver" % len(shown))
+        row("updater start-up", "trivial program, started the same way", "%.0f" % (t * 1000), "ms",
+            "median of %d" % len(trivial))
+        row("updater start-up", "difference: the updater's own time", "%.0f" % ((m - t) * 1000), "ms",
+            "goal: 500 ms of sleeps + 150 ms")
 
 
 def main(argv):

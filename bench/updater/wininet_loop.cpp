@@ -1,5 +1,7 @@
-// The bare download the updater's is measured against: one WinINet GET of URL read in chunks
-// of CHUNK bytes and written to FILE, nothing else. Prints "bytes N seconds S".
+// The bare download the updater's is measured against: one WinINet GET of URL, opened with the
+// updater's own flags (without NO_CACHE_WRITE Wine writes every chunk a second time, into its
+// URL cache), read in chunks of CHUNK bytes and written to FILE, nothing else. Prints
+// "bytes N seconds S".
 //   wininet_loop URL CHUNK FILE
 #include <windows.h>
 #include <wininet.h>
@@ -7,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
+
+#include "WinInetTransfer.h"
 
 int wmain(int argc, wchar_t** argv)
 {
@@ -21,7 +25,7 @@ int wmain(int argc, wchar_t** argv)
     QueryPerformanceCounter(&start);
     HINTERNET session = InternetOpenW(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     HINTERNET request =
-        session ? InternetOpenUrlW(session, argv[1], nullptr, 0, INTERNET_FLAG_TRANSFER_BINARY, 0) : nullptr;
+        session ? InternetOpenUrlW(session, argv[1], nullptr, 0, WinInetTransfer::kOpenFlags, 0) : nullptr;
     HANDLE file = CreateFileW(argv[3], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     unsigned long long total = 0;
     if (request && file != INVALID_HANDLE_VALUE) {

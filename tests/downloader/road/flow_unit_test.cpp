@@ -15,6 +15,7 @@
 #include "UpdateFlow.h"
 #include "ViewChange.h"
 #include "WinInetTransfer.h"
+#include "../../common/support/Loopback.h"
 #include "common/TextConvert.h"
 #include "core/ControlUI.h"
 
@@ -177,15 +178,7 @@ public:
     {
         WSADATA data;
         WSAStartup(MAKEWORD(2, 2), &data);
-        m_listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        listen(m_listener, 1);
-        int size = sizeof address;
-        getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &size);
-        m_port = ntohs(address.sin_port);
+        m_listener = ListenOnLoopback(1, m_port);
         m_thread = std::thread([this] { Serve(); });
     }
     ~StallingServer()
