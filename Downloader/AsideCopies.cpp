@@ -5,10 +5,12 @@
 #include "PathSafety.h"
 #include "common/TextConvert.h"
 
+#include <atomic>
 #include <string>
 #include <vector>
 
 const wchar_t kAsideListName[] = L"ZelOldFiles.lst";
+const wchar_t kAsideListNewName[] = L"ZelOldFiles.lst.new";
 
 namespace {
 
@@ -25,9 +27,23 @@ std::wstring AsideSuffix(unsigned serial)
     return kAsideMarker + std::wstring(hex);
 }
 
+std::atomic<ListRewriteCut> g_rewriteCut{ nullptr };
+
+// Whether a test stops the rewrite after this step, as a crash there would.
+bool CutAfter(ListRewriteStep step)
+{
+    const ListRewriteCut cut = g_rewriteCut.load();
+    return cut && cut(step);
+}
+
 std::wstring ListPath(const std::wstring& folder)
 {
     return WithLongPathPrefixIfNeeded(folder + kAsideListName);
+}
+
+std::wstring NewListPath(const std::wstring& folder)
+{
+    return WithLongPathPrefixIfNeeded(folder + kAsideListNewName);
 }
 
 std::vector<std::wstring> ReadList(const std::wstring& listPath)
@@ -54,18 +70,34 @@ std::vector<std::wstring> ReadList(const std::wstring& listPath)
     return entries;
 }
 
-bool RewriteList(const std::wstring& listPath, const std::string& text)
+// The list rewritten to text. A rewrite cut off at any point (a crash, a full disk, a power
+// loss) must not lose a line of a copy still there, which would then never be removed: the
+// new list is written whole beside the old one, which it then replaces in one step.
+bool RewriteList(const std::wstring& listPath, const std::wstring& newPath, const std::string& text)
 {
-    ScopedFile file(
-        CreateFileW(listPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return false;
-    DWORD written = 0;
-    if (!WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) return false;
-    if (written != text.size()) {
-        SetLastError(ERROR_DISK_FULL);
-        return false;
+    {
+        ScopedFile file(
+            CreateFileW(newPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.Valid()) return false;
+        if (CutAfter(ListRewriteStep::Created)) return false;
+        DWORD written = 0;
+        bool ok = WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) != FALSE;
+        if (ok && written != text.size()) {
+            SetLastError(ERROR_DISK_FULL);
+            ok = false;
+        }
+        if (ok && CutAfter(ListRewriteStep::Written)) return false;
+        if (ok) ok = FlushFileBuffers(file.Get()) != FALSE;
+        if (ok && CutAfter(ListRewriteStep::Flushed)) return false;
+        if (!ok) {
+            file.Reset();
+            DeleteFileAlways(newPath);
+            return false;
+        }
     }
-    return FlushFileBuffers(file.Get()) != FALSE;
+    if (MoveFileExW(newPath.c_str(), listPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    DeleteFileAlways(newPath);
+    return false;
 }
 
 // Adds a line at the end of the list; offset receives where it starts. On failure the list is
@@ -141,13 +173,20 @@ bool IsInUseError(DWORD error)
 
 bool IsAsideCopyName(const std::wstring& name)
 {
-    const size_t at = name.rfind(kAsideMarker);
-    if (at == std::wstring::npos || at == 0) return false;
-    const size_t digits = name.size() - at - kAsideMarkerLength;
-    if (digits != 8) return false;
+    // Without case, as the file system tells names apart.
+    const size_t kDigits = 8;
+    if (name.size() <= kAsideMarkerLength + kDigits) return false;
+    const size_t at = name.size() - kDigits - kAsideMarkerLength;
+    for (size_t i = 0; i < kAsideMarkerLength; ++i)
+        if (AsciiUpper(name[at + i]) != AsciiUpper(kAsideMarker[i])) return false;
     for (size_t i = at + kAsideMarkerLength; i < name.size(); ++i)
         if (!iswxdigit(name[i])) return false;
     return true;
+}
+
+void SetListRewriteCut(ListRewriteCut cut)
+{
+    g_rewriteCut.store(cut);
 }
 
 AsideMove::AsideMove(const std::wstring& outputFolder, const std::wstring& diskPath)
@@ -189,7 +228,7 @@ void AsideMove::Unlist()
     m_listed = false;
 }
 
-bool AsideMove::Move()
+bool AsideMove::RenameListed(const std::function<bool(const std::wstring&)>& rename)
 {
     m_listFailed = false;
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
@@ -197,11 +236,10 @@ bool AsideMove::Move()
             m_listFailed = true;
             return false;
         }
-        if (MoveFileExW(m_diskPath.c_str(), m_asidePath.c_str(), 0)) {
-            // The copy keeps its line whatever comes of the delete: one pending until its holder
-            // lets go is still there, and the clean-up drops lines that name nothing.
+        if (rename(m_asidePath)) {
+            // The copy keeps its line whatever comes of its delete: one pending until its
+            // holder lets go is still there, and the clean-up drops lines that name nothing.
             m_listed = false;
-            DeleteFileAlways(m_asidePath);
             return true;
         }
         const DWORD error = GetLastError();
@@ -216,13 +254,42 @@ bool AsideMove::Move()
     return false;
 }
 
+bool AsideMove::Move()
+{
+    const bool moved = RenameListed(
+        [this](const std::wstring& to) { return MoveFileExW(m_diskPath.c_str(), to.c_str(), 0) != FALSE; });
+    if (moved) DeleteFileAlways(m_asidePath);
+    return moved;
+}
+
+bool AsideMove::DeleteNotInUse()
+{
+    m_listFailed = false;
+    UnsharedFile file(m_diskPath);
+    if (!file.Valid()) return false;
+    if (file.DeleteNow()) return true;
+    // Without a POSIX delete the name would stay taken for as long as a handle without data
+    // access holds the file, and nothing tells whether one does: the file is moved aside
+    // first, through the unshared handle, and deleted there.
+    if (!RenameListed([&file](const std::wstring& to) { return file.Rename(to); })) return false;
+    const bool marked = file.DeleteWithLastHandle();
+    file.Close();
+    // Mostly nothing else held it, and the copy went with the handle: its line goes too.
+    if (marked && GetFileAttributesW(m_asidePath.c_str()) == INVALID_FILE_ATTRIBUTES &&
+        GetLastError() == ERROR_FILE_NOT_FOUND)
+        CutFromList(ListPath(m_folder), m_line, m_lineOffset);
+    return true;
+}
+
 void RemoveAsideCopies(const std::wstring& folder)
 {
     if (folder.empty()) return;
     const std::wstring listPath = ListPath(folder);
+    const std::wstring newPath = NewListPath(folder);
     const std::vector<std::wstring> entries = ReadList(listPath);
     if (entries.empty()) {
         DeleteFileAlways(listPath);
+        DeleteFileAlways(newPath);
         return;
     }
     std::string kept;
@@ -238,8 +305,10 @@ void RemoveAsideCopies(const std::wstring& folder)
         if (DeleteFileAlways(path)) continue;
         if (IsInUseError(GetLastError())) kept += WideToUtf8(entry) + "\r\n";
     }
-    if (kept.empty())
+    if (kept.empty()) {
         DeleteFileAlways(listPath);
-    else
-        RewriteList(listPath, kept);
+        DeleteFileAlways(newPath);
+    } else {
+        RewriteList(listPath, newPath, kept);
+    }
 }

@@ -10,21 +10,30 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 // How long a file that another program holds, and that cannot even be moved aside, is tried
 // again before the extraction stops.
 const DWORD kInUseWaitMs = 30000;
 
-// The list of copies moved aside, in the output folder.
+// The list of copies moved aside, in the output folder, and the new list that replaces it
+// when the clean-up rewrites it.
 extern const wchar_t kAsideListName[];
+extern const wchar_t kAsideListNewName[];
 
 // Whether a failed delete, rename or create says that another handle holds the file (a
 // running image, a loaded library, an open file, a delete that waits for the last handle).
 bool IsInUseError(DWORD error);
 
-// Whether a name is one that AsideMove gives ("<name>.zel-old-<hex>").
+// Whether a name is one that AsideMove gives ("<name>.zel-old-<hex>", without case).
 bool IsAsideCopyName(const std::wstring& name);
+
+// The steps of the list's rewrite at the clean-up, after each of which a test may stop it as
+// a crash would (the cut returns true), leaving the disk as it then is.
+enum class ListRewriteStep { Created, Written, Flushed };
+using ListRewriteCut = bool (*)(ListRewriteStep step);
+void SetListRewriteCut(ListRewriteCut cut);
 
 // One file moved aside while another program holds it, across the tries the extraction makes
 // until the holder lets it be moved. The copy's name is chosen and listed once, before the
@@ -44,9 +53,19 @@ public:
     // False, with the last error, when the list cannot be written (ListFailed(): then nothing is
     // renamed) or the rename fails. Called again after a success, it moves aside a new file.
     bool Move();
+    // Frees the file's name when no other handle has data access to it (false, with
+    // ERROR_SHARING_VIOLATION, when one has). Deleted at once where the system can delete with
+    // POSIX semantics; elsewhere a handle without data access (the shell's, an indexer's),
+    // which no open can see, would keep the name taken until it goes, so the file is listed and
+    // moved aside through an unshared handle first, and deleted there: the copy goes with its
+    // last handle, and its line with it when nothing else held it. False, with the last error,
+    // when the list cannot be written (ListFailed()) or the file may not be moved.
+    bool DeleteNotInUse();
     bool ListFailed() const { return m_listFailed; }
 
 private:
+    // Lists the copy (the first time) and renames the file to it with rename.
+    bool RenameListed(const std::function<bool(const std::wstring&)>& rename);
     bool List();
     void Unlist();
 
