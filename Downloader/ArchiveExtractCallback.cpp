@@ -309,10 +309,12 @@ HRESULT CArchiveExtractCallback::RemoveFolderTarget(const std::wstring& diskPath
 HRESULT CArchiveExtractCallback::OpenOutputFile(const std::wstring& diskPath, bool exists,
                                                 ISequentialOutStream** outStream)
 {
-    // A target that nothing holds is deleted. One in use is moved aside and the new file written
-    // in its place: a rename is allowed wherever the holder shares delete (a running program, a
-    // loaded library, an indexer or a game helper that shares everything), while a delete
-    // would only leave the name taken until the holder lets go. One that cannot even be moved
+    // A target that nothing holds with data access is deleted, its name free at once also where
+    // a handle without data access (the shell's, an indexer's) still holds it. One in use is
+    // moved aside and the new file written in its place: a rename is allowed wherever the
+    // holder shares delete (a running program, a loaded library, an indexer or a game helper
+    // that shares everything), while a delete would only leave the name taken until the holder
+    // lets go. One that cannot even be moved
     // (held without delete sharing, as a virus scanner or a crash reporter briefly does) is
     // tried again for a while before the extraction stops. Without an out stream the target is
     // only removed (an anti-item).
