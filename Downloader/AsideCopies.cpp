@@ -228,7 +228,7 @@ void AsideMove::Unlist()
     m_listed = false;
 }
 
-bool AsideMove::RenameListed(const std::function<bool(const std::wstring&)>& rename)
+bool AsideMove::Move()
 {
     m_listFailed = false;
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
@@ -236,10 +236,11 @@ bool AsideMove::RenameListed(const std::function<bool(const std::wstring&)>& ren
             m_listFailed = true;
             return false;
         }
-        if (rename(m_asidePath)) {
-            // The copy keeps its line whatever comes of its delete: one pending until its
-            // holder lets go is still there, and the clean-up drops lines that name nothing.
+        if (MoveFileExW(m_diskPath.c_str(), m_asidePath.c_str(), 0)) {
+            // The copy keeps its line whatever comes of the delete: one pending until its holder
+            // lets go is still there, and the clean-up drops lines that name nothing.
             m_listed = false;
+            DeleteFileAlways(m_asidePath);
             return true;
         }
         const DWORD error = GetLastError();
@@ -254,30 +255,51 @@ bool AsideMove::RenameListed(const std::function<bool(const std::wstring&)>& ren
     return false;
 }
 
-bool AsideMove::Move()
-{
-    const bool moved = RenameListed(
-        [this](const std::wstring& to) { return MoveFileExW(m_diskPath.c_str(), to.c_str(), 0) != FALSE; });
-    if (moved) DeleteFileAlways(m_asidePath);
-    return moved;
-}
-
 bool AsideMove::DeleteNotInUse()
 {
-    m_listFailed = false;
     UnsharedFile file(m_diskPath);
     if (!file.Valid()) return false;
     if (file.DeleteNow()) return true;
     // Without a POSIX delete the name would stay taken for as long as a handle without data
     // access holds the file, and nothing tells whether one does: the file is moved aside
-    // first, through the unshared handle, and deleted there.
-    if (!RenameListed([&file](const std::wstring& to) { return file.Rename(to); })) return false;
-    const bool marked = file.DeleteWithLastHandle();
+    // first, through the unshared handle, and deleted there. Its delete is set before the
+    // handle goes, so the copy goes with its last handle whatever becomes of this process; only
+    // one that outlives the handle is listed, in case the system goes down before its holder
+    // lets go. Most files have no such holder, and cost no write to the list.
+    if (m_relative.empty()) {
+        SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
+    std::wstring suffix;
+    for (int attempt = 0; attempt < kNameAttempts && suffix.empty(); ++attempt) {
+        const std::wstring candidate = AsideSuffix(m_serial++);
+        if (GetFileAttributesW((m_diskPath + candidate).c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+        if (file.Rename(m_diskPath + candidate)) {
+            suffix = candidate;
+        } else {
+            const DWORD error = GetLastError();
+            if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return false;
+        }
+    }
+    if (suffix.empty()) {
+        SetLastError(ERROR_ALREADY_EXISTS);
+        return false;
+    }
+    const std::wstring copy = m_diskPath + suffix;
+    const std::string line = WideToUtf8(m_relative + suffix) + "\r\n";
+    UINT64 offset = 0;
+    if (!file.DeleteWithLastHandle()) {
+        // A file that may not be deleted at all (a mapped image) goes back to its name, to be
+        // moved aside as the files in use are; one that cannot is listed as a copy.
+        const DWORD error = GetLastError();
+        if (!file.Rename(m_diskPath)) AppendToList(ListPath(m_folder), line, offset);
+        SetLastError(error);
+        return false;
+    }
     file.Close();
-    // Mostly nothing else held it, and the copy went with the handle: its line goes too.
-    if (marked && GetFileAttributesW(m_asidePath.c_str()) == INVALID_FILE_ATTRIBUTES &&
-        GetLastError() == ERROR_FILE_NOT_FOUND)
-        CutFromList(ListPath(m_folder), m_line, m_lineOffset);
+    // A delete that waits shows as a denied look-up on some systems, as a file on others.
+    if (GetFileAttributesW(copy.c_str()) != INVALID_FILE_ATTRIBUTES || GetLastError() != ERROR_FILE_NOT_FOUND)
+        AppendToList(ListPath(m_folder), line, offset);
     return true;
 }
 

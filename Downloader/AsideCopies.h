@@ -10,7 +10,6 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 
 // How long a file that another program holds, and that cannot even be moved aside, is tried
@@ -54,18 +53,16 @@ public:
     // renamed) or the rename fails. Called again after a success, it moves aside a new file.
     bool Move();
     // Frees the file's name when no other handle has data access to it (false, with
-    // ERROR_SHARING_VIOLATION, when one has). Deleted at once where the system can delete with
-    // POSIX semantics; elsewhere a handle without data access (the shell's, an indexer's),
-    // which no open can see, would keep the name taken until it goes, so the file is listed and
-    // moved aside through an unshared handle first, and deleted there: the copy goes with its
-    // last handle, and its line with it when nothing else held it. False, with the last error,
-    // when the list cannot be written (ListFailed()) or the file may not be moved.
+    // ERROR_SHARING_VIOLATION, when one has; ERROR_ACCESS_DENIED for a file that may not be
+    // deleted, such as a mapped image, which Move then takes aside). Deleted at once where the
+    // system can delete with POSIX semantics; elsewhere a handle without data access (the
+    // shell's, an indexer's), which no open can see, would keep the name taken until it goes,
+    // so the file is renamed to a copy through an unshared handle and deleted there: the copy
+    // goes with its last handle, and is listed only when it outlives this call.
     bool DeleteNotInUse();
     bool ListFailed() const { return m_listFailed; }
 
 private:
-    // Lists the copy (the first time) and renames the file to it with rename.
-    bool RenameListed(const std::function<bool(const std::wstring&)>& rename);
     bool List();
     void Unlist();
 

@@ -110,7 +110,7 @@ TEST(ExtractFiles, DeleteFileAlwaysClearsReadOnly)
 // aside. A handle without data access (the shell's, an indexer's) is not seen by any open, yet
 // keeps a plainly deleted name taken, and with it would later take the new file along: the
 // file is deleted with POSIX semantics or moved aside first. A loaded library, which may not
-// be deleted at all, is moved aside and listed for a later start.
+// be deleted at all, keeps its name and its read-only attribute, for the caller to move aside.
 TEST(ExtractFiles, DeleteNotInUseFreesTheName)
 {
     const std::wstring base = FreshFolder(L"delete_not_in_use");
@@ -130,7 +130,7 @@ TEST(ExtractFiles, DeleteNotInUseFreesTheName)
         { L"shares_none.txt", FILE_ATTRIBUTE_NORMAL, GENERIC_READ, 0, false, false, ERROR_SHARING_VIOLATION },
         { L"attributes_held.txt", FILE_ATTRIBUTE_NORMAL, FILE_READ_ATTRIBUTES, kShareAll, false, true, 0 },
         { L"synchronize_held.txt", FILE_ATTRIBUTE_READONLY, SYNCHRONIZE, 0, false, true, 0 },
-        { L"loaded.dll", FILE_ATTRIBUTE_READONLY, 0, 0, true, true, 0 },
+        { L"loaded.dll", FILE_ATTRIBUTE_READONLY, 0, 0, true, false, ERROR_ACCESS_DENIED },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.name)));
@@ -169,12 +169,15 @@ TEST(ExtractFiles, DeleteNotInUseFreesTheName)
         if (library) FreeLibrary(library);
         // Once the holders have let go the name holds what it should: the new file, or the old
         // one with its attributes where it was in use.
-        EXPECT_EQ(ReadWholeFile(path), c.freed ? "new" : "content");
+        if (!c.load) {
+            EXPECT_EQ(ReadWholeFile(path), c.freed ? "new" : "content");
+        }
         if (!c.freed) {
             EXPECT_EQ(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY,
                       c.attributes & FILE_ATTRIBUTE_READONLY);
         }
-        // A copy left behind is listed, and goes at the clean-up.
+        // Nothing is left beside it once the clean-up has dropped the line of a copy that
+        // outlived the call.
         RemoveAsideCopies(base);
         std::vector<std::wstring> left;
         for (const auto& entry : ReadTree(base))
