@@ -38,7 +38,9 @@ void SetListRewriteCut(ListRewriteCut cut);
 // until the holder lets it be moved. The copy's name is chosen and listed once, before the
 // first rename, and every later try renames to that name: the list has exactly one line per
 // copy, and never a copy without its line. A name listed but not used is taken off the list
-// again when the move is given up (with the object).
+// again when the move is given up (with the object). The one exception is a copy that
+// DeleteNotInUse makes: its delete is set before its handle goes, so it goes by itself, and
+// only one that outlives the call is listed.
 class AsideMove {
 public:
     // diskPath lies inside outputFolder (which ends with a separator), also in its "\\?\" form.
