@@ -10,7 +10,6 @@
 
 namespace {
 
-const wchar_t kVersionFileName[] = L"ZelUpGame.ini";
 const wchar_t kUnnamedItem[] = L"[Content]";
 // How often a file held by another program is tried again.
 const DWORD kInUseRetryMs = 200;
@@ -68,16 +67,6 @@ const char* OperationResultText(INT32 result)
 }
 
 } // namespace
-
-std::wstring CArchiveExtractCallback::VersionTempPath(const std::wstring& finalPath)
-{
-    return finalPath + L".tmp";
-}
-
-std::wstring CArchiveExtractCallback::VersionBackupPath(const std::wstring& finalPath)
-{
-    return finalPath + L".bak";
-}
 
 DWORD CArchiveExtractCallback::DiskAttributes(UINT32 archiveAttributes)
 {
@@ -219,7 +208,7 @@ HRESULT CArchiveExtractCallback::GetStreamImp(UINT32 index, ISequentialOutStream
     // holds for an anti-item: it deletes only what an item of its name could have written.
     if (!IsSafeArchiveItemPath(m_itemPath)) return RefuseItem("Unsafe item path refused");
 
-    // The updater's own bookkeeping is no package's to write or delete (its short alias is
+    // The updater's own bookkeeping is no package's to write or delete (its short aliases are
     // caught at the look-up below).
     if (IsReservedItemPath(m_itemPath)) return RefuseItem("Item name kept by the updater refused");
 
@@ -254,7 +243,7 @@ HRESULT CArchiveExtractCallback::GetStreamImp(UINT32 index, ISequentialOutStream
         isDir = exists && target.IsDir();
         if (versionName.empty() && exists && !isDir && IsSameNameNoCase(target.Name.c_str(), kVersionFileName))
             versionName = target.Name;
-        if (exists && lastSeparator == std::wstring::npos && IsReservedItemPath(target.Name))
+        if (exists && IsReservedItemPath(m_itemPath.substr(0, lastSeparator + 1) + target.Name))
             return RefuseItem("Item name kept by the updater refused");
     } else {
         const DWORD attrib = GetFileAttributesW(diskPath.c_str());
@@ -320,10 +309,12 @@ HRESULT CArchiveExtractCallback::RemoveFolderTarget(const std::wstring& diskPath
 HRESULT CArchiveExtractCallback::OpenOutputFile(const std::wstring& diskPath, bool exists,
                                                 ISequentialOutStream** outStream)
 {
-    // A target that nothing holds is deleted. One in use is moved aside and the new file written
-    // in its place: a rename is allowed wherever the holder shares delete (a running program, a
-    // loaded library, an indexer or a game helper that shares everything), while a delete
-    // would only leave the name taken until the holder lets go. One that cannot even be moved
+    // A target that nothing holds with data access is deleted, its name free at once also where
+    // a handle without data access (the shell's, an indexer's) still holds it. One in use is
+    // moved aside and the new file written in its place: a rename is allowed wherever the
+    // holder shares delete (a running program, a loaded library, an indexer or a game helper
+    // that shares everything), while a delete would only leave the name taken until the holder
+    // lets go. One that cannot even be moved
     // (held without delete sharing, as a virus scanner or a crash reporter briefly does) is
     // tried again for a while before the extraction stops. Without an out stream the target is
     // only removed (an anti-item).
@@ -335,7 +326,7 @@ HRESULT CArchiveExtractCallback::OpenOutputFile(const std::wstring& diskPath, bo
         // After the first round the disk is looked at again: the holder may have let go.
         bool present = first ? exists : PathExists(diskPath);
         if (present) {
-            if (DeleteFileNotInUse(diskPath)) {
+            if (aside.DeleteNotInUse()) {
                 present = false;
             } else {
                 error = GetLastError();

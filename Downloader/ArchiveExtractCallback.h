@@ -51,10 +51,6 @@ public:
     bool PasswordIsDefined = false;
     std::wstring Password;
 
-    // Temporary name of a held-back version file, and the name its old version has while the
-    // new ones are put in place.
-    static std::wstring VersionTempPath(const std::wstring& finalPath);
-    static std::wstring VersionBackupPath(const std::wstring& finalPath);
     // The attributes written to disk for an item's stored ones: archives made on Unix carry the
     // file mode in the high 16 bits, which the system must not see.
     static DWORD DiskAttributes(UINT32 archiveAttributes);

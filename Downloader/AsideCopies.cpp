@@ -5,10 +5,12 @@
 #include "PathSafety.h"
 #include "common/TextConvert.h"
 
+#include <atomic>
 #include <string>
 #include <vector>
 
 const wchar_t kAsideListName[] = L"ZelOldFiles.lst";
+const wchar_t kAsideListNewName[] = L"ZelOldFiles.lst.new";
 
 namespace {
 
@@ -25,9 +27,23 @@ std::wstring AsideSuffix(unsigned serial)
     return kAsideMarker + std::wstring(hex);
 }
 
+std::atomic<ListRewriteCut> g_rewriteCut{ nullptr };
+
+// Whether a test stops the rewrite after this step, as a crash there would.
+bool CutAfter(ListRewriteStep step)
+{
+    const ListRewriteCut cut = g_rewriteCut.load();
+    return cut && cut(step);
+}
+
 std::wstring ListPath(const std::wstring& folder)
 {
     return WithLongPathPrefixIfNeeded(folder + kAsideListName);
+}
+
+std::wstring NewListPath(const std::wstring& folder)
+{
+    return WithLongPathPrefixIfNeeded(folder + kAsideListNewName);
 }
 
 std::vector<std::wstring> ReadList(const std::wstring& listPath)
@@ -54,18 +70,34 @@ std::vector<std::wstring> ReadList(const std::wstring& listPath)
     return entries;
 }
 
-bool RewriteList(const std::wstring& listPath, const std::string& text)
+// The list rewritten to text. A rewrite cut off at any point (a crash, a full disk, a power
+// loss) must not lose a line of a copy still there, which would then never be removed: the
+// new list is written whole beside the old one, which it then replaces in one step.
+bool RewriteList(const std::wstring& listPath, const std::wstring& newPath, const std::string& text)
 {
-    ScopedFile file(
-        CreateFileW(listPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return false;
-    DWORD written = 0;
-    if (!WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) return false;
-    if (written != text.size()) {
-        SetLastError(ERROR_DISK_FULL);
-        return false;
+    {
+        ScopedFile file(
+            CreateFileW(newPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.Valid()) return false;
+        if (CutAfter(ListRewriteStep::Created)) return false;
+        DWORD written = 0;
+        bool ok = WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) != FALSE;
+        if (ok && written != text.size()) {
+            SetLastError(ERROR_DISK_FULL);
+            ok = false;
+        }
+        if (ok && CutAfter(ListRewriteStep::Written)) return false;
+        if (ok) ok = FlushFileBuffers(file.Get()) != FALSE;
+        if (ok && CutAfter(ListRewriteStep::Flushed)) return false;
+        if (!ok) {
+            file.Reset();
+            DeleteFileAlways(newPath);
+            return false;
+        }
     }
-    return FlushFileBuffers(file.Get()) != FALSE;
+    if (MoveFileExW(newPath.c_str(), listPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    DeleteFileAlways(newPath);
+    return false;
 }
 
 // Adds a line at the end of the list; offset receives where it starts. On failure the list is
@@ -141,13 +173,20 @@ bool IsInUseError(DWORD error)
 
 bool IsAsideCopyName(const std::wstring& name)
 {
-    const size_t at = name.rfind(kAsideMarker);
-    if (at == std::wstring::npos || at == 0) return false;
-    const size_t digits = name.size() - at - kAsideMarkerLength;
-    if (digits != 8) return false;
+    // Without case, as the file system tells names apart.
+    const size_t kDigits = 8;
+    if (name.size() <= kAsideMarkerLength + kDigits) return false;
+    const size_t at = name.size() - kDigits - kAsideMarkerLength;
+    for (size_t i = 0; i < kAsideMarkerLength; ++i)
+        if (AsciiUpper(name[at + i]) != AsciiUpper(kAsideMarker[i])) return false;
     for (size_t i = at + kAsideMarkerLength; i < name.size(); ++i)
         if (!iswxdigit(name[i])) return false;
     return true;
+}
+
+void SetListRewriteCut(ListRewriteCut cut)
+{
+    g_rewriteCut.store(cut);
 }
 
 AsideMove::AsideMove(const std::wstring& outputFolder, const std::wstring& diskPath)
@@ -216,13 +255,63 @@ bool AsideMove::Move()
     return false;
 }
 
+bool AsideMove::DeleteNotInUse()
+{
+    UnsharedFile file(m_diskPath);
+    if (!file.Valid()) return false;
+    if (file.DeleteNow()) return true;
+    // Without a POSIX delete the name would stay taken for as long as a handle without data
+    // access holds the file, and nothing tells whether one does: the file is moved aside
+    // first, through the unshared handle, and deleted there. Its delete is set before the
+    // handle goes, so the copy goes with its last handle whatever becomes of this process; only
+    // one that outlives the handle is listed, in case the system goes down before its holder
+    // lets go. Most files have no such holder, and cost no write to the list.
+    if (m_relative.empty()) {
+        SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
+    std::wstring suffix;
+    for (int attempt = 0; attempt < kNameAttempts && suffix.empty(); ++attempt) {
+        const std::wstring candidate = AsideSuffix(m_serial++);
+        if (GetFileAttributesW((m_diskPath + candidate).c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+        if (file.Rename(m_diskPath + candidate)) {
+            suffix = candidate;
+        } else {
+            const DWORD error = GetLastError();
+            if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return false;
+        }
+    }
+    if (suffix.empty()) {
+        SetLastError(ERROR_ALREADY_EXISTS);
+        return false;
+    }
+    const std::wstring copy = m_diskPath + suffix;
+    const std::string line = WideToUtf8(m_relative + suffix) + "\r\n";
+    UINT64 offset = 0;
+    if (!file.DeleteWithLastHandle()) {
+        // A file that may not be deleted at all (a mapped image) goes back to its name, to be
+        // moved aside as the files in use are; one that cannot is listed as a copy.
+        const DWORD error = GetLastError();
+        if (!file.Rename(m_diskPath)) AppendToList(ListPath(m_folder), line, offset);
+        SetLastError(error);
+        return false;
+    }
+    file.Close();
+    // A delete that waits shows as a denied look-up on some systems, as a file on others.
+    if (GetFileAttributesW(copy.c_str()) != INVALID_FILE_ATTRIBUTES || GetLastError() != ERROR_FILE_NOT_FOUND)
+        AppendToList(ListPath(m_folder), line, offset);
+    return true;
+}
+
 void RemoveAsideCopies(const std::wstring& folder)
 {
     if (folder.empty()) return;
     const std::wstring listPath = ListPath(folder);
+    const std::wstring newPath = NewListPath(folder);
     const std::vector<std::wstring> entries = ReadList(listPath);
     if (entries.empty()) {
         DeleteFileAlways(listPath);
+        DeleteFileAlways(newPath);
         return;
     }
     std::string kept;
@@ -238,8 +327,10 @@ void RemoveAsideCopies(const std::wstring& folder)
         if (DeleteFileAlways(path)) continue;
         if (IsInUseError(GetLastError())) kept += WideToUtf8(entry) + "\r\n";
     }
-    if (kept.empty())
+    if (kept.empty()) {
         DeleteFileAlways(listPath);
-    else
-        RewriteList(listPath, kept);
+        DeleteFileAlways(newPath);
+    } else {
+        RewriteList(listPath, newPath, kept);
+    }
 }

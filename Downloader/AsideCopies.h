@@ -16,21 +16,31 @@
 // again before the extraction stops.
 const DWORD kInUseWaitMs = 30000;
 
-// The list of copies moved aside, in the output folder.
+// The list of copies moved aside, in the output folder, and the new list that replaces it
+// when the clean-up rewrites it.
 extern const wchar_t kAsideListName[];
+extern const wchar_t kAsideListNewName[];
 
 // Whether a failed delete, rename or create says that another handle holds the file (a
 // running image, a loaded library, an open file, a delete that waits for the last handle).
 bool IsInUseError(DWORD error);
 
-// Whether a name is one that AsideMove gives ("<name>.zel-old-<hex>").
+// Whether a name is one that AsideMove gives ("<name>.zel-old-<hex>", without case).
 bool IsAsideCopyName(const std::wstring& name);
+
+// The steps of the list's rewrite at the clean-up, after each of which a test may stop it as
+// a crash would (the cut returns true), leaving the disk as it then is.
+enum class ListRewriteStep { Created, Written, Flushed };
+using ListRewriteCut = bool (*)(ListRewriteStep step);
+void SetListRewriteCut(ListRewriteCut cut);
 
 // One file moved aside while another program holds it, across the tries the extraction makes
 // until the holder lets it be moved. The copy's name is chosen and listed once, before the
 // first rename, and every later try renames to that name: the list has exactly one line per
 // copy, and never a copy without its line. A name listed but not used is taken off the list
-// again when the move is given up (with the object).
+// again when the move is given up (with the object). The one exception is a copy that
+// DeleteNotInUse makes: its delete is set before its handle goes, so it goes by itself, and
+// only one that outlives the call is listed.
 class AsideMove {
 public:
     // diskPath lies inside outputFolder (which ends with a separator), also in its "\\?\" form.
@@ -44,6 +54,14 @@ public:
     // False, with the last error, when the list cannot be written (ListFailed(): then nothing is
     // renamed) or the rename fails. Called again after a success, it moves aside a new file.
     bool Move();
+    // Frees the file's name when no other handle has data access to it (false, with
+    // ERROR_SHARING_VIOLATION, when one has; ERROR_ACCESS_DENIED for a file that may not be
+    // deleted, such as a mapped image, which Move then takes aside). Deleted at once where the
+    // system can delete with POSIX semantics; elsewhere a handle without data access (the
+    // shell's, an indexer's), which no open can see, would keep the name taken until it goes,
+    // so the file is renamed to a copy through an unshared handle and deleted there: the copy
+    // goes with its last handle, and is listed only when it outlives this call.
+    bool DeleteNotInUse();
     bool ListFailed() const { return m_listFailed; }
 
 private:

@@ -3,6 +3,8 @@
 #include "SevenZipUnknown.h"
 
 #include <atomic>
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -275,37 +277,121 @@ bool DeleteFileAlways(const std::wstring& path)
     return DeleteFileW(path.c_str()) != FALSE;
 }
 
-bool DeleteFileNotInUse(const std::wstring& path)
+namespace {
+
+// Not in the headers for the systems the programs are built for; newer systems know them.
+const FILE_INFO_BY_HANDLE_CLASS kFileDispositionInfoEx = FILE_INFO_BY_HANDLE_CLASS(21);
+const DWORD kDispositionDelete = 0x1;
+const DWORD kDispositionPosixSemantics = 0x2;
+
+struct DispositionInfoEx {
+    DWORD Flags;
+};
+
+bool SetBasicAttributes(HANDLE file, DWORD attributes)
 {
-    // Without sharing the open fails while any other handle holds the file, and while it is
-    // held no one else can open the file before it goes. A link goes, never what it points at.
-    ScopedFile file(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, 0, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file.Valid()) return false;
+    // Zero times leave the file's times as they are.
     FILE_BASIC_INFO basic;
     ZeroMemory(&basic, sizeof(basic));
-    if (!GetFileInformationByHandleEx(file.Get(), FileBasicInfo, &basic, sizeof(basic))) return false;
-    // A read-only file refuses the delete. Zero times leave the file's times as they are.
-    const DWORD attrib = basic.FileAttributes;
-    const bool readOnly = (attrib & FILE_ATTRIBUTE_READONLY) != 0;
-    if (readOnly) {
-        const DWORD writable = attrib & ~DWORD(FILE_ATTRIBUTE_READONLY);
-        FILE_BASIC_INFO change;
-        ZeroMemory(&change, sizeof(change));
-        change.FileAttributes = writable ? writable : DWORD(FILE_ATTRIBUTE_NORMAL);
-        if (!SetFileInformationByHandle(file.Get(), FileBasicInfo, &change, sizeof(change))) return false;
+    basic.FileAttributes = attributes ? attributes : DWORD(FILE_ATTRIBUTE_NORMAL);
+    return SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof(basic)) != FALSE;
+}
+
+// The system's own form of an absolute path, which a rename through a handle takes.
+std::wstring ToNtPath(const std::wstring& path)
+{
+    std::wstring full = path;
+    if (!IsLongPathPrefix(full.c_str())) {
+        const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+        if (needed == 0) return std::wstring();
+        full.assign(needed, L'\0');
+        const DWORD n = GetFullPathNameW(path.c_str(), needed, &full[0], nullptr);
+        if (n == 0 || n >= needed) return std::wstring();
+        full.resize(n);
+        full = ToExtendedLengthPath(full);
+        if (!IsLongPathPrefix(full.c_str())) return std::wstring();
     }
+    full[0] = L'\\';
+    full[1] = L'?';
+    full[2] = L'?';
+    full[3] = L'\\';
+    return full;
+}
+
+} // namespace
+
+UnsharedFile::UnsharedFile(const std::wstring& path)
+    : m_file(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr))
+{
+    if (!m_file.Valid()) return;
+    FILE_BASIC_INFO basic;
+    ZeroMemory(&basic, sizeof(basic));
+    if (!GetFileInformationByHandleEx(m_file.Get(), FileBasicInfo, &basic, sizeof(basic))) return;
+    m_attributes = basic.FileAttributes;
+    // A read-only file refuses the delete.
+    if (m_attributes & FILE_ATTRIBUTE_READONLY) {
+        if (!SetBasicAttributes(m_file.Get(), m_attributes & ~DWORD(FILE_ATTRIBUTE_READONLY))) return;
+        m_madeWritable = true;
+    }
+    m_ready = true;
+}
+
+UnsharedFile::~UnsharedFile()
+{
+    Close();
+}
+
+bool UnsharedFile::DeleteNow()
+{
+    if (!m_ready) return false;
+    DispositionInfoEx disposition;
+    disposition.Flags = kDispositionDelete | kDispositionPosixSemantics;
+    if (!SetFileInformationByHandle(m_file.Get(), kFileDispositionInfoEx, &disposition, sizeof(disposition)))
+        return false;
+    m_deleted = true;
+    return true;
+}
+
+bool UnsharedFile::DeleteWithLastHandle()
+{
+    if (!m_ready) return false;
     FILE_DISPOSITION_INFO disposition;
     disposition.DeleteFile = TRUE;
-    if (SetFileInformationByHandle(file.Get(), FileDispositionInfo, &disposition, sizeof(disposition))) return true;
-    // A file that may not go (a mapped image) keeps its attributes.
-    if (readOnly) {
+    if (!SetFileInformationByHandle(m_file.Get(), FileDispositionInfo, &disposition, sizeof(disposition)))
+        return false;
+    m_deleted = true;
+    return true;
+}
+
+bool UnsharedFile::Rename(const std::wstring& newPath)
+{
+    if (!m_ready) return false;
+    const std::wstring target = ToNtPath(newPath);
+    if (target.empty()) {
+        SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
+    const size_t nameBytes = target.size() * sizeof(wchar_t);
+    std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + nameBytes, 0);
+    FILE_RENAME_INFO* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(nameBytes);
+    memcpy(info->FileName, target.data(), nameBytes);
+    return SetFileInformationByHandle(m_file.Get(), FileRenameInfo, info, static_cast<DWORD>(buffer.size())) != FALSE;
+}
+
+void UnsharedFile::Close()
+{
+    if (!m_file.Valid()) return;
+    // A file that stays gets its read-only attribute back.
+    if (m_madeWritable && !m_deleted) {
         const DWORD error = GetLastError();
-        FILE_BASIC_INFO restore;
-        ZeroMemory(&restore, sizeof(restore));
-        restore.FileAttributes = attrib;
-        SetFileInformationByHandle(file.Get(), FileBasicInfo, &restore, sizeof(restore));
+        SetBasicAttributes(m_file.Get(), m_attributes);
         SetLastError(error);
     }
-    return false;
+    m_madeWritable = false;
+    m_ready = false;
+    m_file.Reset();
 }

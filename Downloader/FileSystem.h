@@ -17,17 +17,19 @@ template <BOOL(WINAPI* Close)(HANDLE)>
 class ScopedInvalidHandle {
 public:
     explicit ScopedInvalidHandle(HANDLE h) : m_h(h) {}
-    ~ScopedInvalidHandle()
-    {
-        if (m_h == INVALID_HANDLE_VALUE) return;
-        const DWORD error = GetLastError();
-        Close(m_h);
-        SetLastError(error);
-    }
+    ~ScopedInvalidHandle() { Reset(); }
     ScopedInvalidHandle(const ScopedInvalidHandle&) = delete;
     ScopedInvalidHandle& operator=(const ScopedInvalidHandle&) = delete;
     HANDLE Get() const { return m_h; }
     bool Valid() const { return m_h != INVALID_HANDLE_VALUE; }
+    void Reset()
+    {
+        if (m_h == INVALID_HANDLE_VALUE) return;
+        const DWORD error = GetLastError();
+        Close(m_h);
+        m_h = INVALID_HANDLE_VALUE;
+        SetLastError(error);
+    }
 
 private:
     HANDLE m_h;
@@ -67,10 +69,36 @@ bool CreateDir(const std::wstring& path);
 bool CreateComplexDir(const std::wstring& path);
 // Deletes a file even when it is read-only.
 bool DeleteFileAlways(const std::wstring& path);
-// Deletes a file, read-only or not, only when no other handle has it open; it is then gone at
-// once. A file that another program holds is left as it is (false, ERROR_SHARING_VIOLATION),
-// also when it shares delete: a delete would only mark it, and its name would stay taken
-// until the holder lets go, so that nothing could be created in its place nor could it be
-// moved aside (Windows refuses both for a name whose delete is pending). A running image or
-// a loaded library is refused as DeleteFileW refuses it (ERROR_ACCESS_DENIED).
-bool DeleteFileNotInUse(const std::wstring& path);
+// A file opened to be deleted or renamed, without sharing: the open fails while another
+// handle has data access to it (ERROR_SHARING_VIOLATION), and while it is held no one else
+// gets any. Handles without data access (opened for attributes or synchronize only, as the
+// shell, indexers and backup agents hold files) are neither refused nor seen, and a plain
+// delete leaves the name taken for as long as one of them stays. A link is opened, never what
+// it points at. A read-only file is made writable, and gets its attributes back unless it is
+// marked for deletion.
+class UnsharedFile {
+public:
+    explicit UnsharedFile(const std::wstring& path);
+    ~UnsharedFile();
+    UnsharedFile(const UnsharedFile&) = delete;
+    UnsharedFile& operator=(const UnsharedFile&) = delete;
+
+    // False, with the last error, when the file could not be opened or made writable.
+    bool Valid() const { return m_ready; }
+    // Deletes with POSIX semantics: the name is free once this handle is closed, even while
+    // handles without data access hold the file. False where the system or its file system
+    // has no such delete (older systems, FAT, Wine) or the file may not go (a mapped image).
+    bool DeleteNow();
+    // Marks the file to go with its last handle; its name stays taken until then.
+    bool DeleteWithLastHandle();
+    // Gives the file another name, never one that is taken. newPath is absolute.
+    bool Rename(const std::wstring& newPath);
+    void Close();
+
+private:
+    ScopedFile m_file;
+    DWORD m_attributes = 0;
+    bool m_ready = false;
+    bool m_madeWritable = false;
+    bool m_deleted = false;
+};

@@ -52,6 +52,25 @@ bool IsSafeArchiveItemPath(const std::wstring& itemPath)
     return true;
 }
 
+const wchar_t kVersionFileName[] = L"ZelUpGame.ini";
+
+namespace {
+
+const wchar_t kVersionTempSuffix[] = L".tmp";
+const wchar_t kVersionBackupSuffix[] = L".bak";
+
+} // namespace
+
+std::wstring VersionTempPath(const std::wstring& finalPath)
+{
+    return finalPath + kVersionTempSuffix;
+}
+
+std::wstring VersionBackupPath(const std::wstring& finalPath)
+{
+    return finalPath + kVersionBackupSuffix;
+}
+
 bool IsFolderOwnFileName(const std::wstring& name)
 {
     static const wchar_t* const kOwnFiles[] = { L"7z.dll",    L"ZelUpGame.ini", L"ZelLogin.ini", L"ZelLoader.exe",
@@ -63,11 +82,19 @@ bool IsFolderOwnFileName(const std::wstring& name)
 
 bool IsReservedItemPath(const std::wstring& itemPath)
 {
-    return itemPath.find_first_of(L"\\/") == std::wstring::npos && IsSameNameNoCase(itemPath.c_str(), kAsideListName);
+    const size_t last = itemPath.find_last_of(L"\\/");
+    const std::wstring name = last == std::wstring::npos ? itemPath : itemPath.substr(last + 1);
+    if (IsAsideCopyName(name)) return true;
+    const std::wstring version = kVersionFileName;
+    if (IsSameNameNoCase(name.c_str(), VersionTempPath(version).c_str()) ||
+        IsSameNameNoCase(name.c_str(), VersionBackupPath(version).c_str()))
+        return true;
+    return last == std::wstring::npos &&
+           (IsSameNameNoCase(name.c_str(), kAsideListName) || IsSameNameNoCase(name.c_str(), kAsideListNewName));
 }
 
 bool IsUsableDownloadName(const std::wstring& name)
 {
     if (name.find_first_of(L"\\/") != std::wstring::npos) return false;
-    return IsSafeArchiveItemPath(name) && !IsFolderOwnFileName(name);
+    return IsSafeArchiveItemPath(name) && !IsFolderOwnFileName(name) && !IsReservedItemPath(name);
 }

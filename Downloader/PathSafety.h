@@ -25,11 +25,22 @@ bool IsSafeArchiveItemPath(const std::wstring& itemPath);
 // list of copies moved aside, "ZelOldFiles.lst" (compared without case).
 bool IsFolderOwnFileName(const std::wstring& name);
 
-// Whether an archive item takes a name that the updater keeps to itself in the output folder:
-// the list of copies moved aside, "ZelOldFiles.lst", directly in it (compared without case).
-// A package may carry the programs themselves, but never the updater's bookkeeping.
+// The package's version file, in whichever folder it comes, and the names it has beside it
+// while a package is put in place: the new one is written as "ZelUpGame.ini.tmp", the old one
+// waits as "ZelUpGame.ini.bak" until every new one is in.
+extern const wchar_t kVersionFileName[];
+std::wstring VersionTempPath(const std::wstring& finalPath);
+std::wstring VersionBackupPath(const std::wstring& finalPath);
+
+// Whether an archive item takes a name that the updater keeps to itself (compared without
+// case): in any folder a copy moved aside ("<name>.zel-old-<hex>") and the version file's
+// temporary and backup names; directly in the output folder the list of copies moved aside,
+// "ZelOldFiles.lst", and the new list that replaces it. A package may carry the programs
+// themselves, but never the updater's bookkeeping: an item of such a name would be taken for
+// it, overwritten by it or deleted with it.
 bool IsReservedItemPath(const std::wstring& itemPath);
 
 // Whether name may be used for a downloaded file in the updater's folder: one safe component
-// (as for archive items) that is none of the folder's own files.
+// (as for archive items) that is none of the folder's own files nor of the names kept for
+// the updater's bookkeeping.
 bool IsUsableDownloadName(const std::wstring& name);

@@ -247,14 +247,16 @@ std::wstring ResolveRedirect(const std::wstring& base, const std::wstring& refer
             to.hasAuthority = from.hasAuthority;
             to.authority = from.authority;
             if (to.path.empty()) {
+                // The request's own path, as it was asked for: its dot segments are the
+                // server's to read, not ours to drop.
                 to.path = from.path;
                 if (!to.hasQuery) {
                     to.hasQuery = from.hasQuery;
                     to.query = from.query;
                 }
-            } else if (to.path[0] != L'/') {
-                to.path = MergePaths(from, to.path);
+                return JoinUri(to);
             }
+            if (to.path[0] != L'/') to.path = MergePaths(from, to.path);
         }
     }
     to.path = RemoveDotSegments(to.path);

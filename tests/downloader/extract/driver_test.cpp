@@ -304,11 +304,12 @@ TEST_F(ExtractDriver, AntiItemsDeleteWhatTheyName)
 
 namespace {
 
-// Holds a file open with the given sharing, from now until Release or the given time.
+// Holds a file open with the given sharing (and access), from now until Release or the given
+// time.
 class HeldFile {
 public:
-    HeldFile(const std::wstring& path, DWORD share, DWORD releaseAfterMs)
-        : m_handle(CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr)),
+    HeldFile(const std::wstring& path, DWORD share, DWORD releaseAfterMs, DWORD access = GENERIC_READ)
+        : m_handle(CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr)),
           m_releaseAfterMs(releaseAfterMs)
     {
         if (releaseAfterMs != INFINITE) m_thread = CreateThread(nullptr, 0, &Releaser, this, 0, nullptr);
@@ -455,6 +456,49 @@ TEST_F(ExtractDriver, HeldTargetsAreWaitedForWithinALimit)
     }
 }
 
+// Programs that hold a file without reading it (the shell for its icon, an indexer, a backup
+// agent) do not stop the update: every target is replaced, and stays the new file once they
+// let go.
+TEST_F(ExtractDriver, TargetsHeldWithoutDataAccessAreReplaced)
+{
+    const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const struct {
+        const wchar_t* name;
+        const wchar_t* file;
+        DWORD access;
+        DWORD share;
+        DWORD attributes;
+    } cases[] = {
+        { L"attributes", L"data.txt", FILE_READ_ATTRIBUTES, kShareAll, FILE_ATTRIBUTE_NORMAL },
+        { L"synchronize", L"data.txt", SYNCHRONIZE, 0, FILE_ATTRIBUTE_NORMAL },
+        { L"readonly", L"data.txt", FILE_READ_ATTRIBUTES | SYNCHRONIZE, 0, FILE_ATTRIBUTE_READONLY },
+        { L"library", L"7z.dll", FILE_READ_ATTRIBUTES, kShareAll, FILE_ATTRIBUTE_NORMAL },
+        { L"version", L"ZelUpGame.ini", FILE_READ_ATTRIBUTES, kShareAll, FILE_ATTRIBUTE_NORMAL },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.name));
+        const std::wstring folder = FreshFolder(std::wstring(L"unread_") + c.name);
+        WriteWholeFile(folder + L"data.txt", "old data\n");
+        WriteWholeFile(folder + L"7z.dll", "old library\n");
+        WriteWholeFile(folder + L"ZelUpGame.ini", "[Version]\r\nVersion=1\r\n");
+        ASSERT_TRUE(SetFileAttributesW((folder + c.file).c_str(), c.attributes));
+        {
+            HeldFile held(folder + c.file, c.share, INFINITE, c.access);
+            ASSERT_TRUE(held.Held());
+            const ExtractResult r = ExtractArchive(Library(), Fixture(L"inuse.7z"), folder, nullptr, 3000);
+            EXPECT_EQ(r.status, ExtractStatus::Succeeded);
+            EXPECT_EQ(ReadWholeFile(folder + L"data.txt"), "new data\n");
+            EXPECT_EQ(ReadWholeFile(folder + L"7z.dll"), "new library\n");
+            EXPECT_EQ(ReadWholeFile(folder + L"ZelUpGame.ini"), "[Version]\r\nVersion=2\r\n");
+        }
+        EXPECT_EQ(ReadWholeFile(folder + L"data.txt"), "new data\n");
+        EXPECT_EQ(ReadWholeFile(folder + L"7z.dll"), "new library\n");
+        EXPECT_EQ(ReadWholeFile(folder + L"ZelUpGame.ini"), "[Version]\r\nVersion=2\r\n");
+        RemoveAsideCopies(folder);
+        EXPECT_EQ(Names(folder), (std::set<std::wstring>{ L"7z.dll", L"ZelUpGame.ini", L"data.txt" }));
+    }
+}
+
 std::vector<std::wstring> ListedCopies(const std::wstring& folder)
 {
     std::vector<std::wstring> lines;
@@ -556,6 +600,57 @@ TEST_F(ExtractDriver, CopiesMovedAsideAreListedOnceEach)
         RemoveAsideCopies(folder);
         EXPECT_TRUE(AsideCopies(folder).empty());
         EXPECT_FALSE(FileExists(folder + L"ZelOldFiles.lst"));
+    }
+}
+
+std::atomic<int> g_cutStep{ -1 };
+
+// Stops the clean-up's rewrite of the list after one step while it lives.
+class ListRewriteCutAt {
+public:
+    explicit ListRewriteCutAt(ListRewriteStep step)
+    {
+        g_cutStep = int(step);
+        SetListRewriteCut([](ListRewriteStep at) { return int(at) == g_cutStep.load(); });
+    }
+    ~ListRewriteCutAt() { SetListRewriteCut(nullptr); }
+    ListRewriteCutAt(const ListRewriteCutAt&) = delete;
+    ListRewriteCutAt& operator=(const ListRewriteCutAt&) = delete;
+};
+
+// The clean-up rewrites the list without the copies it removed. Cut off after any step of that
+// (as a crash or a power loss would) the list still names every copy that is still there, and
+// the next clean-up finishes the work.
+TEST_F(ExtractDriver, ListRewriteCutOffKeepsEveryCopyStillThere)
+{
+    const std::vector<std::wstring> held = { L"held.txt.zel-old-0000aaaa", L"sub\\also.dll.zel-old-0000bbbb" };
+    for (const ListRewriteStep step : { ListRewriteStep::Created, ListRewriteStep::Written, ListRewriteStep::Flushed }) {
+        SCOPED_TRACE(int(step));
+        const std::wstring folder = FreshFolder(L"list_cut_" + std::to_wstring(int(step)));
+        ASSERT_TRUE(CreateDirectoryW((folder + L"sub").c_str(), nullptr));
+        for (const std::wstring& copy : held) WriteWholeFile(folder + copy, "in use\n");
+        WriteWholeFile(folder + L"free.txt.zel-old-0000cccc", "let go\n");
+        WriteWholeFile(folder + L"ZelOldFiles.lst", "held.txt.zel-old-0000aaaa\r\nfree.txt.zel-old-0000cccc\r\n"
+                                                    "gone.txt.zel-old-0000dddd\r\nsub\\also.dll.zel-old-0000bbbb\r\n");
+        {
+            HeldFile first(folder + held[0], 0, INFINITE), second(folder + held[1], 0, INFINITE);
+            ASSERT_TRUE(first.Held() && second.Held());
+            {
+                ListRewriteCutAt cut(step);
+                RemoveAsideCopies(folder);
+            }
+            EXPECT_FALSE(FileExists(folder + L"free.txt.zel-old-0000cccc"));
+            const std::vector<std::wstring> listed = ListedCopies(folder);
+            for (const std::wstring& copy : held)
+                EXPECT_TRUE(std::find(listed.begin(), listed.end(), copy) != listed.end()) << Narrow(copy);
+
+            RemoveAsideCopies(folder);
+            EXPECT_EQ(ListedCopies(folder), held);
+            EXPECT_FALSE(FileExists(folder + L"ZelOldFiles.lst.new"));
+        }
+        RemoveAsideCopies(folder);
+        EXPECT_TRUE(AsideCopies(folder).empty());
+        EXPECT_EQ(Names(folder), std::set<std::wstring>{ L"sub" });
     }
 }
 

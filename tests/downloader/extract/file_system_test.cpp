@@ -1,5 +1,6 @@
 // The file functions and property values under the extraction.
 
+#include "AsideCopies.h"
 #include "FileSystem.h"
 #include "PropValue.h"
 #include "test_support.h"
@@ -103,28 +104,33 @@ TEST(ExtractFiles, DeleteFileAlwaysClearsReadOnly)
     EXPECT_FALSE(DeleteFileAlways(file));
 }
 
-// A file in use must keep its name free to be moved aside: nothing that another handle holds
-// is deleted, also not where the holder shares delete (a delete would only be pending, and the
-// name taken until the holder lets go).
-TEST(ExtractFiles, DeleteFileNotInUseLeavesHeldFiles)
+// A target's name must be free for the new file the moment the delete returns, and stay the new
+// file's. Nothing that another handle has data access to is deleted, also not where the holder
+// shares delete (the name would stay taken until it lets go): the caller moves such a file
+// aside. A handle without data access (the shell's, an indexer's) is not seen by any open, yet
+// keeps a plainly deleted name taken, and with it would later take the new file along: the
+// file is deleted with POSIX semantics or moved aside first. A loaded library, which may not
+// be deleted at all, keeps its name and its read-only attribute, for the caller to move aside.
+TEST(ExtractFiles, DeleteNotInUseFreesTheName)
 {
     const std::wstring base = FreshFolder(L"delete_not_in_use");
+    const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     const struct {
         const wchar_t* name;
         DWORD attributes;
-        bool hold;
+        DWORD holderAccess; // 0: not held
         DWORD share;
         bool load;
-        bool deleted;
+        bool freed;
         DWORD error;
     } cases[] = {
-        { L"free.txt", FILE_ATTRIBUTE_NORMAL, false, 0, false, true, 0 },
-        { L"readonly.txt", FILE_ATTRIBUTE_READONLY, false, 0, false, true, 0 },
-        { L"shares_all.txt", FILE_ATTRIBUTE_NORMAL, true, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, false,
-          false, ERROR_SHARING_VIOLATION },
-        { L"shares_none.txt", FILE_ATTRIBUTE_NORMAL, true, 0, false, false, ERROR_SHARING_VIOLATION },
-        // A loaded library keeps its read-only attribute when it may not go.
-        { L"loaded.dll", FILE_ATTRIBUTE_READONLY, false, 0, true, false, ERROR_ACCESS_DENIED },
+        { L"free.txt", FILE_ATTRIBUTE_NORMAL, 0, 0, false, true, 0 },
+        { L"readonly.txt", FILE_ATTRIBUTE_READONLY, 0, 0, false, true, 0 },
+        { L"shares_all.txt", FILE_ATTRIBUTE_NORMAL, GENERIC_READ, kShareAll, false, false, ERROR_SHARING_VIOLATION },
+        { L"shares_none.txt", FILE_ATTRIBUTE_NORMAL, GENERIC_READ, 0, false, false, ERROR_SHARING_VIOLATION },
+        { L"attributes_held.txt", FILE_ATTRIBUTE_NORMAL, FILE_READ_ATTRIBUTES, kShareAll, false, true, 0 },
+        { L"synchronize_held.txt", FILE_ATTRIBUTE_READONLY, SYNCHRONIZE, 0, false, true, 0 },
+        { L"loaded.dll", FILE_ATTRIBUTE_READONLY, 0, 0, true, false, ERROR_ACCESS_DENIED },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.name)));
@@ -134,30 +140,55 @@ TEST(ExtractFiles, DeleteFileNotInUseLeavesHeldFiles)
         else
             WriteWholeFile(path, "content");
         ASSERT_TRUE(SetFileAttributesW(path.c_str(), c.attributes));
-        const HANDLE holder = c.hold
-                                  ? CreateFileW(path.c_str(), GENERIC_READ, c.share, nullptr, OPEN_EXISTING, 0, nullptr)
-                                  : INVALID_HANDLE_VALUE;
-        ASSERT_EQ(holder != INVALID_HANDLE_VALUE, c.hold);
+        const HANDLE holder =
+            c.holderAccess ? CreateFileW(path.c_str(), c.holderAccess, c.share, nullptr, OPEN_EXISTING, 0, nullptr)
+                           : INVALID_HANDLE_VALUE;
+        ASSERT_EQ(holder != INVALID_HANDLE_VALUE, c.holderAccess != 0);
         const HMODULE library = c.load ? LoadLibraryW(path.c_str()) : nullptr;
         ASSERT_EQ(library != nullptr, c.load);
 
-        SetLastError(0);
-        EXPECT_EQ(DeleteFileNotInUse(path), c.deleted);
-        if (!c.deleted) {
-            EXPECT_EQ(GetLastError(), c.error);
+        {
+            AsideMove aside(base, path);
+            SetLastError(0);
+            EXPECT_EQ(aside.DeleteNotInUse(), c.freed);
+            if (!c.freed) {
+                EXPECT_EQ(GetLastError(), c.error);
+            } else {
+                // The new file takes the name at once.
+                const HANDLE fresh =
+                    CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+                EXPECT_NE(fresh, INVALID_HANDLE_VALUE) << GetLastError();
+                DWORD written = 0;
+                if (fresh != INVALID_HANDLE_VALUE) {
+                    WriteFile(fresh, "new", 3, &written, nullptr);
+                    CloseHandle(fresh);
+                }
+            }
         }
         if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
         if (library) FreeLibrary(library);
-        // Once the holder has let go the file is still there: it was not marked for deletion.
-        EXPECT_EQ(FileExists(path), !c.deleted);
-        if (!c.deleted) {
+        // Once the holders have let go the name holds what it should: the new file, or the old
+        // one with its attributes where it was in use.
+        if (!c.load) {
+            EXPECT_EQ(ReadWholeFile(path), c.freed ? "new" : "content");
+        }
+        if (!c.freed) {
             EXPECT_EQ(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY,
                       c.attributes & FILE_ATTRIBUTE_READONLY);
         }
+        // Nothing is left beside it once the clean-up has dropped the line of a copy that
+        // outlived the call.
+        RemoveAsideCopies(base);
+        std::vector<std::wstring> left;
+        for (const auto& entry : ReadTree(base))
+            if (entry.first != c.name && FileExists(base + entry.first)) left.push_back(entry.first);
+        EXPECT_TRUE(left.empty()) << testing::PrintToString(left);
         SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
     }
     SetLastError(0);
-    EXPECT_FALSE(DeleteFileNotInUse(base + L"missing.txt"));
+    AsideMove missing(base, base + L"missing.txt");
+    EXPECT_FALSE(missing.DeleteNotInUse());
     EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
 }
 

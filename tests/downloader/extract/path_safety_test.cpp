@@ -87,6 +87,25 @@ TEST(PathSafety, DeviceNames)
     for (const wchar_t* n : names) EXPECT_FALSE(IsDeviceName(n)) << Show(n);
 }
 
+// Names the updater keeps for its own bookkeeping: in any folder the copies moved aside and
+// the version file's temporary and backup names, at the top the list and its next version.
+TEST(PathSafety, ReservedItemPaths)
+{
+    const wchar_t* reserved[] = {
+        L"ZelOldFiles.lst", L"zeloldfiles.LST", L"ZelOldFiles.lst.new", L"ZELOLDFILES.LST.NEW",
+        L"game.dll.zel-old-0000abcd", L"sub\\game.dll.zel-old-0123ABCD", L"a/b/x.ZEL-OLD-deadbeef",
+        L"ZelUpGame.ini.tmp", L"zelupgame.INI.TMP", L"sub\\ZelUpGame.ini.tmp", L"ZelUpGame.ini.bak",
+        L"a/b/zelupgame.ini.Bak",
+    };
+    const wchar_t* ordinary[] = {
+        L"sub\\ZelOldFiles.lst", L"sub/ZelOldFiles.lst.new", L"ZelOldFiles.lst.old", L"ZelUpGame.ini",
+        L"sub\\ZelUpGame.ini", L"ZelUpGame.ini.tmp2", L"ZelUpGame.ini.bk", L"x.zel-old-0000abc", L"x.zel-old-0000abcde",
+        L"x.zel-old-0000abcg", L".zel-old-0000abcd", L"x.zel-new-0000abcd", L"game.7z",
+    };
+    for (const wchar_t* p : reserved) EXPECT_TRUE(IsReservedItemPath(p)) << Show(p);
+    for (const wchar_t* p : ordinary) EXPECT_FALSE(IsReservedItemPath(p)) << Show(p);
+}
+
 TEST(PathSafety, DownloadNames)
 {
     const wchar_t* usable[] = { L"game.7z",          L"my game.7z", L"\u6e38\u620f.7z", L"7z.dll.7z",
@@ -94,6 +113,9 @@ TEST(PathSafety, DownloadNames)
     const wchar_t* refused[] = { // The folder's own programs and settings, in any case.
                                  L"7z.dll", L"7Z.DLL", L"ZelUpGame.ini", L"zelupgame.INI", L"ZelLogin.ini",
                                  L"ZelLoader.exe", L"zelloader.EXE", L"Login.exe", L"old.exe", L"OLD.EXE",
+                                 // The updater's bookkeeping.
+                                 L"ZelOldFiles.lst", L"ZelOldFiles.lst.new", L"ZelUpGame.ini.tmp",
+                                 L"game.7z.zel-old-0000abcd",
                                  // The same, as Windows would trim them.
                                  L"7z.dll.", L"ZelLoader.exe ", L"Login.exe. ",
                                  // Devices.

@@ -610,4 +610,50 @@ TEST_F(ExtractCallbackItems, ListOfCopiesMovedAsideIsRefused)
     EXPECT_EQ(ReadWholeFile(out + L"sub\\ZelOldFiles.lst"), "package data");
 }
 
+// Nor does an item take the names the updater's other bookkeeping has, in any folder: a copy
+// moved aside (which the clean-up deletes), the list's next version, and the names the version
+// file has while it is put in place (an item of such a name would overwrite the new version
+// held back, or be taken for the old one). Also not through a short alias of an existing one.
+TEST_F(ExtractCallbackItems, BookkeepingNamesAreRefused)
+{
+    ASSERT_TRUE(CreateDirectoryW((out + L"sub").c_str(), nullptr));
+    WriteWholeFile(out + L"game.dll.zel-old-0000abcd", "copy in use");
+    WriteWholeFile(out + L"sub\\ZelUpGame.ini.bak", "old version");
+    const std::wstring alias = ShortAlias(out + L"sub\\ZelUpGame.ini.bak");
+    ASSERT_FALSE(alias.empty());
+    ASSERT_NE(alias, L"ZelUpGame.ini.bak");
+    FakeArchive archive({ { VT_BSTR, L"ZelUpGame.ini", false, false, 0 },
+                          { VT_BSTR, L"ZelUpGame.ini.tmp", false, false, 0 },
+                          { VT_BSTR, L"zelupgame.INI.BAK", false, false, 0 },
+                          { VT_BSTR, L"sub\\ZelUpGame.ini", false, false, 0 },
+                          { VT_BSTR, L"sub\\zelupgame.ini.tmp", false, false, 0 },
+                          { VT_BSTR, L"sub\\" + alias, false, false, 0 },
+                          { VT_BSTR, L"game.dll.zel-old-0000abcd", false, false, 0 },
+                          { VT_BSTR, L"sub\\x.ZEL-OLD-0123beef", false, false, 0 },
+                          { VT_BSTR, L"ZelOldFiles.lst.new", false, false, 0 } });
+    CArchiveExtractCallback* callback = new CArchiveExtractCallback;
+    ComRef<IArchiveExtractCallback> ref(callback);
+    callback->Init(&archive, out);
+    const char* data[] = { "new version", "package data", "package data", "new sub version", "package data",
+                           "package data", "package data", "package data", "package data" };
+    UINT64 refused = 0;
+    for (UINT32 i = 0; i < 9; ++i) {
+        bool gotStream = false;
+        EXPECT_EQ(RunItem(callback, i, kAskExtract, kOperationOK, data[i], &gotStream), S_OK);
+        // Only the two version files are written (under their temporary names).
+        EXPECT_EQ(gotStream, i == 0 || i == 3) << i;
+        if (!gotStream) ++refused;
+        EXPECT_EQ(callback->ErrorCount(), refused) << i;
+    }
+    EXPECT_TRUE(callback->CommitVersionFiles());
+    EXPECT_EQ(ReadWholeFile(out + L"ZelUpGame.ini"), "new version");
+    EXPECT_EQ(ReadWholeFile(out + L"sub\\ZelUpGame.ini"), "new sub version");
+    EXPECT_EQ(ReadWholeFile(out + L"game.dll.zel-old-0000abcd"), "copy in use");
+    std::set<std::wstring> names;
+    for (const auto& entry : ReadTree(out)) names.insert(entry.first);
+    EXPECT_EQ(ReadWholeFile(out + L"sub\\ZelUpGame.ini.bak"), "old version");
+    EXPECT_EQ(names, (std::set<std::wstring>{ L"ZelUpGame.ini", L"game.dll.zel-old-0000abcd", L"sub",
+                                              L"sub\\ZelUpGame.ini", L"sub\\ZelUpGame.ini.bak" }));
+}
+
 } // namespace

@@ -357,6 +357,20 @@ TEST(HttpUrl, ReferencesResolveAsUriSyntaxSays)
         { L"g#s/../x", L"http://a/b/c/g#s/../x" },
         { L"http:g", L"http:g" },
     });
+    // A reference without a path keeps the base's as it stands, dot segments and all; one with
+    // a path of its own loses them.
+    ExpectResolved(L"http://a/b/../c", {
+        { L"", L"http://a/b/../c" },
+        { L"?y", L"http://a/b/../c?y" },
+        { L"#s", L"http://a/b/../c#s" },
+        { L"d", L"http://a/d" },
+        { L"./d?y", L"http://a/d?y" },
+    });
+    ExpectResolved(L"http://a/b/./c/..?q", {
+        { L"?y", L"http://a/b/./c/..?y" },
+        { L"#s", L"http://a/b/./c/..?q#s" },
+        { L"//g/x/../y", L"http://g/y" },
+    });
 }
 
 // Answers as HttpQueryInfoW does with a header text: the text and its length in bytes when it
