@@ -117,8 +117,7 @@ void CPaintManagerUI::RunDelayedCleanup()
     // Destructors may queue more controls: the list is taken out first, and what they queue
     // goes in the next round. A destroy handler may also destroy the window and this manager:
     // the round still deletes what it took out (only its own copy is read), and the list is
-    // not read again.
-    // (The destructor runs it too, with the manager already marked as going.)
+    // not read again. The destructor runs it too, the manager already marked as going.
     CLifeGuardScope guard(this);
     const bool bAlive = guard.Alive();
     m_hWndCleanupPosted = NULL;
