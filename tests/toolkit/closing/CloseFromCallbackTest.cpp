@@ -185,27 +185,27 @@ void Press(HWND hwnd, POINT pt)
     if (::IsWindow(hwnd)) ::SendMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
 }
 
-// A list of three label rows, 20 pixels high.
-CListUI* ListOfThree()
+// A list or combo box of three label rows, 20 pixels high.
+template <class TOwner>
+TOwner* OwnerOfThree(LPCWSTR attributes)
 {
-    CListUI* list = Make<CListUI>(L"float=\"true\" pos=\"0,0,200,120\"");
+    TOwner* owner = Make<TOwner>(attributes);
     for (int i = 0; i < 3; i++) {
         CListLabelElementUI* row = Make<CListLabelElementUI>(L"height=\"20\"");
         row->SetText(L"row");
-        list->Add(row);
+        owner->Add(row);
     }
-    return list;
+    return owner;
+}
+
+CListUI* ListOfThree()
+{
+    return OwnerOfThree<CListUI>(L"float=\"true\" pos=\"0,0,200,120\"");
 }
 
 CComboUI* ComboOfThree()
 {
-    CComboUI* combo = Make<CComboUI>(L"float=\"true\" pos=\"10,10,150,34\"");
-    for (int i = 0; i < 3; i++) {
-        CListLabelElementUI* row = Make<CListLabelElementUI>(L"height=\"20\"");
-        row->SetText(L"item");
-        combo->Add(row);
-    }
-    return combo;
+    return OwnerOfThree<CComboUI>(L"float=\"true\" pos=\"10,10,150,34\"");
 }
 
 bool Is(const TNotifyUI& msg, LPCWSTR type)
