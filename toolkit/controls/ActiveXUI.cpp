@@ -388,8 +388,8 @@ bool CActiveXUI::DoCreateControl()
         pSite->m_pViewObject = pView;
         spObject->SetHostNames(OLESTR("UIActiveX"), NULL);
         if (m_pManager != NULL && !m_pManager->SendNotify(this, L"showactivex", 0, 0, false)) {
-            // The receiver closed the window and this control went with it: only the local
-            // references are left to drop.
+            // The receiver closed the window, and this control may have gone with it: no
+            // activation in a window that is gone, only the local references are left to drop.
             pSite->Release();
             return false;
         }

@@ -168,6 +168,10 @@ bool CComboWnd::ForwardToOwner(int type, WPARAM wParam, LPARAM lParam, TCHAR chK
 
 LRESULT CComboWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
+    // The combo box and its rows are worked on from here: a notifier that closes the owner's
+    // window leaves them in place until this message is over.
+    CPaintManagerUI* pOwnerManager = m_pOwner != NULL ? m_pOwner->GetManager() : NULL;
+    CFinalMessageHold ownerHold(pOwnerManager != NULL ? pOwnerManager->GetPaintWindow() : NULL);
     switch (uMsg) {
     case WM_CREATE:
         if (m_pOwner == NULL) return -1;

@@ -150,6 +150,21 @@ void CContainerUI::ReleaseChild(CControlUI* pControl)
         delete pControl;
 }
 
+void CContainerUI::ReleaseChildren(const CStdPtrArray& aGone)
+{
+    for (int i = 0; i < aGone.GetSize(); i++) ForgetRelativeBase(static_cast<CControlUI*>(aGone[i]));
+    if (!m_bAutoDestroy) return;
+    // Queued children run no code of the program until the cleanup message.
+    CPaintManagerUI* pCleanup = m_bDelayedDestroy ? m_pManager : NULL;
+    for (int i = 0; i < aGone.GetSize(); i++) {
+        CControlUI* pControl = static_cast<CControlUI*>(aGone[i]);
+        if (pCleanup != NULL)
+            pCleanup->AddDelayedCleanup(pControl);
+        else
+            delete pControl;
+    }
+}
+
 void CContainerUI::RemoveItemAt(int iIndex)
 {
     CControlUI* pControl = static_cast<CControlUI*>(m_items[iIndex]);
@@ -194,7 +209,7 @@ bool CContainerUI::RemoveRange(int iFirst, int nCount)
     m_items = kept;
     for (int i = 0; i < nCount; i++) m_childSet.Erase(gone[i]);
     m_iFindHint = iFirst;
-    for (int i = 0; i < nCount; i++) ReleaseChild(static_cast<CControlUI*>(gone[i]));
+    ReleaseChildren(gone);
     return true;
 }
 
@@ -203,8 +218,8 @@ void CContainerUI::RemoveAll()
     CStdPtrArray items(m_items);
     m_items.Empty();
     m_childSet.Clear();
-    for (int i = 0; i < items.GetSize(); i++) ReleaseChild(static_cast<CControlUI*>(items[i]));
     NeedUpdate();
+    ReleaseChildren(items);
 }
 
 // ---- settings ----

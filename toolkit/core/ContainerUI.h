@@ -159,6 +159,9 @@ private:
     RelativeBase* FindRelativeBase(CControlUI* pControl);
     void ForgetRelativeBase(CControlUI* pControl);
     void ReleaseChild(CControlUI* pControl);
+    // Children already out of the list: a destroy handler may close the window and take
+    // this container with it, so how they go is read before the first of them goes.
+    void ReleaseChildren(const CStdPtrArray& aGone);
     bool HasChild(CControlUI* pControl) const;
     void NeedLayout();
     void RemoveItemAt(int iIndex);

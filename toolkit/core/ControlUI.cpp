@@ -167,9 +167,12 @@ void CControlUI::SetPos(RECT rc)
     m_rcItem = rc;
     if (m_pManager == NULL) return;
     // 4. Tell the size handlers, once even when one of them moves the control again.
-    if (!m_bSetPos) {
+    if (!m_bSetPos && sizeHandlers) {
+        // A handler may delete the control (or close the window with it).
+        CControlLifeGuard self(this);
         m_bSetPos = true;
-        if (sizeHandlers) sizeHandlers(this);
+        sizeHandlers(this);
+        if (!self.Alive()) return;
         m_bSetPos = false;
     }
     // 5. A floating control keeps its anchoring when moved by code. Direct stores: the
@@ -495,7 +498,9 @@ void CControlUI::DoInit() {}
 
 void CControlUI::Event(TEventUI& event)
 {
-    if (eventHandlers(&event)) DoEvent(event);
+    // A handler may delete the control and still agree: the event then ends with it.
+    CControlLifeGuard self(this);
+    if (eventHandlers(&event) && self.Alive()) DoEvent(event);
 }
 
 void CControlUI::DoEvent(TEventUI& event)

@@ -304,9 +304,10 @@ public:
 
     // Notifications and observers.
     // Delivered at once (or queued, answering true): the sender's own handlers, then the
-    // notifiers in order, stopping as soon as the sender or this manager is gone. Answers
-    // whether both still exist, so that the sender's code knows it may go on; a sender that
-    // went is cleared from the record.
+    // notifiers in order, stopping as soon as the sender, this manager or its window is gone
+    // (nothing is told from a window that was destroyed). Answers whether all of them still
+    // exist, so that the sender's code knows it may go on; a sender that went is cleared from
+    // the record.
     bool SendNotify(tagTNotifyUI& Msg, bool bAsync = false);
     bool SendNotify(CControlUI* pControl, LPCTSTR pstrMessage, WPARAM wParam = 0, LPARAM lParam = 0,
                     bool bAsync = false);
@@ -379,7 +380,11 @@ private:
         TLifeToken* m_pToken;
     };
 
-    // Answers false when the manager was destroyed meanwhile.
+    // The window this manager served was destroyed, and the code still running under one of
+    // its messages (its final message waits for them) goes on with a tree that nothing shows:
+    // that code tells no one, lays out and paints nothing more.
+    bool IsPaintWindowGone() const;
+    // Answers false when the manager or its window was destroyed meanwhile.
     bool DeliverAsyncNotifications();
     // The focus losses, then the queued notifications, unless a native focus hold is open;
     // answers false when the manager was destroyed meanwhile.

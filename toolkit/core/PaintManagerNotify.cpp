@@ -29,10 +29,18 @@ bool CPaintManagerUI::SendNotify(tagTNotifyUI& Msg, bool bAsync)
     return DeliverNotify(Msg) == DELIVERED;
 }
 
+bool CPaintManagerUI::IsPaintWindowGone() const
+{
+    // A manager never bound to a window still tells its notifiers.
+    return m_hWndPaint != NULL && !::IsWindow(m_hWndPaint);
+}
+
 CPaintManagerUI::TDelivery CPaintManagerUI::DeliverNotify(tagTNotifyUI& Msg)
 {
     // Every receiver may delete the sender or close the window: nobody is told of a sender
-    // that is gone, and nothing of a manager that is gone is read.
+    // that is gone, nothing of a manager that is gone is read, and nothing more is told from
+    // a window that is gone.
+    if (IsPaintWindowGone()) return MANAGER_GONE;
     CLifeGuardScope guard(this);
     CControlLifeGuard sender(Msg.sender);
     const bool bHasSender = Msg.sender != NULL;
@@ -41,7 +49,7 @@ CPaintManagerUI::TDelivery CPaintManagerUI::DeliverNotify(tagTNotifyUI& Msg)
     // Notifiers may add or remove notifiers while they are told: the size is read again at
     // every step.
     for (int i = 0;; i++) {
-        if (!guard.Alive()) {
+        if (!guard.Alive() || IsPaintWindowGone()) {
             result = MANAGER_GONE;
             break;
         }
@@ -106,13 +114,18 @@ void CPaintManagerUI::ReleaseReaped()
 
 void CPaintManagerUI::RunDelayedCleanup()
 {
-    // Destructors may queue more controls: the list is taken out first, and whatever they
-    // queue waits for its own message (or the next round here).
+    // Destructors may queue more controls: the list is taken out first, and what they queue
+    // goes in the next round. A destroy handler may also destroy the window and this manager:
+    // the round still deletes what it took out (only its own copy is read), and the list is
+    // not read again. The destructor runs it too, the manager already marked as going.
+    CLifeGuardScope guard(this);
+    const bool bAlive = guard.Alive();
     m_hWndCleanupPosted = NULL;
     while (m_aDelayedCleanup.GetSize() > 0) {
         CStdPtrArray aControls(m_aDelayedCleanup);
         m_aDelayedCleanup.Empty();
         for (int i = 0; i < aControls.GetSize(); i++) delete static_cast<CControlUI*>(aControls[i]);
+        if (bAlive && !guard.Alive()) return;
     }
 }
 

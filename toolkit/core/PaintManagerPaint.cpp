@@ -78,12 +78,12 @@ void CPaintManagerUI::OnPaint()
     if (m_bUpdateNeeded && !bIconic && !::IsRectEmpty(&rcClient)) {
         m_bUpdateNeeded = false;
         LayoutTree(rcClient);
-        if (!guard.Alive()) return;
+        if (!guard.Alive() || IsPaintWindowGone()) return;
     }
     // 4. A focus move waiting for the layout.
     if (m_bFocusNeeded) {
         SetNextTabControl();
-        if (!guard.Alive()) return;
+        if (!guard.Alive() || IsPaintWindowGone()) return;
     }
     // 5. Begin.
     ::BeginPaint(m_hWndPaint, &ps);
@@ -100,10 +100,13 @@ void CPaintManagerUI::OnPaint()
 
 void CPaintManagerUI::LayoutTree(const RECT& rcClient)
 {
+    // Placing a control may run code that closes the window (a size handler's focus move, a
+    // control made at its first placement): the pass ends there.
     CLifeGuardScope guard(this);
     if (m_pRoot->IsUpdateNeeded()) {
         // 1. The whole tree.
         m_pRoot->SetPos(rcClient);
+        if (!guard.Alive() || IsPaintWindowGone()) return;
         DropOffscreen();
     } else {
         // 2. Only the controls that asked, each once.
@@ -112,6 +115,7 @@ void CPaintManagerUI::LayoutTree(const RECT& rcClient)
             CControlUI* pControl = m_pRoot->FindControl(FindPendingLayout, &pass, UIFIND_VISIBLE | UIFIND_SELF_FIRST);
             if (pControl == NULL || !pass.placed.Add(pControl)) break;
             pControl->SetPos(pControl->GetPos());
+            if (!guard.Alive() || IsPaintWindowGone()) return;
         }
         for (int i = 0; i < pass.placed.GetSize(); i++) {
             if (static_cast<CControlUI*>(pass.placed[i])->IsUpdateNeeded()) {

@@ -18,9 +18,40 @@ inline LONG_PTR WindowExStyle(HWND hWnd)
     return ::GetWindowLongPtrW(hWnd, GWL_EXSTYLE);
 }
 
+// The innermost message frame or hold of this thread; each links to the one made before it.
+thread_local CWindowWnd::CFinalMessageHold* t_pInnermostHold = NULL;
+
 } // namespace
 
 CWindowWnd::CWindowWnd() : m_hWnd(NULL), m_OldWndProc(::DefWindowProcW), m_bSubclassed(false) {}
+
+CWindowWnd::~CWindowWnd()
+{
+    for (CFinalMessageHold* p = t_pInnermostHold; p != NULL; p = p->m_pOuter) {
+        if (p->m_pWindow == this) p->m_pWindow = NULL;
+    }
+}
+
+CWindowWnd::CFinalMessageHold::CFinalMessageHold(HWND hWnd)
+    : m_hWnd(hWnd), m_pWindow(NULL), m_hWndFinal(NULL), m_pOuter(t_pInnermostHold), m_bLinked(true)
+{
+    t_pInnermostHold = this;
+}
+
+CWindowWnd::CFinalMessageHold::~CFinalMessageHold()
+{
+    Release();
+}
+
+void CWindowWnd::CFinalMessageHold::Release()
+{
+    if (!m_bLinked) return;
+    m_bLinked = false;
+    t_pInnermostHold = m_pOuter;
+    CWindowWnd* pWindow = m_pWindow;
+    m_pWindow = NULL;
+    if (pWindow != NULL) pWindow->OnFinalMessage(m_hWndFinal);
+}
 
 HWND CWindowWnd::GetHWND() const
 {
@@ -243,6 +274,30 @@ LRESULT CWindowWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 
 void CWindowWnd::OnFinalMessage(HWND /*hWnd*/) {}
 
+LRESULT CWindowWnd::HandleInFrame(CWindowWnd* pThis, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    CFinalMessageHold frame(hWnd);
+    const LRESULT lRes = pThis->HandleMessage(uMsg, wParam, lParam);
+    // The object may be gone from here on.
+    frame.Release();
+    return lRes;
+}
+
+void CWindowWnd::WindowDestroyed(HWND hWnd)
+{
+    m_hWnd = NULL;
+    CFinalMessageHold* pOutermost = NULL;
+    for (CFinalMessageHold* p = t_pInnermostHold; p != NULL; p = p->m_pOuter) {
+        if (p->m_hWnd == hWnd) pOutermost = p;
+    }
+    if (pOutermost == NULL) {
+        OnFinalMessage(hWnd);
+        return;
+    }
+    pOutermost->m_pWindow = this;
+    pOutermost->m_hWndFinal = hWnd;
+}
+
 LRESULT CALLBACK CWindowWnd::__WndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     CWindowWnd* pThis = NULL;
@@ -259,12 +314,11 @@ LRESULT CALLBACK CWindowWnd::__WndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPAR
             LRESULT lRes = ::CallWindowProcW(pThis->m_OldWndProc, hWnd, uMsg, wParam, lParam);
             ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, 0);
             if (pThis->m_bSubclassed) pThis->Unsubclass();
-            pThis->m_hWnd = NULL;
-            pThis->OnFinalMessage(hWnd);
+            pThis->WindowDestroyed(hWnd);
             return lRes;
         }
     }
-    if (pThis != NULL) return pThis->HandleMessage(uMsg, wParam, lParam);
+    if (pThis != NULL) return HandleInFrame(pThis, hWnd, uMsg, wParam, lParam);
     return ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
 
@@ -284,12 +338,11 @@ LRESULT CALLBACK CWindowWnd::__ControlProc(HWND hWnd, UINT uMsg, WPARAM wParam, 
             LRESULT lRes = ::CallWindowProcW(pThis->m_OldWndProc, hWnd, uMsg, wParam, lParam);
             if (pThis->m_bSubclassed) pThis->Unsubclass();
             ::RemovePropW(hWnd, kObjectProperty);
-            pThis->m_hWnd = NULL;
-            pThis->OnFinalMessage(hWnd);
+            pThis->WindowDestroyed(hWnd);
             return lRes;
         }
     }
-    if (pThis != NULL) return pThis->HandleMessage(uMsg, wParam, lParam);
+    if (pThis != NULL) return HandleInFrame(pThis, hWnd, uMsg, wParam, lParam);
     return ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
 

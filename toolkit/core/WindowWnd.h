@@ -9,9 +9,42 @@ namespace SkinUI {
 //
 // There is no virtual destructor: a window object is deleted through its most-derived type,
 // usually from its own OnFinalMessage.
+//
+// The final message waits for the window's outermost message: while any message of the
+// window is being handled (a notifier, an event handler, a timer, a modal loop run from one
+// of them), WM_NCDESTROY only marks the object, and OnFinalMessage runs when that outermost
+// frame returns; with no message of the window on the stack it runs at WM_NCDESTROY. So the
+// code under every frame of a window that was destroyed meanwhile still finds its object,
+// manager and controls; it must only do nothing that needs the window any more.
 class SKINUI_API CWindowWnd {
 public:
     CWindowWnd();
+    // Not virtual (see above); it only tells the frames still on the stack that the object
+    // went, when its owner deletes it while one of its messages is being handled.
+    ~CWindowWnd();
+    CWindowWnd(const CWindowWnd&) = delete;
+    CWindowWnd& operator=(const CWindowWnd&) = delete;
+
+    // Held on the stack by code that, from a message of its own window, runs the controls of
+    // another window (a drop-down working on its owner's combo box): that window's final
+    // message waits for the hold as for one of its own messages.
+    class SKINUI_API CFinalMessageHold {
+    public:
+        explicit CFinalMessageHold(HWND hWnd);
+        ~CFinalMessageHold();
+        CFinalMessageHold(const CFinalMessageHold&) = delete;
+        CFinalMessageHold& operator=(const CFinalMessageHold&) = delete;
+
+    private:
+        friend class CWindowWnd;
+        HWND m_hWnd;
+        CWindowWnd* m_pWindow;    // set when the window's final message waits for this hold
+        HWND m_hWndFinal;         // the handle to pass to it
+        CFinalMessageHold* m_pOuter;
+        bool m_bLinked;
+        // Ends the hold, and runs the final message that waited for it.
+        void Release();
+    };
 
     HWND GetHWND() const;
     operator HWND() const;
@@ -49,6 +82,15 @@ protected:
 
     static LRESULT CALLBACK __WndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK __ControlProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+private:
+    // The message in a frame of its window; the final message may run as the frame ends.
+    static LRESULT HandleInFrame(CWindowWnd* pThis, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    // WM_NCDESTROY, once the object is unhooked from the window: final now or at the end of
+    // the outermost frame of the window.
+    void WindowDestroyed(HWND hWnd);
+
+protected:
 
     HWND m_hWnd;
     WNDPROC m_OldWndProc;
