@@ -26,13 +26,27 @@ build=$(realpath -m "${1:-$root/build}")
 [ "$build" != "$beside" ] || { echo "soak: the two build folders must differ" >&2; exit 2; }
 . "$root/tools/wine/env.sh"
 
+# Each suite runs in a session of its own: an interrupt ends every process it started (its
+# own exit trap then stops its Xvfb and wineserver), and a run that is waited for in the
+# background leaves this script free to take the signal at once.
+soak_job=""
+soak_stop_job() {
+  [ -n "$soak_job" ] || return 0
+  kill -TERM -- "-$soak_job" 2>/dev/null
+  wait "$soak_job" 2>/dev/null
+  soak_job=""
+}
+
 # One whole run: soak_run <label> <build-dir> <arch> <number> [of]; prints its line.
 soak_run() {
   local label=$1 dir=$2 arch=$3 n=$4 of=${5:-}
   local log=$dir/soak/run-$n.log start=$SECONDS status
   mkdir -p "$dir/soak"
-  ZEL_WINE_ARCH=$arch ZEL_BUILD_DIR=$dir "$root/tools/run-tests.sh" >"$log" 2>&1
+  ZEL_WINE_ARCH=$arch ZEL_BUILD_DIR=$dir setsid "$root/tools/run-tests.sh" >"$log" 2>&1 &
+  soak_job=$!
+  wait "$soak_job"
   status=$?
+  soak_job=""
   # ctest's summaries (two when the static checks of the i686 files run first) and its list of
   # failed tests.
   local counts names
@@ -50,17 +64,33 @@ soak_run() {
     [ -n "$names" ] && line+=" ($names)"
     [ "$status" = 0 ] || [ "${counts#* }" != 0 ] || line+=", status $status (see $log)"
   fi
+  grep -q '^wine: address randomisation could not be switched off' "$log" && line+=", address randomisation on"
   echo "$line, $((SECONDS - start)) s"
   [ "$status" = 0 ] && [ -n "$counts" ] && [ "${counts#* }" = 0 ]
 }
 
 arch=$(wine_env_arch)
 beside_pid=""
+stop_file=""
+soak_interrupted() {
+  trap '' INT TERM
+  echo "soak: interrupted; stopping the suites" >&2
+  [ -z "$stop_file" ] || touch "$stop_file"
+  [ -z "$beside_pid" ] || kill -TERM "$beside_pid" 2>/dev/null
+  soak_stop_job
+  [ -z "$beside_pid" ] || wait "$beside_pid" 2>/dev/null
+  [ -z "$stop_file" ] || rm -f "$stop_file"
+  exit 130
+}
+trap soak_interrupted INT TERM
+
 if [ -n "$beside" ]; then
   [ -n "$beside_arch" ] || beside_arch=$arch
   stop_file=$(mktemp "${TMPDIR:-/tmp}/zel-soak-stop.XXXXXX")
   rm -f "$stop_file"
   (
+    # A background list ignores SIGINT: the main script passes an interrupt on as TERM.
+    trap 'soak_stop_job; exit 143' TERM
     n=0 failed=0
     while [ ! -e "$stop_file" ]; do
       n=$((n + 1))
