@@ -112,33 +112,29 @@ wine_env_make_prefix() {
 }
 
 # Starts an Xvfb of this run's own on the first free display from :91. A display whose socket
-# exists may belong to another run whose Xvfb won the lock a moment before ours: only the
-# server that writes its number to our -displayfd is ours, and it writes once it is ready.
+# exists may belong to another run whose Xvfb won the lock a moment before ours: a display is
+# ours only once its lock names our server's process and that server is alive.
 wine_env_start_xvfb() {
-  local n ready i pid
-  ready=$(mktemp "${TMPDIR:-/tmp}/zel-xvfb.XXXXXX") || return 1
+  local n i pid owner
   for n in $(seq "${ZEL_XVFB_FIRST:-91}" "${ZEL_XVFB_LAST:-140}"); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    : >"$ready"
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -displayfd 3 3>"$ready" >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
     pid=$!
     for i in $(seq 1 100); do
-      [ -s "$ready" ] && break
       kill -0 "$pid" 2>/dev/null || break
+      owner=$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)
+      if [ "$owner" = "$pid" ] && [ -e "/tmp/.X11-unix/X$n" ]; then
+        echo "$pid" >"$wine_env_pid_file"
+        export DISPLAY=":$n"
+        echo "$DISPLAY" >"$wine_env_display_file"
+        return 0
+      fi
       sleep 0.1
     done
-    if [ "$(cat "$ready")" = "$n" ] && kill -0 "$pid" 2>/dev/null; then
-      echo "$pid" >"$wine_env_pid_file"
-      export DISPLAY=":$n"
-      echo "$DISPLAY" >"$wine_env_display_file"
-      rm -f "$ready"
-      return 0
-    fi
     # Lost the lock to another server, or never got ready.
     kill "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
   done
-  rm -f "$ready"
   echo "wine: could not start Xvfb on any display from :${ZEL_XVFB_FIRST:-91} to :${ZEL_XVFB_LAST:-140}" >&2
   return 1
 }
