@@ -9,6 +9,7 @@
 #
 # The first folder's runs take the architecture ZEL_WINE_ARCH names (or this machine's). Each
 # run's whole output stays in <build-dir>/soak/run-<n>.log. Exits non-zero when any run failed.
+# Ctrl-C (or TERM) ends both suites with everything they started, Xvfb and wineserver included.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=5 beside="" beside_arch=${ZEL_WINE_ARCH:-}
@@ -17,7 +18,7 @@ while [ $# -gt 0 ]; do
     -n) runs=$2; shift 2 ;;
     --beside) beside=$(realpath -m "$2"); shift 2 ;;
     --beside-arch) beside_arch=$2; shift 2 ;;
-    -h|--help) sed -n '2,11p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,12p' "$0"; exit 0 ;;
     -*) echo "soak: unknown option $1" >&2; exit 2 ;;
     *) break ;;
   esac
