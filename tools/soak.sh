@@ -12,6 +12,12 @@
 # Ctrl-C (or TERM) ends both suites with everything they started, Xvfb and wineserver included.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# Started in the background of another script, this one has SIGINT ignored, and bash cannot
+# trap a signal that was ignored on entry: run again with its default action, so that an
+# interrupt still stops the soak.
+if [ "$(trap -p INT)" = "trap -- '' SIGINT" ]; then
+  exec env --default-signal=INT bash "$0" "$@"
+fi
 runs=5 beside="" beside_arch=${ZEL_WINE_ARCH:-}
 while [ $# -gt 0 ]; do
   case "$1" in
