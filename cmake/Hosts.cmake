@@ -3,9 +3,11 @@
 # updater), each "host" or "host:port". A deployment sets both to the maker's hosts.
 #
 # Left unset, a build folder gets two loopback ports of its own, derived from its path when it
-# is first configured and then kept in the cache: the end-to-end tests listen on them, and two
-# build folders on one machine then never share a port. The range lies below Linux's ephemeral
-# ports, so an outgoing connection cannot be holding one when a test binds it.
+# is first configured and then kept in the cache: the end-to-end tests listen on them. The
+# range lies below Linux's ephemeral ports, so an outgoing connection cannot be holding one
+# when a test binds it. Two paths can still hash to one port, and another program can hold
+# one: every configure claims the loopback ports for this folder and checks they are free
+# (tools/ports.py), and stops with the port and the settings that move it.
 string(SHA256 zel_folder_hash "${CMAKE_BINARY_DIR}")
 string(SUBSTRING "${zel_folder_hash}" 0 6 zel_folder_hash)
 math(EXPR zel_folder_slot "0x${zel_folder_hash} % 5000")
@@ -25,6 +27,21 @@ foreach(zel_host_var ZEL_LOGIN_HOST ZEL_STATS_HOST)
     endif()
   endif()
 endforeach()
+
+# A tree that registers no Wine tests (the i686 one where Wine runs 64-bit programs only) never
+# listens on its ports, so it claims none.
+find_program(ZEL_PYTHON3 python3 REQUIRED)
+if(NOT DEFINED ZEL_WINE_TESTS OR ZEL_WINE_TESTS)
+  execute_process(
+    COMMAND "${ZEL_PYTHON3}" "${CMAKE_CURRENT_LIST_DIR}/../tools/ports.py" check "${CMAKE_BINARY_DIR}"
+            login "${ZEL_LOGIN_HOST}" stats "${ZEL_STATS_HOST}"
+    RESULT_VARIABLE zel_ports_status
+    ERROR_VARIABLE zel_ports_problems)
+  if(NOT zel_ports_status EQUAL 0)
+    string(STRIP "${zel_ports_problems}" zel_ports_problems)
+    message(FATAL_ERROR "${zel_ports_problems}")
+  endif()
+endif()
 
 # The ports the tests and scripts listen on: the one a host names, or its scheme's default.
 set(ZEL_LOGIN_PORT 80)

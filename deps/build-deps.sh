@@ -8,27 +8,41 @@
 # The programs ship as i686. The x86_64 build exists for machines that cannot execute 32-bit
 # code at all (their tests then run the same sources as 64-bit programs under wine64).
 #
-# The cache key covers this script, the source package versions and the compiler, so a change
-# to any of them builds anew. A miss is built into a temporary folder and renamed into place:
-# an interrupted run never leaves a half-built cache behind.
+# The cache key covers this script (with its edit of googletest), the toolchain files, the source
+# package versions and the installed version of every package the build reads from (compilers,
+# MinGW headers and libraries, googletest's and stb's sources, the build tools), so an upgrade of
+# any of them builds anew. A miss is built into a temporary folder and renamed into place: an
+# interrupted run never leaves a half-built cache behind.
+#
+# The cache belongs to whoever runs the build: root keeps it in /var/cache/zelloader-deps, any
+# other user in $XDG_CACHE_HOME/zelloader-deps (~/.cache/zelloader-deps), so that a user with
+# sudo needs it for the packages only. ZEL_DEPS_CACHE names another folder. ZEL_DEPS_JOBS limits
+# the compile jobs of each library (default: one per processor).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-cache_root=${ZEL_DEPS_CACHE:-/var/cache/zelloader-deps}
+if [ -n "${ZEL_DEPS_CACHE:-}" ]; then
+  cache_root=$ZEL_DEPS_CACHE
+elif [ "$(id -u)" = 0 ]; then
+  cache_root=/var/cache/zelloader-deps
+else
+  cache_root=${XDG_CACHE_HOME:-${HOME:?HOME is not set}/.cache}/zelloader-deps
+fi
 arch=${1:-i686}
 case "$arch" in i686|x86_64) ;; *) echo "deps: unknown architecture $arch" >&2; exit 1;; esac
 shift || true
 triple=$arch-w64-mingw32
 cc=$triple-gcc-posix
 cxx=$triple-g++-posix
-jobs=$(nproc)
+jobs=${ZEL_DEPS_JOBS:-$(nproc)}
 
 # Source packages. zlib is asked for by its release version: the security suite's can vanish.
 sources=(libjsoncpp-dev curl 7zip zlib=1:1.2.13.dfsg-1)
 
 die() { echo "deps: $*" >&2; exit 1; }
 
-command -v "$cxx" >/dev/null || die "missing compiler $cxx (package g++-mingw-w64-i686-posix)"
+mingw=${arch/_/-}
+command -v "$cxx" >/dev/null || die "missing compiler $cxx (package g++-mingw-w64-$mingw-posix)"
 command -v apt-get >/dev/null || die "apt-get is needed to fetch source packages"
 
 uris=$(apt-get source --print-uris -qq "${sources[@]}" 2>&1) \
@@ -36,8 +50,20 @@ uris=$(apt-get source --print-uris -qq "${sources[@]}" 2>&1) \
 dscs=$(printf '%s\n' "$uris" | grep -o "[^/' ]*\.dsc'" | tr -d "'" | sort)
 [ "$(printf '%s\n' "$dscs" | grep -c .)" = 4 ] || die "expected four source packages, got: $dscs"
 
+# The installed packages the build reads from. googletest and stb are copied as sources, the
+# MinGW packages give the compilers, headers, runtime and zlib, and the build tools shape the
+# result too.
+packages=(googletest libstb-dev libz-mingw-w64-dev "mingw-w64-$mingw-dev" "binutils-mingw-w64-$mingw"
+          "gcc-mingw-w64-$mingw-posix" "g++-mingw-w64-$mingw-posix" "gcc-mingw-w64-$mingw-posix-runtime"
+          cmake ninja-build make)
+versions=$(dpkg-query -W -f='${Package} ${Version} ${Status}\n' "${packages[@]}" 2>&1) \
+  || die "cannot read the versions of the packages the build needs (tools/setup-host.sh installs them): $versions"
+printf '%s\n' "$versions" | grep -v ' install ok installed$' | grep . >&2 \
+  && die "some packages the build needs are not installed (tools/setup-host.sh installs them)"
+
 toolchain=$here/../cmake/mingw-$arch.cmake
-key=$( { cat "$0" "$toolchain" "$here/../cmake/mingw-common.cmake"; printf '%s\n' "$dscs"; "$cxx" --version | head -1; } | sha256sum | cut -c1-16)
+key=$( { cat "$0" "$toolchain" "$here/../cmake/mingw-common.cmake"; printf '%s\n' "$dscs" "$versions"
+         "$cxx" --version | head -1; } | sha256sum | cut -c1-16)
 if [ "${1:-}" = "--key" ]; then echo "$key"; exit 0; fi
 
 prefix=$cache_root/$arch-$key
@@ -99,16 +125,21 @@ build_curl() {
 build_gtest() {
   [ -f /usr/src/googletest/CMakeLists.txt ] || { echo "missing /usr/src/googletest (package googletest)"; return 1; }
   # On Windows googletest keeps its thread-local values in a registry of its own, and the
-  # first value a thread uses (the first SCOPED_TRACE, say) starts a thread that waits for that
-  # thread to end. One still alive when the process ends can make 32-bit Wine die with a Unix
-  # SIGSEGV after the test printed PASSED. The build watches no main thread: its end is the
-  # process's end. Both edits are checked, so a googletest of another shape stops the build.
+  # first value a thread uses (the first SCOPED_TRACE or failed assertion, say) starts a thread
+  # that waits for that thread to end. One still alive when the process ends can make 32-bit
+  # Wine die with a Unix SIGSEGV after the test printed PASSED, and a worker's first value can
+  # come just before the end as well as the main thread's. The build starts no watcher for any
+  # thread: the values of a thread that ended stay until the process ends (a few bytes each, and
+  # the values themselves are back at their defaults by then, as the scopes that set them have
+  # closed). The edit is checked, so a googletest of another shape stops the build.
   cp -r /usr/src/googletest "$work/src/googletest"
   local port=$work/src/googletest/googletest/src/gtest-port.cc
-  sed -i -e '/^class ThreadLocalRegistryImpl {$/i static const DWORD zel_main_thread_id = ::GetCurrentThreadId();' \
-    -e 's/^\( *\)StartWatcherThreadFor(current_thread);$/\1if (current_thread != zel_main_thread_id) StartWatcherThreadFor(current_thread);/' "$port"
-  [ "$(grep -c 'zel_main_thread_id' "$port")" = 2 ] \
-    || { echo "googletest: the main thread's watcher could not be switched off in $port"; return 1; }
+  [ "$(grep -c 'StartWatcherThreadFor(current_thread);' "$port")" = 1 ] \
+    || { echo "googletest: no single watcher start found in $port"; return 1; }
+  sed -i 's|^\( *\)StartWatcherThreadFor(current_thread);$|\1/* zel: no watcher thread */|' "$port"
+  [ "$(grep -c 'StartWatcherThreadFor(current_thread)' "$port")" = 0 ] \
+    && [ "$(grep -c '/\* zel: no watcher thread \*/' "$port")" = 1 ] \
+    || { echo "googletest: the watcher thread could not be switched off in $port"; return 1; }
   cmake -S "$work/src/googletest" -B "$work/b-gtest" "${cmake_common[@]}" -Dgtest_force_shared_crt=ON
   cmake --build "$work/b-gtest" -j "$jobs" && cmake --install "$work/b-gtest"
 }

@@ -12,7 +12,7 @@ mkdir -p "$build"
 "$root/tools/setup-host.sh" || exit 1
 arch=$(wine_env_arch)
 wine_env_init "$build" "$arch"
-trap wine_env_stop EXIT INT TERM
+wine_env_traps
 "$root/tools/build.sh" "$arch" "$build/$arch" || exit 1
 if [ ! -f "$WINEPREFIX/.zel-prefix-made" ]; then
   wine_env_make_prefix && touch "$WINEPREFIX/.zel-prefix-made" || exit 1

@@ -14,5 +14,7 @@ wine_tests=ON
 [ "$arch" = i686 ] && [ "$(wine_env_arch)" != i686 ] && wine_tests=OFF
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" -DDEPS_PREFIX="$prefix" -DZEL_WINE_TESTS=$wine_tests >"$build.configure.log" 2>&1 \
-  || { cat "$build.configure.log" >&2; echo "build: configuring $arch failed" >&2; exit 1; }
+  || { # A stop of the project's own (a port that clashes, say) is all that is worth reading.
+       sed -n '/^CMake Error/,$p' "$build.configure.log" | grep . >&2 || cat "$build.configure.log" >&2
+       echo "build: configuring $arch failed (the whole log: $build.configure.log)" >&2; exit 1; }
 cmake --build "$build" -j "$(nproc)" ${1:+--target "$@"} || { echo "build: compiling $arch failed" >&2; exit 1; }

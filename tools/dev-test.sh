@@ -19,7 +19,7 @@ while [ $# -gt 0 ] && [ "$1" != -- ]; do targets+=("$1"); shift; done
 "$root/tools/setup-host.sh" >/dev/null || exit 1
 arch=$(wine_env_arch)
 wine_env_init "$build" "$arch"
-trap wine_env_stop EXIT INT TERM
+wine_env_traps
 "$root/tools/build.sh" "$arch" "$build/$arch" "${targets[@]}" || exit 1
 if [ ! -f "$WINEPREFIX/.zel-prefix-made" ]; then
   wine_env_make_prefix && touch "$WINEPREFIX/.zel-prefix-made" || exit 1

@@ -12,16 +12,30 @@ wine_env_fixed_layout "$0" "$@"
 build=${ZEL_BUILD_DIR:-$root/build}
 mkdir -p "$build"
 
+# The jobs beside the main line run in sessions of their own, so that an interrupted run can
+# end each of them with everything it started.
+side_jobs=()
+side_job() {
+  setsid "$@" &
+  side_jobs+=($!)
+}
+stop_side_jobs() {
+  local pid
+  for pid in "${side_jobs[@]}"; do kill -TERM -- "-$pid" 2>/dev/null; done
+  for pid in "${side_jobs[@]}"; do wait "$pid" 2>/dev/null; done
+  side_jobs=()
+}
+wine_env_traps stop_side_jobs
+
 "$root/tools/setup-host.sh" || exit 1
 arch=$(wine_env_arch)
 wine_env_init "$build" "$arch"
-trap wine_env_stop EXIT INT TERM
 echo "test: running the tests as $arch programs" >&2
 
 # The prefix is made while the dependencies and the project compile.
-wine_env_make_prefix >"$build/prefix.log" 2>&1 &
+side_job bash -c '. "$1" && wine_env_make_prefix' prefix "$root/tools/wine/env.sh" >"$build/prefix.log" 2>&1
 prefix_pid=$!
-"$root/tools/build.sh" i686 "$build/i686" &
+side_job "$root/tools/build.sh" i686 "$build/i686"
 i686_pid=$!
 status=0
 if [ "$arch" != i686 ]; then
@@ -29,6 +43,7 @@ if [ "$arch" != i686 ]; then
 fi
 wait "$i686_pid" || status=1
 wait "$prefix_pid" || { cat "$build/prefix.log" >&2; echo "test: making the Wine prefix failed" >&2; status=1; }
+side_jobs=()
 [ $status = 0 ] || exit 1
 
 wine_env_start || exit 1

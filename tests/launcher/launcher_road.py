@@ -9,7 +9,6 @@ import shutil
 import struct
 import subprocess
 import sys
-import time
 import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -40,16 +39,7 @@ class LoginPortServer(rf.ReleaseServer):
     def __init__(self, **kw):
         super().__init__(**kw)
         self._servers[0].server_close()
-        deadline = time.time() + 30
-        while True:
-            try:
-                self._servers[0] = _LoginPortListener(self, LOGIN_PORT)
-                return
-            except OSError:
-                # Another run still holds the port (the cases take turns through ctest's lock).
-                if time.time() > deadline:
-                    raise
-                time.sleep(0.2)
+        self._servers[0] = rf.ports.bind_fixed(lambda: _LoginPortListener(self, LOGIN_PORT), LOGIN_PORT, "login")
 
 
 def page_url(server):

@@ -2,6 +2,10 @@
 # wineserver for the whole run, torn down by wine_env_stop (call it from a trap).
 #   wine_env_fixed_layout "$0" "$@"  runs the calling command again without address
 #                                  randomisation (see below)
+#   wine_env_layout_summary        says, when it could not be switched off, so (for the end of
+#                                  a command's output)
+#   wine_env_traps [hook]          on exit: the hook, wine_env_stop, the layout summary; an
+#                                  interrupt or TERM ends the command (and so runs them)
 #   wine_env_arch                  i686 when this machine runs 32-bit Wine, else x86_64
 #                                  (ZEL_WINE_ARCH chooses)
 #   wine_env_init <build-dir> <arch>  exports the variables (no side effects)
@@ -18,14 +22,49 @@ wine_env_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # before the program runs ("failed to map the shared user data: c0000018"), about one 64-bit
 # start in four thousand. Without address randomisation every start gets the same layout.
 # Called first by each command that runs Wine: wine_env_fixed_layout "$0" "$@" runs the
-# command again under setarch -R, once; its children inherit the setting.
+# command again under setarch -R, once; its children inherit the setting. Whether it holds is
+# read from the process's own personality, never from what a parent claims: a container may
+# refuse the switch, and a program in between may reset it.
+wine_env_layout_fixed() {
+  local persona
+  read -r persona </proc/self/personality 2>/dev/null || return 1
+  (( (16#$persona & 0x0040000) != 0 ))  # ADDR_NO_RANDOMIZE
+}
+
 wine_env_fixed_layout() {
-  [ -z "${ZEL_FIXED_LAYOUT:-}" ] || return 0
-  export ZEL_FIXED_LAYOUT=1
-  if setarch "$(uname -m)" -R true 2>/dev/null; then
-    exec setarch "$(uname -m)" -R bash "$@"
+  wine_env_layout_note=""
+  wine_env_layout_fixed && return 0
+  local refusal
+  # The marker holds this process's id: the command runs again once, and a child that lost the
+  # setting still tries for itself.
+  if [ "${ZEL_FIXED_LAYOUT_TRIED:-}" != "$$" ]; then
+    if refusal=$(setarch "$(uname -m)" -R true 2>&1); then
+      export ZEL_FIXED_LAYOUT_TRIED=$$
+      exec setarch "$(uname -m)" -R bash "$@"
+    fi
+  else
+    refusal="setarch -R ran, yet the process still has address randomisation"
   fi
-  echo "wine: address randomisation cannot be switched off here; a Wine start may fail now and then" >&2
+  wine_env_layout_note="address randomisation could not be switched off here (${refusal:-setarch -R failed}):
+  a Wine start may now and then end with status 1 before its program runs (\"failed to map the
+  shared user data\"), and a test then fails for that reason alone"
+}
+
+wine_env_layout_summary() {
+  [ -z "${wine_env_layout_note:-}" ] || echo "wine: $wine_env_layout_note" >&2
+}
+
+wine_env_traps() {
+  wine_env_exit_hook=${1:-}
+  trap 'wine_env_on_exit' EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
+}
+
+wine_env_on_exit() {
+  [ -z "${wine_env_exit_hook:-}" ] || "$wine_env_exit_hook"
+  wine_env_stop
+  wine_env_layout_summary
 }
 
 wine_env_arch() {
@@ -72,27 +111,37 @@ wine_env_make_prefix() {
   "$WINESERVER" -w
 }
 
-wine_env_start() {
-  unset DISPLAY
-  local n
-  for n in $(seq 91 140); do
+# Starts an Xvfb of this run's own on the first free display from :91. A display whose socket
+# exists may belong to another run whose Xvfb won the lock a moment before ours: a display is
+# ours only once its lock names our server's process and that server is alive.
+wine_env_start_xvfb() {
+  local n i pid owner
+  for n in $(seq "${ZEL_XVFB_FIRST:-91}" "${ZEL_XVFB_LAST:-140}"); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
     Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    echo $! >"$wine_env_pid_file"
-    local i
-    for i in $(seq 1 50); do
-      [ -e "/tmp/.X11-unix/X$n" ] && break
-      kill -0 "$(cat "$wine_env_pid_file")" 2>/dev/null || break
+    pid=$!
+    for i in $(seq 1 100); do
+      kill -0 "$pid" 2>/dev/null || break
+      owner=$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)
+      if [ "$owner" = "$pid" ] && [ -e "/tmp/.X11-unix/X$n" ]; then
+        echo "$pid" >"$wine_env_pid_file"
+        export DISPLAY=":$n"
+        echo "$DISPLAY" >"$wine_env_display_file"
+        return 0
+      fi
       sleep 0.1
     done
-    if [ -e "/tmp/.X11-unix/X$n" ]; then
-      export DISPLAY=":$n"
-      echo "$DISPLAY" >"$wine_env_display_file"
-      break
-    fi
+    # Lost the lock to another server, or never got ready.
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
   done
-  [ -n "${DISPLAY:-}" ] && [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] \
-    || { echo "wine: could not start Xvfb" >&2; return 1; }
+  echo "wine: could not start Xvfb on any display from :${ZEL_XVFB_FIRST:-91} to :${ZEL_XVFB_LAST:-140}" >&2
+  return 1
+}
+
+wine_env_start() {
+  unset DISPLAY
+  wine_env_start_xvfb || return 1
   # A server left over from an interrupted run would refuse to make room for ours.
   "$WINESERVER" -k >/dev/null 2>&1 && "$WINESERVER" -w >/dev/null 2>&1
   "$WINESERVER" -p || { echo "wine: could not start the wineserver" >&2; return 1; }
@@ -108,14 +157,18 @@ wine_env_start() {
 }
 
 wine_env_stop() {
-  "$WINESERVER" -k >/dev/null 2>&1 || true
+  [ -n "${WINESERVER:-}" ] || return 0
+  "$WINESERVER" -k >/dev/null 2>&1 && timeout 20 "$WINESERVER" -w >/dev/null 2>&1
   if [ -n "${wine_env_hold_fd:-}" ]; then
     exec {wine_env_hold_fd}>&-
     unset wine_env_hold_fd
   fi
   rm -f "$wine_env_hold_file"
   if [ -f "$wine_env_pid_file" ]; then
-    kill "$(cat "$wine_env_pid_file")" 2>/dev/null || true
-    rm -f "$wine_env_pid_file"
+    local pid
+    pid=$(cat "$wine_env_pid_file")
+    kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    rm -f "$wine_env_pid_file" "$wine_env_display_file"
   fi
+  return 0
 }

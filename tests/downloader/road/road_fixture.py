@@ -15,12 +15,14 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 TOOLS = os.environ.get("ZEL_TOOLS") or os.path.join(HERE, "..", "..", "..", "tools")
+sys.path.insert(0, TOOLS)
 sys.path.insert(0, os.path.join(TOOLS, "release_server"))
 sys.path.insert(0, os.path.join(TOOLS, "msgbox"))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "..", "Downloader", "Skin"))
 
 import make_skin_images  # noqa: E402
 import msgbox  # noqa: E402
+import ports  # noqa: E402
 import release_server  # noqa: E402
 from release_server import ReleaseServer, Reply, make_ca_signed  # noqa: E402,F401
 
@@ -164,16 +166,7 @@ def add_stats_endpoint(server, cert, key, port=STATS_PORT):
     """Adds an HTTPS listener on the statistics port to a (not yet started) release server."""
     ctx = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     ctx.load_cert_chain(cert, key)
-    deadline = time.time() + 30
-    while True:
-        try:
-            listener = _FixedPortServer(server, port, ctx)
-            break
-        except OSError:
-            # Another run still holds the port: the road tests take turns (ctest RESOURCE_LOCK).
-            if time.time() > deadline:
-                raise
-            time.sleep(0.2)
+    listener = ports.bind_fixed(lambda: _FixedPortServer(server, port, ctx), port, "stats")
     server._servers.append(listener)
     return listener
 
