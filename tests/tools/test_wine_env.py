@@ -1,5 +1,6 @@
 """The Wine environment of a run (tools/wine/env.sh): its Xvfb is its own, and the fixed address
 layout is read from the process itself and, where it cannot be had, told once at the end."""
+import ctypes
 import os
 import re
 import subprocess
@@ -10,6 +11,17 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 TOOLS = os.environ.get("ZEL_TOOLS") or os.path.join(HERE, "..", "..", "tools")
 ENV_SH = os.path.join(TOOLS, "wine", "env.sh")
 ADDR_NO_RANDOMIZE = 0x0040000
+
+
+def randomised():
+    # The suite itself runs without address randomisation (its command set that up), and a
+    # child inherits it: each case starts its command the way a user's shell would.
+    personality = ctypes.CDLL(None, use_errno=True).personality
+    personality.argtypes = [ctypes.c_ulong]
+    personality.restype = ctypes.c_int
+    current = personality(0xffffffff)
+    if current == -1 or personality(current & ~ADDR_NO_RANDOMIZE) == -1:
+        raise OSError(ctypes.get_errno(), "cannot switch address randomisation back on")
 
 # One start as a run makes it, on display :$1 only; prints "DISPLAY PID" or nothing, then
 # keeps its server until stdin closes.
@@ -80,7 +92,7 @@ class FixedLayout(unittest.TestCase):
         with open(script, "w") as f:
             f.write(COMMAND)
         done = subprocess.run(["bash", script], env=dict(os.environ, ENV_SH=ENV_SH, **env),
-                              capture_output=True, text=True, timeout=60)
+                              capture_output=True, text=True, timeout=60, preexec_fn=randomised)
         self.assertEqual(done.returncode, 0, done.stderr)
         return done
 
