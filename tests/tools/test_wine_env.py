@@ -110,6 +110,18 @@ class FixedLayout(unittest.TestCase):
                 self.assertTrue(persona & ADDR_NO_RANDOMIZE, done.stdout)
                 self.assertNotIn("address randomisation", done.stderr)
 
+    def test_a_run_s_server_is_left_to_that_run(self):
+        # A command started from inside a run inherits the run's Wine variables; its end must
+        # not stop the run's wineserver under the tests still running there.
+        told = os.path.join(self.tmp, "told")
+        server = os.path.join(self.tmp, "wineserver")
+        with open(server, "w") as f:
+            f.write("#!/bin/sh\necho \"$@\" >>'%s'\n" % told)
+        os.chmod(server, 0o755)
+        self.run_command(WINESERVER=server, WINEPREFIX=os.path.join(self.tmp, "prefix"))
+        self.assertFalse(os.path.exists(told), "the run's wineserver was told: %s" % (
+            open(told).read() if os.path.exists(told) else ""))
+
     def test_a_refused_switch_is_told_once_at_the_end(self):
         bin_dir = os.path.join(self.tmp, "bin")
         os.makedirs(bin_dir)

@@ -76,6 +76,9 @@ wine_env_arch() {
 }
 
 wine_env_init() {
+  # Not exported: a command stops only the Wine it set up itself, never the server of a run
+  # it was started from (that run's variables reach it through the environment).
+  wine_env_owned=1
   export WINEPREFIX="$1/wineprefix-$2"
   if [ "$2" = i686 ]; then
     export WINEARCH=win32 WINELOADER=/usr/lib/wine/wine WINESERVER=/usr/lib/wine/wineserver32
@@ -157,7 +160,7 @@ wine_env_start() {
 }
 
 wine_env_stop() {
-  [ -n "${WINESERVER:-}" ] || return 0
+  [ -n "${wine_env_owned:-}" ] && [ -n "${WINESERVER:-}" ] || return 0
   "$WINESERVER" -k >/dev/null 2>&1 && timeout 20 "$WINESERVER" -w >/dev/null 2>&1
   if [ -n "${wine_env_hold_fd:-}" ]; then
     exec {wine_env_hold_fd}>&-
